@@ -1,0 +1,3 @@
+#include "common/Prompter.h"
+
+Prompter::~Prompter() = default;

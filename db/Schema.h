@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The project file's schema: tables, views (the saved queries by their names),
+// keys, cascades, indexes and guards. Version history lives in migrate().
+class Schema
+{
+public:
+    // 'CWK1' in the file header marks a Cairnwork project.
+    static constexpr qint32 kApplicationId = 0x43574B31;
+    static constexpr int kVersion = 1;
+
+    // Creates the whole current schema and the COUNTERS row in an empty database.
+    // The caller holds the transaction.
+    static bool create(const QString& connection, QString* error);
+    // Brings a file of an older version up to kVersion; the caller holds the transaction.
+    static bool migrate(const QString& connection, int fromVersion, QString* error);
+    // Tables every project file has; used to recognise damaged files.
+    static QStringList requiredTables();
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+
+// Small helpers around Qt SQL so that every caller reports errors the same way:
+// "<native code>: <description>", the text the error box shows.
+class Sql
+{
+public:
+    static QSqlDatabase db(const QString& connection) { return QSqlDatabase::database(connection, false); }
+    static QString describe(const QSqlError& error);
+    // Prepares `sql` on `query`; on failure fills *error and returns false.
+    static bool prepare(QSqlQuery& query, const QString& sql, QString* error);
+    // Executes a prepared query; on failure fills *error and returns false.
+    static bool exec(QSqlQuery& query, QString* error);
+    // Executes one statement without parameters.
+    static bool exec(const QString& connection, const QString& sql, QString* error);
+    static void setError(QString* error, const QString& text)
+    {
+        if (error) {
+            *error = text;
+        }
+    }
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// RAII write transaction on a named connection. The outermost one starts an
+// IMMEDIATE transaction (so a second connection waits instead of deadlocking);
+// nested ones are savepoints. Destroyed without commit() it rolls back, leaving
+// the file as it was. UI thread (or the connection's own thread) only.
+class Transaction
+{
+public:
+    explicit Transaction(const QString& connection);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // False when the transaction could not be started; error() says why.
+    bool isActive() const { return m_active; }
+    bool commit();
+    void rollback();
+    const QString& error() const { return m_error; }
+
+    // True when a Transaction is open on the connection.
+    static bool isOpen(const QString& connection);
+
+private:
+    QString m_connection;
+    QString m_savepoint;
+    QString m_error;
+    bool m_active = false;
+};

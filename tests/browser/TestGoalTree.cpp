@@ -1,0 +1,160 @@
+#include "browser/ui/GoalTree.h"
+#include "browser/ui/TreeImages.h"
+#include "common/ui/MessageBox.h"
+#include "db/Sql.h"
+#include "tests/support/TempProject.h"
+
+#include <QImage>
+#include <QSet>
+#include <QtTest>
+
+class TestGoalTree : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptyProjectShowsRootOnly();
+    void clickLoadsChildrenOnce();
+    void refreshUpdatesInPlace();
+    void largeIdentifiersShow();
+    void imagesAreDistinct();
+
+private:
+    static QTreeWidgetItem* childByText(QTreeWidgetItem* parent, const QString& text)
+    {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            if (parent->child(i)->text(0) == text) {
+                return parent->child(i);
+            }
+        }
+        return nullptr;
+    }
+    static void click(GoalTree& tree, QTreeWidgetItem* item)
+    {
+        tree.setCurrentItem(item);
+        Q_EMIT tree.itemClicked(item, 0);
+    }
+};
+
+void TestGoalTree::emptyProjectShowsRootOnly()
+{
+    TempProject p;
+    GoalTree tree;
+    tree.setConnection(p.connection());
+    QTreeWidgetItem* root = tree.addRoot();
+    QVERIFY(!tree.BuildGoalLevel(root));
+    QCOMPARE(tree.topLevelItemCount(), 1);
+    QCOMPARE(root->text(0), QStringLiteral("Goals/Applications"));
+    QVERIFY(root->font(0).bold());
+    QVERIFY(GoalTree::isRoot(root));
+    QCOMPARE(GoalTree::imageKey(root), QStringLiteral("Root"));
+    QCOMPARE(root->childCount(), 0);
+    QCOMPARE(tree.currentItem(), root);
+}
+
+void TestGoalTree::clickLoadsChildrenOnce()
+{
+    TempProject p;
+    const qint64 parent = p.goal(QStringLiteral("Parent"));
+    p.goal(QStringLiteral("One"), parent);
+    p.goal(QStringLiteral("Two"), parent, QStringLiteral("On Hold"), QStringLiteral("Application"));
+    p.goal(QStringLiteral("Two"), parent, QStringLiteral("Closed")); // same name: a node of its own
+    GoalTree tree;
+    tree.setConnection(p.connection());
+    QTreeWidgetItem* root = tree.addRoot();
+    QVERIFY(tree.BuildGoalLevel(root));
+    QTreeWidgetItem* parentNode = childByText(root, QStringLiteral("Parent"));
+    QVERIFY(parentNode);
+    // Sub-goals exist, so the node offers its expand sign before it is loaded.
+    QCOMPARE(parentNode->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    QCOMPARE(parentNode->childCount(), 0);
+
+    QSignalSpy clicked(&tree, &GoalTree::nodeClicked);
+    click(tree, parentNode);
+    QCOMPARE(clicked.count(), 1);
+    QCOMPARE(parentNode->childCount(), 3);
+    QStringList keys;
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(parentNode->child(i)->font(0).bold());
+        keys << GoalTree::imageKey(parentNode->child(i));
+    }
+    QCOMPARE(keys, (QStringList{"GoalOpen", "ApplicationOn Hold", "GoalClosed"}));
+    QVERIFY(GoalTree::goalId(parentNode->child(1)) != GoalTree::goalId(parentNode->child(2)));
+    click(tree, parentNode);
+    QCOMPARE(parentNode->childCount(), 3);
+}
+
+void TestGoalTree::refreshUpdatesInPlace()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("Old name"));
+    GoalTree tree;
+    tree.setConnection(p.connection());
+    QTreeWidgetItem* root = tree.addRoot();
+    tree.BuildGoalLevel(root);
+    QVERIFY(Sql::exec(
+        p.connection(),
+        QStringLiteral("UPDATE GOALS_SW SET SHORT_NAME = 'New name', STATUS = 'Completed' WHERE ID = %1").arg(g),
+        nullptr));
+    const qint64 added = p.goal(QStringLiteral("Added later"));
+    click(tree, root);
+    QCOMPARE(root->childCount(), 2);
+    QCOMPARE(root->child(0)->text(0), QStringLiteral("New name"));
+    QCOMPARE(GoalTree::imageKey(root->child(0)), QStringLiteral("GoalCompleted"));
+    QCOMPARE(GoalTree::goalId(root->child(1)), added);
+    using R = GoalTree::UpdateResult;
+    QCOMPARE(
+        tree.UpdateGoalNode(root, QStringLiteral("Goal"), QStringLiteral("New name"), g, QStringLiteral("Completed")),
+        R::Unchanged);
+    QCOMPARE(
+        tree.UpdateGoalNode(root, QStringLiteral("Goal"), QStringLiteral("new name"), g, QStringLiteral("Completed")),
+        R::Changed);
+    QCOMPARE(tree.UpdateGoalNode(root, QStringLiteral("Goal"), QStringLiteral("x"), 777, QStringLiteral("Open")),
+             R::Added);
+    QCOMPARE(root->childCount(), 3);
+}
+
+// Identifiers are 64-bit: goals far beyond 32767 load and show.
+void TestGoalTree::largeIdentifiersShow()
+{
+    TempProject p;
+    QVERIFY(Sql::exec(
+        p.connection(),
+        QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, CREATED)"
+                       " VALUES (40000, 'Goal', 'Big', 1, 'Open', 'x'), (5000000000, 'Goal', 'Huge', 1, 'Open', 'x')"),
+        nullptr));
+    QVERIFY(
+        Sql::exec(p.connection(),
+                  QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, P_GID, CREATED)"
+                                 " VALUES (40001, 'Goal', 'Child', 1, 'Open', 40000, 'x')"),
+                  nullptr));
+    MessageBox::setAutoAnswer(true);
+    GoalTree tree;
+    tree.setConnection(p.connection());
+    QTreeWidgetItem* root = tree.addRoot();
+    tree.BuildGoalLevel(root);
+    QCOMPARE(root->childCount(), 2);
+    QCOMPARE(GoalTree::goalId(root->child(0)), 40000);
+    QCOMPARE(GoalTree::goalId(root->child(1)), Q_INT64_C(5000000000));
+    click(tree, root->child(0));
+    QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("Child"));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    MessageBox::setAutoAnswer(false);
+}
+
+void TestGoalTree::imagesAreDistinct()
+{
+    QCOMPARE(TreeImages::keys().size(), 18);
+    QSet<QByteArray> pictures;
+    for (const QString& key : TreeImages::keys()) {
+        const QIcon icon = TreeImages::icon(key);
+        QVERIFY2(!icon.isNull(), qPrintable(key));
+        const QImage image = icon.pixmap(16, 16).toImage();
+        pictures.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
+    }
+    QCOMPARE(pictures.size(), 18);
+    QVERIFY(TreeImages::icon(QStringLiteral("GoalBogus")).isNull());
+}
+
+QTEST_MAIN(TestGoalTree)
+#include "TestGoalTree.moc"

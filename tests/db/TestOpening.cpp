@@ -1,0 +1,170 @@
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "db/Sql.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QByteArray digest(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// A plain SQLite file of some other program, made without our schema.
+void foreignDatabase(const QString& path, const QString& extra = QString())
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("CREATE TABLE notes (x TEXT)")));
+        if (!extra.isEmpty()) {
+            QVERIFY(q.exec(extra));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+}
+} // namespace
+
+class TestOpening : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void createThenReopen();
+    void foreignFilesRefusedAndUnchanged_data();
+    void foreignFilesRefusedAndUnchanged();
+    void newerVersionRefused();
+    void missingFileNeverCreated();
+    void createRefusesExistingFile();
+};
+
+void TestOpening::createThenReopen()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.cwk"));
+    QString error;
+    QVERIFY2(Database::create(path, QStringLiteral("c"), &error), qPrintable(error));
+    Database::close(QStringLiteral("c"));
+    QVERIFY2(Database::open(path, QStringLiteral("c"), &error), qPrintable(error));
+    QSqlQuery q(Sql::db(QStringLiteral("c")));
+    QVERIFY(q.exec(QStringLiteral("PRAGMA application_id")) && q.next());
+    QCOMPARE(q.value(0).toInt(), Schema::kApplicationId);
+    QVERIFY(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 1);
+    QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
+    QVERIFY(q.exec(QStringLiteral("SELECT GOAL_APP, TASK_OBJECT, NOTE FROM COUNTERS")) && q.next());
+    QCOMPARE(q.value(0).toInt() + q.value(1).toInt() + q.value(2).toInt(), 0);
+    q.finish();
+    Database::close(QStringLiteral("c"));
+}
+
+void TestOpening::foreignFilesRefusedAndUnchanged_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("text") << "text"
+                          << "is not a Cairnwork database";
+    QTest::newRow("other sqlite") << "sqlite"
+                                  << "is not a Cairnwork database";
+    QTest::newRow("our id, no tables") << "borrowed-id"
+                                       << "is damaged";
+    QTest::newRow("truncated project") << "truncated"
+                                       << "is damaged";
+    QTest::newRow("empty") << "empty"
+                           << "is empty";
+}
+
+// Whatever the file is, opening it as a project must fail clearly and change no byte.
+void TestOpening::foreignFilesRefusedAndUnchanged()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("f.cwk"));
+    if (kind == QLatin1String("text")) {
+        writeFile(path, "shopping list\nmilk\n");
+    } else if (kind == QLatin1String("sqlite")) {
+        foreignDatabase(path);
+    } else if (kind == QLatin1String("borrowed-id")) {
+        foreignDatabase(path, QStringLiteral("PRAGMA application_id = %1").arg(Schema::kApplicationId));
+    } else if (kind == QLatin1String("truncated")) {
+        QString error;
+        QVERIFY(Database::create(path, QStringLiteral("c"), &error));
+        QVERIFY(Sql::exec(QStringLiteral("c"), QStringLiteral("PRAGMA journal_mode = DELETE"), &error));
+        Database::close(QStringLiteral("c"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(f.size() / 2));
+    } else {
+        writeFile(path, QByteArray());
+    }
+    const QByteArray before = digest(path);
+    const auto filesBefore = QDir(dir.path()).entryList(QDir::Files);
+    QString error;
+    QVERIFY(!Database::open(path, QStringLiteral("c"), &error));
+    QVERIFY2(error.contains(expected), qPrintable(error));
+    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+    QVERIFY(!QSqlDatabase::contains(QStringLiteral("c")));
+    QCOMPARE(digest(path), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), filesBefore);
+}
+
+void TestOpening::newerVersionRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.cwk"));
+    QString error;
+    QVERIFY(Database::create(path, QStringLiteral("c"), &error));
+    QVERIFY(
+        Sql::exec(QStringLiteral("c"), QStringLiteral("PRAGMA user_version = %1").arg(Schema::kVersion + 1), &error));
+    QVERIFY(Sql::exec(QStringLiteral("c"), QStringLiteral("PRAGMA journal_mode = DELETE"), &error));
+    Database::close(QStringLiteral("c"));
+    const QByteArray before = digest(path);
+    QVERIFY(!Database::open(path, QStringLiteral("c"), &error));
+    QVERIFY2(error.contains(QStringLiteral("newer version")), qPrintable(error));
+    QCOMPARE(digest(path), before);
+}
+
+void TestOpening::missingFileNeverCreated()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("gone.cwk"));
+    QString error;
+    QVERIFY(!Database::open(path, QStringLiteral("c"), &error));
+    QVERIFY(error.contains(QStringLiteral("does not exist")));
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestOpening::createRefusesExistingFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.cwk"));
+    writeFile(path, "keep me");
+    QString error;
+    QVERIFY(!Database::create(path, QStringLiteral("c"), &error));
+    QCOMPARE(digest(path), QCryptographicHash::hash("keep me", QCryptographicHash::Sha256));
+    // An empty file may become a project.
+    const QString empty = dir.filePath(QStringLiteral("empty.cwk"));
+    writeFile(empty, QByteArray());
+    QVERIFY2(Database::create(empty, QStringLiteral("c"), &error), qPrintable(error));
+    Database::close(QStringLiteral("c"));
+}
+
+QTEST_GUILESS_MAIN(TestOpening)
+#include "TestOpening.moc"

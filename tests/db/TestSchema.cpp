@@ -1,0 +1,249 @@
+#include "db/Counters.h"
+#include "db/Sql.h"
+#include "db/Transaction.h"
+#include "tests/support/TempProject.h"
+
+#include <QtTest>
+
+class TestSchema : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void taskFiguresFollowAssignments();
+    void goalValuesCountOpenAndCompletedOnly();
+    void resourceFigures();
+    void cascadesRemoveWholeSubtree();
+    void cycleGuard();
+    void quotedMemberNames();
+    void memberNamesIgnoreCase();
+    void countersSeparateAndRolledBack();
+    void compDatesDefaults();
+    void reportViews();
+};
+
+// Per-task figures with 0, 1 and 2 assignments, hand computed.
+void TestSchema::taskFiguresFollowAssignments()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    p.member(QStringLiteral("Ben"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 none = p.task(g, QStringLiteral("none"), 4);
+    const qint64 one = p.task(g, QStringLiteral("one"), 10);
+    p.assign(one, QStringLiteral("Ann"), 100, 50, 4); // e = 4*100/50 = 8
+    const qint64 two = p.task(g, QStringLiteral("two"), 10);
+    p.assign(two, QStringLiteral("Ann"), 60, 0, 0); // e = a = 6
+    p.assign(two, QStringLiteral("Ben"), 40, 25, 2); // e = 2*100/25 = 8
+
+    auto row = [&](qint64 id) {
+        QSqlQuery q(Sql::db(p.connection()));
+        q.prepare(QStringLiteral("SELECT PDONE, DaysNeed, NewEstimateR, DIFFERENCE FROM qLvTasks WHERE ID = ?"));
+        q.addBindValue(id);
+        q.exec();
+        q.next();
+        return QList<double>{
+            q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble()};
+    };
+    QCOMPARE(row(none), (QList<double>{0, 0, 0, 4}));
+    QCOMPARE(row(one), (QList<double>{50, 4, 8, 2}));
+    QCOMPARE(row(two), (QList<double>{10, 2, 14, -4}));
+}
+
+// qCalcGoalValues takes only Open and Completed tasks, as the snapshot does.
+void TestSchema::goalValuesCountOpenAndCompletedOnly()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    for (const char* status : {"Open", "Completed", "On Hold", "Closed"}) {
+        p.task(g, QLatin1String(status), 1, QLatin1String(status));
+    }
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM qCalcGoalValues WHERE FK_ID = ?"), {g}).toInt(), 2);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT SUM(DAYSPLANNED) FROM qCalcGoalValues WHERE FK_ID = ?"), {g}).toDouble(),
+             2.0);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM qLvTasks WHERE FK_ID = ?"), {g}).toInt(), 4);
+}
+
+void TestSchema::resourceFigures()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 t = p.task(p.goal(QStringLiteral("G")), QStringLiteral("T"), 10);
+    p.assign(t, QStringLiteral("Ann"), 60, 50, 4.5); // a = 6, e = 9, diff = -3, done = 30
+    QSqlQuery q(Sql::db(p.connection()));
+    q.prepare(QStringLiteral("SELECT PerTotWkldDone, NewEstimateR, diff FROM qLvResource WHERE FK_TASKID = ?"));
+    q.addBindValue(t);
+    QVERIFY(q.exec() && q.next());
+    QCOMPARE(q.value(0).toDouble(), 30.0);
+    QCOMPARE(q.value(1).toDouble(), 9.0);
+    QCOMPARE(q.value(2).toDouble(), -3.0);
+}
+
+void TestSchema::cascadesRemoveWholeSubtree()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 top = p.goal(QStringLiteral("top"));
+    const qint64 mid = p.goal(QStringLiteral("mid"), top);
+    const qint64 leaf = p.goal(QStringLiteral("leaf"), mid);
+    const qint64 other = p.goal(QStringLiteral("other"));
+    const qint64 t = p.task(leaf, QStringLiteral("T"), 1);
+    p.assign(t, QStringLiteral("Ann"), 100, 0, 0);
+    p.note(t, QStringLiteral("n"));
+    const qint64 kept = p.task(other, QStringLiteral("kept"), 1);
+    p.assign(kept, QStringLiteral("Ann"), 100, 0, 0);
+
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DELETE FROM GOALS_SW WHERE ID = %1").arg(top), nullptr));
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")).toInt(), 1);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASKS_OBJECTS")).toInt(), 1);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE")).toInt(), 1);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET")).toInt(), 0);
+    // Deleting a task takes its assignments and notes along.
+    p.note(kept, QStringLiteral("n2"));
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DELETE FROM TASKS_OBJECTS WHERE ID = %1").arg(kept), nullptr));
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE")).toInt(), 0);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET")).toInt(), 0);
+}
+
+void TestSchema::cycleGuard()
+{
+    TempProject p;
+    const qint64 a = p.goal(QStringLiteral("a"));
+    const qint64 b = p.goal(QStringLiteral("b"), a);
+    const qint64 c = p.goal(QStringLiteral("c"), b);
+    QString error;
+    // a below its own grandchild, and a goal below itself, are refused.
+    QVERIFY(!Sql::exec(
+        p.connection(), QStringLiteral("UPDATE GOALS_SW SET P_GID = %1 WHERE ID = %2").arg(c).arg(a), &error));
+    QVERIFY(error.contains(QStringLiteral("below itself")));
+    QVERIFY(!Sql::exec(p.connection(), QStringLiteral("UPDATE GOALS_SW SET P_GID = ID WHERE ID = %1").arg(b), nullptr));
+    QVERIFY(
+        !Sql::exec(p.connection(),
+                   QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, P_GID, CREATED)"
+                                  " VALUES (99, 'Goal', 'x', 1, 'Open', 99, 'now')"),
+                   nullptr));
+    // Moving a goal sideways is fine.
+    QVERIFY(Sql::exec(
+        p.connection(), QStringLiteral("UPDATE GOALS_SW SET P_GID = %1 WHERE ID = %2").arg(a).arg(c), nullptr));
+    QCOMPARE(p.scalar(QStringLiteral("SELECT P_GID FROM GOALS_SW WHERE ID = ?"), {c}).toLongLong(), a);
+}
+
+// Names with both quote characters travel through bound values unharmed,
+// and a member still in use cannot be deleted; renaming carries along.
+void TestSchema::quotedMemberNames()
+{
+    TempProject p;
+    const QString name = QStringLiteral("Dana O'Brien \"DB\"");
+    p.member(name);
+    const qint64 t = p.task(p.goal(QStringLiteral("G")), QStringLiteral("T"), 2);
+    p.assign(t, name, 100, 0, 0);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT FK_R_NAME FROM qLvResource WHERE FK_TASKID = ?"), {t}).toString(), name);
+    QSqlQuery del(Sql::db(p.connection()));
+    del.prepare(QStringLiteral("DELETE FROM RESOURCES WHERE R_NAME = ?"));
+    del.addBindValue(name);
+    QVERIFY(!del.exec());
+    QSqlQuery rename(Sql::db(p.connection()));
+    rename.prepare(QStringLiteral("UPDATE RESOURCES SET R_NAME = ? WHERE R_NAME = ?"));
+    rename.addBindValue(QStringLiteral("Dana"));
+    rename.addBindValue(name);
+    QVERIFY(rename.exec());
+    QCOMPARE(p.scalar(QStringLiteral("SELECT FK_R_NAME FROM TASK_OBJECT_RESOURCE")).toString(), QStringLiteral("Dana"));
+}
+
+void TestSchema::memberNamesIgnoreCase()
+{
+    TempProject p;
+    p.member(QStringLiteral("Alice"));
+    QSqlQuery q(Sql::db(p.connection()));
+    q.prepare(QStringLiteral("INSERT INTO RESOURCES (R_NAME) VALUES (?)"));
+    q.addBindValue(QStringLiteral("alice"));
+    QVERIFY(!q.exec());
+    // Working hours must be real times of day.
+    QVERIFY(!Sql::exec(
+        p.connection(), QStringLiteral("INSERT INTO RESOURCES (R_NAME, MON_BEG) VALUES ('B', '25:00')"), nullptr));
+    QVERIFY(!Sql::exec(
+        p.connection(), QStringLiteral("INSERT INTO RESOURCES (R_NAME, MON_BEG) VALUES ('B', '8:00')"), nullptr));
+    QVERIFY(Sql::exec(
+        p.connection(), QStringLiteral("INSERT INTO RESOURCES (R_NAME, MON_BEG) VALUES ('B', '08:00:30')"), nullptr));
+}
+
+void TestSchema::countersSeparateAndRolledBack()
+{
+    TempProject p;
+    QString error;
+    {
+        Transaction tx(p.connection());
+        QCOMPARE(*Counters::next(p.connection(), Counters::Kind::Goal, &error), 1);
+        QCOMPARE(*Counters::next(p.connection(), Counters::Kind::Task, &error), 1);
+        QCOMPARE(*Counters::next(p.connection(), Counters::Kind::Goal, &error), 2);
+        QVERIFY(tx.commit());
+    }
+    {
+        Transaction tx(p.connection());
+        QCOMPARE(*Counters::next(p.connection(), Counters::Kind::Note, &error), 1);
+        QCOMPARE(*Counters::next(p.connection(), Counters::Kind::Goal, &error), 3);
+        // rolled back: nothing taken
+    }
+    QCOMPARE(*Counters::last(p.connection(), Counters::Kind::Goal, &error), 2);
+    QCOMPARE(*Counters::last(p.connection(), Counters::Kind::Note, &error), 0);
+    // Outside a transaction no identifier is handed out.
+    QVERIFY(!Counters::next(p.connection(), Counters::Kind::Goal, &error));
+    // A failing save inside a transaction gives its identifier back.
+    {
+        Transaction tx(p.connection());
+        GoalRecord bad;
+        bad.shortName = QString(); // violates the name check
+        bad.created = QStringLiteral("2026-01-01 00:00:00");
+        ProjectWriter writer(p.connection());
+        QVERIFY(!writer.addGoal(bad, &error));
+    }
+    QCOMPARE(*Counters::last(p.connection(), Counters::Kind::Goal, &error), 2);
+    QVERIFY(!Sql::exec(p.connection(), QStringLiteral("INSERT INTO COUNTERS DEFAULT VALUES"), nullptr));
+}
+
+void TestSchema::compDatesDefaults()
+{
+    TempProject p;
+    QVERIFY(Sql::exec(p.connection(),
+                      QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ) VALUES ('2026-01-01 00:00:00', 'G')"),
+                      nullptr));
+    QVERIFY(Sql::exec(p.connection(),
+                      QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ) VALUES ('2026-01-01 00:00:00', 'G')"),
+                      nullptr));
+    QCOMPARE(p.scalar(QStringLiteral("SELECT GT_ID FROM CompDates WHERE ID = 1")).toInt(), 0);
+    QCOMPARE(
+        p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates WHERE ID = 2 AND Planned IS NULL AND Calc IS NULL"))
+            .toInt(),
+        1);
+}
+
+void TestSchema::reportViews()
+{
+    TempProject p;
+    const char* rows =
+        "INSERT INTO CompDates (TimeStamp, OBJ, GT_ID, GT_Name, GT_Status, GT_Parent_ID, Res, Res_PerWrk, Planned, "
+        "PerComp,"
+        " Est, Diff, Calc, HTreeSort, CompOrderObj, Completion_Date) VALUES"
+        " ('S1', 'R', NULL, 'Ann (T)', 'Open', 7, 'Ann', 60, 6, 50, 8, -2, 1, 1, 1, '2026-02-03 10:00:00'),"
+        " ('S1', 'R', NULL, 'Ben (T)', 'Open', 7, 'Ben', 40, 4, 0, 4, 0, 1, 2, 1, '2026-02-04 10:00:00'),"
+        " ('S1', 'T', 7, 'T', 'Open', 3, NULL, NULL, 10, 30, 12, -2, 1, 3, 5, '2026-02-04 10:00:00'),"
+        " ('S1', 'G', 7, 'Goal 7', 'Open', 0, NULL, NULL, 10, 30, 12, -2, 1, 4, 1, NULL),"
+        " ('S2', 'R', NULL, 'Ann (T)', 'Open', 7, 'Ann', 60, 6, 50, 8, -2, 0, 1, NULL, NULL)";
+    QVERIFY(Sql::exec(p.connection(), QLatin1String(rows), nullptr));
+    // The goal row with the task's number must not join as a task.
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM rptVBScheduleTeamMembers WHERE TT = 'S1'")).toInt(), 2);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT T_CounterTask FROM rptVBScheduleTeamMembers WHERE R_RES = 'Ben'")).toInt(),
+             5);
+    QCOMPARE(
+        p.scalar(QStringLiteral("SELECT SPlanned FROM CompDatesRes WHERE Res = 'ann' AND TimeStamp = 'S1'")).toDouble(),
+        6.0);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT SProgress FROM CompDatesRes WHERE Res = 'Ann'")).toDouble(),
+             (6.0 - 8.0) / 6.0);
+    // Rows below a closed or on-hold goal (Calc 0) are not a member's figures.
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDatesRes WHERE TimeStamp = 'S2'")).toInt(), 0);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT SCompletion_Date FROM CompDatesRes WHERE Res = 'Ben'")).toString(),
+             QStringLiteral("2026-02-04 10:00:00"));
+}
+
+QTEST_GUILESS_MAIN(TestSchema)
+#include "TestSchema.moc"
