@@ -1,0 +1,63 @@
+#include "cli/CliCommand.h"
+
+#include "db/Database.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+QList<CliCommand::Entry>& registry()
+{
+    static QList<CliCommand::Entry> entries;
+    return entries;
+}
+} // namespace
+
+CliCommand::Registrar::Registrar(const QString& name, const QString& synopsis, Run run)
+{
+    registry().append({name, synopsis, std::move(run)});
+}
+
+const QList<CliCommand::Entry>& CliCommand::all()
+{
+    return registry();
+}
+
+int CliCommand::fail(const QString& message)
+{
+    std::fprintf(stderr, "cairnwork-cli: %s\n", qPrintable(message));
+    return Failed;
+}
+
+int CliCommand::usage(const QString& message)
+{
+    std::fprintf(stderr, "cairnwork-cli: %s\nTry 'cairnwork-cli --help'.\n", qPrintable(message));
+    return Usage;
+}
+
+int CliCommand::parse(QCommandLineParser& parser, const QStringList& args, const QString& command)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("the project file"));
+    if (!parser.parse(args)) {
+        return usage(parser.errorText());
+    }
+    if (parser.positionalArguments().size() != 1) {
+        return usage(QStringLiteral("%1 takes exactly one FILE").arg(command));
+    }
+    return Ok;
+}
+
+int CliCommand::openProject(const QString& path)
+{
+    QString error;
+    if (!Database::open(path, connection(), &error)) {
+        return fail(error);
+    }
+    return Ok;
+}
+
+bool CliCommand::progressWanted()
+{
+    return isatty(fileno(stderr));
+}
