@@ -97,7 +97,7 @@ bool SyntheticProject::build(const QString& connection,
         const int first = int(rng() % members.size());
         for (int a = 0; a < assignments && a < members.size(); ++a) {
             AssignmentRecord rec;
-            rec.member = members.at((first + a * 7) % members.size());
+            rec.member = members.at((first + a) % members.size());
             rec.perWorkload = shares[assignments - 1][a];
             const int done = int(rng() % 11) * 10;
             rec.perCompleted = done;

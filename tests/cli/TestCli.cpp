@@ -1,0 +1,151 @@
+#include "db/Database.h"
+#include "db/Sql.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct Run
+{
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(CW_CLI_PATH), args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// The project's rows as text, to compare two files' contents.
+QByteArray contents(const QString& path)
+{
+    QByteArray all;
+    {
+        QString error;
+        if (!Database::open(path, QStringLiteral("dump"), &error)) {
+            qFatal("%s", qPrintable(error));
+        }
+        QSqlQuery q(Sql::db(QStringLiteral("dump")));
+        for (const char* table :
+             {"RESOURCES", "GOALS_SW", "TASKS_OBJECTS", "TASK_OBJECT_RESOURCE", "TASK_OBJECT_WORKSHEET"}) {
+            q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(QLatin1String(table)));
+            while (q.next()) {
+                for (int i = 0; i < q.record().count(); ++i) {
+                    all += q.value(i).toString().toUtf8() + '|';
+                }
+                all += '\n';
+            }
+        }
+    }
+    Database::close(QStringLiteral("dump"));
+    return all;
+}
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void exitStatuses();
+    void synthIsDeterministic();
+    void demoCoversEveryKindAndStatus();
+};
+
+void TestCli::exitStatuses()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.cwk"));
+    QCOMPARE(cli({QStringLiteral("--version")}).exitCode, 0);
+    QVERIFY(cli({QStringLiteral("--help")}).out.contains(QStringLiteral("synth FILE")));
+    QCOMPARE(cli({QStringLiteral("frobnicate"), path}).exitCode, 2);
+    QCOMPARE(cli({QStringLiteral("init")}).exitCode, 2);
+    QCOMPARE(cli({QStringLiteral("synth"), path, QStringLiteral("--goals"), QStringLiteral("many")}).exitCode, 2);
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(cli({QStringLiteral("init"), path}).exitCode, 0);
+    QVERIFY(QFile::exists(path));
+    // A second init must not touch the existing project.
+    const Run again = cli({QStringLiteral("init"), path});
+    QCOMPARE(again.exitCode, 1);
+    QVERIFY(again.err.contains(QStringLiteral("already exists")));
+}
+
+void TestCli::synthIsDeterministic()
+{
+    QTemporaryDir dir;
+    const QStringList opts = {QStringLiteral("--goals"),
+                              QStringLiteral("60"),
+                              QStringLiteral("--tasks"),
+                              QStringLiteral("500"),
+                              QStringLiteral("--members"),
+                              QStringLiteral("7"),
+                              QStringLiteral("--depth"),
+                              QStringLiteral("3")};
+    const QString a = dir.filePath(QStringLiteral("a.cwk"));
+    const QString b = dir.filePath(QStringLiteral("b.cwk"));
+    const QString c = dir.filePath(QStringLiteral("c.cwk"));
+    QCOMPARE(cli(QStringList{QStringLiteral("synth"), a} + opts).exitCode, 0);
+    QCOMPARE(cli(QStringList{QStringLiteral("synth"), b} + opts).exitCode, 0);
+    QCOMPARE(
+        cli(QStringList{QStringLiteral("synth"), c, QStringLiteral("--seed"), QStringLiteral("2")} + opts).exitCode, 0);
+    QCOMPARE(contents(a), contents(b));
+    QVERIFY(contents(a) != contents(c));
+    QString error;
+    QVERIFY(Database::open(a, QStringLiteral("s"), &error));
+    QSqlQuery q(Sql::db(QStringLiteral("s")));
+    QVERIFY(q.exec(QStringLiteral("SELECT (SELECT COUNT(*) FROM GOALS_SW), (SELECT COUNT(*) FROM TASKS_OBJECTS),"
+                                  " (SELECT COUNT(*) FROM RESOURCES),"
+                                  " (WITH RECURSIVE d(id, depth) AS (SELECT ID, 1 FROM GOALS_SW WHERE P_GID IS NULL"
+                                  "  UNION ALL SELECT g.ID, d.depth + 1 FROM GOALS_SW g JOIN d ON g.P_GID = d.id)"
+                                  "  SELECT MAX(depth) FROM d)")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 60);
+    QCOMPARE(q.value(1).toInt(), 500);
+    QCOMPARE(q.value(2).toInt(), 7);
+    QVERIFY(q.value(3).toInt() <= 3);
+    q.finish();
+    Database::close(QStringLiteral("s"));
+}
+
+// The sample project shows every kind and status a newcomer can meet.
+void TestCli::demoCoversEveryKindAndStatus()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("demo.cwk"));
+    const Run run = cli({QStringLiteral("demo"), path});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QString error;
+    QVERIFY(Database::open(path, QStringLiteral("d"), &error));
+    QSqlQuery q(Sql::db(QStringLiteral("d")));
+    for (const char* table : {"GOALS_SW", "TASKS_OBJECTS"}) {
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(DISTINCT STATUS), COUNT(DISTINCT OBJECT_TYPE) FROM %1")
+                           .arg(QLatin1String(table))));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 4);
+        QCOMPARE(q.value(1).toInt(), 2);
+    }
+    QVERIFY(q.exec(
+        QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT MON_BEG || MON_END || FRI_END || SAT_END) FROM RESOURCES")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 5);
+    QVERIFY(q.value(1).toInt() >= 4);
+    QVERIFY(q.exec(QStringLiteral(
+        "SELECT COUNT(*) FROM GOALS_SW WHERE P_GID IN (SELECT ID FROM GOALS_SW WHERE P_GID IS NOT NULL)")));
+    QVERIFY(q.next());
+    QVERIFY(q.value(0).toInt() > 0); // at least three levels
+    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET")));
+    QVERIFY(q.next());
+    QVERIFY(q.value(0).toInt() > 0);
+    q.finish();
+    Database::close(QStringLiteral("d"));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "TestCli.moc"
