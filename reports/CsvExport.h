@@ -1,0 +1,22 @@
+#pragma once
+
+#include "reports/ReportLoader.h"
+
+#include <QString>
+#include <QStringList>
+
+// A report's rows as comma-separated values for other tools: one header line with the
+// view's column names, then one line per detail line (a schedule's group fields are
+// repeated on each of its lines). Numbers are written in full with a decimal point,
+// dates as stored, text quoted where needed; indentation of outline names is kept.
+class CsvExport
+{
+public:
+    static bool write(
+        const QString& connection, ReportLoader::Kind kind, const QString& stamp, const QString& path, QString* error);
+    // The lines (without line ends) that write() puts into the file.
+    static bool
+    lines(const QString& connection, ReportLoader::Kind kind, const QString& stamp, QStringList* out, QString* error);
+    // One field, quoted when it holds a comma, a quote, a line break or edge spaces.
+    static QString field(const QString& text);
+};

@@ -1,0 +1,213 @@
+#include "reports/ReportRows.h"
+
+#include "db/Sql.h"
+
+#include <QHash>
+
+namespace {
+
+double number(const QVariant& v)
+{
+    return v.isNull() ? ReportRows::kEmpty : v.toDouble();
+}
+
+std::optional<qint64> integer(const QVariant& v)
+{
+    if (v.isNull()) {
+        return std::nullopt;
+    }
+    return v.toLongLong();
+}
+
+// Statuses and member names repeat on most rows; sharing one copy keeps large reports small.
+class TextPool
+{
+public:
+    QString operator()(const QVariant& v)
+    {
+        const QString text = v.toString();
+        auto it = m_pool.constFind(text);
+        if (it != m_pool.constEnd()) {
+            return *it;
+        }
+        m_pool.insert(text, text);
+        return text;
+    }
+
+private:
+    QHash<QString, QString> m_pool;
+};
+
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
+{
+    query.setForwardOnly(true);
+    if (!Sql::prepare(query, sql, error)) {
+        return false;
+    }
+    for (const QVariant& v : values) {
+        query.addBindValue(v);
+    }
+    return Sql::exec(query, error);
+}
+
+bool finished(const QSqlQuery& query, QString* error)
+{
+    if (query.lastError().isValid()) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReportRows::stamps(const QString& connection, QStringList* out, QString* error)
+{
+    out->clear();
+    QSqlQuery query(Sql::db(connection));
+    if (!run(query, QStringLiteral("SELECT DISTINCT TimeStamp FROM CompDates ORDER BY TimeStamp DESC"), {}, error)) {
+        return false;
+    }
+    while (query.next()) {
+        out->append(query.value(0).toString());
+    }
+    return finished(query, error);
+}
+
+bool ReportRows::newestStamp(const QString& connection, QString* out, QString* error)
+{
+    out->clear();
+    QSqlQuery query(Sql::db(connection));
+    if (!run(query, QStringLiteral("SELECT MAX(TimeStamp) FROM CompDates"), {}, error)) {
+        return false;
+    }
+    if (query.next()) {
+        *out = query.value(0).toString();
+    }
+    return finished(query, error);
+}
+
+bool ReportRows::stampExists(const QString& connection, const QString& stamp, bool* exists, QString* error)
+{
+    *exists = false;
+    QSqlQuery query(Sql::db(connection));
+    if (!run(query, QStringLiteral("SELECT 1 FROM CompDates WHERE TimeStamp = ? LIMIT 1"), {stamp}, error)) {
+        return false;
+    }
+    *exists = query.next();
+    return finished(query, error);
+}
+
+bool ReportRows::overview(const QString& connection, const QString& stamp, QList<OverviewRow>* out, QString* error)
+{
+    out->clear();
+    QSqlQuery query(Sql::db(connection));
+    // RWrk is the member's share on assignment lines only.
+    const QString sql =
+        QStringLiteral("SELECT OBJ, HName, GT_Status, Completion_Date, Planned,"
+                       " CASE WHEN OBJ = 'R' THEN Res_PerWrk ELSE NULL END AS RWrk, PerComp, Needed, Est, Diff"
+                       " FROM rptVBHierarchy WHERE TimeStamp = ? ORDER BY HTreeSort DESC");
+    if (!run(query, sql, {stamp}, error)) {
+        return false;
+    }
+    TextPool pool;
+    while (query.next()) {
+        OverviewRow row;
+        const QString obj = query.value(0).toString();
+        row.obj = obj.isEmpty() ? QChar() : obj.at(0);
+        row.hName = query.value(1).toString();
+        row.status = pool(query.value(2));
+        row.completionDate = query.value(3).toString();
+        row.planned = number(query.value(4));
+        row.rWrk = number(query.value(5));
+        row.perComp = number(query.value(6));
+        row.needed = number(query.value(7));
+        row.est = number(query.value(8));
+        row.diff = number(query.value(9));
+        out->append(std::move(row));
+    }
+    return finished(query, error);
+}
+
+bool ReportRows::taskSchedule(const QString& connection,
+                              const QString& stamp,
+                              QList<TaskScheduleGroup>* out,
+                              QString* error)
+{
+    out->clear();
+    QSqlQuery query(Sql::db(connection));
+    // T_ID only breaks ties between tasks that share a completion number.
+    const QString sql = QStringLiteral("SELECT R_RES, T_STATUS, T_CounterTask, T_NAME, T_PATH, T_COMP, T_DIFF,"
+                                       " R_STATUS, R_PW, R_COMP, R_DIFF, T_ID"
+                                       " FROM rptVBScheduleTeamMembers WHERE TT = ? AND T_STATUS = 'Open'"
+                                       " ORDER BY T_CounterTask, R_RES, T_ID");
+    if (!run(query, sql, {stamp}, error)) {
+        return false;
+    }
+    TextPool pool;
+    // Tasks sharing a completion number interleave in member order; a task's lines are
+    // gathered under the group of its first line. The task row identifies the group, so
+    // two different tasks that happen to look alike are never merged.
+    QHash<qint64, qsizetype> groupOfTask;
+    while (query.next()) {
+        const qint64 taskId = query.value(11).toLongLong();
+        auto it = groupOfTask.constFind(taskId);
+        qsizetype index;
+        if (it == groupOfTask.constEnd()) {
+            TaskScheduleGroup group;
+            group.status = pool(query.value(1));
+            group.counterTask = integer(query.value(2));
+            group.name = query.value(3).toString();
+            group.path = query.value(4).toString();
+            group.comp = number(query.value(5));
+            group.diff = number(query.value(6));
+            group.taskId = taskId;
+            index = out->size();
+            out->append(std::move(group));
+            groupOfTask.insert(taskId, index);
+        } else {
+            index = *it;
+        }
+        ScheduleAssignment line;
+        line.res = pool(query.value(0));
+        line.status = pool(query.value(7));
+        line.pw = number(query.value(8));
+        line.comp = number(query.value(9));
+        line.diff = number(query.value(10));
+        (*out)[index].members.append(std::move(line));
+    }
+    return finished(query, error);
+}
+
+bool ReportRows::memberSchedule(const QString& connection,
+                                const QString& stamp,
+                                QList<MemberScheduleGroup>* out,
+                                QString* error)
+{
+    out->clear();
+    QSqlQuery query(Sql::db(connection));
+    const QString sql = QStringLiteral("SELECT R_RES, CounterTask, T_NAME, T_PATH, R_STATUS, R_PW, R_COMP, R_DIFF"
+                                       " FROM rptVBScheduleTeamMembers WHERE TT = ? AND R_STATUS = 'Open'"
+                                       " ORDER BY R_RES, CounterTask, T_ID");
+    if (!run(query, sql, {stamp}, error)) {
+        return false;
+    }
+    TextPool pool;
+    while (query.next()) {
+        const QString res = pool(query.value(0));
+        // Member names compare without regard to case, as the view orders them.
+        if (out->isEmpty() || out->last().res.compare(res, Qt::CaseInsensitive) != 0) {
+            out->append(MemberScheduleGroup{res, {}});
+        }
+        MemberScheduleLine line;
+        line.counterTask = integer(query.value(1));
+        line.name = query.value(2).toString();
+        line.path = query.value(3).toString();
+        line.status = pool(query.value(4));
+        line.pw = number(query.value(5));
+        line.comp = number(query.value(6));
+        line.diff = number(query.value(7));
+        out->last().tasks.append(std::move(line));
+    }
+    return finished(query, error);
+}

@@ -1,0 +1,261 @@
+#include "reports/CsvExport.h"
+#include "reports/ReportFormat.h"
+#include "reports/ReportRows.h"
+#include "tests/reports/ReportFixture.h"
+
+#include <QFile>
+#include <QtTest>
+
+using namespace ReportFixture;
+
+class TestReportRows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stampsNewestFirst();
+    void noSnapshot();
+    void overviewOfChosenSnapshotInOutlineOrder();
+    void taskScheduleGroupsOpenTasks();
+    void memberScheduleKeepsOpenAssignments();
+    void nothingOpenLeavesSchedulesEmpty();
+    void membersCompareWithoutCase();
+    void csvLines();
+    void csvFileIsComplete();
+    void numberFormats_data();
+    void numberFormats();
+};
+
+void TestReportRows::stampsNewestFirst()
+{
+    TempProject p;
+    build(p);
+    QStringList stamps;
+    QString error;
+    QVERIFY2(ReportRows::stamps(p.connection(), &stamps, &error), qPrintable(error));
+    QCOMPARE(stamps, QStringList({kNew, kOld, kIdle}));
+    QString newest;
+    QVERIFY(ReportRows::newestStamp(p.connection(), &newest, &error));
+    QCOMPARE(newest, kNew);
+    bool exists = false;
+    QVERIFY(ReportRows::stampExists(p.connection(), kOld, &exists, &error));
+    QVERIFY(exists);
+    QVERIFY(ReportRows::stampExists(p.connection(), QStringLiteral("2026-03-02 09:00:01"), &exists, &error));
+    QVERIFY(!exists);
+}
+
+void TestReportRows::noSnapshot()
+{
+    TempProject p;
+    QStringList stamps{QStringLiteral("stale")};
+    QString newest = QStringLiteral("stale");
+    QString error;
+    QVERIFY(ReportRows::stamps(p.connection(), &stamps, &error));
+    QVERIFY(stamps.isEmpty());
+    QVERIFY(ReportRows::newestStamp(p.connection(), &newest, &error));
+    QVERIFY(newest.isEmpty());
+}
+
+void TestReportRows::overviewOfChosenSnapshotInOutlineOrder()
+{
+    TempProject p;
+    build(p);
+    QList<OverviewRow> rows;
+    QString error;
+    QVERIFY2(ReportRows::overview(p.connection(), kNew, &rows, &error), qPrintable(error));
+    QStringList names;
+    for (const OverviewRow& r : rows) {
+        names << r.hName;
+    }
+    QCOMPARE(names,
+             QStringList({"Cairnwork",
+                          "    Alpha",
+                          "        Design",
+                          "            Amy",
+                          "        Build",
+                          "            Dan",
+                          "            Amy",
+                          "        Check",
+                          "            Bob",
+                          "        Beta",
+                          "            Old",
+                          "                Bob"}));
+    // The share shows on assignment lines only.
+    for (const OverviewRow& r : rows) {
+        QCOMPARE(ReportRows::isEmpty(r.rWrk), r.obj != QLatin1Char('R'));
+    }
+    QCOMPARE(rows.at(5).rWrk, 40.0);
+    QCOMPARE(rows.at(0).planned, 30.0);
+    QVERIFY(rows.at(0).status.isEmpty());
+    QCOMPARE(rows.at(4).completionDate, QStringLiteral("2026-03-12 15:30:00"));
+    QVERIFY(rows.at(1).completionDate.isEmpty());
+
+    QVERIFY(ReportRows::overview(p.connection(), kOld, &rows, &error));
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows.at(0).planned, 99.0);
+}
+
+void TestReportRows::taskScheduleGroupsOpenTasks()
+{
+    TempProject p;
+    build(p);
+    QList<TaskScheduleGroup> groups;
+    QString error;
+    QVERIFY2(ReportRows::taskSchedule(p.connection(), kNew, &groups, &error), qPrintable(error));
+    // Build and Check share number 2; their lines interleave by member (Amy, Bob, Dan)
+    // but each task keeps its own group.
+    QCOMPARE(groups.size(), 3);
+    QCOMPARE(groups.at(0).name, QStringLiteral("Design"));
+    QCOMPARE(groups.at(0).counterTask, std::optional<qint64>(1));
+    QCOMPARE(groups.at(1).name, QStringLiteral("Build"));
+    QCOMPARE(groups.at(1).path, QStringLiteral("\\Alpha"));
+    QCOMPARE(groups.at(1).comp, 25.5);
+    QCOMPARE(groups.at(1).diff, -1.255);
+    QCOMPARE(groups.at(1).members.size(), 2);
+    QCOMPARE(groups.at(1).members.at(0).res, QStringLiteral("Amy"));
+    QCOMPARE(groups.at(1).members.at(0).pw, 60.0);
+    QCOMPARE(groups.at(1).members.at(1).res, QStringLiteral("Dan"));
+    QCOMPARE(groups.at(2).name, QStringLiteral("Check"));
+    QCOMPARE(groups.at(2).members.size(), 1);
+    // The completed task Old is left out.
+    for (const TaskScheduleGroup& g : groups) {
+        QCOMPARE(g.status, QStringLiteral("Open"));
+    }
+
+    QVERIFY(ReportRows::taskSchedule(p.connection(), kOld, &groups, &error));
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups.at(0).comp, 5.0);
+}
+
+void TestReportRows::memberScheduleKeepsOpenAssignments()
+{
+    TempProject p;
+    build(p);
+    QList<MemberScheduleGroup> groups;
+    QString error;
+    QVERIFY2(ReportRows::memberSchedule(p.connection(), kNew, &groups, &error), qPrintable(error));
+    QCOMPARE(groups.size(), 3);
+    QCOMPARE(groups.at(0).res, QStringLiteral("Amy"));
+    QCOMPARE(groups.at(0).tasks.size(), 2);
+    QCOMPARE(groups.at(0).tasks.at(0).name, QStringLiteral("Design"));
+    QCOMPARE(groups.at(0).tasks.at(0).counterTask, std::optional<qint64>(1));
+    QCOMPARE(groups.at(0).tasks.at(1).name, QStringLiteral("Build"));
+    QCOMPARE(groups.at(0).tasks.at(1).pw, 60.0);
+    // Bob's completed assignment on Old is not listed.
+    QCOMPARE(groups.at(1).res, QStringLiteral("Bob"));
+    QCOMPARE(groups.at(1).tasks.size(), 1);
+    QCOMPARE(groups.at(1).tasks.at(0).name, QStringLiteral("Check"));
+    QCOMPARE(groups.at(2).res, QStringLiteral("Dan"));
+    QCOMPARE(groups.at(2).tasks.at(0).diff, -0.125);
+}
+
+void TestReportRows::nothingOpenLeavesSchedulesEmpty()
+{
+    TempProject p;
+    build(p);
+    QString error;
+    QList<TaskScheduleGroup> tasks;
+    QList<MemberScheduleGroup> members;
+    QList<OverviewRow> rows;
+    QVERIFY(ReportRows::taskSchedule(p.connection(), kIdle, &tasks, &error));
+    QVERIFY(ReportRows::memberSchedule(p.connection(), kIdle, &members, &error));
+    QVERIFY(ReportRows::overview(p.connection(), kIdle, &rows, &error));
+    QVERIFY(tasks.isEmpty());
+    QVERIFY(members.isEmpty());
+    QCOMPARE(rows.size(), 4);
+}
+
+void TestReportRows::membersCompareWithoutCase()
+{
+    TempProject p;
+    row(p, kNew, task(4, 1, "    One", "\\G", "Open", 1, 0, 0));
+    row(p, kNew, task(2, 2, "    Two", "\\G", "Open", 2, 0, 0));
+    row(p, kNew, assignment(3, 1, "amy", "        amy", "Open", 50, 0, 0));
+    row(p, kNew, assignment(1, 2, "Amy", "        Amy", "Open", 50, 0, 0));
+    QList<MemberScheduleGroup> groups;
+    QString error;
+    QVERIFY(ReportRows::memberSchedule(p.connection(), kNew, &groups, &error));
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups.at(0).tasks.size(), 2);
+}
+
+void TestReportRows::csvLines()
+{
+    TempProject p;
+    build(p);
+    // A name that needs quoting.
+    row(p, kNew, assignment(0, 13, "O'Brien, \"Ob\"", "            O'Brien, \"Ob\"", "Open", 25, 0, 0));
+    QStringList lines;
+    QString error;
+    QVERIFY2(CsvExport::lines(p.connection(), ReportLoader::Kind::Overview, kNew, &lines, &error), qPrintable(error));
+    QCOMPARE(lines.size(), 14);
+    QCOMPARE(lines.at(0), QStringLiteral("OBJ,HName,GT_Status,Completion_Date,Planned,RWrk,PerComp,Needed,Est,Diff"));
+    QCOMPARE(lines.at(1), QStringLiteral("G,Cairnwork,,,30,,10,1,30,0"));
+    QCOMPARE(lines.at(8), QStringLiteral("T,\"        Check\",Open,2026-03-12 15:30:00,10,,0,2,10,0"));
+    QCOMPARE(lines.last(), QStringLiteral("R,\"            O'Brien, \"\"Ob\"\"\",Open,,2.5,25,0,1,2.5,0"));
+
+    QVERIFY(CsvExport::lines(p.connection(), ReportLoader::Kind::TaskSchedule, kNew, &lines, &error));
+    QCOMPARE(lines.at(0),
+             QStringLiteral("T_CounterTask,T_NAME,T_PATH,T_STATUS,T_COMP,T_DIFF,R_RES,R_STATUS,R_PW,R_COMP,R_DIFF"));
+    QCOMPARE(lines.at(2), QStringLiteral("2,Build,\\Alpha,Open,25.5,-1.255,Amy,Open,60,35,0.5"));
+    QCOMPARE(lines.size(), 6);
+
+    QVERIFY(CsvExport::lines(p.connection(), ReportLoader::Kind::MemberSchedule, kIdle, &lines, &error));
+    QCOMPARE(lines, QStringList({"R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF"}));
+}
+
+void TestReportRows::csvFileIsComplete()
+{
+    TempProject p;
+    build(p);
+    const QString path = p.dir() + QStringLiteral("/members.csv");
+    QString error;
+    QVERIFY2(CsvExport::write(p.connection(), ReportLoader::Kind::MemberSchedule, kNew, path, &error),
+             qPrintable(error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+             QByteArray("R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF\r\n"
+                        "Amy,1,Design,\\Alpha,Open,100,50,1\r\n"
+                        "Amy,2,Build,\\Alpha,Open,60,35,0.5\r\n"
+                        "Bob,2,Check,\\Alpha,Open,100,0,0\r\n"
+                        "Dan,2,Build,\\Alpha,Open,40,10,-0.125\r\n"));
+    // A folder that does not exist: an error, no file.
+    QVERIFY(!CsvExport::write(
+        p.connection(), ReportLoader::Kind::Overview, kNew, p.dir() + QStringLiteral("/none/x.csv"), &error));
+    QVERIFY(error.contains(QStringLiteral("cannot be written")));
+}
+
+void TestReportRows::numberFormats_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("two");
+    QTest::addColumn<QString>("asItComes");
+    QTest::newRow("empty") << ReportRows::kEmpty << QString() << QString();
+    QTest::newRow("whole") << 12.0 << "12.00"
+                           << "12";
+    QTest::newRow("half to even down") << 0.125 << "0.12"
+                                       << "0.125";
+    QTest::newRow("half to even up") << 0.375 << "0.38"
+                                     << "0.375";
+    QTest::newRow("binary half") << 2.675 << "2.68"
+                                 << "2.675";
+    QTest::newRow("negative") << -1.255 << "-1.26"
+                              << "-1.255";
+    QTest::newRow("third") << 100.0 / 3 << "33.33"
+                           << "33.3333333333333";
+    QTest::newRow("million") << 1e6 << "1,000,000.00"
+                             << "1000000";
+}
+
+void TestReportRows::numberFormats()
+{
+    QFETCH(double, value);
+    QFETCH(QString, two);
+    QFETCH(QString, asItComes);
+    QCOMPARE(ReportFormat::twoDecimals(value), two);
+    QCOMPARE(ReportFormat::asItComes(value), asItComes);
+}
+
+QTEST_GUILESS_MAIN(TestReportRows)
+#include "TestReportRows.moc"
