@@ -1,0 +1,21 @@
+#pragma once
+
+#include "schedule/SnapshotInput.h"
+#include "schedule/SnapshotRow.h"
+
+#include <vector>
+
+// Dates the open assignment rows of a snapshot: each member's open, calculated
+// assignments are laid one after the other, in order-key order, onto the member's
+// weekly hours from `start` on. Members are independent of each other. Rows of a
+// member without any working time, and rows naming no member, stay undated.
+class ScheduleTeamMembers
+{
+public:
+    // `start` is a naive moment (MemberCalendar seconds). False when a member's
+    // working hours cannot be read; *error names the member.
+    static bool run(std::vector<SnapshotRow>& rows,
+                    const std::vector<SnapshotInput::Member>& members,
+                    qint64 start,
+                    QString* error);
+};

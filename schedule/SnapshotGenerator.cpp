@@ -1,0 +1,256 @@
+#include "schedule/SnapshotGenerator.h"
+
+#include "common/Stamp.h"
+#include "db/Sql.h"
+#include "db/Transaction.h"
+#include "schedule/MemberCalendar.h"
+#include "schedule/NumberCompletionOrder.h"
+#include "schedule/RollUpCompletionDates.h"
+#include "schedule/ScheduleTeamMembers.h"
+#include "schedule/SnapshotInput.h"
+#include "schedule/WriteSubtreeRows.h"
+
+#include <QElapsedTimer>
+
+namespace {
+const QString kRootName = QStringLiteral("Cairnwork");
+
+QVariant nullText()
+{
+    return QVariant(QMetaType(QMetaType::QString));
+}
+
+QVariant nullInteger()
+{
+    return QVariant(QMetaType(QMetaType::LongLong));
+}
+
+QVariant nullReal()
+{
+    return QVariant(QMetaType(QMetaType::Double));
+}
+
+QVariant textOrNull(const QString& text)
+{
+    return text.isNull() ? nullText() : QVariant(text);
+}
+
+// Finds the stamp this run writes under: `wanted`, or when that is taken and an
+// exact stamp is not required, the next free second.
+bool freeStamp(const QString& connection, const QDateTime& wanted, bool exact, QString* stamp, QString* error)
+{
+    QSqlQuery query(Sql::db(connection));
+    if (!Sql::prepare(query, QStringLiteral("SELECT 1 FROM CompDates WHERE TimeStamp = ? LIMIT 1"), error)) {
+        return false;
+    }
+    QDateTime candidate = Stamp::fromText(Stamp::toText(wanted));
+    if (!candidate.isValid()) {
+        Sql::setError(error, QStringLiteral("The current time is not a valid date."));
+        return false;
+    }
+    while (true) {
+        const QString text = Stamp::toText(candidate);
+        query.bindValue(0, text);
+        if (!Sql::exec(query, error)) {
+            return false;
+        }
+        const bool taken = query.next();
+        query.finish();
+        if (!taken) {
+            *stamp = text;
+            return true;
+        }
+        if (exact) {
+            Sql::setError(error, QStringLiteral("A snapshot with the stamp %1 exists already.").arg(text));
+            return false;
+        }
+        candidate = candidate.addSecs(1);
+    }
+}
+} // namespace
+
+SnapshotGenerator::SnapshotGenerator(const QString& connection)
+    : m_connection(connection)
+{
+}
+
+bool SnapshotGenerator::GenerateCompDates(const QString& connection,
+                                          const Clock& clock,
+                                          QString* stamp,
+                                          QString* error,
+                                          bool exactStamp,
+                                          const Progress& progress)
+{
+    SnapshotGenerator generator(connection);
+    generator.setProgress(progress);
+    return generator.run(clock, exactStamp, stamp, error);
+}
+
+void SnapshotGenerator::report(int percent) const
+{
+    if (m_progress) {
+        m_progress(percent);
+    }
+}
+
+bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp, QString* error)
+{
+    m_times = {};
+    m_rowCount = 0;
+    QString failure;
+    auto fail = [&](const QString& what) {
+        Sql::setError(error, what.isEmpty() ? failure : what + QStringLiteral(": ") + failure);
+        return false;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    report(0);
+    Transaction tx(m_connection);
+    if (!tx.isActive()) {
+        failure = tx.error();
+        return fail(QStringLiteral("The snapshot could not be started"));
+    }
+    QString snapshotStamp;
+    if (!freeStamp(m_connection, clock.now(), exactStamp, &snapshotStamp, &failure)) {
+        return fail(QString());
+    }
+    // The deepest level of the whole table, older snapshots included: task keys are
+    // lengthened to it so that keys of all snapshots have a common length.
+    int tableDepth = 0;
+    {
+        QSqlQuery query(Sql::db(m_connection));
+        if (!query.exec(QStringLiteral("SELECT MAX(Tree_Depth) FROM CompDates"))) {
+            failure = Sql::describe(query.lastError());
+            return fail(QStringLiteral("Reading the snapshot depth failed"));
+        }
+        if (query.next()) {
+            tableDepth = query.value(0).toInt();
+        }
+    }
+    SnapshotInput input;
+    if (!input.load(m_connection, &failure)) {
+        return fail(QString());
+    }
+    m_times.load = timer.restart();
+    report(10);
+
+    std::vector<SnapshotRow> rows = WriteSubtreeRows(input).run();
+    WriteSubtreeRows::lengthenTaskKeys(rows, std::max(tableDepth, WriteSubtreeRows::deepest(rows)));
+    m_times.writeSubtreeRows = timer.restart();
+    report(20);
+
+    const qint64 start = MemberCalendar::toSeconds(Stamp::fromText(snapshotStamp));
+    if (!ScheduleTeamMembers::run(rows, input.members, start, &failure)) {
+        return fail(QString());
+    }
+    m_times.scheduleTeamMembers = timer.restart();
+    RollUpCompletionDates::run(rows);
+    m_times.rollUpCompletionDates = timer.restart();
+    NumberCompletionOrder::run(rows);
+    m_times.numberCompletionOrder = timer.restart();
+    report(30);
+
+    QSqlQuery insert(Sql::db(m_connection));
+    if (!Sql::prepare(
+            insert,
+            QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ, GT_ID, GT_Type, GT_Name, GT_Path,"
+                           " GT_Priority, GT_Status, GT_Parent_ID, Res, Res_PerWrk, Planned, PerComp,"
+                           " Needed, Est, Diff, Progress, Completion_Order, Tree_Depth, Calc, HTreeSort,"
+                           " HName, Completion_Date, CompOrderObj)"
+                           " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            &failure)) {
+        return fail(QStringLiteral("Writing the snapshot failed"));
+    }
+    const QVariant stampValue(snapshotStamp);
+    const QVariant kinds[] = {QStringLiteral("G"), QStringLiteral("G"), QStringLiteral("T"), QStringLiteral("R")};
+    const std::size_t total = rows.size();
+    const std::size_t step = std::max<std::size_t>(1, total / 70);
+    for (std::size_t i = 0; i < total; ++i) {
+        const SnapshotRow& row = rows[i];
+        QVariant type = nullText();
+        QString name;
+        QVariant priority = nullInteger();
+        QVariant res = nullText();
+        QVariant resShare = nullReal();
+        switch (row.kind) {
+        case SnapshotRow::Kind::Root:
+            name = kRootName;
+            break;
+        case SnapshotRow::Kind::Goal: {
+            const SnapshotInput::Goal& goal = input.goals[std::size_t(row.source)];
+            type = goal.type;
+            name = goal.name;
+            priority = goal.priority;
+            break;
+        }
+        case SnapshotRow::Kind::Task: {
+            const SnapshotInput::Task& task = input.tasks[std::size_t(row.source)];
+            type = task.type;
+            name = task.name;
+            priority = task.priority;
+            break;
+        }
+        case SnapshotRow::Kind::Assignment: {
+            const SnapshotInput::Assignment& a = input.assignments[std::size_t(row.source)];
+            const SnapshotInput::Task& task = input.tasks[std::size_t(rows[std::size_t(row.parentRow)].source)];
+            name = a.member + QStringLiteral(" (") + task.name + QLatin1Char(')');
+            res = a.member;
+            resShare = a.workload;
+            break;
+        }
+        }
+        const bool root = row.kind == SnapshotRow::Kind::Root;
+        const bool summary = root || row.kind == SnapshotRow::Kind::Goal;
+        QString hname;
+        if (root) {
+            hname = kRootName;
+        } else {
+            const int indent = 4 * (row.kind == SnapshotRow::Kind::Assignment ? row.depth + 1 : row.depth);
+            const QString& shown = row.kind == SnapshotRow::Kind::Assignment ? row.member : name;
+            hname.reserve(indent + shown.size());
+            hname.fill(QLatin1Char(' '), indent);
+            hname += shown;
+        }
+        insert.bindValue(0, stampValue);
+        insert.bindValue(1, kinds[int(row.kind)]);
+        insert.bindValue(2, row.gtId);
+        insert.bindValue(3, type);
+        insert.bindValue(4, name);
+        insert.bindValue(5, textOrNull(row.path));
+        insert.bindValue(6, priority);
+        insert.bindValue(7, textOrNull(row.status));
+        insert.bindValue(8, root ? nullInteger() : QVariant(row.parentId));
+        insert.bindValue(9, res);
+        insert.bindValue(10, resShare);
+        insert.bindValue(11, row.planned);
+        insert.bindValue(12, row.perComp);
+        insert.bindValue(13, row.needed);
+        insert.bindValue(14, row.est);
+        insert.bindValue(15, row.diff);
+        insert.bindValue(16, summary ? QVariant(row.progress) : nullReal());
+        insert.bindValue(17, row.key);
+        insert.bindValue(18, row.depth);
+        insert.bindValue(19, row.calc < 0 ? nullInteger() : QVariant(row.calc));
+        insert.bindValue(20, row.treeSort);
+        insert.bindValue(21, hname);
+        insert.bindValue(22, textOrNull(MemberCalendar::toText(row.completion)));
+        insert.bindValue(23, row.compOrder > 0 ? QVariant(row.compOrder) : nullInteger());
+        if (!Sql::exec(insert, &failure)) {
+            return fail(
+                QStringLiteral("Writing the snapshot row %1 of %2 (%3) failed").arg(row.treeSort).arg(total).arg(name));
+        }
+        if (i % step == 0) {
+            report(30 + int(69.0 * double(i) / double(total)));
+        }
+    }
+    insert.finish();
+    if (!tx.commit()) {
+        failure = tx.error();
+        return fail(QStringLiteral("Saving the snapshot failed"));
+    }
+    m_times.insert = timer.elapsed();
+    m_rowCount = qint64(total);
+    *stamp = snapshotStamp;
+    report(100);
+    return true;
+}

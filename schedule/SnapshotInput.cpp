@@ -1,0 +1,91 @@
+#include "schedule/SnapshotInput.h"
+
+#include "db/Sql.h"
+
+#include <QSet>
+
+namespace {
+bool run(QSqlQuery& query, const QString& sql, const QString& what, QString* error)
+{
+    query.setForwardOnly(true);
+    if (query.exec(sql)) {
+        return true;
+    }
+    Sql::setError(error, QStringLiteral("Reading the %1 failed: %2").arg(what, Sql::describe(query.lastError())));
+    return false;
+}
+} // namespace
+
+bool SnapshotInput::load(const QString& connection, QString* error)
+{
+    goals.clear();
+    tasks.clear();
+    assignments.clear();
+    members.clear();
+    QSqlQuery query(Sql::db(connection));
+    if (!run(query,
+             QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, P_GID FROM GOALS_SW"),
+             QStringLiteral("goals"),
+             error)) {
+        return false;
+    }
+    while (query.next()) {
+        goals.push_back({query.value(0).toLongLong(),
+                         query.value(1).toString(),
+                         query.value(2).toString(),
+                         query.value(3).toInt(),
+                         query.value(4).toString(),
+                         query.value(5).toLongLong()});
+    }
+    if (!run(query,
+             QStringLiteral(
+                 "SELECT ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED, FK_ID FROM TASKS_OBJECTS"),
+             QStringLiteral("tasks"),
+             error)) {
+        return false;
+    }
+    while (query.next()) {
+        tasks.push_back({query.value(0).toLongLong(),
+                         query.value(1).toString(),
+                         query.value(2).toString(),
+                         query.value(3).toInt(),
+                         query.value(4).toString(),
+                         query.value(5).toDouble(),
+                         query.value(6).toLongLong()});
+    }
+    // The primary key's order: by task, then by member name.
+    if (!run(query,
+             QStringLiteral("SELECT FK_TASKID, FK_R_NAME, PER_WORKLOAD, PER_COMPLETED, DAYS_NEEDED"
+                            " FROM TASK_OBJECT_RESOURCE ORDER BY FK_TASKID, FK_R_NAME"),
+             QStringLiteral("assignments"),
+             error)) {
+        return false;
+    }
+    // Each member's name is held once, however many assignments name it.
+    QSet<QString> names;
+    while (query.next()) {
+        const QString member = *names.insert(query.value(1).toString());
+        assignments.push_back({query.value(0).toLongLong(),
+                               member,
+                               query.value(2).toDouble(),
+                               query.value(3).toDouble(),
+                               query.value(4).toDouble()});
+    }
+    if (!run(query,
+             QStringLiteral("SELECT R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG, THU_END,"
+                            " FRI_BEG, FRI_END, SAT_BEG, SAT_END, SUN_BEG, SUN_END FROM RESOURCES"),
+             QStringLiteral("team members"),
+             error)) {
+        return false;
+    }
+    while (query.next()) {
+        Member m;
+        m.name = query.value(0).toString();
+        for (int d = 0; d < 7; ++d) {
+            m.begin[d] = query.value(1 + 2 * d).toString();
+            m.end[d] = query.value(2 + 2 * d).toString();
+        }
+        members.push_back(std::move(m));
+    }
+    return true;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <limits>
+
+// One row of a snapshot while it is computed in memory. Columns that follow from
+// the source object alone (names, type, priority, member) are taken from the
+// SnapshotInput when the row is written; the steps of the generation fill the rest.
+struct SnapshotRow
+{
+    enum class Kind : char { Root, Goal, Task, Assignment };
+    static constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
+
+    Kind kind = Kind::Root;
+    int source = -1; // index into SnapshotInput goals, tasks or assignments
+    int parentRow = -1; // row of the owning goal, task or root; -1 for the root
+    qint64 gtId = 0; // GT_ID: goal or task ID, 0 for the root and assignments
+    qint64 parentId = 0; // GT_Parent_ID (not written for the root)
+    QString status; // GT_Status; null for the root
+    QString path; // GT_Path; null when not written
+    QString member; // Res, assignments only
+    QString key; // Completion_Order
+    int depth = 0; // Tree_Depth
+    int calc = -1; // Calc: 1, 0, or -1 for not written (the root)
+    qint64 treeSort = 0; // HTreeSort
+    double planned = 0; // days
+    double perComp = 0; // percent
+    double needed = 0; // days
+    double est = 0; // days
+    double diff = 0; // days
+    double progress = 0; // fraction of the plan; goals and the root only
+    qint64 completion = kNoDate; // Completion_Date as naive seconds (MemberCalendar), or none
+    qint64 compOrder = 0; // CompOrderObj; 0 when not numbered
+
+    bool isOpen() const { return status == QLatin1String("Open"); }
+};

@@ -1,0 +1,165 @@
+#include "common/Stamp.h"
+#include "schedule/MemberCalendar.h"
+
+#include <QtTest>
+
+namespace {
+// Monday to Friday from..to, Saturday and Sunday free.
+MemberCalendar weekdays(const QString& from = QStringLiteral("08:00"), const QString& to = QStringLiteral("16:00"))
+{
+    QString begin[7];
+    QString end[7];
+    for (int d = 0; d < 7; ++d) {
+        begin[d] = d < 5 ? from : QStringLiteral("00:00");
+        end[d] = d < 5 ? to : QStringLiteral("00:00");
+    }
+    return *MemberCalendar::fromTimes(begin, end, nullptr);
+}
+
+QStringList placeAll(MemberCalendar& calendar, const QString& start, const QList<double>& hours)
+{
+    calendar.start(Stamp::fromText(start));
+    QStringList ends;
+    for (double h : hours) {
+        const QString end = MemberCalendar::toText(calendar.place(h));
+        ends << (end.isNull() ? QStringLiteral("-") : end);
+    }
+    return ends;
+}
+} // namespace
+
+class TestMemberCalendar : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fullTimeWeek_data();
+    void fullTimeWeek();
+    void partTimeWeekSkipsWholeWeeks();
+    void noWorkingTimeNeverLoops_data();
+    void noWorkingTimeNeverLoops();
+    void onlyTheUsableDayCounts();
+    void storedTimesOfDay();
+    void workBeyondTheLastDate();
+};
+
+// 2026-12-07 is a Monday. The member works 08:00 to 16:00 on weekdays.
+void TestMemberCalendar::fullTimeWeek_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QList<double>>("hours");
+    QTest::addColumn<QStringList>("ends");
+
+    QTest::newRow("16 h then 8 h from Monday 10:00")
+        << "2026-12-07 10:00:00" << QList<double>{16, 8} << QStringList{"2026-12-09 10:00:00", "2026-12-10 10:00:00"};
+    QTest::newRow("Friday 15:00 with 4 h crosses the weekend")
+        << "2026-12-11 15:00:00" << QList<double>{4} << QStringList{"2026-12-14 11:00:00"};
+    QTest::newRow("07:00 lies before the day's begin")
+        << "2026-12-07 07:00:00" << QList<double>{4} << QStringList{"2026-12-07 12:00:00"};
+    QTest::newRow("cursor at the day's end offers nothing")
+        << "2026-12-07 16:00:00" << QList<double>{1} << QStringList{"2026-12-08 09:00:00"};
+    QTest::newRow("a day filled exactly, the next work starts the next day")
+        << "2026-12-07 10:00:00" << QList<double>{6, 1} << QStringList{"2026-12-07 16:00:00", "2026-12-08 09:00:00"};
+    QTest::newRow("no work left is skipped and leaves the cursor")
+        << "2026-12-07 10:00:00" << QList<double>{0, -3, 2} << QStringList{"-", "-", "2026-12-07 12:00:00"};
+    QTest::newRow("time of day in whole minutes: 15:59:30 offers one minute")
+        << "2026-12-07 15:59:30" << QList<double>{1} << QStringList{"2026-12-08 08:59:00"};
+    QTest::newRow("the seconds of the cursor carry into the end")
+        << "2026-12-07 15:30:45" << QList<double>{0.5} << QStringList{"2026-12-07 16:00:45"};
+    QTest::newRow("after hours the work starts the next morning")
+        << "2026-12-07 20:00:00" << QList<double>{2} << QStringList{"2026-12-08 10:00:00"};
+    QTest::newRow("a start on Saturday waits for Monday")
+        << "2026-12-12 12:00:00" << QList<double>{2} << QStringList{"2026-12-14 10:00:00"};
+    QTest::newRow("a tenth of an hour is six minutes, not a rounding error")
+        << "2026-12-07 10:00:00" << QList<double>{0.1, 0.1, 0.1}
+        << QStringList{"2026-12-07 10:06:00", "2026-12-07 10:12:00", "2026-12-07 10:18:00"};
+    QTest::newRow("1000 days of effort are exactly 200 weeks")
+        << "2026-12-07 08:00:00" << QList<double>{8000} << QStringList{"2030-10-04 16:00:00"};
+}
+
+void TestMemberCalendar::fullTimeWeek()
+{
+    QFETCH(QString, start);
+    QFETCH(QList<double>, hours);
+    QFETCH(QStringList, ends);
+    MemberCalendar calendar = weekdays();
+    QCOMPARE(placeAll(calendar, start, hours), ends);
+}
+
+// Monday 08:00-12:00 and Wednesday 13:00-17:00: 8 hours a week. 100 hours are
+// twelve weeks and half a thirteenth; the weeks skipped at once must land on the
+// same day and time as walking them.
+void TestMemberCalendar::partTimeWeekSkipsWholeWeeks()
+{
+    QString begin[7] = {"08:00", "00:00", "13:00", "00:00", "00:00", "00:00", "00:00"};
+    QString end[7] = {"12:00", "00:00", "17:00", "00:00", "00:00", "00:00", "00:00"};
+    MemberCalendar calendar = *MemberCalendar::fromTimes(begin, end, nullptr);
+    QCOMPARE(calendar.weeklySeconds(), qint64(8 * 3600));
+    QCOMPARE(placeAll(calendar, "2026-12-07 08:00:00", {100, 4, 0.5}),
+             (QStringList{"2027-03-01 12:00:00", "2027-03-03 17:00:00", "2027-03-08 08:30:00"}));
+}
+
+// Weeks without usable hours: every day empty, or every end before its begin.
+// Nothing can be dated, and the calendar must not loop.
+void TestMemberCalendar::noWorkingTimeNeverLoops_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("begin equals end") << "00:00"
+                                      << "00:00";
+    QTest::newRow("end before begin") << "16:00"
+                                      << "08:00";
+    QTest::newRow("equal working times") << "09:30"
+                                         << "09:30";
+}
+
+void TestMemberCalendar::noWorkingTimeNeverLoops()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QString begin[7];
+    QString end[7];
+    for (int d = 0; d < 7; ++d) {
+        begin[d] = from;
+        end[d] = to;
+    }
+    MemberCalendar calendar = *MemberCalendar::fromTimes(begin, end, nullptr);
+    QCOMPARE(calendar.weeklySeconds(), qint64(0));
+    QCOMPARE(placeAll(calendar, "2026-12-07 10:00:00", {1, 0, 8}), (QStringList{"-", "-", "-"}));
+}
+
+// A day whose end lies before its begin is free (it must not give back hours); only
+// Sunday's hours count.
+void TestMemberCalendar::onlyTheUsableDayCounts()
+{
+    QString begin[7] = {"16:00", "16:00", "16:00", "16:00", "16:00", "16:00", "10:00"};
+    QString end[7] = {"08:00", "08:00", "08:00", "08:00", "08:00", "08:00", "14:00"};
+    MemberCalendar calendar = *MemberCalendar::fromTimes(begin, end, nullptr);
+    QCOMPARE(placeAll(calendar, "2026-12-07 10:00:00", {2, 3}),
+             (QStringList{"2026-12-13 12:00:00", "2026-12-20 11:00:00"}));
+}
+
+void TestMemberCalendar::storedTimesOfDay()
+{
+    QString begin[7] = {"08:00:30", "08:00", "08:00", "08:00", "08:00", "00:00", "00:00"};
+    QString end[7] = {"16:00", "16:00", "16:00", "16:00", "16:00", "00:00", "00:00"};
+    auto calendar = MemberCalendar::fromTimes(begin, end, nullptr);
+    QVERIFY(calendar);
+    QCOMPARE(calendar->weeklySeconds(), qint64(40 * 3600 - 30));
+
+    end[3] = QStringLiteral("25:00");
+    QString error;
+    QVERIFY(!MemberCalendar::fromTimes(begin, end, &error));
+    QVERIFY2(error.contains(QLatin1String("Thursday")), qPrintable(error));
+}
+
+// Work that would end after 9999-12-31 cannot be stored: it and all later work stay undated.
+void TestMemberCalendar::workBeyondTheLastDate()
+{
+    MemberCalendar calendar = weekdays();
+    QCOMPARE(placeAll(calendar, "2026-12-07 10:00:00", {2, 1e9, 1e300, 2}),
+             (QStringList{"2026-12-07 12:00:00", "-", "-", "-"}));
+}
+
+QTEST_GUILESS_MAIN(TestMemberCalendar)
+#include "TestMemberCalendar.moc"

@@ -1,0 +1,539 @@
+#include "tests/schedule/SnapshotProbe.h"
+
+#include "db/ProjectWriter.h"
+#include "db/Transaction.h"
+
+#include <QtTest>
+
+using P = SnapshotProbe;
+
+namespace {
+const QString kMonday = QStringLiteral("2026-12-07 10:00:00");
+const QVariant kNull;
+
+QString spaces(int n)
+{
+    return QString(n, QLatin1Char(' '));
+}
+
+int count(const TempProject& p, const QString& where = QStringLiteral("1"), const QVariantList& values = {})
+{
+    return p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates WHERE ") + where, values).toInt();
+}
+} // namespace
+
+class TestSnapshotGenerator : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptyProjectIsOneRootRow();
+    void oneGoalProjectRowByRow();
+    void taskPercentRoundsEveryStep_data();
+    void taskPercentRoundsEveryStep();
+    void uncountedTaskLeavesGoalSums();
+    void heldGoalStopsCalculationBelow_data();
+    void heldGoalStopsCalculationBelow();
+    void writingOrderIsPostOrder();
+    void taskKeysLengthenToTableDepth();
+    void quotesInNames();
+    void failureLeavesNoPartialSnapshot();
+    void olderSnapshotsStayUntouched();
+    void takenStampMovesToNextSecond();
+    void noSixteenBitLimits();
+    void progressReachesHundred();
+};
+
+void TestSnapshotGenerator::emptyProjectIsOneRootRow()
+{
+    TempProject p;
+    const QString stamp = P::generate(p, kMonday);
+    QCOMPARE(stamp, kMonday);
+    const auto rows = P::rows(p, stamp);
+    QCOMPARE(rows.size(), 1);
+    QString why;
+    QVERIFY2(P::matches(rows[0],
+                        {{"OBJ", "G"},
+                         {"GT_ID", 0},
+                         {"GT_Name", "Cairnwork"},
+                         {"HName", "Cairnwork"},
+                         {"GT_Path", "\\"},
+                         {"GT_Type", kNull},
+                         {"GT_Status", kNull},
+                         {"GT_Parent_ID", kNull},
+                         {"Calc", kNull},
+                         {"Planned", 0.0},
+                         {"PerComp", 0.0},
+                         {"Needed", 0.0},
+                         {"Est", 0.0},
+                         {"Diff", 0.0},
+                         {"Progress", 0.0},
+                         {"Tree_Depth", 0},
+                         {"Completion_Order", "0"},
+                         {"HTreeSort", 1},
+                         {"Completion_Date", kNull},
+                         {"CompOrderObj", kNull}},
+                        &why),
+             qPrintable(why));
+}
+
+// Goal A (priority 3), task T (priority 7, 10 days), member M at 100 %, 50 % done
+// in 4 days; generated on a Monday at 10:00 for a member working 08:00-16:00.
+void TestSnapshotGenerator::oneGoalProjectRowByRow()
+{
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const qint64 a = p.goal(QStringLiteral("A"), std::nullopt, QStringLiteral("Open"), QStringLiteral("Goal"), 3);
+    const qint64 t = p.task(a, QStringLiteral("T"), 10, QStringLiteral("Open"), 7);
+    p.assign(t, QStringLiteral("M"), 100, 50, 4);
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    QCOMPARE(rows.size(), 4);
+    // 4 days left = 32 h: Monday 6, Tuesday to Thursday 24, Friday 2.
+    const QString friday = QStringLiteral("2026-12-11 10:00:00");
+    const QList<QVariantMap> expected = {
+        {{"OBJ", "R"},
+         {"GT_ID", 0},
+         {"GT_Type", kNull},
+         {"GT_Name", "M (T)"},
+         {"GT_Path", "\\A\\T"},
+         {"GT_Priority", kNull},
+         {"GT_Status", "Open"},
+         {"GT_Parent_ID", t},
+         {"Res", "M"},
+         {"Res_PerWrk", 100.0},
+         {"Planned", 10.0},
+         {"PerComp", 50.0},
+         {"Needed", 4.0},
+         {"Est", 8.0},
+         {"Diff", 2.0},
+         {"Progress", kNull},
+         {"Completion_Order", "00307"},
+         {"Tree_Depth", 2},
+         {"Calc", 1},
+         {"HTreeSort", 1},
+         {"HName", QString(spaces(12) + "M")},
+         {"Completion_Date", friday},
+         {"CompOrderObj", 1}},
+        {{"OBJ", "T"},
+         {"GT_ID", t},
+         {"GT_Type", "Task"},
+         {"GT_Name", "T"},
+         {"GT_Path", "\\A"},
+         {"GT_Priority", 7},
+         {"GT_Status", "Open"},
+         {"GT_Parent_ID", a},
+         {"Res", kNull},
+         {"Res_PerWrk", kNull},
+         {"Planned", 10.0},
+         {"PerComp", 50.0},
+         {"Needed", 4.0},
+         {"Est", 8.0},
+         {"Diff", 2.0},
+         {"Progress", kNull},
+         {"Completion_Order", "00307"},
+         {"Tree_Depth", 2},
+         {"Calc", 1},
+         {"HTreeSort", 2},
+         {"HName", QString(spaces(8) + "T")},
+         {"Completion_Date", friday},
+         {"CompOrderObj", 1}},
+        {{"OBJ", "G"},
+         {"GT_ID", a},
+         {"GT_Type", "Goal"},
+         {"GT_Name", "A"},
+         {"GT_Path", kNull},
+         {"GT_Priority", 3},
+         {"GT_Status", "Open"},
+         {"GT_Parent_ID", 0},
+         {"Planned", 10.0},
+         {"PerComp", 50.0},
+         {"Needed", 4.0},
+         {"Est", 8.0},
+         {"Diff", 2.0},
+         {"Progress", 0.2},
+         {"Completion_Order", "003"},
+         {"Tree_Depth", 1},
+         {"Calc", 1},
+         {"HTreeSort", 3},
+         {"HName", QString(spaces(4) + "A")},
+         {"Completion_Date", friday},
+         {"CompOrderObj", 1}},
+        {{"OBJ", "G"},
+         {"GT_ID", 0},
+         {"GT_Name", "Cairnwork"},
+         {"GT_Path", "\\"},
+         {"GT_Status", kNull},
+         {"Calc", kNull},
+         {"Planned", 10.0},
+         {"PerComp", 50.0},
+         {"Needed", 4.0},
+         {"Est", 8.0},
+         {"Diff", 2.0},
+         {"Progress", 0.2},
+         {"Completion_Order", "0"},
+         {"Tree_Depth", 0},
+         {"HTreeSort", 4},
+         {"Completion_Date", friday},
+         {"CompOrderObj", kNull}},
+    };
+    for (int i = 0; i < rows.size(); ++i) {
+        QString why;
+        QVERIFY2(P::matches(rows[i], expected[i], &why), qPrintable(why));
+    }
+}
+
+// t is the whole number nearest to t + completed x workload / 100 after every
+// assignment, halves to the even neighbour (a rounding only at the end gives 33 for
+// 16.5 + 17 but 32 for 16.5 + 16.5).
+void TestSnapshotGenerator::taskPercentRoundsEveryStep_data()
+{
+    QTest::addColumn<QList<double>>("workloads");
+    QTest::addColumn<QList<double>>("completed");
+    QTest::addColumn<double>("percent");
+    QTest::newRow("16.5 rounds to 16") << QList<double>{50} << QList<double>{33} << 16.0;
+    QTest::newRow("then 16 + 17 = 33") << QList<double>{50, 50} << QList<double>{33, 34} << 33.0;
+    QTest::newRow("17.5 rounds to 18") << QList<double>{50} << QList<double>{35} << 18.0;
+    QTest::newRow("16 + 16.5 rounds to 32") << QList<double>{50, 50} << QList<double>{33, 33} << 32.0;
+    QTest::newRow("three thirds lose a point")
+        << QList<double>{33.3, 33.3, 33.4} << QList<double>{100, 100, 100} << 99.0;
+}
+
+void TestSnapshotGenerator::taskPercentRoundsEveryStep()
+{
+    QFETCH(QList<double>, workloads);
+    QFETCH(QList<double>, completed);
+    QFETCH(double, percent);
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 10);
+    for (int i = 0; i < workloads.size(); ++i) {
+        const QString member = QStringLiteral("M%1").arg(i);
+        p.member(member);
+        p.assign(t, member, workloads[i], completed[i], completed[i] / 10);
+    }
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    QCOMPARE(P::row(rows, "T", t).value("PerComp").toDouble(), percent);
+    // The goal's done days come from the rounded percentage.
+    QCOMPARE(P::row(rows, "G", g).value("PerComp").toDouble(), percent);
+}
+
+// An On Hold task keeps its planned days but counts for nothing; its assignment rows
+// carry its status and 0 planned, estimated and different days.
+void TestSnapshotGenerator::uncountedTaskLeavesGoalSums()
+{
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 held = p.task(g, QStringLiteral("H"), 6, QStringLiteral("On Hold"));
+    p.assign(held, QStringLiteral("M"), 100, 10, 1);
+    const qint64 open = p.task(g, QStringLiteral("O"), 4);
+    p.assign(open, QStringLiteral("M"), 100, 0, 0);
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    QString why;
+    QVERIFY2(P::matches(P::row(rows, "T", held),
+                        {{"Planned", 6.0},
+                         {"PerComp", 0.0},
+                         {"Needed", 0.0},
+                         {"Est", 0.0},
+                         {"Diff", 0.0},
+                         {"Calc", 1},
+                         {"Completion_Date", kNull},
+                         {"CompOrderObj", kNull}},
+                        &why),
+             qPrintable(why));
+    QVERIFY2(P::matches(P::row(rows, "R", held, "M"),
+                        {{"GT_Status", "On Hold"},
+                         {"PerComp", 10.0},
+                         {"Needed", 1.0},
+                         {"Planned", 0.0},
+                         {"Est", 0.0},
+                         {"Diff", 0.0},
+                         {"Completion_Date", kNull}},
+                        &why),
+             qPrintable(why));
+    QVERIFY2(P::matches(P::row(rows, "G", g), {{"Planned", 4.0}, {"Est", 4.0}, {"Needed", 0.0}}, &why),
+             qPrintable(why));
+    // An assignment at 0 % estimates its planned share; only the open task is scheduled.
+    QVERIFY2(P::matches(P::row(rows, "R", open, "M"),
+                        {{"Planned", 4.0}, {"Est", 4.0}, {"Completion_Date", "2026-12-11 10:00:00"}},
+                        &why),
+             qPrintable(why));
+}
+
+void TestSnapshotGenerator::heldGoalStopsCalculationBelow_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::newRow("Closed") << "Closed";
+    QTest::newRow("On Hold") << "On Hold";
+}
+
+// A Closed or On Hold goal has zero sums but keeps its parent level's flag; every row
+// below it is not calculated, so it is neither scheduled, dated nor numbered.
+void TestSnapshotGenerator::heldGoalStopsCalculationBelow()
+{
+    QFETCH(QString, status);
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const qint64 top = p.goal(QStringLiteral("Top"));
+    const qint64 held = p.goal(QStringLiteral("Held"), top, status);
+    const qint64 below = p.goal(QStringLiteral("Below"), held);
+    const qint64 heldTask = p.task(held, QStringLiteral("X"), 5);
+    p.assign(heldTask, QStringLiteral("M"), 100, 20, 1);
+    const qint64 deepTask = p.task(below, QStringLiteral("Y"), 3);
+    p.assign(deepTask, QStringLiteral("M"), 100, 0, 0);
+    const qint64 topTask = p.task(top, QStringLiteral("Z"), 2);
+    p.assign(topTask, QStringLiteral("M"), 100, 0, 0);
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    QString why;
+    QVERIFY2(P::matches(P::row(rows, "G", held),
+                        {{"Planned", 0.0},
+                         {"PerComp", 0.0},
+                         {"Needed", 0.0},
+                         {"Est", 0.0},
+                         {"Diff", 0.0},
+                         {"Progress", 0.0},
+                         {"Calc", 1},
+                         {"Completion_Date", kNull},
+                         {"CompOrderObj", kNull}},
+                        &why),
+             qPrintable(why));
+    for (const QVariantMap& r : {P::row(rows, "G", below),
+                                 P::row(rows, "T", heldTask),
+                                 P::row(rows, "R", heldTask, "M"),
+                                 P::row(rows, "T", deepTask),
+                                 P::row(rows, "R", deepTask, "M")}) {
+        QVERIFY2(P::matches(r, {{"Calc", 0}, {"Completion_Date", kNull}, {"CompOrderObj", kNull}}, &why),
+                 qPrintable(why));
+    }
+    // The task below the held goal still has its own figures.
+    QVERIFY2(P::matches(P::row(rows, "T", heldTask), {{"PerComp", 20.0}, {"Est", 5.0}}, &why), qPrintable(why));
+    // Only Z is scheduled: 16 h from Monday 10:00.
+    QVERIFY2(
+        P::matches(P::row(rows, "G", top),
+                   {{"Planned", 2.0}, {"Calc", 1}, {"Completion_Date", "2026-12-09 10:00:00"}, {"CompOrderObj", 1}},
+                   &why),
+        qPrintable(why));
+}
+
+// Rows are written in post-order, goals and tasks of one parent from the highest
+// priority number to the lowest (equal priorities: the newest first), so reading
+// HTreeSort backwards gives the outline.
+void TestSnapshotGenerator::writingOrderIsPostOrder()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    p.member(QStringLiteral("Bob"));
+    const qint64 a = p.goal(QStringLiteral("A"), std::nullopt, QStringLiteral("Open"), QStringLiteral("Goal"), 1);
+    const qint64 b = p.goal(QStringLiteral("B"), std::nullopt, QStringLiteral("Open"), QStringLiteral("Goal"), 2);
+    const qint64 a1 = p.goal(QStringLiteral("A1"), a, QStringLiteral("Open"), QStringLiteral("Application"), 0);
+    const qint64 t1 = p.task(a, QStringLiteral("T1"), 1, QStringLiteral("Open"), 1);
+    p.task(a, QStringLiteral("T2"), 1, QStringLiteral("Open"), 2);
+    p.task(a1, QStringLiteral("U"), 1, QStringLiteral("Open"), 5);
+    p.task(b, QStringLiteral("V1"), 1, QStringLiteral("Open"), 5);
+    p.task(b, QStringLiteral("V2"), 1, QStringLiteral("Open"), 5);
+    p.assign(t1, QStringLiteral("Bob"), 50, 0, 0);
+    p.assign(t1, QStringLiteral("Ann"), 50, 0, 0);
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    QStringList order;
+    for (const QVariantMap& r : rows) {
+        order << r.value("GT_Name").toString();
+    }
+    QCOMPARE(order, (QStringList{"V2", "V1", "B", "U", "A1", "T2", "Ann (T1)", "Bob (T1)", "T1", "A", "Cairnwork"}));
+    QCOMPARE(P::row(rows, "G", a1).value("GT_Path").toString(), QStringLiteral("\\A"));
+    QCOMPARE(P::row(rows, "G", a1).value("Completion_Order").toString(), QStringLiteral("00100"));
+    QCOMPARE(P::row(rows, "G", a1).value("HName").toString(), QString(spaces(8) + "A1"));
+}
+
+// Task keys are lengthened to the deepest Tree_Depth of the whole table, older
+// snapshots included, by repeating their last two digits; assignment and goal keys
+// keep their length.
+void TestSnapshotGenerator::taskKeysLengthenToTableDepth()
+{
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const auto prio = [&](const QString& name, std::optional<qint64> parent, int priority) {
+        return p.goal(name, parent, QStringLiteral("Open"), QStringLiteral("Goal"), priority);
+    };
+    const qint64 a = prio(QStringLiteral("A"), std::nullopt, 5);
+    const qint64 t = p.task(a, QStringLiteral("T"), 2, QStringLiteral("Open"), 3);
+    p.assign(t, QStringLiteral("M"), 100, 0, 0);
+    const qint64 b = prio(QStringLiteral("B"), a, 1);
+    const qint64 c = prio(QStringLiteral("C"), b, 1);
+    const qint64 u = p.task(c, QStringLiteral("U"), 2, QStringLiteral("Open"), 9);
+
+    const QString first = P::generate(p, kMonday);
+    auto rows = P::rows(p, first);
+    QCOMPARE(P::row(rows, "T", t).value("Completion_Order").toString(), QStringLiteral("005030303"));
+    QCOMPARE(P::row(rows, "R", t, "M").value("Completion_Order").toString(), QStringLiteral("00503"));
+    QCOMPARE(P::row(rows, "T", u).value("Completion_Order").toString(), QStringLiteral("005010109"));
+    QCOMPARE(P::row(rows, "G", c).value("Completion_Order").toString(), QStringLiteral("0050101"));
+
+    // Without the deep branch the project is two levels deep, yet the table still
+    // holds a snapshot four levels deep.
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DELETE FROM GOALS_SW WHERE ID = %1").arg(b), nullptr));
+    rows = P::rows(p, P::generate(p, QStringLiteral("2026-12-08 10:00:00")));
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(P::row(rows, "T", t).value("Completion_Order").toString(), QStringLiteral("005030303"));
+    Q_UNUSED(c);
+
+    // In a table that never held a deeper snapshot the key keeps its length.
+    TempProject shallow(QStringLiteral("shallow"));
+    shallow.member(QStringLiteral("M"));
+    const qint64 g = shallow.goal(QStringLiteral("A"), std::nullopt, QStringLiteral("Open"), QStringLiteral("Goal"), 5);
+    const qint64 s = shallow.task(g, QStringLiteral("T"), 2, QStringLiteral("Open"), 3);
+    rows = P::rows(shallow, P::generate(shallow, kMonday));
+    QCOMPARE(P::row(rows, "T", s).value("Completion_Order").toString(), QStringLiteral("00503"));
+}
+
+// Names with quotes are bound, never spliced: the member is scheduled and numbered.
+void TestSnapshotGenerator::quotesInNames()
+{
+    TempProject p;
+    const QString member = QStringLiteral("Dana O'Brien \"DB\"");
+    p.member(member);
+    const qint64 g = p.goal(QStringLiteral("Bob's \"goal\""));
+    const qint64 t = p.task(g, QStringLiteral("It's done'); DROP TABLE CompDates; --"), 1);
+    p.assign(t, member, 100, 0, 0);
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    QString why;
+    QVERIFY2(P::matches(P::row(rows, "R", t, member),
+                        {{"GT_Name", QString(member + " (It's done'); DROP TABLE CompDates; --)")},
+                         {"GT_Path", "\\Bob's \"goal\"\\It's done'); DROP TABLE CompDates; --"},
+                         {"Completion_Date", "2026-12-08 10:00:00"},
+                         {"CompOrderObj", 1}},
+                        &why),
+             qPrintable(why));
+}
+
+// A failure in the middle of writing (here a trigger refusing one task row) leaves
+// no row of the new stamp, says what failed, and leaves older snapshots alone.
+void TestSnapshotGenerator::failureLeavesNoPartialSnapshot()
+{
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    for (int i = 0; i < 20; ++i) {
+        const qint64 t = p.task(g, i == 10 ? QStringLiteral("Boom") : QStringLiteral("T%1").arg(i), 1);
+        p.assign(t, QStringLiteral("M"), 100, 0, 0);
+    }
+    P::generate(p, QStringLiteral("2026-12-01 09:00:00"));
+    const int before = count(p);
+    QVERIFY(Sql::exec(p.connection(),
+                      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CompDates WHEN NEW.GT_Name = 'Boom'"
+                                     " BEGIN SELECT RAISE(ABORT, 'refused by test'); END"),
+                      nullptr));
+    QString stamp;
+    QString error;
+    FixedClock clock(Stamp::fromText(kMonday));
+    QVERIFY(!SnapshotGenerator::GenerateCompDates(p.connection(), clock, &stamp, &error));
+    QVERIFY2(error.contains(QLatin1String("refused by test")) && error.contains(QLatin1String("Boom")),
+             qPrintable(error));
+    QVERIFY(stamp.isEmpty());
+    QCOMPARE(count(p, QStringLiteral("TimeStamp = ?"), {kMonday}), 0);
+    QCOMPARE(count(p), before);
+    QVERIFY(!Transaction::isOpen(p.connection()));
+
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DROP TRIGGER refuse"), nullptr));
+    QCOMPARE(P::generate(p, kMonday), kMonday);
+    QCOMPARE(count(p, QStringLiteral("TimeStamp = ?"), {kMonday}), 42);
+}
+
+void TestSnapshotGenerator::olderSnapshotsStayUntouched()
+{
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 4);
+    p.assign(t, QStringLiteral("M"), 100, 0, 0);
+    const QString first = P::generate(p, kMonday);
+    const auto before = P::rows(p, first);
+    QVERIFY(Sql::exec(p.connection(),
+                      QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET PER_COMPLETED = 50, DAYS_NEEDED = 3"),
+                      nullptr));
+    const QString second = P::generate(p, QStringLiteral("2026-12-14 10:00:00"));
+    QCOMPARE(P::rows(p, first), before);
+    const auto after = P::rows(p, second);
+    QCOMPARE(after.size(), before.size());
+    // 6 days estimated, 3 used: 24 h from the second Monday.
+    QCOMPARE(P::row(after, "T", t).value("Completion_Date").toString(), QStringLiteral("2026-12-17 10:00:00"));
+    QCOMPARE(P::row(before, "T", t).value("Completion_Date").toString(), QStringLiteral("2026-12-11 10:00:00"));
+}
+
+// Two runs in the same second get different stamps; a required exact stamp that is
+// taken is an error that writes nothing.
+void TestSnapshotGenerator::takenStampMovesToNextSecond()
+{
+    TempProject p;
+    p.goal(QStringLiteral("G"));
+    QCOMPARE(P::generate(p, kMonday), kMonday);
+    QCOMPARE(P::generate(p, kMonday), QStringLiteral("2026-12-07 10:00:01"));
+    QCOMPARE(P::generate(p, QStringLiteral("2026-12-07 10:00:01")), QStringLiteral("2026-12-07 10:00:02"));
+    QCOMPARE(P::generate(p, QStringLiteral("2026-12-31 23:59:59")), QStringLiteral("2026-12-31 23:59:59"));
+    QCOMPARE(P::generate(p, QStringLiteral("2026-12-31 23:59:59")), QStringLiteral("2027-01-01 00:00:00"));
+    const int before = count(p);
+    QString stamp;
+    QString error;
+    FixedClock clock(Stamp::fromText(kMonday));
+    QVERIFY(!SnapshotGenerator::GenerateCompDates(p.connection(), clock, &stamp, &error, true));
+    QVERIFY2(error.contains(kMonday), qPrintable(error));
+    QCOMPARE(count(p), before);
+}
+
+// More than 32767 rows in one snapshot and a goal ID above 32767.
+void TestSnapshotGenerator::noSixteenBitLimits()
+{
+    TempProject p;
+    p.member(QStringLiteral("A"));
+    p.member(QStringLiteral("B"));
+    {
+        Transaction tx(p.connection());
+        ProjectWriter writer(p.connection());
+        QString error;
+        GoalRecord goal;
+        goal.id = 40000;
+        goal.shortName = QStringLiteral("Big");
+        goal.created = kMonday;
+        QVERIFY2(writer.addGoal(goal, &error), qPrintable(error));
+        for (int i = 0; i < 11000; ++i) {
+            TaskRecord task;
+            task.shortName = QStringLiteral("T%1").arg(i);
+            task.goalId = goal.id;
+            task.daysPlanned = 1;
+            task.priority = i % 100;
+            task.created = kMonday;
+            QVERIFY2(writer.addTask(task, &error), qPrintable(error));
+            QVERIFY(writer.addAssignment({task.id, QStringLiteral("A"), 50, 100, 0.5}, &error));
+            QVERIFY(writer.addAssignment({task.id, QStringLiteral("B"), 50, 0, 0}, &error));
+        }
+        QVERIFY(tx.commit());
+    }
+    const QString stamp = P::generate(p, kMonday);
+    QCOMPARE(count(p, QStringLiteral("TimeStamp = ?"), {stamp}), 33002);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT HTreeSort FROM CompDates WHERE GT_ID = 0 AND OBJ = 'G'")).toInt(), 33002);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates WHERE OBJ = 'G' AND GT_ID = 40000")).toInt(), 1);
+    // B's 11000 half days follow each other: 5500 days = 1100 weeks of 40 hours.
+    QCOMPARE(p.scalar(QStringLiteral("SELECT MAX(CompOrderObj) FROM CompDates WHERE Res = 'B'")).toInt(), 100);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT MAX(Completion_Date) FROM CompDates WHERE Res = 'B'")).toString(),
+             QStringLiteral("2048-01-06 10:00:00"));
+}
+
+void TestSnapshotGenerator::progressReachesHundred()
+{
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    p.assign(p.task(g, QStringLiteral("T"), 1), QStringLiteral("M"), 100, 0, 0);
+    QList<int> seen;
+    QString stamp;
+    QString error;
+    FixedClock clock(Stamp::fromText(kMonday));
+    QVERIFY(SnapshotGenerator::GenerateCompDates(
+        p.connection(), clock, &stamp, &error, false, [&seen](int percent) { seen << percent; }));
+    QVERIFY(!seen.isEmpty());
+    QCOMPARE(seen.first(), 0);
+    QCOMPARE(seen.last(), 100);
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+}
+
+QTEST_GUILESS_MAIN(TestSnapshotGenerator)
+#include "TestSnapshotGenerator.moc"
