@@ -1,0 +1,34 @@
+#pragma once
+
+#include "editing/EditOutcome.h"
+#include "editing/EditingRecords.h"
+
+class Prompter;
+
+// Reading and saving a task's resource assignments for the assignment dialog.
+// After a save the task's status follows its assignments and the goals above it
+// are walked; the row and those status changes are one transaction. A member can
+// be assigned to a task only once. UI thread only.
+class AssignmentEditor
+{
+public:
+    static bool
+    load(const QString& connection, qint64 taskId, const QString& member, AssignmentProperties* row, QString* error);
+
+    static EditOutcome add(const QString& connection, const AssignmentProperties& row, Prompter& prompter);
+
+    // Writes what differs between `stored` and `edited` (the member, which moves
+    // the assignment to another member, and the three numbers compared as numbers).
+    static EditOutcome saveChanges(const QString& connection,
+                                   const AssignmentProperties& stored,
+                                   const AssignmentProperties& edited,
+                                   Prompter& prompter);
+
+    // The refusal for a member already assigned to the task.
+    static QString duplicateMessage(const QString& member);
+
+    // The task's status from its assignments, then the walk from the task's goal;
+    // changes are appended to outcome->statusChanges. Used after saves and deletions.
+    static bool followAssignments(
+        const QString& connection, qint64 taskId, Prompter& prompter, EditOutcome* outcome, QString* error);
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "db/Sql.h"
+
+#include <QVariant>
+#include <QVariantList>
+#include <optional>
+
+// Bound statements for the editors: every value is a parameter, never text in the SQL.
+class EditSql
+{
+public:
+    // Runs a statement with `values` bound in order; on failure fills *error.
+    static bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error);
+    static bool run(const QString& connection, const QString& sql, const QVariantList& values, QString* error);
+    // Rows changed by the last statement run on `query`.
+    static int affected(const QSqlQuery& query) { return query.numRowsAffected(); }
+
+    static QVariant nullText() { return QVariant(QMetaType(QMetaType::QString)); }
+    static QVariant nullId() { return QVariant(QMetaType(QMetaType::LongLong)); }
+    static QVariant orNull(const std::optional<QString>& text) { return text ? QVariant(*text) : nullText(); }
+    static QVariant orNull(const std::optional<qint64>& id) { return id ? QVariant(*id) : nullId(); }
+    static std::optional<QString> optionalText(const QVariant& v)
+    {
+        return v.isNull() ? std::nullopt : std::optional<QString>(v.toString());
+    }
+    static std::optional<qint64> optionalId(const QVariant& v)
+    {
+        return v.isNull() ? std::nullopt : std::optional<qint64>(v.toLongLong());
+    }
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "editing/EditOutcome.h"
+#include "editing/EditingRecords.h"
+#include "editing/StatusChangeCheck.h"
+
+class Clock;
+class Prompter;
+
+// Reading and saving goals and applications for the goal dialog. Each save is one
+// transaction: the row, its identifier from COUNTERS and the status walk from the
+// goal's parent all stay or all go. UI thread only.
+class GoalEditor
+{
+public:
+    static bool load(const QString& connection, qint64 id, GoalProperties* goal, QString* error);
+
+    // Adds `goal` (its id is ignored) under goal->parentId, stamped CREATED now.
+    // Empty description and default resource are stored as NULL.
+    static EditOutcome
+    add(const QString& connection, const GoalProperties& goal, Prompter& prompter, const Clock& clock);
+
+    // Writes the columns of `edited` that differ from `stored` (type, name,
+    // priority, status, description, default resource; texts compared
+    // by textDiffers) with LAST_EDITED now, then walks from the goal's parent.
+    // Nothing differing writes nothing: outcome.ok with written false.
+    static EditOutcome saveChanges(const QString& connection,
+                                   const GoalProperties& stored,
+                                   const GoalProperties& edited,
+                                   Prompter& prompter,
+                                   const Clock& clock);
+
+    // The dialog's check of the selected status against the goal's stored
+    // sub-objects. False with *error on a database error (the check then fails).
+    static bool checkStatusChange(const QString& connection,
+                                  const GoalProperties& stored,
+                                  const QString& selected,
+                                  Prompter& prompter,
+                                  StatusChangeCheck::Verdict* verdict,
+                                  QString* error);
+};

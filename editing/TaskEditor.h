@@ -1,0 +1,41 @@
+#pragma once
+
+#include "editing/EditOutcome.h"
+#include "editing/EditingRecords.h"
+#include "editing/StatusChangeCheck.h"
+
+class Clock;
+class Prompter;
+
+// Reading and saving tasks and software objects for the task dialog. Each save is
+// one transaction: the row, its identifier, the new task's default assignment and
+// the status walk from the task's goal all stay or all go. UI thread only.
+class TaskEditor
+{
+public:
+    static bool load(const QString& connection, qint64 id, TaskProperties* task, QString* error);
+
+    // Adds `task` (its id is ignored) under task.goalId, stamped CREATED now, with
+    // one assignment: the goal's default member carrying 100 % of the workload, 0 %
+    // done in 0 days. A goal without a default member is refused with a message
+    // and nothing is written.
+    static EditOutcome
+    add(const QString& connection, const TaskProperties& task, Prompter& prompter, const Clock& clock);
+
+    // Writes the columns of `edited` that differ from `stored` (DAYSPLANNED and
+    // PRIORITY compared as numbers; the description compared by
+    // textDiffers) with LAST_EDITED now, then walks from the task's goal.
+    static EditOutcome saveChanges(const QString& connection,
+                                   const TaskProperties& stored,
+                                   const TaskProperties& edited,
+                                   Prompter& prompter,
+                                   const Clock& clock);
+
+    // The dialog's check of the selected status against the task's assignments.
+    static bool checkStatusChange(const QString& connection,
+                                  const TaskProperties& stored,
+                                  const QString& selected,
+                                  Prompter& prompter,
+                                  StatusChangeCheck::Verdict* verdict,
+                                  QString* error);
+};

@@ -1,0 +1,218 @@
+#include "editing/ObjectDeleter.h"
+#include "tests/editing/ScriptedPrompter.h"
+#include "tests/editing/TestSql.h"
+
+#include <QtTest>
+
+class TestDeleting : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void answeringNoChangesNothing_data();
+    void answeringNoChangesNothing();
+    void goalFromTreeVersusTaskList_data();
+    void goalFromTreeVersusTaskList();
+    void goalTakesItsSubtree();
+    void taskThenWalkAsks();
+    void assignmentReDerivesTaskStatus();
+    void quotedMemberAssignmentDeleted();
+    void noteDeletedWithoutWalk();
+    void failedDeleteLeavesEverything();
+
+private:
+    struct Project
+    {
+        TempProject p;
+        qint64 goal = 0, sub = 0, task = 0, note = 0;
+    };
+    // A goal with a finished task and an open sub-goal holding a task, an
+    // assignment and a note.
+    static void build(Project& x)
+    {
+        x.p.member(QStringLiteral("Ann"));
+        x.goal = x.p.goal(QStringLiteral("Goal"));
+        x.p.task(x.goal, QStringLiteral("finished"), 1, QStringLiteral("Completed"));
+        x.sub = x.p.goal(QStringLiteral("Sub"), x.goal);
+        x.task = x.p.task(x.sub, QStringLiteral("open"), 2);
+        x.p.assign(x.task, QStringLiteral("Ann"), 100, 0, 0);
+        x.note = x.p.note(x.task, QStringLiteral("n"));
+    }
+    static qint64 rows(const TempProject& p)
+    {
+        return countOf(p,
+                       QStringLiteral("SELECT (SELECT COUNT(*) FROM GOALS_SW) + (SELECT COUNT(*) FROM TASKS_OBJECTS)"
+                                      " + (SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE)"
+                                      " + (SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET)"));
+    }
+};
+
+void TestDeleting::answeringNoChangesNothing_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("question");
+    QTest::newRow("goal") << 0 << ObjectDeleter::goalQuestion();
+    QTest::newRow("task") << 1 << ObjectDeleter::taskQuestion();
+    QTest::newRow("assignment") << 2 << ObjectDeleter::assignmentQuestion();
+    QTest::newRow("note") << 3 << ObjectDeleter::noteQuestion();
+}
+
+void TestDeleting::answeringNoChangesNothing()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, question);
+    Project x;
+    build(x);
+    const qint64 before = rows(x.p);
+    ScriptedPrompter prompter; // unscripted: the default answer, No
+    EditOutcome o;
+    switch (kind) {
+    case 0:
+        o = ObjectDeleter::deleteGoal(x.p.connection(), x.sub, ObjectDeleter::GoalSource::Tree, prompter);
+        break;
+    case 1:
+        o = ObjectDeleter::deleteTask(x.p.connection(), x.task, prompter);
+        break;
+    case 2:
+        o = ObjectDeleter::deleteAssignment(x.p.connection(), x.task, QStringLiteral("Ann"), prompter);
+        break;
+    default:
+        o = ObjectDeleter::deleteNote(x.p.connection(), x.note, prompter);
+    }
+    QVERIFY(o.ok && o.cancelled && !o.written);
+    QCOMPARE(rows(x.p), before);
+    QCOMPARE(prompter.all().size(), 1);
+    QCOMPARE(prompter.all().first().title, QStringLiteral("Delete"));
+    QCOMPARE(prompter.all().first().text, question);
+    QVERIFY(!prompter.all().first().yesIsDefault);
+}
+
+void TestDeleting::goalFromTreeVersusTaskList_data()
+{
+    QTest::addColumn<bool>("fromTree");
+    QTest::addColumn<QString>("parent");
+    // From the tree the walk runs after the delete: the parent's remaining task is
+    // finished, so it completes. From the task list the walk runs before the
+    // delete, while the open sub-goal still counts, and the parent stays open.
+    QTest::newRow("tree") << true << "Completed";
+    QTest::newRow("task list") << false << "Open";
+}
+
+void TestDeleting::goalFromTreeVersusTaskList()
+{
+    QFETCH(bool, fromTree);
+    QFETCH(QString, parent);
+    Project x;
+    build(x);
+    ScriptedPrompter prompter({true});
+    const EditOutcome o =
+        ObjectDeleter::deleteGoal(x.p.connection(),
+                                  x.sub,
+                                  fromTree ? ObjectDeleter::GoalSource::Tree : ObjectDeleter::GoalSource::TaskList,
+                                  prompter);
+    QVERIFY2(o.ok && o.written, qPrintable(o.error));
+    QCOMPARE(o.parentId, std::optional<qint64>(x.goal));
+    QCOMPARE(statusOf(x.p, "GOALS_SW", x.goal), parent);
+    QCOMPARE(o.statusChanges.size(), fromTree ? 1 : 0);
+    QCOMPARE(prompter.questions(), 1); // only the confirmation
+}
+
+void TestDeleting::goalTakesItsSubtree()
+{
+    Project x;
+    build(x);
+    const qint64 deeper = x.p.goal(QStringLiteral("Deeper"), x.sub);
+    const qint64 deepTask = x.p.task(deeper, QStringLiteral("deep"), 1);
+    x.p.note(deepTask, QStringLiteral("deep note"));
+    ScriptedPrompter prompter({true});
+    const EditOutcome o =
+        ObjectDeleter::deleteGoal(x.p.connection(), x.goal, ObjectDeleter::GoalSource::Tree, prompter);
+    QVERIFY2(o.ok, qPrintable(o.error));
+    QCOMPARE(rows(x.p), qint64(0));
+    QVERIFY(o.statusChanges.isEmpty()); // a top-level goal has nothing above to walk
+}
+
+void TestDeleting::taskThenWalkAsks()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("Held"), std::nullopt, QStringLiteral("On Hold"));
+    p.task(g, QStringLiteral("closed"), 1, QStringLiteral("Closed"));
+    const qint64 last = p.task(g, QStringLiteral("last open"), 1);
+    ScriptedPrompter prompter({true, true});
+    const EditOutcome o = ObjectDeleter::deleteTask(p.connection(), last, prompter);
+    QVERIFY2(o.ok && o.written, qPrintable(o.error));
+    // Deleting the last open task of an on-hold goal asks about the goal.
+    QCOMPARE(prompter.questions(), 2);
+    QCOMPARE(prompter.all().at(1).title, QStringLiteral("Change status"));
+    QCOMPARE(statusOf(p, "GOALS_SW", g), QStringLiteral("Completed"));
+    QCOMPARE(o.parentId, std::optional<qint64>(g));
+}
+
+void TestDeleting::assignmentReDerivesTaskStatus()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    p.member(QStringLiteral("Bob"));
+    const qint64 g = p.goal(QStringLiteral("G"), std::nullopt, QStringLiteral("Completed"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 10, QStringLiteral("Completed"));
+    p.assign(t, QStringLiteral("Ann"), 60, 100, 3);
+    p.assign(t, QStringLiteral("Bob"), 40, 100, 3);
+    ScriptedPrompter prompter({true});
+    const EditOutcome o = ObjectDeleter::deleteAssignment(p.connection(), t, QStringLiteral("Bob"), prompter);
+    QVERIFY2(o.ok && o.written, qPrintable(o.error));
+    // 60 % of the workload is left: the task is no longer finished and reopens,
+    // and with it its goal.
+    QCOMPARE(statusOf(p, "TASKS_OBJECTS", t), QStringLiteral("Open"));
+    QCOMPARE(statusOf(p, "GOALS_SW", g), QStringLiteral("Open"));
+    QCOMPARE(o.statusChanges.size(), 2);
+    QCOMPARE(o.id, t);
+    QCOMPARE(o.parentId, std::optional<qint64>(g));
+}
+
+void TestDeleting::quotedMemberAssignmentDeleted()
+{
+    TempProject p;
+    p.member(QStringLiteral("O'Brien"));
+    p.member(QStringLiteral("say \"hi\""));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 10);
+    p.assign(t, QStringLiteral("O'Brien"), 50, 0, 0);
+    p.assign(t, QStringLiteral("say \"hi\""), 50, 0, 0);
+    ScriptedPrompter prompter({true});
+    const EditOutcome o = ObjectDeleter::deleteAssignment(p.connection(), t, QStringLiteral("O'Brien"), prompter);
+    QVERIFY2(o.ok && o.written, qPrintable(o.error));
+    QCOMPARE(p.scalar(QStringLiteral("SELECT group_concat(FK_R_NAME) FROM TASK_OBJECT_RESOURCE")).toString(),
+             QStringLiteral("say \"hi\""));
+}
+
+void TestDeleting::noteDeletedWithoutWalk()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"), std::nullopt, QStringLiteral("Completed"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 1); // inconsistent on purpose: no walk may fix it
+    const qint64 n = p.note(t, QStringLiteral("gone"));
+    const qint64 keep = p.note(t, QStringLiteral("kept"));
+    ScriptedPrompter prompter({true});
+    const EditOutcome o = ObjectDeleter::deleteNote(p.connection(), n, prompter);
+    QVERIFY(o.ok && o.written);
+    QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET")), qint64(1));
+    QCOMPARE(countOf(p, QStringLiteral("SELECT NID FROM TASK_OBJECT_WORKSHEET")), keep);
+    QCOMPARE(statusOf(p, "GOALS_SW", g), QStringLiteral("Completed"));
+}
+
+void TestDeleting::failedDeleteLeavesEverything()
+{
+    Project x;
+    build(x);
+    const qint64 before = rows(x.p);
+    // The walk after the delete fails on the parent goal: the delete is undone too.
+    runSql(x.p, QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON GOALS_SW BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    ScriptedPrompter prompter({true});
+    const EditOutcome o = ObjectDeleter::deleteGoal(x.p.connection(), x.sub, ObjectDeleter::GoalSource::Tree, prompter);
+    QVERIFY(!o.ok);
+    QCOMPARE(rows(x.p), before);
+    QCOMPARE(statusOf(x.p, "GOALS_SW", x.goal), QStringLiteral("Open"));
+}
+
+QTEST_GUILESS_MAIN(TestDeleting)
+#include "TestDeleting.moc"
