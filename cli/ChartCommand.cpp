@@ -1,0 +1,127 @@
+// chart: print a history chart's pivoted table as CSV.
+#include "cli/CliCommand.h"
+#include "reports/ChartCsv.h"
+#include "reports/ChartPivot.h"
+#include "reports/ChartState.h"
+
+#include <cstdio>
+
+namespace {
+
+int runChart(const QStringList& args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption measure(
+        QStringLiteral("measure"),
+        QStringLiteral("Planned, Est, PerComp, Needed, Diff, Completion_Date or Progress (default Diff)"),
+        QStringLiteral("M"));
+    const QCommandLineOption aggregate(
+        QStringLiteral("aggregate"), QStringLiteral("Avg, Sum, First or Last (default Last)"), QStringLiteral("A"));
+    const QCommandLineOption period(QStringLiteral("period"),
+                                    QStringLiteral("Year, Quarter, Month, Week or Day (default Month)"),
+                                    QStringLiteral("P"));
+    const QCommandLineOption root(QStringLiteral("root"), QStringLiteral("chart the whole project"));
+    const QCommandLineOption goal(QStringLiteral("goal"), QStringLiteral("chart a goal"), QStringLiteral("ID"));
+    const QCommandLineOption task(QStringLiteral("task"), QStringLiteral("chart a task"), QStringLiteral("ID"));
+    const QCommandLineOption assignment(QStringLiteral("assignment"),
+                                        QStringLiteral("chart a member's assignment to a task"),
+                                        QStringLiteral("TASKID:NAME"));
+    const QCommandLineOption member(
+        QStringLiteral("member"), QStringLiteral("chart a team member"), QStringLiteral("NAME"));
+    parser.addOptions({measure, aggregate, period, root, goal, task, assignment, member});
+    if (const int rc = CliCommand::parse(parser, args, QStringLiteral("chart"))) {
+        return rc;
+    }
+
+    ChartState state = ChartState::defaults();
+    if (parser.isSet(measure)) {
+        const auto m = ChartState::measureFromText(parser.value(measure));
+        if (!m) {
+            return CliCommand::usage(QStringLiteral("--measure takes Planned, Est, PerComp, Needed, Diff, "
+                                                    "Completion_Date or Progress"));
+        }
+        state.measure = *m;
+    }
+    if (parser.isSet(aggregate)) {
+        const auto a = ChartState::aggregateFromText(parser.value(aggregate));
+        if (!a) {
+            return CliCommand::usage(QStringLiteral("--aggregate takes Avg, Sum, First or Last"));
+        }
+        state.aggregate = *a;
+    }
+    if (parser.isSet(period)) {
+        const auto g = ChartState::groupingFromText(parser.value(period));
+        if (!g) {
+            return CliCommand::usage(QStringLiteral("--period takes Year, Quarter, Month, Week or Day"));
+        }
+        state.grouping = *g;
+    }
+
+    // The choice goes through the same tags the chart window's trees carry.
+    QList<ChartTreeNode> nodes;
+    auto isId = [](const QString& text) {
+        bool ok = false;
+        text.toLongLong(&ok);
+        return ok;
+    };
+    if (parser.isSet(root)) {
+        nodes << ChartTreeNode{QStringLiteral("ROOT"), {}, true, true};
+    }
+    for (const QString& id : parser.values(goal)) {
+        if (!isId(id)) {
+            return CliCommand::usage(QStringLiteral("--goal takes a goal ID, not \"%1\"").arg(id));
+        }
+        nodes << ChartTreeNode{QStringLiteral("G") + id.trimmed(), QStringLiteral("ROOT"), true, false};
+    }
+    for (const QString& id : parser.values(task)) {
+        if (!isId(id)) {
+            return CliCommand::usage(QStringLiteral("--task takes a task ID, not \"%1\"").arg(id));
+        }
+        nodes << ChartTreeNode{QStringLiteral("T") + id.trimmed(), {}, true, false};
+    }
+    for (const QString& value : parser.values(assignment)) {
+        const qsizetype colon = value.indexOf(QLatin1Char(':'));
+        if (colon <= 0 || colon == value.size() - 1 || !isId(value.left(colon))) {
+            return CliCommand::usage(QStringLiteral("--assignment takes TASKID:NAME, not \"%1\"").arg(value));
+        }
+        nodes << ChartTreeNode{
+            QStringLiteral("R") + value.mid(colon + 1), QStringLiteral("T") + value.left(colon).trimmed(), true, false};
+    }
+    const QStringList members = parser.values(member);
+    if (!members.isEmpty() && !nodes.isEmpty()) {
+        return CliCommand::usage(QStringLiteral(
+            "--member charts the member tree; it cannot be mixed with --root, --goal, --task or --assignment"));
+    }
+    for (const QString& name : members) {
+        nodes << ChartTreeNode{name, QStringLiteral("MTEAM"), true, false};
+    }
+    if (nodes.isEmpty()) {
+        return CliCommand::usage(
+            QStringLiteral("choose what to chart: --root, --goal ID, --task ID, --assignment TASKID:NAME or --member "
+                           "NAME (each may be repeated)"));
+    }
+    state.source = members.isEmpty() ? ChartSource::Goals : ChartSource::Members;
+    state.filter = ChartFilter::BuildChartFilter(state.source, &nodes);
+
+    if (const int rc = CliCommand::openProject(parser.positionalArguments().first())) {
+        return rc;
+    }
+    ChartTable table;
+    QString error;
+    if (!ChartPivot::run(CliCommand::connection(), state, &table, &error)) {
+        return CliCommand::fail(error);
+    }
+    const QByteArray csv = ChartCsv::write(table, state).toUtf8();
+    std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+    return CliCommand::Ok;
+}
+
+const CliCommand::Registrar chartCommand(
+    QStringLiteral("chart"),
+    QStringLiteral("chart FILE [--measure M] [--aggregate A] [--period P]\n"
+                   "                          (--root | --goal ID | --task ID | --assignment TASKID:NAME | --member "
+                   "NAME)...\n"
+                   "                          print a history chart's table as CSV"),
+    runChart);
+
+} // namespace

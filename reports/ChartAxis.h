@@ -1,0 +1,24 @@
+#pragma once
+
+#include "reports/ChartState.h"
+#include "reports/ChartTable.h"
+
+// The scale both value axes of the chart share. Min and Max start at 1e9 and
+// -1e9 and take in every non-empty cell; then they are rounded to whole
+// numbers, to two decimals for the progress fraction, and kept as they are for
+// dates (halves to the even neighbour). The major division is 10 for a range
+// of 10 or more, 5 for a range of 1 or less (an empty chart included, whose
+// range is negative), else the range rounded. Display-free.
+class ChartAxis
+{
+public:
+    static constexpr double kStartMin = 1000000000.0;
+    static constexpr double kStartMax = -1000000000.0;
+
+    double min = kStartMin;
+    double max = kStartMax;
+    int majorDivision = 5;
+    bool hasValues = false;
+
+    static ChartAxis compute(const ChartTable& table, ChartState::Measure measure);
+};

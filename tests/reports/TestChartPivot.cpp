@@ -1,0 +1,265 @@
+#include "reports/ChartCsv.h"
+#include "reports/ChartPivot.h"
+#include "reports/ChartQuery.h"
+#include "tests/reports/TestChartHistory.h"
+
+#include <QtTest>
+
+using Grouping = ChartState::Grouping;
+using Aggregate = ChartState::Aggregate;
+using Measure = ChartState::Measure;
+using Cells = QList<std::optional<double>>;
+
+Q_DECLARE_METATYPE(Cells)
+
+class TestChartPivot : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void periodsAndAggregates_data();
+    void periodsAndAggregates();
+    void missingAndNullCellsStayEmpty();
+    void firstAndLastBreakTiesByRowId();
+    void datesAverageAndKeepNull();
+    void assignmentMatchesMemberAndTask();
+    void membersIgnoreCaseAndTakeAnyName();
+    void emptyFilterReadsNothing();
+    void csvTable();
+
+private:
+    static ChartState
+    goals(std::initializer_list<qint64> ids, Grouping g = Grouping::Month, Aggregate a = Aggregate::Last)
+    {
+        ChartState s;
+        s.grouping = g;
+        s.aggregate = a;
+        for (qint64 id : ids) {
+            s.filter.add({id == 0 ? ChartFilter::Kind::Root : ChartFilter::Kind::Goal, id, {}});
+        }
+        return s;
+    }
+    static ChartTable run(const TempProject& p, const ChartState& s)
+    {
+        ChartTable table;
+        QString error;
+        if (!ChartPivot::run(p.connection(), s, &table, &error, QLocale(QLocale::German, QLocale::Germany))) {
+            qFatal("chart query failed: %s", qPrintable(error));
+        }
+        return table;
+    }
+    static QStringList labels(const ChartTable& t)
+    {
+        QStringList out;
+        for (const auto& period : t.periods) {
+            out << period.label;
+        }
+        return out;
+    }
+};
+
+void TestChartPivot::initTestCase()
+{
+    qRegisterMetaType<Cells>();
+}
+
+void TestChartPivot::periodsAndAggregates_data()
+{
+    QTest::addColumn<Grouping>("grouping");
+    QTest::addColumn<Aggregate>("aggregate");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<Cells>("alpha");
+
+    // Alpha's Diff is 1..8 at the eight stamps of the history.
+    QTest::newRow("year last") << Grouping::Year << Aggregate::Last << QStringList{"2025", "2026", "2027"}
+                               << Cells{1.0, 4.0, 8.0};
+    QTest::newRow("quarter first") << Grouping::Quarter << Aggregate::First << QStringList{"Q4 '25", "Q4 '26", "Q1 '27"}
+                                   << Cells{1.0, 2.0, 5.0};
+    QTest::newRow("month last") << Grouping::Month << Aggregate::Last
+                                << QStringList{"12/2025", "11/2026", "12/2026", "1/2027"} << Cells{1.0, 3.0, 4.0, 8.0};
+    QTest::newRow("month first") << Grouping::Month << Aggregate::First
+                                 << QStringList{"12/2025", "11/2026", "12/2026", "1/2027"} << Cells{1.0, 2.0, 4.0, 5.0};
+    QTest::newRow("month avg") << Grouping::Month << Aggregate::Avg
+                               << QStringList{"12/2025", "11/2026", "12/2026", "1/2027"} << Cells{1.0, 2.5, 4.0, 6.5};
+    QTest::newRow("month sum") << Grouping::Month << Aggregate::Sum
+                               << QStringList{"12/2025", "11/2026", "12/2026", "1/2027"} << Cells{1.0, 5.0, 4.0, 26.0};
+    // ISO weeks: 2025-12-29 opens week 1 of 2026; Thursday 31 Dec to Sunday
+    // 3 Jan 2027 is one week 53 of 2026, in time order before week 1 of 2027.
+    QTest::newRow("week last") << Grouping::Week << Aggregate::Last
+                               << QStringList{"1 '26", "45 '26", "47 '26", "53 '26", "1 '27"}
+                               << Cells{1.0, 2.0, 3.0, 6.0, 8.0};
+    QTest::newRow("week first") << Grouping::Week << Aggregate::First
+                                << QStringList{"1 '26", "45 '26", "47 '26", "53 '26", "1 '27"}
+                                << Cells{1.0, 2.0, 3.0, 4.0, 7.0};
+    // Two snapshots on 4 January make one day; the label is the short date.
+    QTest::newRow("day last")
+        << Grouping::Day << Aggregate::Last
+        << QStringList{"29.12.25", "02.11.26", "20.11.26", "31.12.26", "01.01.27", "03.01.27", "04.01.27"}
+        << Cells{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 8.0};
+    QTest::newRow("day avg")
+        << Grouping::Day << Aggregate::Avg
+        << QStringList{"29.12.25", "02.11.26", "20.11.26", "31.12.26", "01.01.27", "03.01.27", "04.01.27"}
+        << Cells{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.5};
+}
+
+void TestChartPivot::periodsAndAggregates()
+{
+    QFETCH(Grouping, grouping);
+    QFETCH(Aggregate, aggregate);
+    QFETCH(QStringList, labels);
+    QFETCH(Cells, alpha);
+    TempProject p;
+    ChartHistory::build(p);
+    const ChartTable t = run(p, goals({1}, grouping, aggregate));
+    QCOMPARE(this->labels(t), labels);
+    QCOMPARE(t.series, QStringList{"Alpha"});
+    QCOMPARE(t.column(0), alpha);
+}
+
+void TestChartPivot::missingAndNullCellsStayEmpty()
+{
+    TempProject p;
+    ChartHistory::build(p);
+    const ChartTable t = run(p, goals({2, 0, 1}));
+    // Series by name, whatever order the nodes were ticked in.
+    QCOMPARE(t.series, (QStringList{"Alpha", "Beta", "Cairnwork"}));
+    // Beta has a row only in 11/2026 and one with NULL in 1/2027: "Last" of
+    // 1/2027 is that NULL, not an older value.
+    QCOMPARE(t.column(1), (Cells{std::nullopt, 10.0, std::nullopt, std::nullopt}));
+    QCOMPARE(t.column(2), (Cells{0.0, 0.0, 0.0, 0.0}));
+    // A goal ticked alone that only ever had NULL still gives its period and series.
+    const ChartTable beta = run(p, goals({2}, Grouping::Year, Aggregate::Avg));
+    QCOMPARE(labels(beta), (QStringList{"2026", "2027"}));
+    QCOMPARE(beta.column(0), (Cells{10.0, std::nullopt}));
+}
+
+void TestChartPivot::firstAndLastBreakTiesByRowId()
+{
+    TempProject p;
+    // A goal and a task of the same name in one snapshot make one series; the
+    // row written later counts as the later one.
+    const QString stamp = QStringLiteral("2026-03-01 10:00:00");
+    ChartHistory::goal(p, stamp, 7, QStringLiteral("Same"), 100.0);
+    ChartHistory::row(p,
+                      stamp,
+                      QStringLiteral("T"),
+                      {{"GT_ID", 7}, {"GT_Name", QStringLiteral("Same")}, {"Diff", 200.0}, {"Calc", 1}});
+    ChartState s = goals({7});
+    s.filter.add({ChartFilter::Kind::Task, 7, {}});
+    QCOMPARE(run(p, s).column(0), Cells{200.0});
+    s.aggregate = Aggregate::First;
+    QCOMPARE(run(p, s).column(0), Cells{100.0});
+    s.aggregate = Aggregate::Avg;
+    QCOMPARE(run(p, s).column(0), Cells{150.0});
+}
+
+void TestChartPivot::datesAverageAndKeepNull()
+{
+    TempProject p;
+    auto dated = [&](const QString& stamp, const QVariant& date) {
+        ChartHistory::row(p,
+                          stamp,
+                          QStringLiteral("G"),
+                          {{"GT_ID", 0}, {"GT_Name", QStringLiteral("Cairnwork")}, {"Completion_Date", date}});
+    };
+    dated(QStringLiteral("2026-05-04 09:00:00"), QStringLiteral("2027-01-10 12:00:00"));
+    dated(QStringLiteral("2026-05-11 09:00:00"), QStringLiteral("2027-01-12 18:30:16"));
+    dated(QStringLiteral("2026-06-01 09:00:00"), QStringLiteral("2027-02-01 08:00:00"));
+    dated(QStringLiteral("2026-06-08 09:00:00"), ChartHistory::null());
+    auto text = [](double serial) {
+        return ChartTable::dateFromSerial(serial).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    };
+    ChartState s = goals({0}, Grouping::Month, Aggregate::Avg);
+    s.measure = Measure::Completion_Date;
+    ChartTable t = run(p, s);
+    QCOMPARE(text(*t.value(0, 0)), QStringLiteral("2027-01-11 15:15:08"));
+    // NULL does not pull the average, and "Last" of June is the NULL itself.
+    QCOMPARE(text(*t.value(1, 0)), QStringLiteral("2027-02-01 08:00:00"));
+    s.aggregate = Aggregate::Last;
+    t = run(p, s);
+    QCOMPARE(text(*t.value(0, 0)), QStringLiteral("2027-01-12 18:30:16"));
+    QVERIFY(!t.value(1, 0));
+    // Serial day numbers as the old files had them: 1899-12-30 is day 0.
+    QCOMPARE(ChartTable::serialFromDate(QDateTime(QDate(1900, 1, 1), QTime(12, 0))), 2.5);
+}
+
+void TestChartPivot::assignmentMatchesMemberAndTask()
+{
+    TempProject p;
+    const QString stamp = QStringLiteral("2026-02-02 09:00:00");
+    ChartHistory::assignment(p, stamp, 5, QStringLiteral("Dana O'Brien"), 1.0);
+    ChartHistory::assignment(p, stamp, 6, QStringLiteral("Dana O'Brien"), 2.0);
+    ChartHistory::assignment(p, stamp, 5, QStringLiteral("Eve"), 3.0);
+    // Goal and task rows that carry the task's number as GT_ID must not match.
+    ChartHistory::goal(p, stamp, 5, QStringLiteral("Goal five"), 4.0);
+    ChartHistory::row(p, stamp, QStringLiteral("T"), {{"GT_ID", 5}, {"GT_Name", QStringLiteral("Task five")}});
+    ChartState s;
+    s.filter.add({ChartFilter::Kind::Assignment, 5, QStringLiteral("dana o'brien")});
+    const ChartTable t = run(p, s);
+    QCOMPARE(t.series, QStringList{"Dana O'Brien (T5)"});
+    QCOMPARE(t.column(0), Cells{1.0});
+}
+
+void TestChartPivot::membersIgnoreCaseAndTakeAnyName()
+{
+    TempProject p;
+    ChartHistory::assignment(p, QStringLiteral("2026-01-05 09:00:00"), 1, QStringLiteral("Alice"), 2.0);
+    ChartHistory::assignment(p, QStringLiteral("2026-01-05 09:00:00"), 2, QStringLiteral("Alice"), 3.0);
+    // Renamed only in case later: still the same member, shown by the newer name.
+    ChartHistory::assignment(p, QStringLiteral("2026-02-05 09:00:00"), 1, QStringLiteral("alice"), 7.0);
+    // Rows below a closed goal do not count for the member.
+    ChartHistory::assignment(p, QStringLiteral("2026-02-05 09:00:00"), 3, QStringLiteral("alice"), 100.0, 0);
+    ChartHistory::assignment(p, QStringLiteral("2026-02-05 09:00:00"), 1, QStringLiteral("O'Brien"), -1.5);
+    ChartHistory::assignment(p, QStringLiteral("2026-02-05 09:00:00"), 1, QStringLiteral("say \"hi\""), 0.5);
+    ChartState s;
+    s.source = ChartSource::Members;
+    for (const QString& name : {QStringLiteral("ALICE"), QStringLiteral("O'Brien"), QStringLiteral("say \"hi\"")}) {
+        s.filter.add({ChartFilter::Kind::Member, 0, name});
+    }
+    const ChartTable t = run(p, s);
+    QCOMPARE(labels(t), (QStringList{"1/2026", "2/2026"}));
+    QCOMPARE(t.series, (QStringList{"alice", "O'Brien", "say \"hi\""}));
+    // SDiff sums the member's rows of one snapshot.
+    QCOMPARE(t.column(0), (Cells{5.0, 7.0}));
+    QCOMPARE(t.column(1), (Cells{std::nullopt, -1.5}));
+    QCOMPARE(t.column(2), (Cells{std::nullopt, 0.5}));
+}
+
+void TestChartPivot::emptyFilterReadsNothing()
+{
+    TempProject p;
+    ChartHistory::build(p);
+    ChartTable t;
+    t.series << QStringLiteral("stale");
+    QString error;
+    QVERIFY(ChartPivot::run(p.connection(), ChartState::defaults(), &t, &error));
+    QVERIFY(t.isEmpty());
+    QVERIFY(t.series.isEmpty());
+    // The statement of an empty filter selects nothing rather than everything.
+    QVERIFY(ChartQuery::BuildChartSql(ChartState::defaults()).sql.contains(QLatin1String("WHERE 0")));
+}
+
+void TestChartPivot::csvTable()
+{
+    ChartTable t;
+    t.periods = {{QDate(2027, 1, 4), QStringLiteral("04.01.27")}, {QDate(2027, 1, 5), QStringLiteral("05.01.27")}};
+    t.series = {QStringLiteral("Plain"), QStringLiteral("Comma, \"quoted\"")};
+    t.cells = {{ChartTable::serialFromDate(QDateTime(QDate(2027, 2, 1), QTime(8, 0, 30))), std::nullopt},
+               {std::nullopt, 46000.25}};
+    ChartState s;
+    s.grouping = Grouping::Day;
+    s.measure = Measure::Completion_Date;
+    QCOMPARE(ChartCsv::write(t, s),
+             QStringLiteral("Day,Plain,\"Comma, \"\"quoted\"\"\"\n"
+                            "2027-01-04,2027-02-01 08:00:30,\n"
+                            "2027-01-05,,2025-12-09 06:00:00\n"));
+    s.measure = Measure::Diff;
+    s.grouping = Grouping::Week;
+    t.periods[0].label = QStringLiteral("1 '27");
+    QCOMPARE(ChartCsv::write(t, s).section(QLatin1Char('\n'), 1, 2),
+             QStringLiteral("1 '27,46419.3336805556,\n05.01.27,,46000.25"));
+}
+
+QTEST_MAIN(TestChartPivot)
+#include "TestChartPivot.moc"
