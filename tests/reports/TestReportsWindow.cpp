@@ -1,0 +1,226 @@
+#include "common/FixedClock.h"
+#include "common/Stamp.h"
+#include "common/ui/MessageBox.h"
+#include "reports/ReportDocument.h"
+#include "reports/ui/ReportPreviewWindow.h"
+#include "reports/ui/ReportsWindow.h"
+#include "tests/reports/ReportFixture.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+class TestReportsWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void listsSnapshotsNewestFirst();
+    void buttonsExplainWithoutData();
+    void reportButtonsOpenPreviews();
+    void generationListsNewStampFirst();
+    void failedGenerationKeepsList();
+    void previewPagesZoomsAndExports();
+
+private:
+    static QPushButton* button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
+    static QList<ReportPreviewWindow*> previews(QWidget& w)
+    {
+        return w.findChildren<ReportPreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    }
+};
+
+void TestReportsWindow::init()
+{
+    MessageBox::setAutoAnswer(true);
+    MessageBox::takeShown();
+}
+
+void TestReportsWindow::cleanup()
+{
+    MessageBox::setAutoAnswer(false);
+}
+
+void TestReportsWindow::listsSnapshotsNewestFirst()
+{
+    TempProject p;
+    ReportFixture::build(p);
+    ReportsWindow w(p.connection());
+    QCOMPARE(w.objectName(), QStringLiteral("frmReports"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Reports"));
+    QCOMPARE(w.findChild<QLabel*>("Label1")->text(), QStringLiteral("Data Timestamp"));
+    QCOMPARE(button(w, "bGenerateData")->text(), QStringLiteral("Generate Report Data"));
+    QCOMPARE(button(w, "bShowReport")->text(), QStringLiteral("Overview..."));
+    QCOMPARE(button(w, "bShowTeamMemSched")->text(), QStringLiteral("Team Member Schedules..."));
+    QCOMPARE(button(w, "bShowTaskSched")->text(), QStringLiteral("Task Schedules..."));
+    auto* list = w.findChild<QListWidget*>("dParTStamp");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), Stamp::toDisplay(ReportFixture::kNew));
+    QCOMPARE(list->item(2)->text(), Stamp::toDisplay(ReportFixture::kIdle));
+    QCOMPARE(w.selectedStamp(), ReportFixture::kNew);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+// With no snapshot the list is empty and each report button says why it cannot run.
+void TestReportsWindow::buttonsExplainWithoutData()
+{
+    TempProject p;
+    ReportsWindow w(p.connection());
+    QCOMPARE(w.findChild<QListWidget*>("dParTStamp")->count(), 0);
+    for (const char* name : {"bShowReport", "bShowTaskSched", "bShowTeamMemSched"}) {
+        QTest::mouseClick(button(w, name), Qt::LeftButton);
+        const auto shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().icon, QMessageBox::Information);
+        QVERIFY(shown.first().text.contains(QStringLiteral("Generate Report Data")));
+    }
+    QVERIFY(previews(w).isEmpty());
+}
+
+void TestReportsWindow::reportButtonsOpenPreviews()
+{
+    TempProject p;
+    ReportFixture::build(p);
+    ReportsWindow w(p.connection());
+    w.show();
+    QTest::mouseClick(button(w, "bShowReport"), Qt::LeftButton);
+    auto* list = w.findChild<QListWidget*>("dParTStamp");
+    list->setCurrentRow(1);
+    QTest::mouseClick(button(w, "bShowTaskSched"), Qt::LeftButton);
+    list->setCurrentRow(0);
+    QTest::mouseClick(button(w, "bShowTeamMemSched"), Qt::LeftButton);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+
+    const auto open = previews(w);
+    QCOMPARE(open.size(), 3);
+    QCOMPARE(open.at(0)->objectName(), QStringLiteral("rptHierarchy"));
+    QCOMPARE(open.at(0)->windowTitle(), QStringLiteral("Overview : ") + Stamp::toDisplay(ReportFixture::kNew));
+    QCOMPARE(open.at(1)->objectName(), QStringLiteral("rptTaskSched"));
+    QCOMPARE(open.at(1)->windowTitle(), QStringLiteral("Task Schedule : ") + Stamp::toDisplay(ReportFixture::kOld));
+    QCOMPARE(open.at(2)->objectName(), QStringLiteral("rptTeamMemSched"));
+    QCOMPARE(open.at(2)->windowTitle(), QStringLiteral("Task Schedule : ") + Stamp::toDisplay(ReportFixture::kNew));
+    // Modeless: all stay open beside the reports window.
+    for (ReportPreviewWindow* preview : open) {
+        QVERIFY(preview->isVisible());
+        QVERIFY(!preview->isModal());
+    }
+    QCOMPARE(open.at(0)->document().layout().detailCount(0), 12);
+    open.at(0)->close();
+    QTRY_COMPARE(previews(w).size(), 2);
+}
+
+void TestReportsWindow::generationListsNewStampFirst()
+{
+    TempProject p;
+    ReportFixture::build(p);
+    p.member(QStringLiteral("Amy"));
+    const qint64 g = p.goal(QStringLiteral("Launch"));
+    const qint64 t = p.task(g, QStringLiteral("Write"), 4);
+    p.assign(t, QStringLiteral("Amy"), 100, 0, 0);
+
+    ReportsWindow w(p.connection());
+    FixedClock clock(QDateTime(QDate(2026, 4, 1), QTime(10, 15, 30)));
+    w.setClock(&clock);
+    QTest::mouseClick(button(w, "bGenerateData"), Qt::LeftButton);
+    const auto shown = MessageBox::takeShown();
+    QVERIFY2(shown.isEmpty(), shown.isEmpty() ? "" : qPrintable(shown.first().text));
+    auto* list = w.findChild<QListWidget*>("dParTStamp");
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(w.selectedStamp(), QStringLiteral("2026-04-01 10:15:30"));
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(list->item(0)->text(), Stamp::toDisplay(QStringLiteral("2026-04-01 10:15:30")));
+    QCOMPARE(
+        p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates WHERE TimeStamp = ?"), {w.selectedStamp()}).toInt(), 4);
+
+    // The generated snapshot feeds the schedules.
+    QTest::mouseClick(button(w, "bShowTaskSched"), Qt::LeftButton);
+    const auto open = previews(w);
+    QCOMPARE(open.size(), 1);
+    QCOMPARE(open.first()->document().layout().groupCount(), 1);
+}
+
+void TestReportsWindow::failedGenerationKeepsList()
+{
+    TempProject p;
+    ReportFixture::build(p);
+    ReportsWindow w(p.connection());
+    // A second connection holds the write lock, so the generation cannot write.
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+    other.setDatabaseName(p.path());
+    QVERIFY(other.open());
+    {
+        QSqlQuery q(other);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA busy_timeout = 0")));
+        QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    }
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("PRAGMA busy_timeout = 0"), nullptr));
+    QTest::mouseClick(button(w, "bGenerateData"), Qt::LeftButton);
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().icon, QMessageBox::Critical);
+    QCOMPARE(shown.first().title, QStringLiteral("Error"));
+    {
+        QSqlQuery q(other);
+        QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+    }
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+    QCOMPARE(w.findChild<QListWidget*>("dParTStamp")->count(), 3);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(DISTINCT TimeStamp) FROM CompDates")).toInt(), 3);
+}
+
+void TestReportsWindow::previewPagesZoomsAndExports()
+{
+    TempProject p;
+    // Enough assignments for several pages.
+    for (int i = 0; i < 120; ++i) {
+        ReportFixture::row(
+            p,
+            ReportFixture::kNew,
+            ReportFixture::assignment(i, 1, QStringLiteral("M%1").arg(i), QStringLiteral("    M"), "Open", 1, 0, 0));
+    }
+    ReportsWindow w(p.connection());
+    QTest::mouseClick(button(w, "bShowReport"), Qt::LeftButton);
+    ReportPreviewWindow* preview = previews(w).value(0);
+    QVERIFY(preview);
+    const int pages = preview->document().pageCount();
+    QCOMPARE(pages, 4);
+    QCOMPARE(preview->findChild<QLabel*>("pageCount")->text(), QStringLiteral("of 4"));
+    auto* pageNumber = preview->findChild<QSpinBox*>("pageNumber");
+    QCOMPARE(preview->currentPage(), 0);
+    QVERIFY(!preview->findChild<QWidget*>("previousPage")->isEnabled());
+    QTest::mouseClick(preview->findChild<QWidget*>("nextPage"), Qt::LeftButton);
+    QCOMPARE(preview->currentPage(), 1);
+    QCOMPARE(pageNumber->value(), 2);
+    QTest::mouseClick(preview->findChild<QWidget*>("lastPage"), Qt::LeftButton);
+    QCOMPARE(preview->currentPage(), 3);
+    QVERIFY(!preview->findChild<QWidget*>("nextPage")->isEnabled());
+    pageNumber->setValue(2);
+    QCOMPARE(preview->currentPage(), 1);
+
+    auto* view = preview->findChild<QWidget*>("pageView");
+    preview->setZoom(1.0);
+    const QSize actual = view->size();
+    preview->setZoom(2.0);
+    QVERIFY(qAbs(view->width() - 2 * actual.width()) <= 2 && qAbs(view->height() - 2 * actual.height()) <= 2);
+    QCOMPARE(preview->findChild<QComboBox*>("zoom")->currentText(), QStringLiteral("200%"));
+    QVERIFY(qAbs(actual.width() - preview->logicalDpiX() * 11.69) < 3);
+
+    const QString path = p.dir() + QStringLiteral("/overview.pdf");
+    QVERIFY(preview->exportPdf(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("%PDF"));
+    QVERIFY(!preview->exportPdf(p.dir() + QStringLiteral("/missing/overview.pdf")));
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+}
+
+QTEST_MAIN(TestReportsWindow)
+#include "TestReportsWindow.moc"
