@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -26,14 +27,17 @@ AssignmentPropertiesDialog::AssignmentPropertiesDialog(QWidget* parent)
     // Three lines: the member; the share of the workload; progress and its days.
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Resource:"), this), 0, 0);
-    grid->addWidget(m_member, 0, 1, 1, 3);
+    grid->addWidget(m_member, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("% of total workload:"), this), 1, 0);
-    grid->addWidget(m_workload, 1, 1);
-    grid->addWidget(m_completed, 2, 0, Qt::AlignRight);
-    grid->addWidget(new QLabel(QStringLiteral("% completed in"), this), 2, 1);
-    grid->addWidget(m_days, 2, 2);
-    grid->addWidget(new QLabel(QStringLiteral("days"), this), 2, 3);
-    grid->setColumnStretch(3, 1);
+    grid->addWidget(m_workload, 1, 1, Qt::AlignLeft);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(m_completed);
+    progress->addWidget(new QLabel(QStringLiteral("% completed in"), this));
+    progress->addWidget(m_days);
+    progress->addWidget(new QLabel(QStringLiteral("days"), this));
+    progress->addStretch(1);
+    grid->addLayout(progress, 2, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
     finishLayout(grid);
     resize(360, 150);
 }

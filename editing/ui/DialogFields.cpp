@@ -34,6 +34,8 @@ QPlainTextEdit* DialogFields::text(QWidget* parent, const QString& name)
     auto* edit = new QPlainTextEdit(parent);
     edit->setObjectName(name);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     edit->setTabChangesFocus(true);
     return edit;
 }

@@ -32,7 +32,6 @@ private Q_SLOTS:
     void assignmentDuplicateRefused();
     void notesAddAndEdit();
     void deleteCommandsAsk();
-    void pictures();
 
 private:
     template <typename T>
@@ -375,37 +374,6 @@ void TestPropertiesDialogs::deleteCommandsAsk()
     o = DeleteCommands::deleteGoal(&parent, p.connection(), g, ObjectDeleter::GoalSource::TaskList);
     QVERIFY(o.ok && o.written);
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM TASKS_OBJECTS")), qint64(0));
-}
-
-void TestPropertiesDialogs::pictures()
-{
-    // Saves what each dialog looks like when CW_PICTURES names a folder; otherwise nothing to do.
-    const QString dir = qEnvironmentVariable("CW_PICTURES");
-    if (dir.isEmpty()) {
-        QSKIP("CW_PICTURES not set");
-    }
-    TempProject p;
-    p.member(QStringLiteral("Ann"));
-    const qint64 g = p.goal(QStringLiteral("Website relaunch"));
-    runSql(p,
-           QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Ann', DESCRIPTION = 'Launch in May' WHERE ID = ?"),
-           {g});
-    const qint64 t = p.task(g, QStringLiteral("Write copy"), 4.5);
-    p.assign(t, QStringLiteral("Ann"), 100, 40, 2);
-    const qint64 n = p.note(t, QStringLiteral("Asked legal about the imprint."));
-    GoalPropertiesDialog goal;
-    QVERIFY(goal.prepareEdit(p.connection(), g));
-    TaskPropertiesDialog task;
-    QVERIFY(task.prepareEdit(p.connection(), t));
-    AssignmentPropertiesDialog res;
-    QVERIFY(res.prepareEdit(p.connection(), t, QStringLiteral("Ann")));
-    NotePropertiesDialog note;
-    QVERIFY(note.prepareEdit(p.connection(), n));
-    for (QDialog* d : std::initializer_list<QDialog*>{&goal, &task, &res, &note}) {
-        d->show();
-        QVERIFY(d->grab().save(dir + QLatin1Char('/') + d->objectName() + QStringLiteral(".png")));
-        d->hide();
-    }
 }
 
 QTEST_MAIN(TestPropertiesDialogs)
