@@ -1,33 +1,33 @@
 #include "app/MainWindow.h"
 
 #include "app/AppSettings.h"
+#include "app/SplitterStrip.h"
 #include "app/StartupUi.h"
 #include "browser/ui/GoalTree.h"
+#include "browser/ui/NoteList.h"
+#include "browser/ui/ResourceList.h"
+#include "browser/ui/TaskList.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
+#include <QFrame>
 #include <QLabel>
 #include <QLocale>
-#include <QSplitter>
+#include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QToolBar>
+#include <cmath>
 
 const QString MainWindow::kConnection = QStringLiteral("dbConn");
 
 namespace {
-QTreeWidget* makeList(const QString& name, const QStringList& headers, QWidget* parent)
-{
-    auto* list = new QTreeWidget(parent);
-    list->setObjectName(name);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setHeaderLabels(headers);
-    return list;
-}
+using Splitter = MainLayout::Splitter;
+constexpr Splitter kSplitters[3] = {Splitter::Vertical, Splitter::First, Splitter::Second};
 } // namespace
 
 MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QString& dbPathOverride, QWidget* parent)
@@ -39,6 +39,9 @@ MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QStrin
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Cairnwork"));
     buildUi();
+    buildMenus();
+    buildToolBar();
+    loadSettings();
 }
 
 MainWindow::~MainWindow()
@@ -46,38 +49,65 @@ MainWindow::~MainWindow()
     Database::close(kConnection);
 }
 
+int MainWindow::pixelsX(double twips) const
+{
+    return int(std::lround(twips * logicalDpiX() / 1440.0));
+}
+
+int MainWindow::pixelsY(double twips) const
+{
+    return int(std::lround(twips * logicalDpiY() / 1440.0));
+}
+
+double MainWindow::twipsX(int pixels) const
+{
+    return pixels * 1440.0 / logicalDpiX();
+}
+
+double MainWindow::twipsY(int pixels) const
+{
+    return pixels * 1440.0 / logicalDpiY();
+}
+
 void MainWindow::buildUi()
 {
-    m_split = new QSplitter(Qt::Horizontal, this);
-    m_tvGoal = new GoalTree(m_split);
-    m_listSplit = new QSplitter(Qt::Vertical, m_split);
-    m_lvTask = makeList(QStringLiteral("lvTask"),
-                        {QString(),
-                         QStringLiteral("Priority"),
-                         QStringLiteral("Days Planned"),
-                         QStringLiteral("% done"),
-                         QStringLiteral("Days Needed"),
-                         QStringLiteral("Estimated Days Needed"),
-                         QStringLiteral("Schedule +/-")},
-                        m_listSplit);
-    m_lvResource = makeList(QStringLiteral("lvResource"),
-                            {QString(),
-                             QStringLiteral("% Workload"),
-                             QStringLiteral("% done"),
-                             QStringLiteral("% Total Workload Done"),
-                             QStringLiteral("Days Needed"),
-                             QStringLiteral("Estimated Days Needed"),
-                             QStringLiteral("Schedule +/-")},
-                            m_listSplit);
-    m_lvNotes = makeList(QStringLiteral("lvNotes"), {QString(), QStringLiteral("Timestamp")}, m_listSplit);
-    m_split->setStretchFactor(0, 1);
-    m_split->setStretchFactor(1, 3);
-    setCentralWidget(m_split);
+    m_panes = new QWidget(this);
+    m_panes->setObjectName(QStringLiteral("panes"));
+    m_tvGoal = new GoalTree(m_panes);
+    m_lvTask = new TaskList(m_panes);
+    m_lvResource = new ResourceList(m_panes);
+    m_lvNotes = new NoteList(m_panes);
     m_tvGoal->setConnection(kConnection);
+    m_lvTask->setConnection(kConnection);
+    m_lvResource->setConnection(kConnection);
+    m_lvNotes->setConnection(kConnection);
+
+    const QString stripNames[3] = {
+        QStringLiteral("imgSplitter"), QStringLiteral("imgSplitterV1"), QStringLiteral("imgSplitterV2")};
+    const QString barNames[3] = {
+        QStringLiteral("picSplitter"), QStringLiteral("picSplitterV1"), QStringLiteral("picSplitterV2")};
+    for (int i = 0; i < 3; ++i) {
+        m_strips[i] = new SplitterStrip(stripNames[i], i == 0 ? Qt::Vertical : Qt::Horizontal, m_panes);
+        m_bars[i] = new QFrame(m_panes);
+        m_bars[i]->setObjectName(barNames[i]);
+        m_bars[i]->setAutoFillBackground(true);
+        m_bars[i]->setBackgroundRole(QPalette::Dark);
+        m_bars[i]->hide();
+        connectStrip(kSplitters[i]);
+    }
+    setCentralWidget(m_panes);
+    m_panes->installEventFilter(this);
+    setMinimumWidth(int(std::ceil(MainLayout::kMinimumWidth * logicalDpiX() / 1440.0)));
+
     connect(m_tvGoal, &GoalTree::nodeClicked, this, &MainWindow::onNodeClicked);
-    connect(m_tvGoal, &GoalTree::paneClicked, this, [this](bool right) {
-        m_state.activePane = AppState::Tree;
-        m_state.rightButton = right;
+    connect(m_tvGoal, &GoalTree::paneClicked, this, [this](bool right) { paneClicked(AppState::Tree, right); });
+    connect(m_lvTask, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::TaskList, right); });
+    connect(
+        m_lvResource, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::ResourceList, right); });
+    connect(m_lvNotes, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::NoteList, right); });
+    connect(m_lvTask, &TaskList::rowChosen, this, [this](int row) {
+        FillResourceList(row);
+        FillNoteList(row);
     });
 
     auto* bar = new QStatusBar(this);
@@ -93,7 +123,254 @@ void MainWindow::buildUi()
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, &MainWindow::updateClock);
     clock->start(1000);
-    resize(900, 600);
+}
+
+void MainWindow::buildMenus()
+{
+    auto action = [this](QMenu* menu, const QString& text, const QString& name) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(name);
+        return a;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    connect(action(file, QStringLiteral("&Close"), QStringLiteral("mnuFileClose")),
+            &QAction::triggered,
+            this,
+            &QWidget::close);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    m_mnuViewResources = action(view, QStringLiteral("Resources"), QStringLiteral("mnuViewResources"));
+    m_mnuViewNotes = action(view, QStringLiteral("Notes"), QStringLiteral("mnuViewNotes"));
+    m_mnuViewToolbar = action(view, QStringLiteral("Toolbar"), QStringLiteral("mnuViewToolbar"));
+    m_mnuViewStatusBar = action(view, QStringLiteral("Statusbar"), QStringLiteral("mnuViewStatusBar"));
+    for (QAction* a : {m_mnuViewResources, m_mnuViewNotes, m_mnuViewToolbar, m_mnuViewStatusBar}) {
+        a->setCheckable(true);
+    }
+    // Each toggle flips its own check mark, shows or hides its control and lays
+    // the panes out again.
+    connect(m_mnuViewResources, &QAction::triggered, this, [this](bool on) {
+        m_lvResource->setVisible(on);
+        m_layout.setResourceListVisible(on);
+        applyLayout();
+    });
+    connect(m_mnuViewNotes, &QAction::triggered, this, [this](bool on) {
+        m_lvNotes->setVisible(on);
+        m_layout.setNoteListVisible(on);
+        applyLayout();
+    });
+    connect(m_mnuViewToolbar, &QAction::triggered, this, [this](bool on) {
+        m_toolBar->setVisible(on);
+        m_layout.setToolbarVisible(on);
+        applyLayout();
+    });
+    connect(m_mnuViewStatusBar, &QAction::triggered, this, [this](bool on) {
+        statusBar()->setVisible(on);
+        m_layout.setStatusBarVisible(on);
+        applyLayout();
+    });
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    tools->setObjectName(QStringLiteral("mnuRpt"));
+    m_mnuRptRpt1 = action(tools, QStringLiteral("Reports"), QStringLiteral("mnuRptRpt1"));
+    m_mnuRptRes = action(tools, QStringLiteral("Team Members"), QStringLiteral("mnuRptRes"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    m_mnuHelpAbout = action(help, QStringLiteral("About..."), QStringLiteral("mnuHelpAbout"));
+    connect(m_mnuRptRpt1, &QAction::triggered, this, &MainWindow::reportsRequested);
+    connect(m_mnuRptRes, &QAction::triggered, this, &MainWindow::teamMembersRequested);
+    connect(m_mnuHelpAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
+}
+
+void MainWindow::buildToolBar()
+{
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    // Buttons are identified by their keys (QAction::data); what they do is set elsewhere.
+    const std::pair<const char*, QStyle::StandardPixmap> buttons[] = {
+        {"Back", QStyle::SP_ArrowBack},
+        {"Forward", QStyle::SP_ArrowForward},
+        {"Copy", QStyle::SP_FileDialogContentsView},
+        {"Paste", QStyle::SP_DialogSaveButton},
+        {"Delete", QStyle::SP_TrashIcon},
+        {"Properties", QStyle::SP_FileDialogInfoView},
+        {"View Large Icons", QStyle::SP_FileDialogListView},
+        {"View Small Icons", QStyle::SP_FileDialogListView},
+        {"View List", QStyle::SP_FileDialogListView},
+        {"View Details", QStyle::SP_FileDialogDetailedView},
+    };
+    for (const auto& [key, pixmap] : buttons) {
+        QAction* a = m_toolBar->addAction(style()->standardIcon(pixmap), QString::fromLatin1(key));
+        a->setData(QString::fromLatin1(key));
+        if (QLatin1String(key) == QLatin1String("Delete") || QLatin1String(key) == QLatin1String("View Large Icons")) {
+            m_toolBar->insertSeparator(a);
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    m_toolBar->hide();
+}
+
+void MainWindow::loadSettings()
+{
+    m_layout.load(m_settings);
+    const TwipsRect window = m_layout.windowRect();
+    move(pixelsX(window.left), pixelsY(window.top));
+    resize(pixelsX(window.width), pixelsY(window.height));
+    m_mnuViewResources->setChecked(m_layout.resourceListVisible());
+    m_lvResource->setVisible(m_layout.resourceListVisible());
+    m_mnuViewNotes->setChecked(m_layout.noteListVisible());
+    m_lvNotes->setVisible(m_layout.noteListVisible());
+    m_mnuViewToolbar->setChecked(false);
+    m_toolBar->hide();
+    m_mnuViewStatusBar->setChecked(m_layout.statusBarVisible());
+    statusBar()->setVisible(m_layout.statusBarVisible());
+}
+
+void MainWindow::connectStrip(MainLayout::Splitter splitter)
+{
+    SplitterStrip* strip = m_strips[int(splitter)];
+    const bool vertical = splitter == Splitter::Vertical;
+    auto offset = [this, vertical](QPoint p) { return vertical ? twipsX(p.x()) : twipsY(p.y()); };
+    connect(strip, &SplitterStrip::mouseDown, this, [this, splitter] {
+        m_layout.beginDrag(splitter);
+        applyBars();
+    });
+    connect(strip, &SplitterStrip::mouseMove, this, [this, splitter, offset](QPoint p) {
+        m_layout.dragTo(splitter, offset(p));
+        applyBars();
+    });
+    connect(strip, &SplitterStrip::mouseUp, this, [this, splitter] {
+        m_layout.endDrag(splitter);
+        applyLayout();
+    });
+}
+
+void MainWindow::paneClicked(int pane, bool rightButton)
+{
+    m_state.activePane = pane;
+    m_state.rightButton = rightButton;
+    if (rightButton) {
+        Q_EMIT contextMenuRequested(pane);
+    }
+}
+
+namespace {
+// Pixels back to twips, keeping the twips value as long as it still gives the
+// same pixels, so stored sizes survive a round trip through whole pixels.
+double stickyTwips(int pixels, double twips, int dpi)
+{
+    if (std::lround(twips * dpi / 1440.0) == pixels) {
+        return twips;
+    }
+    return pixels * 1440.0 / dpi;
+}
+} // namespace
+
+void MainWindow::readWindowGeometry()
+{
+    const TwipsRect known = m_layout.windowRect();
+    m_layout.setWindowPosition(stickyTwips(x(), known.left, logicalDpiX()), stickyTwips(y(), known.top, logicalDpiY()));
+    m_layout.setWindowSize(stickyTwips(width(), known.width, logicalDpiX()),
+                           stickyTwips(height(), known.height, logicalDpiY()));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_panes && event->type() == QEvent::Resize) {
+        onPanesResized();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::onPanesResized()
+{
+    // The client area starts below the menu bar; the toolbar and the status bar
+    // take their share of it when shown.
+    const int clientTop = menuWidget() && menuWidget()->isVisibleTo(this) ? menuWidget()->height() : 0;
+    const QRect panes = m_panes->geometry();
+    const int toolbar = m_toolBar->isVisibleTo(this) ? panes.top() - clientTop : 0;
+    const int status = statusBar()->isVisibleTo(this) ? height() - panes.bottom() - 1 : 0;
+    readWindowGeometry();
+    m_layout.setChrome(twipsY(height() - clientTop), twipsY(toolbar), twipsY(status));
+    m_layout.resized();
+    const int wanted = pixelsX(m_layout.windowRect().width);
+    if (wanted > width()) {
+        resize(wanted, height());
+    }
+    applyLayout();
+}
+
+void MainWindow::place(QWidget* widget, const TwipsRect& rect)
+{
+    // Relative to the pane area, which starts below the toolbar.
+    const double top = m_layout.toolbarHeight();
+    const int x = pixelsX(rect.left);
+    const int y = pixelsY(rect.top - top);
+    widget->setGeometry(x, y, pixelsX(rect.left + rect.width) - x, pixelsY(rect.top - top + rect.height) - y);
+}
+
+void MainWindow::SizeControls()
+{
+    m_layout.SizeControls();
+    applyLayout();
+}
+
+void MainWindow::applyLayout()
+{
+    place(m_tvGoal, m_layout.tree());
+    place(m_lvTask, m_layout.taskList());
+    if (m_layout.resourceListVisible()) {
+        place(m_lvResource, m_layout.resourceList());
+    }
+    if (m_layout.noteListVisible()) {
+        place(m_lvNotes, m_layout.noteList());
+    }
+    for (Splitter s : kSplitters) {
+        place(m_strips[int(s)], m_layout.strip(s));
+    }
+    // A hidden list's strip stays where it was but cannot be grabbed.
+    m_strips[int(Splitter::First)]->setVisible(m_layout.resourceListVisible());
+    m_strips[int(Splitter::Second)]->setVisible(m_layout.noteListVisible());
+    for (SplitterStrip* strip : m_strips) {
+        strip->raise();
+    }
+    applyBars();
+}
+
+void MainWindow::applyBars()
+{
+    for (Splitter s : kSplitters) {
+        QFrame* bar = m_bars[int(s)];
+        if (m_layout.isBarVisible(s)) {
+            place(bar, m_layout.bar(s));
+            bar->show();
+            bar->raise();
+        } else {
+            bar->hide();
+        }
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    const bool minimized = isMinimized();
+    if (!minimized) {
+        readWindowGeometry();
+    }
+    m_layout.save(m_settings, minimized);
+    m_settings.sync();
+    // Every other window of the program closes with this one, newest first.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        QWidget* w = *it;
+        if (w != this && w->isVisible() && w->isWindow()) {
+            w->close();
+        }
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::updateClock()
@@ -159,11 +436,37 @@ bool MainWindow::InitDatabase()
     QTreeWidgetItem* root = m_tvGoal->addRoot();
     m_tvGoal->BuildGoalLevel(root);
     root->setExpanded(true);
+    FillTaskList(m_tvGoal->currentItem());
+    FillResourceList(0);
+    FillNoteList(0);
     return true;
+}
+
+void MainWindow::FillTaskList(QTreeWidgetItem* node)
+{
+    if (!node) {
+        return;
+    }
+    m_lvTask->FillTaskList(GoalTree::goalId(node));
+}
+
+void MainWindow::FillResourceList(int row)
+{
+    m_lvResource->FillResourceList(*m_lvTask, row);
+}
+
+void MainWindow::FillNoteList(int row)
+{
+    m_lvNotes->FillNoteList(*m_lvTask, row);
 }
 
 void MainWindow::onNodeClicked(QTreeWidgetItem* node)
 {
-    Q_UNUSED(node);
-    m_state.activePane = AppState::Tree;
+    // The tree has refreshed the node's level already.
+    FillTaskList(node);
+    const int row = m_lvTask->selectedIndex();
+    if (row >= 0) {
+        FillResourceList(row);
+        FillNoteList(row);
+    }
 }

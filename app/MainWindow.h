@@ -1,20 +1,29 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "app/MainLayout.h"
 
 #include <QMainWindow>
 #include <memory>
 
 class AppSettings;
 class GoalTree;
+class NoteList;
+class QAction;
+class QFrame;
 class QLabel;
-class QSplitter;
-class QTreeWidget;
+class QToolBar;
 class QTreeWidgetItem;
+class ResourceList;
+class SplitterStrip;
 class StartupUi;
+class TaskList;
 
 // The main window "frmMain": goal tree on the left; task, resource and note lists
-// stacked on the right; status bar. Owns the shared connection "dbConn".
+// stacked on the right, divided by three splitters; menu bar, toolbar (hidden at
+// every start) and status bar. Owns the shared connection "dbConn". Restores its
+// place, size, splitters and pane visibility from the settings when created and
+// stores them when closed. UI thread only.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -29,22 +38,69 @@ public:
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Finds, opens and shows the project: stored path, file dialog, one retry.
-    // Returns true when a project is open. Called once by the load step.
+    // Finds, opens and shows the project: stored path, file dialog, one retry;
+    // then the tree's top level and the three lists. Returns true when a project
+    // is open. Called once after construction.
     bool InitDatabase();
 
+    // The pane procedures dialogs and commands call after a change.
+    // Refills the task list for a node of the goal tree (the root or a goal).
+    void FillTaskList(QTreeWidgetItem* node);
+    // Refill the lower lists for row `row` of the task list (0 = first row); a
+    // hidden list is left as it is.
+    void FillResourceList(int row);
+    void FillNoteList(int row);
+    // Lays the panes out again from the splitters.
+    void SizeControls();
+
     GoalTree* goalTree() const { return m_tvGoal; }
-    QTreeWidget* taskList() const { return m_lvTask; }
-    QTreeWidget* resourceList() const { return m_lvResource; }
-    QTreeWidget* noteList() const { return m_lvNotes; }
+    TaskList* taskList() const { return m_lvTask; }
+    ResourceList* resourceList() const { return m_lvResource; }
+    NoteList* noteList() const { return m_lvNotes; }
+    QToolBar* toolBar() const { return m_toolBar; }
     AppState& state() { return m_state; }
+    const MainLayout& mainLayout() const { return m_layout; }
     QString databasePath() const { return m_dbPath; }
+
+    // The commands other windows hang on: Tools > Reports, Tools > Team Members,
+    // Help > About...
+    QAction* reportsAction() const { return m_mnuRptRpt1; }
+    QAction* teamMembersAction() const { return m_mnuRptRes; }
+    QAction* aboutAction() const { return m_mnuHelpAbout; }
+
+    // Twips and pixels at this window's logical DPI.
+    int pixelsX(double twips) const;
+    int pixelsY(double twips) const;
+    double twipsX(int pixels) const;
+    double twipsY(int pixels) const;
+
+Q_SIGNALS:
+    // A right click on a pane (0 tree, 1 task list, 2 resource list, 3 note list)
+    // asks for its context menu; AppState::activePane is already set.
+    void contextMenuRequested(int pane);
+    void reportsRequested();
+    void teamMembersRequested();
+    void aboutRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildUi();
+    void buildMenus();
+    void buildToolBar();
+    void loadSettings();
+    void connectStrip(MainLayout::Splitter splitter);
+    void paneClicked(int pane, bool rightButton);
+    void onNodeClicked(QTreeWidgetItem* node);
+    void onPanesResized();
+    void readWindowGeometry();
+    void applyLayout();
+    void applyBars();
+    void place(QWidget* widget, const TwipsRect& rect);
     bool openProject(const QString& path, bool chosenInDialog, QString* error);
     QString askPath();
-    void onNodeClicked(QTreeWidgetItem* node);
     void updateClock();
 
     AppSettings& m_settings;
@@ -52,13 +108,23 @@ private:
     QString m_dbPathOverride;
     QString m_dbPath;
     AppState m_state;
+    MainLayout m_layout;
 
+    QWidget* m_panes = nullptr;
     GoalTree* m_tvGoal = nullptr;
-    QTreeWidget* m_lvTask = nullptr;
-    QTreeWidget* m_lvResource = nullptr;
-    QTreeWidget* m_lvNotes = nullptr;
-    QSplitter* m_split = nullptr;
-    QSplitter* m_listSplit = nullptr;
+    TaskList* m_lvTask = nullptr;
+    ResourceList* m_lvResource = nullptr;
+    NoteList* m_lvNotes = nullptr;
+    SplitterStrip* m_strips[3] = {nullptr, nullptr, nullptr};
+    QFrame* m_bars[3] = {nullptr, nullptr, nullptr};
+    QToolBar* m_toolBar = nullptr;
+    QAction* m_mnuViewResources = nullptr;
+    QAction* m_mnuViewNotes = nullptr;
+    QAction* m_mnuViewToolbar = nullptr;
+    QAction* m_mnuViewStatusBar = nullptr;
+    QAction* m_mnuRptRpt1 = nullptr;
+    QAction* m_mnuRptRes = nullptr;
+    QAction* m_mnuHelpAbout = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;

@@ -1,0 +1,188 @@
+#include "browser/GoalRollup.h"
+
+#include "db/Sql.h"
+
+#include <QSet>
+#include <limits>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+// The root is keyed apart from every goal identifier.
+constexpr qint64 kRootKey = std::numeric_limits<qint64>::min();
+
+// The subtree of the bound goal, cycle-safe (UNION drops repeats).
+const char* const kSubtree = "WITH RECURSIVE sub(ID) AS ("
+                             " SELECT ?"
+                             " UNION SELECT g.ID FROM qCalcSubGoalValues g JOIN sub ON g.P_GID = sub.ID) ";
+
+// One counted task while its assignments are summed.
+struct TaskSums
+{
+    qint64 goal = 0;
+    double planned = 0;
+    double done = 0; // PDONE: sum of PerTotWkldDone
+    double needed = 0; // dNeed
+    double estimate = 0; // newEstimate
+};
+} // namespace
+
+bool GoalRollup::load(const QString& connection, std::optional<qint64> scope, QString* error)
+{
+    m_goals.clear();
+    m_topLevel.clear();
+    m_rolledUp.clear();
+    return loadHierarchy(connection, error) && loadTasks(connection, scope, error);
+}
+
+bool GoalRollup::loadHierarchy(const QString& connection, QString* error)
+{
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!Sql::prepare(query, QStringLiteral("SELECT ID, P_GID, STATUS FROM qCalcSubGoalValues ORDER BY ID"), error) ||
+        !Sql::exec(query, error)) {
+        return false;
+    }
+    const QString open = QStringLiteral("Open");
+    const QString completed = QStringLiteral("Completed");
+    QList<std::pair<qint64, qint64>> links;
+    while (query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        Goal& goal = m_goals[id];
+        const QString status = query.value(2).toString();
+        goal.counts = status == open || status == completed;
+        if (query.isNull(1)) {
+            m_topLevel.append(id);
+        } else {
+            links.append({query.value(1).toLongLong(), id});
+        }
+    }
+    for (const auto& [parent, child] : links) {
+        auto it = m_goals.find(parent);
+        if (it != m_goals.end()) {
+            it->children.append(child);
+        }
+    }
+    return true;
+}
+
+bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scope, QString* error)
+{
+    const QString subtree = scope ? QString::fromLatin1(kSubtree) : QString();
+    // Which tasks count is the view's decision; the per-assignment figures come
+    // from the view the lists use, summed per task as qLvTasks does.
+    const QString taskSql = subtree + QStringLiteral("SELECT t.ID, t.FK_ID, t.DAYSPLANNED FROM qCalcGoalValues t") +
+        (scope ? QStringLiteral(" WHERE t.FK_ID IN sub") : QString());
+    const QString assignmentSql = subtree +
+        QStringLiteral("SELECT f.FK_TASKID, f.PerTotWkldDone, f.DAYS_NEEDED, f.Est FROM qAssignmentFigures f") +
+        (scope ? QStringLiteral(" WHERE f.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN sub)")
+               : QString());
+
+    std::vector<TaskSums> tasks;
+    std::unordered_map<qint64, std::size_t> index;
+    {
+        QSqlQuery query(Sql::db(connection));
+        query.setForwardOnly(true);
+        if (!Sql::prepare(query, taskSql, error)) {
+            return false;
+        }
+        if (scope) {
+            query.addBindValue(*scope);
+        }
+        if (!Sql::exec(query, error)) {
+            return false;
+        }
+        while (query.next()) {
+            index.emplace(query.value(0).toLongLong(), tasks.size());
+            tasks.push_back({query.value(1).toLongLong(), query.value(2).toDouble()});
+        }
+    }
+    {
+        QSqlQuery query(Sql::db(connection));
+        query.setForwardOnly(true);
+        if (!Sql::prepare(query, assignmentSql, error)) {
+            return false;
+        }
+        if (scope) {
+            query.addBindValue(*scope);
+        }
+        if (!Sql::exec(query, error)) {
+            return false;
+        }
+        while (query.next()) {
+            const auto it = index.find(query.value(0).toLongLong());
+            if (it == index.end()) {
+                continue; // a task that does not count
+            }
+            TaskSums& t = tasks[it->second];
+            t.done += query.value(1).toDouble();
+            t.needed += query.value(2).toDouble();
+            t.estimate += query.value(3).toDouble();
+        }
+    }
+    for (const TaskSums& t : tasks) {
+        auto goal = m_goals.find(t.goal);
+        if (goal == m_goals.end()) {
+            continue;
+        }
+        GoalValues& v = goal->own;
+        v.DaysPlanned += t.planned;
+        v.DaysDone += t.planned / 100 * t.done;
+        v.DaysNeeded += t.needed;
+        v.NewEstimate += t.estimate;
+        v.Difference += t.planned - t.estimate;
+    }
+    return true;
+}
+
+GoalValues GoalRollup::CalcGoalValues(qint64 goalId) const
+{
+    const qint64 start = goalId == 0 ? kRootKey : goalId;
+    if (const auto done = m_rolledUp.constFind(start); done != m_rolledUp.cend()) {
+        return *done;
+    }
+    if (start != kRootKey && !m_goals.contains(start)) {
+        return {};
+    }
+    // Depth-first, children before their parent, without recursion so that no
+    // depth of hierarchy can exhaust the stack.
+    struct Frame
+    {
+        qint64 id;
+        const QList<qint64>* children;
+        qsizetype next;
+        GoalValues sum;
+    };
+    auto childrenOf = [this](qint64 id) { return id == kRootKey ? &m_topLevel : &m_goals.find(id)->children; };
+    QSet<qint64> onPath{start};
+    std::vector<Frame> stack{{start, childrenOf(start), 0, {}}};
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.children->size()) {
+            const qint64 child = frame.children->at(frame.next++);
+            const auto goal = m_goals.constFind(child);
+            if (goal == m_goals.cend() || !goal->counts || onPath.contains(child)) {
+                continue;
+            }
+            if (const auto done = m_rolledUp.constFind(child); done != m_rolledUp.cend()) {
+                frame.sum += *done;
+                continue;
+            }
+            onPath.insert(child);
+            stack.push_back({child, &goal->children, 0, {}});
+            continue;
+        }
+        GoalValues values = frame.sum;
+        if (frame.id != kRootKey) {
+            values += m_goals.find(frame.id)->own;
+        }
+        const qint64 id = frame.id;
+        stack.pop_back();
+        onPath.remove(id);
+        m_rolledUp.insert(id, values);
+        if (!stack.empty()) {
+            stack.back().sum += values;
+        }
+    }
+    return m_rolledUp.value(start);
+}

@@ -1,0 +1,410 @@
+#include "browser/GoalRollup.h"
+#include "browser/NoteListRows.h"
+#include "browser/ResourceListRows.h"
+#include "browser/TaskListRows.h"
+#include "cli/DemoProject.h"
+#include "cli/SyntheticProject.h"
+#include "common/FixedClock.h"
+#include "common/Stamp.h"
+#include "db/Sql.h"
+#include "tests/support/TempProject.h"
+
+#include <QtTest>
+#include <cmath>
+
+using Colour = ListRow::Colour;
+using Kind = ListRow::Kind;
+
+namespace {
+QList<ListRow> taskRows(const TempProject& p, std::optional<qint64> goal)
+{
+    QList<ListRow> rows;
+    QString error;
+    if (!TaskListRows::build(p.connection(), goal, &rows, &error)) {
+        qFatal("%s", qPrintable(error));
+    }
+    return rows;
+}
+
+// The roll-up computed the slow way, two queries per goal, straight from the views.
+GoalValues referenceValues(const QString& connection, qint64 goalId)
+{
+    GoalValues v;
+    QSqlQuery sub(Sql::db(connection));
+    sub.prepare(goalId ? QStringLiteral("SELECT ID, STATUS FROM qCalcSubGoalValues WHERE P_GID = ?")
+                       : QStringLiteral("SELECT ID, STATUS FROM qCalcSubGoalValues WHERE P_GID IS NULL"));
+    if (goalId) {
+        sub.addBindValue(goalId);
+    }
+    sub.exec();
+    QList<qint64> counted;
+    while (sub.next()) {
+        const QString status = sub.value(1).toString();
+        if (status == QStringLiteral("Open") || status == QStringLiteral("Completed")) {
+            counted << sub.value(0).toLongLong();
+        }
+    }
+    for (qint64 child : counted) {
+        v += referenceValues(connection, child);
+    }
+    QSqlQuery own(Sql::db(connection));
+    own.prepare(QStringLiteral(
+        "SELECT DAYSPLANNED, PDONE, dNeed, newEstimate, DIFFERENCE FROM qCalcGoalValues WHERE FK_ID = ?"));
+    own.addBindValue(goalId);
+    own.exec();
+    while (own.next()) {
+        v.DaysPlanned += own.value(0).toDouble();
+        v.DaysDone += own.value(0).toDouble() / 100 * own.value(1).toDouble();
+        v.DaysNeeded += own.value(2).toDouble();
+        v.NewEstimate += own.value(3).toDouble();
+        v.Difference += own.value(4).toDouble();
+    }
+    return v;
+}
+
+bool near(double a, double b)
+{
+    return std::fabs(a - b) <= 1e-7 * std::max(1.0, std::fabs(b));
+}
+} // namespace
+
+class TestTaskListRows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rollUpOverThreeLevels();
+    void rootListsTopLevelGoalsOnly();
+    void emptyGoalShowsZeroSummary();
+    void summaryOfOneTask();
+    void roundingHalfToEven_data();
+    void roundingHalfToEven();
+    void rollUpMatchesPerGoalQueries_data();
+    void rollUpMatchesPerGoalQueries();
+    void resourceTotals_data();
+    void resourceTotals();
+    void resourceRowsOfTaskWithoutAssignments();
+    void noteRows();
+};
+
+// A: own tasks in every status; B open, C on hold, D closed, E completed with F below.
+void TestTaskListRows::rollUpOverThreeLevels()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    auto task = [&p](qint64 goal, const QString& name, double days, const QString& status = QStringLiteral("Open")) {
+        const qint64 id = p.task(goal, name, days, status);
+        p.assign(id, QStringLiteral("Ann"), 100, 0, 0); // estimate = planned, difference 0
+        return id;
+    };
+    const qint64 a = p.goal(QStringLiteral("A"));
+    const qint64 b = p.goal(QStringLiteral("B"), a);
+    const qint64 c = p.goal(QStringLiteral("C"), a, QStringLiteral("On Hold"), QStringLiteral("Application"));
+    const qint64 d = p.goal(QStringLiteral("D"), a, QStringLiteral("Closed"));
+    const qint64 e = p.goal(QStringLiteral("E"), a, QStringLiteral("Completed"));
+    const qint64 f = p.goal(QStringLiteral("F"), e);
+    const qint64 g = p.goal(QStringLiteral("G"), e, QStringLiteral("On Hold"));
+    task(a, QStringLiteral("a open"), 1);
+    task(a, QStringLiteral("a completed"), 2, QStringLiteral("Completed"));
+    task(a, QStringLiteral("a on hold"), 4, QStringLiteral("On Hold"));
+    task(a, QStringLiteral("a closed"), 8, QStringLiteral("Closed"));
+    task(b, QStringLiteral("b"), 16);
+    task(c, QStringLiteral("c"), 32);
+    task(d, QStringLiteral("d"), 64);
+    task(e, QStringLiteral("e"), 128);
+    task(f, QStringLiteral("f"), 256);
+    task(g, QStringLiteral("g"), 512);
+
+    const QList<ListRow> rows = taskRows(p, a);
+    QCOMPARE(rows.size(), 4 + 4 + 1);
+    const QStringList names{QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("E")};
+    // Each sub-goal shows its own subtree, whatever its status; E leaves out G (on hold).
+    const QStringList planned{QStringLiteral("16"), QStringLiteral("32"), QStringLiteral("64"), QStringLiteral("384")};
+    const QList<qint64> ids{b, c, d, e};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(rows[i].kind, Kind::Goal);
+        QVERIFY(rows[i].bold);
+        QCOMPARE(rows[i].tag.toLongLong(), ids[i]);
+        QCOMPARE(rows[i].cells[0], names[i]);
+        QCOMPARE(rows[i].cells[1], QStringLiteral("50"));
+        QCOMPARE(rows[i].cells[2], planned[i]);
+    }
+    QCOMPARE(rows[1].imageKey, QStringLiteral("ApplicationOn Hold"));
+    QCOMPARE(rows[3].imageKey, QStringLiteral("GoalCompleted"));
+    // Every task of the goal is listed, counted or not.
+    for (int i = 4; i < 8; ++i) {
+        QCOMPARE(rows[i].kind, Kind::Task);
+        QVERIFY(!rows[i].bold);
+    }
+    QCOMPARE(rows[6].imageKey, QStringLiteral("TaskOn Hold"));
+    QCOMPARE(rows[6].cells[2], QStringLiteral("4"));
+    // Summary: A's open and completed tasks, B, and E with F (C, D, G and the
+    // tasks on hold or closed add nothing).
+    const ListRow& summary = rows.last();
+    QCOMPARE(summary.kind, Kind::Summary);
+    QCOMPARE(summary.tagText(), QStringLiteral("SUMMARY"));
+    QCOMPARE(summary.imageKey, QStringLiteral("Sum"));
+    QVERIFY(summary.bold);
+    QCOMPARE(summary.cells[2], QStringLiteral("403"));
+    QCOMPARE(summary.cells[1], QStringLiteral("0"));
+    QCOMPARE(summary.colours[1], Colour::Hidden);
+    QCOMPARE(summary.cells[0], QStringLiteral("403 Days to go"));
+}
+
+void TestTaskListRows::rootListsTopLevelGoalsOnly()
+{
+    TempProject p;
+    const qint64 one = p.goal(QStringLiteral("One"));
+    p.goal(QStringLiteral("Two"), std::nullopt, QStringLiteral("Closed"));
+    p.goal(QStringLiteral("Below one"), one);
+    p.task(one, QStringLiteral("Task of one"), 3);
+    const QList<ListRow> rows = taskRows(p, std::nullopt);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0].cells[0], QStringLiteral("One"));
+    QCOMPARE(rows[1].cells[0], QStringLiteral("Two"));
+    QCOMPARE(rows[2].kind, Kind::Summary);
+    QCOMPARE(rows[2].cells[2], QStringLiteral("3"));
+}
+
+void TestTaskListRows::emptyGoalShowsZeroSummary()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("Empty"));
+    const QList<ListRow> rows = taskRows(p, g);
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].cells,
+             (QStringList{QStringLiteral("0 Days to go"),
+                          QStringLiteral("0"),
+                          QStringLiteral("0"),
+                          QStringLiteral("0"),
+                          QStringLiteral("0"),
+                          QStringLiteral("0"),
+                          QStringLiteral("0")}));
+    QCOMPARE(rows[0].colours[TaskListRows::kScheduleColumn], Colour::Green);
+}
+
+// 10 days planned, 40 % done, 3 needed, estimate 8, difference 2, through two assignments.
+void TestTaskListRows::summaryOfOneTask()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    p.member(QStringLiteral("Bob"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 10);
+    p.assign(t, QStringLiteral("Ann"), 50, 50, 1.5);
+    p.assign(t, QStringLiteral("Bob"), 50, 30, 1.5);
+    const QList<ListRow> rows = taskRows(p, g);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].cells,
+             (QStringList{QStringLiteral("T"),
+                          QStringLiteral("50"),
+                          QStringLiteral("10"),
+                          QStringLiteral("40"),
+                          QStringLiteral("3"),
+                          QStringLiteral("8"),
+                          QStringLiteral("2")}));
+    QCOMPARE(rows[1].cells,
+             (QStringList{QStringLiteral("5 Days to go"),
+                          QStringLiteral("0"),
+                          QStringLiteral("10"),
+                          QStringLiteral("40"),
+                          QStringLiteral("3"),
+                          QStringLiteral("8"),
+                          QStringLiteral("2")}));
+    QCOMPARE(rows[1].colours[TaskListRows::kScheduleColumn], Colour::Green);
+}
+
+void TestTaskListRows::roundingHalfToEven_data()
+{
+    QTest::addColumn<double>("planned");
+    QTest::addColumn<double>("overrun"); // days needed beyond the plan, 0 for none
+    QTest::addColumn<QString>("taskPlanned");
+    QTest::addColumn<QString>("estimate");
+    QTest::addColumn<QString>("difference");
+    QTest::addColumn<QString>("summaryPlanned");
+    QTest::addColumn<Colour>("colour");
+    // With nothing done the estimate is the plan and the difference 0.
+    QTest::newRow("2.125 down to even") << 2.125 << 0.0 << "2.125"
+                                        << "2.12"
+                                        << "0"
+                                        << "2.12" << Colour::Green;
+    QTest::newRow("2.375 up to even") << 2.375 << 0.0 << "2.375"
+                                      << "2.38"
+                                      << "0"
+                                      << "2.38" << Colour::Green;
+    // 1 day planned, 100 % done with 3.125 days: estimate 3.125, difference -2.125.
+    QTest::newRow("negative half") << 1.0 << 3.125 << "1"
+                                   << "3.12"
+                                   << "-2.12"
+                                   << "1" << Colour::Red;
+    // A difference that rounds to zero from below is still below zero.
+    QTest::newRow("tiny overrun") << 1.0 << 1.001 << "1"
+                                  << "1"
+                                  << "0"
+                                  << "1" << Colour::Red;
+}
+
+void TestTaskListRows::roundingHalfToEven()
+{
+    QFETCH(double, planned);
+    QFETCH(double, overrun);
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), planned);
+    if (overrun > 0) {
+        p.assign(t, QStringLiteral("Ann"), 100, 100, overrun);
+    } else {
+        p.assign(t, QStringLiteral("Ann"), 100, 0, 0);
+    }
+    const QList<ListRow> rows = taskRows(p, g);
+    QCOMPARE(rows.size(), 2);
+    QTEST(rows[0].cells[2], "taskPlanned");
+    QTEST(rows[0].cells[5], "estimate");
+    QTEST(rows[0].cells[6], "difference");
+    QTEST(rows[0].colours[6], "colour");
+    QTEST(rows[1].cells[2], "summaryPlanned");
+    QTEST(rows[1].cells[5], "estimate");
+    QTEST(rows[1].cells[6], "difference");
+    QTEST(rows[1].colours[6], "colour");
+}
+
+void TestTaskListRows::rollUpMatchesPerGoalQueries_data()
+{
+    QTest::addColumn<bool>("synthetic");
+    QTest::newRow("demo project") << false;
+    QTest::newRow("synthetic project") << true;
+}
+
+// The set-based roll-up gives what the per-goal recursion over the views gives,
+// for every goal, the root, and with the loading scoped to any one goal.
+void TestTaskListRows::rollUpMatchesPerGoalQueries()
+{
+    QFETCH(bool, synthetic);
+    TempProject p;
+    QString error;
+    if (synthetic) {
+        SyntheticProject::Params params;
+        params.goals = 120;
+        params.tasks = 1500;
+        params.members = 10;
+        params.depth = 5;
+        params.seed = 7;
+        QVERIFY2(SyntheticProject::build(p.connection(), params, &error), qPrintable(error));
+    } else {
+        const FixedClock clock(QDateTime(QDate(2026, 6, 1), QTime(9, 0)));
+        QVERIFY2(DemoProject::build(p.connection(), clock, &error), qPrintable(error));
+    }
+    QVERIFY(p.scalar(QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE STATUS IN ('On Hold', 'Closed')")).toInt() >
+            0);
+    GoalRollup whole;
+    QVERIFY2(whole.load(p.connection(), std::nullopt, &error), qPrintable(error));
+    QSqlQuery ids(Sql::db(p.connection()));
+    QVERIFY(ids.exec(QStringLiteral("SELECT 0 UNION ALL SELECT ID FROM GOALS_SW")));
+    int checked = 0;
+    while (ids.next()) {
+        const qint64 id = ids.value(0).toLongLong();
+        const GoalValues expected = referenceValues(p.connection(), id);
+        GoalRollup scoped;
+        QVERIFY2(scoped.load(p.connection(), id ? std::optional<qint64>(id) : std::nullopt, &error), qPrintable(error));
+        for (const GoalRollup* rollup : {&whole, &scoped}) {
+            const GoalValues got = rollup->CalcGoalValues(id);
+            QVERIFY2(near(got.DaysPlanned, expected.DaysPlanned) && near(got.DaysDone, expected.DaysDone) &&
+                         near(got.DaysNeeded, expected.DaysNeeded) && near(got.NewEstimate, expected.NewEstimate) &&
+                         near(got.Difference, expected.Difference),
+                     qPrintable(QStringLiteral("goal %1").arg(id)));
+        }
+        ++checked;
+    }
+    QVERIFY(checked > 5);
+}
+
+void TestTaskListRows::resourceTotals_data()
+{
+    QTest::addColumn<QList<double>>("workloads");
+    QTest::addColumn<QList<double>>("needed"); // days needed per assignment, all 50 % done
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<Colour>("totalColour");
+    QTest::addColumn<QString>("difference");
+    QTest::addColumn<Colour>("differenceColour");
+    // Task of 10 days. Each share: planned 10 x w / 100, estimate = needed x 2.
+    QTest::newRow("60 + 40") << QList<double>{60, 40} << QList<double>{3, 2} << "100" << Colour::Green << "0"
+                             << Colour::Green;
+    QTest::newRow("60 + 30") << QList<double>{60, 30} << QList<double>{3, 1.5} << "90" << Colour::Red << "0"
+                             << Colour::Green;
+    QTest::newRow("thirds") << QList<double>{33.3, 33.4, 33.3} << QList<double>{1, 1, 1} << "100" << Colour::Green
+                            << "4" << Colour::Green;
+    QTest::newRow("overrun") << QList<double>{100} << QList<double>{5.75} << "100" << Colour::Green << "-1.5"
+                             << Colour::Red;
+}
+
+void TestTaskListRows::resourceTotals()
+{
+    QFETCH(QList<double>, workloads);
+    QFETCH(QList<double>, needed);
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 10);
+    QStringList members;
+    for (int i = 0; i < workloads.size(); ++i) {
+        members << QStringLiteral("Member %1").arg(i);
+        p.member(members.last());
+        p.assign(t, members.last(), workloads[i], 50, needed[i]);
+    }
+    QList<ListRow> rows;
+    QString error;
+    QVERIFY(ResourceListRows::build(p.connection(), t, &rows, &error));
+    QCOMPARE(rows.size(), workloads.size() + 1);
+    for (int i = 0; i < workloads.size(); ++i) {
+        QCOMPARE(rows[i].kind, Kind::Assignment);
+        QCOMPARE(rows[i].tagText(), QStringLiteral("R"));
+        QVERIFY(!rows[i].bold);
+        QCOMPARE(rows[i].cells[0], members[i]);
+        QCOMPARE(rows[i].cells[2], QStringLiteral("50"));
+    }
+    const ListRow& totals = rows.last();
+    QCOMPARE(totals.kind, Kind::Totals);
+    QCOMPARE(totals.tagText(), QStringLiteral("W"));
+    QVERIFY(totals.bold);
+    QCOMPARE(totals.cells[0], QStringLiteral("Totals:"));
+    QTEST(totals.cells[1], "total");
+    QTEST(totals.colours[1], "totalColour");
+    QCOMPARE(totals.cells[2], QStringLiteral("0"));
+    QCOMPARE(totals.colours[2], Colour::Hidden);
+    QTEST(totals.cells[6], "difference");
+    QTEST(totals.colours[6], "differenceColour");
+}
+
+void TestTaskListRows::resourceRowsOfTaskWithoutAssignments()
+{
+    TempProject p;
+    const qint64 t = p.task(p.goal(QStringLiteral("G")), QStringLiteral("T"), 1);
+    QList<ListRow> rows{ListRow{}};
+    QString error;
+    QVERIFY(ResourceListRows::build(p.connection(), t, &rows, &error));
+    QVERIFY(rows.isEmpty());
+}
+
+void TestTaskListRows::noteRows()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 1);
+    const qint64 other = p.task(g, QStringLiteral("Other"), 1);
+    const qint64 first = p.note(t, QStringLiteral("First"), QStringLiteral("2026-03-01 08:30:00"));
+    p.note(other, QStringLiteral("Not this task"));
+    p.note(t, QStringLiteral("Second"), QStringLiteral("2026-03-02 09:00:00"));
+    const qint64 third = p.note(t, QStringLiteral("Third"), QStringLiteral("2026-03-03 17:45:00"));
+    QList<ListRow> rows;
+    QString error;
+    QVERIFY(NoteListRows::build(p.connection(), t, &rows, &error));
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0].tag.toLongLong(), first);
+    QCOMPARE(rows[2].tag.toLongLong(), third);
+    QCOMPARE(rows[0].cells[0], QStringLiteral("First"));
+    QCOMPARE(rows[2].cells[1], Stamp::toDisplay(QStringLiteral("2026-03-03 17:45:00")));
+    QVERIFY(rows[2].cells[1].contains(QStringLiteral("17:45")));
+}
+
+QTEST_GUILESS_MAIN(TestTaskListRows)
+#include "TestTaskListRows.moc"
