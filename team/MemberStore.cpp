@@ -1,0 +1,306 @@
+#include "team/MemberStore.h"
+
+#include "db/Sql.h"
+#include "db/Transaction.h"
+#include "team/MemberFields.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+
+const QString kColumns =
+    QStringLiteral("R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG, THU_END,"
+                   " FRI_BEG, FRI_END, SAT_BEG, SAT_END, SUN_BEG, SUN_END, R_DESCRIPTION");
+
+bool fail(MemberStore::Failure* failure, const QString& description, int field = -1, const QString& code = {})
+{
+    if (failure) {
+        *failure = {code, description, field};
+    }
+    return false;
+}
+
+bool failSql(MemberStore::Failure* failure, const QSqlError& error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    return fail(failure, text, -1, error.nativeErrorCode());
+}
+
+bool failTransaction(MemberStore::Failure* failure, const Transaction& tx)
+{
+    // Transaction errors arrive as "<code>: <description>".
+    const QString& error = tx.error();
+    const int colon = error.indexOf(QStringLiteral(": "));
+    if (colon > 0) {
+        return fail(failure, error.mid(colon + 2), -1, error.left(colon));
+    }
+    return fail(failure, error);
+}
+
+bool failDuplicate(MemberStore::Failure* failure, const QString& name)
+{
+    return fail(failure,
+                QStringLiteral("A team member named \"%1\" exists already (names are the same whatever their letter "
+                               "case).")
+                    .arg(name),
+                MemberFields::kName);
+}
+
+QVariant textOrNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+}
+
+void bindFields(QSqlQuery& query, const MemberRecord& member)
+{
+    for (int i = 0; i < MemberFields::kCount; ++i) {
+        const QString value = MemberFields::value(member, i);
+        query.addBindValue(i == MemberFields::kNotes ? textOrNull(value) : QVariant(value));
+    }
+}
+
+QString counted(qint64 n, const QString& one, const QString& many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+}
+
+} // namespace
+
+MemberStore::MemberStore(const QString& connection)
+    : m_connection(connection)
+{
+}
+
+bool MemberStore::load(QList<MemberRecord>* members, Failure* failure) const
+{
+    QSqlQuery query(Sql::db(m_connection));
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM RESOURCES ORDER BY R_NAME"))) {
+        return failSql(failure, query.lastError());
+    }
+    QList<MemberRecord> rows;
+    while (query.next()) {
+        MemberRecord member;
+        for (int i = 0; i < MemberFields::kCount; ++i) {
+            MemberFields::setValue(member, i, query.value(i).toString());
+        }
+        rows.append(member);
+    }
+    if (query.lastError().isValid()) {
+        return failSql(failure, query.lastError());
+    }
+    *members = rows;
+    return true;
+}
+
+bool MemberStore::nameTaken(const QString& name, bool* taken, Failure* failure) const
+{
+    QSqlQuery query(Sql::db(m_connection));
+    if (!query.prepare(QStringLiteral("SELECT COUNT(*) FROM RESOURCES WHERE R_NAME = ?"))) {
+        return failSql(failure, query.lastError());
+    }
+    query.addBindValue(name);
+    if (!query.exec() || !query.next()) {
+        return failSql(failure, query.lastError());
+    }
+    *taken = query.value(0).toLongLong() > 0;
+    return true;
+}
+
+bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
+{
+    const MemberRecord member = normalized(entered);
+    if (!validate(member, failure)) {
+        return false;
+    }
+    Transaction tx(m_connection);
+    if (!tx.isActive()) {
+        return failTransaction(failure, tx);
+    }
+    bool taken = false;
+    if (!nameTaken(member.name, &taken, failure)) {
+        return false;
+    }
+    if (taken) {
+        return failDuplicate(failure, member.name);
+    }
+    QSqlQuery query(Sql::db(m_connection));
+    if (!query.prepare(QStringLiteral("INSERT INTO RESOURCES (") + kColumns +
+                       QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
+        return failSql(failure, query.lastError());
+    }
+    bindFields(query, member);
+    if (!query.exec()) {
+        return failSql(failure, query.lastError());
+    }
+    if (!tx.commit()) {
+        return failTransaction(failure, tx);
+    }
+    return true;
+}
+
+bool MemberStore::update(const QString& name, const MemberRecord& entered, Failure* failure) const
+{
+    const MemberRecord member = normalized(entered);
+    if (!validate(member, failure)) {
+        return false;
+    }
+    Transaction tx(m_connection);
+    if (!tx.isActive()) {
+        return failTransaction(failure, tx);
+    }
+    // A change of letter case alone keeps the name; any other change must not meet another member.
+    if (member.name.compare(name, Qt::CaseInsensitive) != 0) {
+        bool taken = false;
+        if (!nameTaken(member.name, &taken, failure)) {
+            return false;
+        }
+        if (taken) {
+            return failDuplicate(failure, member.name);
+        }
+    }
+    QSqlQuery query(Sql::db(m_connection));
+    QStringList assignments;
+    for (int i = 0; i < MemberFields::kCount; ++i) {
+        assignments << MemberFields::column(i) + QStringLiteral(" = ?");
+    }
+    if (!query.prepare(QStringLiteral("UPDATE RESOURCES SET ") + assignments.join(QStringLiteral(", ")) +
+                       QStringLiteral(" WHERE R_NAME = ?"))) {
+        return failSql(failure, query.lastError());
+    }
+    bindFields(query, member);
+    query.addBindValue(name);
+    if (!query.exec()) {
+        return failSql(failure, query.lastError());
+    }
+    if (query.numRowsAffected() == 0) {
+        return fail(failure,
+                    QStringLiteral("The team member \"%1\" is no longer in the database; press Refresh to re-read the "
+                                   "list.")
+                        .arg(name));
+    }
+    if (member.name != name) {
+        // The foreign keys cascade a new name, but not a change of letter case only,
+        // which the name's collation sees as no change: spell it out for both.
+        for (const QString& sql :
+             {QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET FK_R_NAME = ? WHERE FK_R_NAME = ?"),
+              QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = ? WHERE DEFAULT_RESOURCE = ?")}) {
+            QSqlQuery carry(Sql::db(m_connection));
+            if (!carry.prepare(sql)) {
+                return failSql(failure, carry.lastError());
+            }
+            carry.addBindValue(member.name);
+            carry.addBindValue(name);
+            if (!carry.exec()) {
+                return failSql(failure, carry.lastError());
+            }
+        }
+    }
+    if (!tx.commit()) {
+        return failTransaction(failure, tx);
+    }
+    return true;
+}
+
+bool MemberStore::remove(const QString& name, Failure* failure) const
+{
+    Transaction tx(m_connection);
+    if (!tx.isActive()) {
+        return failTransaction(failure, tx);
+    }
+    qint64 counts[2] = {0, 0};
+    const QString countSql[2] = {
+        QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_R_NAME = ?"),
+        QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE DEFAULT_RESOURCE = ?"),
+    };
+    for (int i = 0; i < 2; ++i) {
+        QSqlQuery query(Sql::db(m_connection));
+        if (!query.prepare(countSql[i])) {
+            return failSql(failure, query.lastError());
+        }
+        query.addBindValue(name);
+        if (!query.exec() || !query.next()) {
+            return failSql(failure, query.lastError());
+        }
+        counts[i] = query.value(0).toLongLong();
+    }
+    if (counts[0] > 0 || counts[1] > 0) {
+        QStringList reasons;
+        if (counts[0] > 0) {
+            reasons << QStringLiteral("is assigned to ") +
+                    counted(counts[0], QStringLiteral("task"), QStringLiteral("tasks"));
+        }
+        if (counts[1] > 0) {
+            reasons << QStringLiteral("is the default member of ") +
+                    counted(counts[1], QStringLiteral("goal"), QStringLiteral("goals"));
+        }
+        QStringList remedies;
+        if (counts[0] > 0) {
+            remedies << QStringLiteral("remove those assignments");
+        }
+        if (counts[1] > 0) {
+            remedies << QStringLiteral("choose another default member for those goals");
+        }
+        QString remedy = remedies.join(QStringLiteral(" and "));
+        remedy[0] = remedy[0].toUpper();
+        return fail(failure,
+                    QStringLiteral("The team member \"%1\" cannot be deleted: the member %2. %3 first.")
+                        .arg(name, reasons.join(QStringLiteral(" and ")), remedy));
+    }
+    QSqlQuery query(Sql::db(m_connection));
+    if (!query.prepare(QStringLiteral("DELETE FROM RESOURCES WHERE R_NAME = ?"))) {
+        return failSql(failure, query.lastError());
+    }
+    query.addBindValue(name);
+    if (!query.exec()) {
+        return failSql(failure, query.lastError());
+    }
+    if (!tx.commit()) {
+        return failTransaction(failure, tx);
+    }
+    return true;
+}
+
+MemberRecord MemberStore::normalized(const MemberRecord& member)
+{
+    MemberRecord result = member;
+    result.name = member.name.trimmed();
+    for (int d = 0; d < 7; ++d) {
+        for (QString* time : {&result.begin[d], &result.end[d]}) {
+            *time = time->trimmed();
+            if (time->isEmpty()) {
+                *time = QStringLiteral("00:00");
+            }
+        }
+    }
+    return result;
+}
+
+bool MemberStore::validate(const MemberRecord& member, Failure* failure)
+{
+    if (member.name.trimmed().isEmpty()) {
+        return fail(failure, QStringLiteral("Enter the team member's name."), MemberFields::kName);
+    }
+    for (int i = 1; i < MemberFields::kNotes; ++i) {
+        const QString value = MemberFields::value(member, i);
+        if (!isTimeOfDay(value)) {
+            return fail(failure,
+                        QStringLiteral("\"%1\" is not a time of day (%2 of %3's working hours). "
+                                       "Enter the time as HH:MM, for example 08:30.")
+                            .arg(value,
+                                 MemberFields::isBegin(i) ? QStringLiteral("begin") : QStringLiteral("end"),
+                                 MemberFields::dayName(MemberFields::weekday(i))),
+                        i);
+        }
+    }
+    return true;
+}
+
+bool MemberStore::isTimeOfDay(const QString& text)
+{
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(QStringLiteral("(?:[01][0-9]|2[0-3]):[0-5][0-9](?::[0-5][0-9])?")));
+    return pattern.match(text).hasMatch();
+}

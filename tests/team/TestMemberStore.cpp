@@ -1,0 +1,174 @@
+#include "db/Database.h"
+#include "db/Sql.h"
+#include "team/MemberFields.h"
+#include "team/MemberStore.h"
+#include "tests/support/TempProject.h"
+
+#include <QtTest>
+
+class TestMemberStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void refusesBadFields_data();
+    void refusesBadFields();
+    void refusesDuplicateNames();
+    void renameCarriesToAssignmentsAndGoals();
+    void refusesDeletingMemberInUse_data();
+    void refusesDeletingMemberInUse();
+    void updateOfVanishedMemberFails();
+
+private:
+    static MemberRecord member(const QString& name) { return MemberRecord::withHours(name, "08:00", "16:00"); }
+    static int count(const TempProject& p) { return p.scalar("SELECT COUNT(*) FROM RESOURCES").toInt(); }
+};
+
+void TestMemberStore::refusesBadFields_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("stored"); // empty when refused
+
+    QTest::newRow("HH:MM:SS") << 2 << "17:45:30"
+                              << "17:45:30";
+    QTest::newRow("empty means no hours") << 13 << ""
+                                          << "00:00";
+    QTest::newRow("blanks around") << 5 << " 09:15 "
+                                   << "09:15";
+    QTest::newRow("one-digit hour") << 3 << "8:00"
+                                    << "";
+    QTest::newRow("hour 24") << 4 << "24:00"
+                             << "";
+    QTest::newRow("second 60") << 7 << "12:00:60"
+                               << "";
+    QTest::newRow("suffix") << 11 << "08:00 h"
+                            << "";
+    QTest::newRow("blank name") << 0 << "   "
+                                << "";
+}
+
+void TestMemberStore::refusesBadFields()
+{
+    QFETCH(int, field);
+    QFETCH(QString, value);
+    QFETCH(QString, stored);
+
+    TempProject p;
+    p.member("Old");
+    MemberStore store(p.connection());
+    MemberRecord entered = member("New");
+    MemberFields::setValue(entered, field, value);
+    MemberStore::Failure failure;
+    QCOMPARE(store.insert(entered, &failure), !stored.isEmpty());
+    if (!stored.isEmpty()) {
+        QCOMPARE(
+            p.scalar(QStringLiteral("SELECT %1 FROM RESOURCES WHERE R_NAME = 'New'").arg(MemberFields::column(field)))
+                .toString(),
+            stored);
+        return;
+    }
+    QCOMPARE(failure.field, field);
+    QVERIFY2(field == 0 || failure.description.contains(value), qPrintable(failure.description));
+    QCOMPARE(count(p), 1);
+}
+
+void TestMemberStore::refusesDuplicateNames()
+{
+    TempProject p;
+    p.member("Alice");
+    p.member("Bob", "09:00");
+    MemberStore store(p.connection());
+    MemberStore::Failure failure;
+    QVERIFY(!store.insert(member("alice"), &failure));
+    QCOMPARE(failure.field, MemberFields::kName);
+    QVERIFY(!store.update("Bob", member("ALICE"), &failure));
+    QCOMPARE(p.scalar("SELECT MON_BEG FROM RESOURCES WHERE R_NAME = 'Bob'").toString(), QStringLiteral("09:00"));
+    QCOMPARE(count(p), 2);
+    // Changing the letter case of one's own name is no duplicate.
+    QVERIFY2(store.update("Bob", member("BOB"), &failure), qPrintable(failure.description));
+    QCOMPARE(p.scalar("SELECT R_NAME FROM RESOURCES WHERE R_NAME = 'bob'").toString(), QStringLiteral("BOB"));
+}
+
+void TestMemberStore::renameCarriesToAssignmentsAndGoals()
+{
+    TempProject p;
+    p.member("Alice");
+    p.member("Bob");
+    const qint64 goal = p.goal("Goal");
+    const qint64 task = p.task(goal, "Task", 4);
+    p.assign(task, "Alice", 60, 10, 1);
+    p.assign(task, "Bob", 40, 0, 0);
+    p.assign(p.task(goal, "Other", 2), "Alice", 100, 50, 1);
+    QString error;
+    QVERIFY(Sql::exec(p.connection(), "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Alice'", &error));
+    MemberStore store(p.connection());
+    MemberStore::Failure failure;
+    auto names = [&] {
+        return p
+            .scalar("SELECT group_concat(n, '|') FROM (SELECT FK_R_NAME AS n FROM TASK_OBJECT_RESOURCE"
+                    " UNION ALL SELECT DEFAULT_RESOURCE FROM GOALS_SW ORDER BY 1)")
+            .toString();
+    };
+
+    // Quotes in the new name travel as a value, never as SQL.
+    const QString quoted = "O'Brien \"Al\"";
+    QVERIFY2(store.update("Alice", member(quoted), &failure), qPrintable(failure.description));
+    QCOMPARE(names(), QStringLiteral("Bob|%1|%1|%1").arg(quoted));
+    // The name's collation sees a change of letter case as no change, so the keys do not cascade it.
+    QVERIFY2(store.update(quoted, member(quoted.toLower()), &failure), qPrintable(failure.description));
+    QCOMPARE(names(), QStringLiteral("Bob|%1|%1|%1").arg(quoted.toLower()));
+}
+
+void TestMemberStore::refusesDeletingMemberInUse_data()
+{
+    QTest::addColumn<bool>("assigned");
+    QTest::addColumn<bool>("isDefault");
+    QTest::addColumn<QStringList>("reasons");
+    QTest::newRow("assigned") << true << false << QStringList{"assigned to 2 tasks", "Remove those assignments"};
+    QTest::newRow("default") << false << true << QStringList{"default member of 1 goal", "another default member"};
+    QTest::newRow("both") << true << true << QStringList{"assigned to 2 tasks", "default member of 1 goal"};
+}
+
+void TestMemberStore::refusesDeletingMemberInUse()
+{
+    QFETCH(bool, assigned);
+    QFETCH(bool, isDefault);
+    QFETCH(QStringList, reasons);
+
+    TempProject p;
+    p.member("Alice");
+    const qint64 goal = p.goal("Goal");
+    if (assigned) {
+        p.assign(p.task(goal, "One", 1), "Alice", 100, 0, 0);
+        p.assign(p.task(goal, "Two", 1), "Alice", 100, 0, 0);
+    }
+    QString error;
+    QVERIFY(!isDefault || Sql::exec(p.connection(), "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Alice'", &error));
+    MemberStore store(p.connection());
+    MemberStore::Failure failure;
+    QVERIFY(!store.remove("ALICE", &failure));
+    for (const QString& reason : reasons) {
+        QVERIFY2(failure.description.contains(reason), qPrintable(failure.description));
+    }
+    QCOMPARE(count(p), 1);
+    QCOMPARE(p.scalar("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE").toInt(), assigned ? 2 : 0);
+}
+
+void TestMemberStore::updateOfVanishedMemberFails()
+{
+    TempProject p;
+    p.member("Alice");
+    QString error;
+    QVERIFY(Database::open(p.path(), "other", &error));
+    MemberStore::Failure failure;
+    QVERIFY(MemberStore("other").remove("Alice", &failure));
+    Database::close("other");
+    // Reporting success here would drop the user's input without a word.
+    QVERIFY(!MemberStore(p.connection()).update("Alice", member("Alice"), &failure));
+    QVERIFY2(failure.description.contains("no longer"), qPrintable(failure.description));
+    QCOMPARE(count(p), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMemberStore)
+#include "TestMemberStore.moc"

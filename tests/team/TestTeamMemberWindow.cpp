@@ -1,0 +1,273 @@
+#include "common/ui/MessageBox.h"
+#include "db/Sql.h"
+#include "team/ui/TeamMemberWindow.h"
+#include "tests/support/TempProject.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QtTest>
+
+// The window opens its own connection while the project stays open on the
+// TempProject's connection, as it does beside the main window.
+class TestTeamMemberWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void showsFirstMemberAndClosesItsConnection();
+    void addsAndRenamesSeenByOtherConnection();
+    void refusedInputKeepsValues();
+    void keysMoveAndEscapeCloses();
+    void deleteMessages();
+    void layoutFollowsTwips();
+
+private:
+    template <typename T = QPushButton>
+    static T* child(QWidget* w, const QString& name)
+    {
+        T* found = w->findChild<T*>(name);
+        if (!found) {
+            qFatal("no child %s", qPrintable(name));
+        }
+        return found;
+    }
+    static QLineEdit* field(QWidget* w, int index)
+    {
+        return child<QLineEdit>(w, QStringLiteral("txtFields_%1").arg(index));
+    }
+    static QString status(QWidget* w) { return child<QLabel>(w, "lblStatus")->text(); }
+    static void click(QWidget* w, const QString& button)
+    {
+        QVERIFY2(child(w, button)->isVisible() && child(w, button)->isEnabled(), qPrintable(button));
+        QTest::mouseClick(child(w, button), Qt::LeftButton);
+    }
+    static void retype(QLineEdit* edit, const QString& text)
+    {
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+    static QStringList shownTexts()
+    {
+        QStringList texts;
+        for (const MessageBox::Shown& box : MessageBox::takeShown()) {
+            texts << box.text;
+            if (box.icon != QMessageBox::NoIcon || box.title != "Cairnwork") {
+                texts << "unexpected box style";
+            }
+        }
+        return texts;
+    }
+    static bool deleted(const QPointer<TeamMemberWindow>& w)
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return w.isNull();
+    }
+};
+
+void TestTeamMemberWindow::init()
+{
+    MessageBox::setAutoAnswer(true);
+    MessageBox::takeShown();
+}
+
+void TestTeamMemberWindow::cleanup()
+{
+    MessageBox::setAutoAnswer(false);
+}
+
+void TestTeamMemberWindow::showsFirstMemberAndClosesItsConnection()
+{
+    TempProject p;
+    p.member("Zoe");
+    p.member("adam", "07:30", "15:30");
+    QWidget owner;
+    QPointer<TeamMemberWindow> w = new TeamMemberWindow(p.path(), &owner);
+    w->show();
+    QCOMPARE(w->objectName(), QStringLiteral("frmResources"));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Team Members"));
+    QVERIFY(w->isWindow());
+    const QString connection = w->connectionName();
+    QVERIFY(QSqlDatabase::contains(connection) && connection != p.connection());
+
+    const QStringList labels = {
+        "Name:", "Monday:", "Tuesday:", "Wednesday:", "Thursday:", "Friday:", "Saturday:", "Sunday:", "Notes:"};
+    for (int i = 0; i < labels.size(); ++i) {
+        QCOMPARE(child<QLabel>(w, QStringLiteral("lblLabels_%1").arg(i))->text(), labels.at(i));
+    }
+    QCOMPARE(field(w, 0)->text() + field(w, 1)->text() + field(w, 14)->text(), QStringLiteral("adam07:3000:00"));
+    QVERIFY(child<QPlainTextEdit>(w, "txtFields_15"));
+    QCOMPARE(status(w), QStringLiteral("Record: 1"));
+    QCOMPARE(child(w, "cmdAdd")->text(), QStringLiteral("&Add"));
+    QVERIFY(!child(w, "cmdUpdate")->isVisible() && !child(w, "cmdCancel")->isVisible());
+
+    // A change typed while browsing goes with the close; a refused one keeps the window open.
+    retype(field(w, 2), "16.30");
+    click(w, "cmdClose");
+    QVERIFY(!deleted(w));
+    QCOMPARE(shownTexts().size(), 1);
+    retype(field(w, 2), "16:30");
+    click(w, "cmdClose");
+    QVERIFY(deleted(w));
+    QVERIFY(!QSqlDatabase::contains(connection));
+    QCOMPARE(p.scalar("SELECT MON_END FROM RESOURCES WHERE R_NAME = 'adam'").toString(), QStringLiteral("16:30"));
+}
+
+void TestTeamMemberWindow::addsAndRenamesSeenByOtherConnection()
+{
+    TempProject p;
+    p.member("Bob");
+    p.member("Carol");
+    p.assign(p.task(p.goal("Goal"), "Task", 3), "Bob", 100, 25, 1);
+    TeamMemberWindow w(p.path());
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+
+    click(&w, "cmdAdd");
+    QCOMPARE(status(&w), QStringLiteral("Add record"));
+    QVERIFY(!child(&w, "cmdAdd")->isVisible() && !child(&w, "cmdNext")->isEnabled());
+    QTest::keyClicks(field(&w, 0), "O'Neil");
+    QTest::keyClicks(field(&w, 10), "17:30");
+    QTest::keyClicks(child<QPlainTextEdit>(&w, "txtFields_15"), "Part-time");
+    click(&w, "cmdUpdate");
+    QCOMPARE(shownTexts(), QStringList());
+    QCOMPARE(status(&w), QStringLiteral("Record: 3"));
+    QCOMPARE(field(&w, 11)->text(), QStringLiteral("00:00"));
+    QCOMPARE(p.scalar("SELECT FRI_END || FRI_BEG || R_DESCRIPTION FROM RESOURCES WHERE R_NAME = 'o''neil'").toString(),
+             QStringLiteral("17:3000:00Part-time"));
+
+    // The other connection adds a member meanwhile; Refresh shows it in name order.
+    p.member("Al");
+    click(&w, "cmdRefresh");
+    QCOMPARE(field(&w, 0)->text(), QStringLiteral("Al"));
+    click(&w, "cmdNext");
+    click(&w, "cmdEdit");
+    retype(field(&w, 0), "Bobby");
+    click(&w, "cmdUpdate");
+    QCOMPARE(shownTexts(), QStringList());
+    QCOMPARE(status(&w), QStringLiteral("Record: 2"));
+    QCOMPARE(p.scalar("SELECT FK_R_NAME || PER_COMPLETED FROM TASK_OBJECT_RESOURCE").toString(),
+             QStringLiteral("Bobby25.0"));
+}
+
+void TestTeamMemberWindow::refusedInputKeepsValues()
+{
+    TempProject p;
+    p.member("Ann");
+    TeamMemberWindow w(p.path());
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+
+    click(&w, "cmdAdd");
+    QTest::keyClicks(field(&w, 0), "Ben");
+    QTest::keyClicks(field(&w, 3), "9am");
+    click(&w, "cmdUpdate");
+    QStringList shown = shownTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.at(0).contains("\"9am\""), qPrintable(shown.at(0)));
+    QCOMPARE(status(&w), QStringLiteral("Add record"));
+    QCOMPARE(field(&w, 0)->text() + field(&w, 3)->text(), QStringLiteral("Ben9am"));
+    QCOMPARE(p.scalar("SELECT COUNT(*) FROM RESOURCES").toInt(), 1);
+    retype(field(&w, 3), "09:00");
+    click(&w, "cmdUpdate");
+    QCOMPARE(shownTexts(), QStringList());
+
+    click(&w, "cmdEdit");
+    retype(field(&w, 0), "ANN");
+    click(&w, "cmdUpdate");
+    shown = shownTexts();
+    QVERIFY(shown.size() == 1 && shown.at(0).contains("exists already"));
+    QCOMPARE(status(&w), QStringLiteral("Edit record"));
+    click(&w, "cmdCancel");
+    QCOMPARE(field(&w, 0)->text(), QStringLiteral("Ann"));
+    QCOMPARE(p.scalar("SELECT group_concat(R_NAME) FROM RESOURCES").toString(), QStringLiteral("Ann,Ben"));
+}
+
+void TestTeamMemberWindow::keysMoveAndEscapeCloses()
+{
+    TempProject p;
+    for (const char* name : {"Ann", "Ben", "Cid", "Dan"}) {
+        p.member(name);
+    }
+    QPointer<TeamMemberWindow> w = new TeamMemberWindow(p.path());
+    w->show();
+    QLineEdit* name = field(w, 0);
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClick(name, Qt::Key_Down); // on the last: stays
+    QCOMPARE(status(w), QStringLiteral("Record: 4"));
+    QTest::keyClick(field(w, 5), Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(name->text(), QStringLiteral("Ann"));
+    // Keys on a button or in the notes count the same.
+    QTest::keyClick(child(w, "cmdRefresh"), Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(name->text(), QStringLiteral("Dan"));
+    QTest::keyClick(child<QPlainTextEdit>(w, "txtFields_15"), Qt::Key_Home);
+    // A key the line field ignores reaches the window too, and must not move twice.
+    QTest::keyClick(name, Qt::Key_Down);
+    QCOMPARE(status(w), QStringLiteral("Record: 2"));
+
+    click(w, "cmdEdit");
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_Escape}) {
+        QTest::keyClick(name, key);
+    }
+    QVERIFY(!deleted(w));
+    QCOMPARE(status(w), QStringLiteral("Edit record"));
+    QCOMPARE(name->text(), QStringLiteral("Ben"));
+    click(w, "cmdCancel");
+    QCOMPARE(shownTexts(), QStringList());
+    QTest::keyClick(name, Qt::Key_Escape);
+    QVERIFY(deleted(w));
+}
+
+void TestTeamMemberWindow::deleteMessages()
+{
+    TempProject p;
+    p.member("Ann");
+    p.assign(p.task(p.goal("Goal"), "Task", 3), "Ann", 100, 0, 0);
+    TeamMemberWindow w(p.path());
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+
+    click(&w, "cmdDelete");
+    QStringList shown = shownTexts();
+    QVERIFY(shown.size() == 1 && shown.at(0).contains("assigned to 1 task"));
+    QCOMPARE(field(&w, 0)->text(), QStringLiteral("Ann"));
+
+    QString error;
+    QVERIFY(Sql::exec(p.connection(), "DELETE FROM TASK_OBJECT_RESOURCE", &error));
+    click(&w, "cmdDelete"); // the only member: deleted, then the failed move is told
+    QCOMPARE(shownTexts().size(), 1);
+    QCOMPARE(p.scalar("SELECT COUNT(*) FROM RESOURCES").toInt(), 0);
+    QVERIFY(field(&w, 0)->text().isEmpty() && field(&w, 0)->isReadOnly());
+    click(&w, "cmdLast");
+    QCOMPARE(shownTexts().size(), 1);
+}
+
+void TestTeamMemberWindow::layoutFollowsTwips()
+{
+    TempProject p;
+    TeamMemberWindow w(p.path());
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+    const double perTwip = w.logicalDpiX() / 1440.0;
+    QCOMPARE(w.size(), QSize(qRound(5835 * perTwip), qRound(4605 * perTwip)));
+    QWidget* statBox = child<QWidget>(&w, "picStatBox");
+    QCOMPARE(statBox->geometry(), QRect(0, w.height() - statBox->height(), w.width(), qRound(300 * perTwip)));
+    QCOMPARE(child<QWidget>(&w, "picButtons")->geometry().bottom() + 1, statBox->y());
+
+    // The status label takes the outer width (frame included) less 1500 twips; next and last follow it.
+    w.resize(qRound(8000 * perTwip), w.height());
+    const double outer = w.frameGeometry().width() / perTwip;
+    QVERIFY(qAbs(child<QLabel>(&w, "lblStatus")->width() - (outer - 1500) * perTwip) <= 1);
+    QVERIFY(qAbs(child(&w, "cmdNext")->x() - (outer - 800) * perTwip) <= 1);
+    QVERIFY(qAbs(child(&w, "cmdLast")->x() - (outer - 460) * perTwip) <= 1);
+    QCOMPARE(statBox->width(), w.width());
+}
+
+QTEST_MAIN(TestTeamMemberWindow)
+#include "TestTeamMemberWindow.moc"
