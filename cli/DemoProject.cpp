@@ -1,13 +1,18 @@
 #include "cli/DemoProject.h"
 
 #include "common/Clock.h"
+#include "common/FixedClock.h"
 #include "common/Stamp.h"
 #include "db/ProjectWriter.h"
+#include "db/Sql.h"
 #include "db/Transaction.h"
+#include "schedule/SnapshotGenerator.h"
 
-#include <QHash>
+#include <cmath>
 
 namespace {
+
+constexpr int kSnapshots = 24;
 
 struct DemoAssignment
 {
@@ -40,11 +45,48 @@ struct DemoGoal
     QList<DemoGoal> children;
 };
 
+// When a goal reached its final status, in days before now: open goals are still
+// open today; the others were completed, put on hold or closed a while ago.
+int settleAge(const QString& status)
+{
+    if (status == QLatin1String("Completed")) {
+        return 120;
+    }
+    if (status == QLatin1String("Closed")) {
+        return 100;
+    }
+    if (status == QLatin1String("On Hold")) {
+        return 60;
+    }
+    return 0;
+}
+
+// The plan with its identifiers and, for every object, the day it was added and the
+// day its work stopped changing, so that the state of any past day can be rebuilt.
+struct PlannedGoal
+{
+    GoalRecord record;
+    int age = 0; // days before now it was created
+    int settle = 0; // days before now it took its final status
+    bool written = false;
+};
+
+struct PlannedTask
+{
+    TaskRecord record;
+    QList<AssignmentRecord> assignments; // final figures
+    const char* note = nullptr;
+    int age = 0; // days before now it was added
+    int settle = 0; // days before now it took its final status and figures
+    bool written = false;
+};
+
 class Builder
 {
 public:
     Builder(const QString& connection, const QDateTime& now)
-        : m_writer(connection)
+        : m_connection(connection)
+        , m_writer(connection)
         , m_now(now)
     {
     }
@@ -84,9 +126,11 @@ public:
         return true;
     }
 
-    bool goal(const DemoGoal& g, std::optional<qint64> parent, int age, QString* error)
+    void plan(const DemoGoal& g, std::optional<qint64> parent, int age)
     {
-        GoalRecord rec;
+        PlannedGoal goal;
+        GoalRecord& rec = goal.record;
+        rec.id = qint64(m_goals.size()) + 1;
         rec.objectType = QString::fromLatin1(g.type);
         rec.shortName = QString::fromUtf8(g.name);
         rec.priority = g.priority;
@@ -98,21 +142,146 @@ public:
         if (age > 30) {
             rec.lastEdited = stamp(age / 3);
         }
-        if (!m_writer.addGoal(rec, error)) {
-            return false;
-        }
+        goal.age = age;
+        goal.settle = settleAge(rec.status);
+        const qint64 id = rec.id;
+        const int settle = goal.settle;
+        m_goals.push_back(goal);
+        // Later tasks of a goal were added to the plan some weeks after the first.
+        int taskAge = age - 3;
         for (const DemoTask& t : g.tasks) {
-            if (!task(t, rec.id, age - 3, error)) {
+            PlannedTask task;
+            TaskRecord& tr = task.record;
+            tr.id = qint64(m_tasks.size()) + 1;
+            tr.objectType = QString::fromLatin1(t.type);
+            tr.shortName = QString::fromUtf8(t.name);
+            tr.priority = t.priority;
+            tr.status = QString::fromLatin1(t.status);
+            tr.daysPlanned = t.days;
+            tr.goalId = id;
+            task.age = std::max(taskAge, settle + 20);
+            tr.created = stamp(task.age);
+            for (const DemoAssignment& a : t.assignments) {
+                task.assignments.append({tr.id, QString::fromUtf8(a.member), a.workload, a.completed, a.daysNeeded});
+            }
+            task.note = t.note;
+            // Open work goes on until the goal settles; other tasks reached their
+            // status part of the way there.
+            task.settle =
+                tr.status == QLatin1String("Open") ? settle : settle + int(std::lround((task.age - settle) * 0.4));
+            m_tasks.push_back(task);
+            taskAge -= 25;
+        }
+        for (const DemoGoal& child : g.children) {
+            plan(child, id, age - 7);
+        }
+    }
+
+    // Brings the project to its state of `daysAgo` days before now: objects added
+    // by then, statuses and figures as they were.
+    bool stateAt(int daysAgo, QString* error)
+    {
+        for (PlannedGoal& goal : m_goals) {
+            if (goal.age < daysAgo) {
+                continue;
+            }
+            GoalRecord rec = goal.record;
+            if (daysAgo > goal.settle) {
+                rec.status = QStringLiteral("Open");
+            }
+            if (!goal.written) {
+                if (!m_writer.addGoal(rec, error)) {
+                    return false;
+                }
+                goal.written = true;
+            } else if (!update(m_goalStatus,
+                               QStringLiteral("UPDATE GOALS_SW SET STATUS = ? WHERE ID = ?"),
+                               {rec.status, rec.id},
+                               error)) {
                 return false;
             }
         }
-        for (const DemoGoal& child : g.children) {
-            if (!goal(child, rec.id, age - 7, error)) {
+        for (PlannedTask& task : m_tasks) {
+            if (task.age < daysAgo) {
+                continue;
+            }
+            // Share of the way from its first day to its final state.
+            const double f =
+                daysAgo <= task.settle ? 1.0 : double(task.age - daysAgo) / double(std::max(1, task.age - task.settle));
+            TaskRecord rec = task.record;
+            if (f < 1.0) {
+                rec.status = QStringLiteral("Open");
+            }
+            QList<AssignmentRecord> shares = task.assignments;
+            for (AssignmentRecord& a : shares) {
+                if (f >= 1.0) {
+                    continue;
+                }
+                // Work reported in steps of 5 %; days spent grow a little faster than
+                // the progress, so estimates creep up as the work goes on.
+                a.perCompleted = std::min(95.0, 5.0 * std::round(a.perCompleted * f / 5.0));
+                a.daysNeeded = std::round(a.daysNeeded * std::pow(f, 1.3) * 2.0) / 2.0;
+                if (a.perCompleted > 0 && a.daysNeeded == 0) {
+                    a.daysNeeded = 0.5;
+                }
+            }
+            if (!task.written) {
+                if (!m_writer.addTask(rec, error)) {
+                    return false;
+                }
+                for (const AssignmentRecord& a : shares) {
+                    if (!m_writer.addAssignment(a, error)) {
+                        return false;
+                    }
+                }
+                task.written = true;
+                continue;
+            }
+            if (!update(m_taskStatus,
+                        QStringLiteral("UPDATE TASKS_OBJECTS SET STATUS = ? WHERE ID = ?"),
+                        {rec.status, rec.id},
+                        error)) {
                 return false;
+            }
+            for (const AssignmentRecord& a : shares) {
+                if (!update(m_share,
+                            QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET PER_COMPLETED = ?, DAYS_NEEDED = ?"
+                                           " WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
+                            {a.perCompleted, a.daysNeeded, a.taskId, a.member},
+                            error)) {
+                    return false;
+                }
             }
         }
         return true;
     }
+
+    // The notes and the identifier counters of the final plan.
+    bool finish(QString* error)
+    {
+        for (const PlannedTask& task : m_tasks) {
+            if (!task.note) {
+                continue;
+            }
+            NoteRecord note;
+            note.taskId = task.record.id;
+            note.notes = QString::fromUtf8(task.note);
+            note.timestamp = stamp(task.age / 2);
+            if (!m_writer.addNote(note, error)) {
+                return false;
+            }
+        }
+        // Identifiers were given explicitly; the counters continue after them.
+        QSqlQuery counters(Sql::db(m_connection));
+        if (!Sql::prepare(counters, QStringLiteral("UPDATE COUNTERS SET GOAL_APP = ?, TASK_OBJECT = ?"), error)) {
+            return false;
+        }
+        counters.addBindValue(qint64(m_goals.size()));
+        counters.addBindValue(qint64(m_tasks.size()));
+        return Sql::exec(counters, error);
+    }
+
+    QDateTime moment(int days) const { return m_now.addDays(-days); }
 
 private:
     QString stamp(int daysAgo) const
@@ -120,39 +289,25 @@ private:
         return Stamp::toText(m_now.addDays(-std::max(daysAgo, 1)).addSecs(-3600 * (daysAgo % 7)));
     }
 
-    bool task(const DemoTask& t, qint64 goalId, int age, QString* error)
+    bool update(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
     {
-        TaskRecord rec;
-        rec.objectType = QString::fromLatin1(t.type);
-        rec.shortName = QString::fromUtf8(t.name);
-        rec.priority = t.priority;
-        rec.status = QString::fromLatin1(t.status);
-        rec.daysPlanned = t.days;
-        rec.goalId = goalId;
-        rec.created = stamp(age);
-        if (!m_writer.addTask(rec, error)) {
+        if (query.lastQuery().isEmpty() && !Sql::prepare(query, sql, error)) {
             return false;
         }
-        for (const DemoAssignment& a : t.assignments) {
-            const AssignmentRecord ar{rec.id, QString::fromUtf8(a.member), a.workload, a.completed, a.daysNeeded};
-            if (!m_writer.addAssignment(ar, error)) {
-                return false;
-            }
+        for (int i = 0; i < values.size(); ++i) {
+            query.bindValue(i, values.at(i));
         }
-        if (t.note) {
-            NoteRecord note;
-            note.taskId = rec.id;
-            note.notes = QString::fromUtf8(t.note);
-            note.timestamp = stamp(age / 2);
-            if (!m_writer.addNote(note, error)) {
-                return false;
-            }
-        }
-        return true;
+        return Sql::exec(query, error);
     }
 
+    QString m_connection;
     ProjectWriter m_writer;
     QDateTime m_now;
+    std::vector<PlannedGoal> m_goals;
+    std::vector<PlannedTask> m_tasks;
+    QSqlQuery m_goalStatus{Sql::db(m_connection)};
+    QSqlQuery m_taskStatus{Sql::db(m_connection)};
+    QSqlQuery m_share{Sql::db(m_connection)};
 };
 
 QList<DemoGoal> plan()
@@ -293,16 +448,33 @@ bool DemoProject::build(const QString& connection, const Clock& clock, QString* 
         *error = tx.error();
         return false;
     }
-    Builder builder(connection, clock.now());
+    // Naive wall-clock time: going back in days never meets a daylight-saving shift.
+    Builder builder(connection, Stamp::fromText(Stamp::toText(clock.now())));
     if (!builder.members(error)) {
         return false;
     }
     int age = 330;
     for (const DemoGoal& g : plan()) {
-        if (!builder.goal(g, std::nullopt, age, error)) {
+        builder.plan(g, std::nullopt, age);
+        age -= 40;
+    }
+    // A snapshot every two weeks over the last eleven months, the last one now, each
+    // taken on the plan as it stood that day; the final state is today's plan.
+    for (int k = kSnapshots - 1; k >= 0; --k) {
+        const int daysAgo = 14 * k;
+        if (!builder.stateAt(daysAgo, error)) {
             return false;
         }
-        age -= 40;
+        const FixedClock moment(builder.moment(daysAgo));
+        QString stamp;
+        QString failure;
+        if (!SnapshotGenerator::GenerateCompDates(connection, moment, &stamp, &failure, true)) {
+            *error = QStringLiteral("The snapshot of %1 failed: %2").arg(Stamp::toText(moment.now()), failure);
+            return false;
+        }
+    }
+    if (!builder.stateAt(0, error) || !builder.finish(error)) {
+        return false;
     }
     if (!tx.commit()) {
         *error = tx.error();

@@ -140,6 +140,9 @@ QStringList indexStatements()
         // History of one object or member across all snapshots (charts).
         QStringLiteral("CREATE INDEX CompDates_Obj_Id ON CompDates (OBJ, GT_ID)"),
         QStringLiteral("CREATE INDEX CompDates_Res ON CompDates (Res, TimeStamp)"),
+        // The deepest level of all snapshots, read by every generation: without it the
+        // read scans the whole history.
+        QStringLiteral("CREATE INDEX CompDates_Depth ON CompDates (Tree_Depth)"),
     };
 }
 

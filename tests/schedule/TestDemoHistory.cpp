@@ -1,0 +1,70 @@
+#include "tests/schedule/SnapshotProbe.h"
+
+#include "cli/DemoProject.h"
+
+#include <QtTest>
+
+using P = SnapshotProbe;
+
+class TestDemoHistory : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void historyEvolvesIntoTodaysPlan();
+};
+
+// The sample project's snapshots: every two weeks, growing and progressing, the last
+// one taken now on exactly the plan the project holds.
+void TestDemoHistory::historyEvolvesIntoTodaysPlan()
+{
+    TempProject p;
+    // A Sunday evening, outside everyone's working hours.
+    const QString now = QStringLiteral("2026-12-06 22:00:00");
+    FixedClock clock(Stamp::fromText(now));
+    QString error;
+    QVERIFY2(DemoProject::build(p.connection(), clock, &error), qPrintable(error));
+
+    QSqlQuery q(Sql::db(p.connection()));
+    QVERIFY(q.exec(QStringLiteral("SELECT TimeStamp, SUM(OBJ = 'T'),"
+                                  " MAX(CASE WHEN OBJ = 'G' AND GT_ID = 0 THEN PerComp END),"
+                                  " SUM(OBJ = 'T' AND GT_Status = 'Completed')"
+                                  " FROM CompDates GROUP BY TimeStamp ORDER BY TimeStamp")));
+    QStringList stamps;
+    QList<int> tasks;
+    QList<double> percent;
+    QList<int> completed;
+    while (q.next()) {
+        stamps << q.value(0).toString();
+        tasks << q.value(1).toInt();
+        percent << q.value(2).toDouble();
+        completed << q.value(3).toInt();
+    }
+    q.finish();
+    QCOMPARE(stamps.size(), 24);
+    QCOMPARE(stamps.first(), QStringLiteral("2026-01-18 22:00:00"));
+    QCOMPARE(stamps.last(), now);
+    QVERIFY(std::is_sorted(tasks.begin(), tasks.end()));
+    QVERIFY(tasks.first() < tasks.last());
+    QCOMPARE(tasks.last(), p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASKS_OBJECTS")).toInt());
+    QVERIFY(std::is_sorted(completed.begin(), completed.end()));
+    QVERIFY(completed.first() < completed.last());
+    QVERIFY(percent.at(12) < percent.last());
+
+    // A snapshot of the finished project at the same moment equals the last one.
+    const QString again = P::generate(p, now);
+    QCOMPARE(again, QStringLiteral("2026-12-06 22:00:01"));
+    auto last = P::rows(p, now);
+    auto fresh = P::rows(p, again);
+    QCOMPARE(fresh.size(), last.size());
+    for (int i = 0; i < last.size(); ++i) {
+        last[i].remove(QStringLiteral("ID"));
+        last[i].remove(QStringLiteral("TimeStamp"));
+        fresh[i].remove(QStringLiteral("ID"));
+        fresh[i].remove(QStringLiteral("TimeStamp"));
+        QCOMPARE(fresh[i], last[i]);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDemoHistory)
+#include "TestDemoHistory.moc"
