@@ -1,5 +1,6 @@
 #include "team/MemberStore.h"
 
+#include "db/Database.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
 #include "team/MemberFields.h"
@@ -73,8 +74,16 @@ MemberStore::MemberStore(const QString& connection)
 {
 }
 
+bool MemberStore::connected(Failure* failure) const
+{
+    return Database::isOpen(m_connection) || fail(failure, QStringLiteral("The project file is not open."));
+}
+
 bool MemberStore::load(QList<MemberRecord>* members, Failure* failure) const
 {
+    if (!connected(failure)) {
+        return false;
+    }
     QSqlQuery query(Sql::db(m_connection));
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM RESOURCES ORDER BY R_NAME"))) {
@@ -111,6 +120,9 @@ bool MemberStore::nameTaken(const QString& name, bool* taken, Failure* failure) 
 
 bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
 {
+    if (!connected(failure)) {
+        return false;
+    }
     const MemberRecord member = normalized(entered);
     if (!validate(member, failure)) {
         return false;
@@ -143,6 +155,9 @@ bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
 
 bool MemberStore::update(const QString& name, const MemberRecord& entered, Failure* failure) const
 {
+    if (!connected(failure)) {
+        return false;
+    }
     const MemberRecord member = normalized(entered);
     if (!validate(member, failure)) {
         return false;
@@ -206,6 +221,9 @@ bool MemberStore::update(const QString& name, const MemberRecord& entered, Failu
 
 bool MemberStore::remove(const QString& name, Failure* failure) const
 {
+    if (!connected(failure)) {
+        return false;
+    }
     Transaction tx(m_connection);
     if (!tx.isActive()) {
         return failTransaction(failure, tx);

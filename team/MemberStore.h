@@ -43,6 +43,7 @@ public:
     static bool isTimeOfDay(const QString& text);
 
 private:
+    bool connected(Failure* failure) const;
     bool nameTaken(const QString& name, bool* taken, Failure* failure) const;
 
     QString m_connection;

@@ -26,6 +26,7 @@ private Q_SLOTS:
     void keysMoveAndEscapeCloses();
     void deleteMessages();
     void layoutFollowsTwips();
+    void unreadableFileLeavesWindowEmpty();
 
 private:
     template <typename T = QPushButton>
@@ -267,6 +268,25 @@ void TestTeamMemberWindow::layoutFollowsTwips()
     QVERIFY(qAbs(child(&w, "cmdNext")->x() - (outer - 800) * perTwip) <= 1);
     QVERIFY(qAbs(child(&w, "cmdLast")->x() - (outer - 460) * perTwip) <= 1);
     QCOMPARE(statBox->width(), w.width());
+}
+
+void TestTeamMemberWindow::unreadableFileLeavesWindowEmpty()
+{
+    QTemporaryDir dir;
+    QFile text(dir.filePath("notes.cwk"));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a project") > 0);
+    text.close();
+    TeamMemberWindow w(text.fileName());
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QVERIFY(shown.size() == 1 && shown.at(0).icon == QMessageBox::Critical && shown.at(0).title == "Error");
+    QCOMPARE(status(&w), QStringLiteral("Record: 0"));
+    click(&w, "cmdAdd");
+    QTest::keyClicks(field(&w, 0), "Ann");
+    click(&w, "cmdUpdate");
+    QCOMPARE(shownTexts(), QStringList{"The project file is not open."});
+    QCOMPARE(text.size(), qint64(13)); // the file is left alone
 }
 
 QTEST_MAIN(TestTeamMemberWindow)
