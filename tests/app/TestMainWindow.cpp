@@ -1,0 +1,379 @@
+#include "app/AppSettings.h"
+#include "app/MainWindow.h"
+#include "app/StartupUi.h"
+#include "browser/ui/GoalTree.h"
+#include "browser/ui/NoteList.h"
+#include "browser/ui/ResourceList.h"
+#include "browser/ui/TaskList.h"
+#include "tests/support/TempProject.h"
+
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+class NoDialogs : public StartupUi
+{
+public:
+    QString askDatabasePath(QWidget*) override { return {}; }
+    bool confirmCreate(QWidget*, const QString&) override { return false; }
+    void showError(QWidget*, const QString& text) override { qWarning("%s", qPrintable(text)); }
+};
+
+void mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+void clickRow(QTreeWidget* list, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
+{
+    // Near the left edge: rows are wider than the small first-start window.
+    const QRect rect = list->visualItemRect(item);
+    QTest::mouseClick(list->viewport(), button, {}, QPoint(rect.left() + 10, rect.center().y()));
+}
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void firstStart();
+    void viewMenuIsRememberedButNotTheToolbar();
+    void dragVerticalSplitter();
+    void resizeKeepsProportions();
+    void minimizedCloseKeepsGeometry();
+    void menuBar();
+    void listsFollowTheSelection();
+    void hiddenListKeepsItsRows();
+    void panesSetActivePaneAndAskForMenus();
+
+private:
+    std::unique_ptr<MainWindow> open(const QString& project = QString());
+    QString setting(const QString& key) { return AppSettings(m_settingsPath).value(key); }
+
+    QTemporaryDir m_dir;
+    QString m_settingsPath;
+    std::unique_ptr<AppSettings> m_settings;
+    NoDialogs m_ui;
+    int m_run = 0;
+};
+
+void TestMainWindow::init()
+{
+    m_settingsPath = m_dir.filePath(QStringLiteral("settings%1.ini").arg(++m_run));
+    m_settings = std::make_unique<AppSettings>(m_settingsPath);
+}
+
+std::unique_ptr<MainWindow> TestMainWindow::open(const QString& project)
+{
+    auto w = std::make_unique<MainWindow>(*m_settings, m_ui, project);
+    if (!project.isEmpty() && !w->InitDatabase()) {
+        qFatal("cannot open %s", qPrintable(project));
+    }
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get())) {
+        qFatal("window not exposed");
+    }
+    return w;
+}
+
+void TestMainWindow::firstStart()
+{
+    auto w = open();
+    QCOMPARE(w->pos(), QPoint(w->pixelsX(1000), w->pixelsY(1000)));
+    QCOMPARE(w->size(), QSize(w->pixelsX(6500), w->pixelsY(6500)));
+    QCOMPARE(w->goalTree()->width(), w->pixelsX(1625));
+    QCOMPARE(w->taskList()->x(), w->pixelsX(1665));
+    QCOMPARE(w->resourceList()->y(), w->pixelsY(2167 + 40));
+    QCOMPARE(w->noteList()->y(), w->pixelsY(4333 + 40));
+    QVERIFY(w->resourceList()->isVisible());
+    QVERIFY(w->noteList()->isVisible());
+    QVERIFY(w->statusBar()->isVisible());
+    QCOMPARE(w->statusBar()->objectName(), QStringLiteral("sbStatusBar"));
+    QVERIFY(!w->toolBar()->isVisible());
+    QCOMPARE(w->toolBar()->objectName(), QStringLiteral("tbToolBar"));
+    for (const char* name : {"imgSplitter", "imgSplitterV1", "imgSplitterV2"}) {
+        QWidget* strip = w->findChild<QWidget*>(QLatin1String(name));
+        QVERIFY2(strip && strip->isVisible(), name);
+    }
+    for (const char* name : {"picSplitter", "picSplitterV1", "picSplitterV2"}) {
+        QWidget* bar = w->findChild<QWidget*>(QLatin1String(name));
+        QVERIFY2(bar && !bar->isVisible(), name);
+    }
+    QVERIFY(w->close());
+    QCOMPARE(setting(QStringLiteral("MainLeft")), QStringLiteral("1000"));
+    QCOMPARE(setting(QStringLiteral("MainTop")), QStringLiteral("1000"));
+    QCOMPARE(setting(QStringLiteral("MainWidth")), QStringLiteral("6500"));
+    QCOMPARE(setting(QStringLiteral("MainHeight")), QStringLiteral("6500"));
+    QCOMPARE(setting(QStringLiteral("SP1")), QStringLiteral("1625"));
+    QCOMPARE(setting(QStringLiteral("SPV1")), QStringLiteral("2167"));
+    QCOMPARE(setting(QStringLiteral("SPV2")), QStringLiteral("4333"));
+    for (const char* key : {"ViewResource", "ViewNotes", "ViewStatusBar"}) {
+        QCOMPARE(setting(QLatin1String(key)), QStringLiteral("1"));
+    }
+}
+
+void TestMainWindow::viewMenuIsRememberedButNotTheToolbar()
+{
+    {
+        auto w = open();
+        const int taskHeight = w->taskList()->height();
+        auto* notes = w->findChild<QAction*>(QStringLiteral("mnuViewNotes"));
+        auto* resources = w->findChild<QAction*>(QStringLiteral("mnuViewResources"));
+        auto* toolbar = w->findChild<QAction*>(QStringLiteral("mnuViewToolbar"));
+        auto* status = w->findChild<QAction*>(QStringLiteral("mnuViewStatusBar"));
+        QVERIFY(notes->isChecked() && resources->isChecked() && status->isChecked() && !toolbar->isChecked());
+        notes->trigger();
+        QVERIFY(!notes->isChecked());
+        QVERIFY(w->noteList()->isHidden());
+        // The resource list takes the note list's place; the task list keeps its own.
+        QCOMPARE(w->taskList()->height(), taskHeight);
+        QVERIFY(w->resourceList()->geometry().bottom() > w->pixelsY(4333));
+        resources->trigger();
+        QVERIFY(w->resourceList()->isHidden());
+        QCOMPARE(w->taskList()->height(), w->goalTree()->height());
+        resources->trigger();
+        QCOMPARE(w->taskList()->height(), taskHeight);
+        toolbar->trigger();
+        QVERIFY(w->toolBar()->isVisible());
+        status->trigger();
+        QVERIFY(!w->statusBar()->isVisible());
+        QTRY_COMPARE(w->goalTree()->mapTo(w.get(), QPoint(0, 0)).y(), w->toolBar()->geometry().bottom() + 1);
+        QVERIFY(w->close());
+    }
+    QCOMPARE(setting(QStringLiteral("ViewNotes")), QStringLiteral("0"));
+    QCOMPARE(setting(QStringLiteral("ViewResource")), QStringLiteral("1"));
+    QCOMPARE(setting(QStringLiteral("ViewStatusBar")), QStringLiteral("0"));
+    auto again = open();
+    QVERIFY(again->noteList()->isHidden());
+    QVERIFY(!again->findChild<QAction*>(QStringLiteral("mnuViewNotes"))->isChecked());
+    QVERIFY(!again->statusBar()->isVisible());
+    QVERIFY(!again->toolBar()->isVisible());
+    QVERIFY(!again->findChild<QAction*>(QStringLiteral("mnuViewToolbar"))->isChecked());
+}
+
+void TestMainWindow::dragVerticalSplitter()
+{
+    auto w = open();
+    QWidget* strip = w->findChild<QWidget*>(QStringLiteral("imgSplitter"));
+    QWidget* bar = w->findChild<QWidget*>(QStringLiteral("picSplitter"));
+    const QPoint inside(1, 10);
+    mouse(strip, QEvent::MouseButtonPress, inside, Qt::LeftButton);
+    QVERIFY(bar->isVisible());
+    // Far beyond the left edge: the bar stops 500 twips from it.
+    mouse(strip, QEvent::MouseMove, QPoint(-300, 10), Qt::LeftButton);
+    QCOMPARE(bar->x(), w->pixelsX(500));
+    QCOMPARE(w->goalTree()->width(), w->pixelsX(1625)); // panes move only at mouse up
+    mouse(strip, QEvent::MouseButtonRelease, QPoint(-300, 10), Qt::NoButton);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(w->goalTree()->width(), w->pixelsX(500));
+    QCOMPARE(strip->x(), w->pixelsX(500));
+    // And towards the right edge it stops 500 twips short of the window's width.
+    mouse(strip, QEvent::MouseButtonPress, inside, Qt::LeftButton);
+    mouse(strip, QEvent::MouseMove, QPoint(w->width(), 10), Qt::LeftButton);
+    mouse(strip, QEvent::MouseButtonRelease, QPoint(w->width(), 10), Qt::NoButton);
+    QCOMPARE(w->goalTree()->width(), w->pixelsX(6000));
+    QVERIFY(w->close());
+    QCOMPARE(setting(QStringLiteral("SP1")), QStringLiteral("6000"));
+}
+
+void TestMainWindow::resizeKeepsProportions()
+{
+    auto w = open();
+    const MainLayout& layout = w->mainLayout();
+    w->resize(w->width() * 2, w->height() * 2);
+    QTRY_COMPARE(layout.windowRect().width, w->twipsX(w->width()));
+    // Each splitter keeps its share of the window (to the nearest twip).
+    QCOMPARE(layout.strip(MainLayout::Splitter::Vertical).left, std::round(1625 * w->twipsX(w->width()) / 6500));
+    QCOMPARE(layout.strip(MainLayout::Splitter::First).top, std::round(2167 * w->twipsY(w->height()) / 6500));
+    QCOMPARE(w->goalTree()->width(), w->pixelsX(layout.strip(MainLayout::Splitter::Vertical).left));
+    QCOMPARE(w->resourceList()->y(), w->pixelsY(layout.strip(MainLayout::Splitter::First).top + 40));
+    // Narrower than 3000 twips is not allowed.
+    w->resize(w->pixelsX(2000), w->height());
+    QTRY_COMPARE(w->width(), w->pixelsX(3000));
+    QVERIFY(w->goalTree()->width() <= w->pixelsX(1500) + 1);
+}
+
+void TestMainWindow::minimizedCloseKeepsGeometry()
+{
+    m_settings->setValue(QStringLiteral("MainLeft"), QStringLiteral("3000"));
+    m_settings->setValue(QStringLiteral("MainWidth"), QStringLiteral("9000"));
+    m_settings->setValue(QStringLiteral("SP1"), QStringLiteral("2000"));
+    m_settings->sync();
+    auto w = open();
+    QCOMPARE(w->goalTree()->width(), w->pixelsX(2000));
+    w->move(10, 10);
+    w->resize(w->pixelsX(7000), w->height());
+    w->findChild<QAction*>(QStringLiteral("mnuViewResources"))->trigger();
+    w->showMinimized();
+    QVERIFY(w->isMinimized());
+    QVERIFY(w->close());
+    QCOMPARE(setting(QStringLiteral("MainLeft")), QStringLiteral("3000"));
+    QCOMPARE(setting(QStringLiteral("MainWidth")), QStringLiteral("9000"));
+    QCOMPARE(setting(QStringLiteral("SP1")), QStringLiteral("2000"));
+    QCOMPARE(setting(QStringLiteral("ViewResource")), QStringLiteral("0"));
+}
+
+void TestMainWindow::menuBar()
+{
+    auto w = open();
+    QStringList menus;
+    for (QAction* a : w->menuBar()->actions()) {
+        menus << a->text();
+    }
+    QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("Tools"), "Help"}));
+    const QList<std::pair<const char*, const char*>> items{{"mnuFileClose", "&Close"},
+                                                           {"mnuViewResources", "Resources"},
+                                                           {"mnuViewNotes", "Notes"},
+                                                           {"mnuViewToolbar", "Toolbar"},
+                                                           {"mnuViewStatusBar", "Statusbar"},
+                                                           {"mnuRptRpt1", "Reports"},
+                                                           {"mnuRptRes", "Team Members"},
+                                                           {"mnuHelpAbout", "About..."}};
+    for (const auto& [name, caption] : items) {
+        auto* action = w->findChild<QAction*>(QLatin1String(name));
+        QVERIFY2(action, name);
+        QCOMPARE(action->text(), QLatin1String(caption));
+    }
+    QSignalSpy reports(w.get(), &MainWindow::reportsRequested);
+    w->reportsAction()->trigger();
+    QCOMPARE(reports.size(), 1);
+    w->findChild<QAction*>(QStringLiteral("mnuFileClose"))->trigger();
+    QVERIFY(!w->isVisible());
+    QCOMPARE(setting(QStringLiteral("SP1")), QStringLiteral("1625"));
+}
+
+namespace {
+// Goal "G" with task "T" (two members, two notes), task "U" and sub-goal "Sub".
+struct Sample
+{
+    TempProject project;
+    qint64 goal = 0;
+    qint64 task = 0;
+    qint64 other = 0;
+
+    Sample()
+    {
+        project.member(QStringLiteral("Ann"));
+        project.member(QStringLiteral("Bob"));
+        goal = project.goal(QStringLiteral("G"));
+        project.goal(QStringLiteral("Sub"), goal);
+        task = project.task(goal, QStringLiteral("T"), 10);
+        other = project.task(goal, QStringLiteral("U"), 4);
+        project.assign(task, QStringLiteral("Ann"), 60, 50, 3);
+        project.assign(task, QStringLiteral("Bob"), 40, 0, 0);
+        project.assign(other, QStringLiteral("Bob"), 100, 0, 0);
+        project.note(task, QStringLiteral("One"));
+        project.note(task, QStringLiteral("Two"));
+        project.close();
+    }
+};
+
+QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text)
+{
+    for (int i = 0; i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == text) {
+            return parent->child(i);
+        }
+    }
+    return nullptr;
+}
+} // namespace
+
+void TestMainWindow::listsFollowTheSelection()
+{
+    Sample sample;
+    auto w = open(sample.project.path());
+    // At start the root's list: goal "G" and the summary; the first row is a goal row.
+    QCOMPARE(w->taskList()->topLevelItemCount(), 2);
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 0);
+    QTreeWidgetItem* g = childNamed(w->goalTree()->root(), QStringLiteral("G"));
+    QVERIFY(g);
+    clickRow(w->goalTree(), g);
+    TaskList* tasks = w->taskList();
+    QCOMPARE(tasks->topLevelItemCount(), 4); // Sub, T, U, summary
+    QVERIFY(TaskList::isGoalRow(tasks->topLevelItem(0)));
+    QCOMPARE(tasks->selectedIndex(), 0);
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 0);
+
+    clickRow(tasks, tasks->topLevelItem(1));
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(sample.task));
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 3);
+    QVERIFY(ResourceList::isTotalsRow(w->resourceList()->topLevelItem(2)));
+    QCOMPARE(w->resourceList()->topLevelItem(2)->foreground(1).color(), QColor(0, 255, 0));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
+
+    // The keyboard moves the selection as well.
+    QTest::keyClick(tasks, Qt::Key_Down);
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(sample.other));
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 2);
+    QCOMPARE(w->noteList()->topLevelItemCount(), 0);
+
+    clickRow(tasks, tasks->topLevelItem(1));
+    clickRow(tasks, tasks->topLevelItem(3));
+    QVERIFY(TaskList::isSummaryRow(tasks->selectedRow()));
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 0);
+    QCOMPARE(w->noteList()->topLevelItemCount(), 0);
+
+    // What the dialogs do after a save: refill, select the task again, refill below.
+    w->FillTaskList(g);
+    QVERIFY(tasks->selectTaskRow(sample.task));
+    w->FillResourceList(tasks->selectedIndex());
+    w->FillNoteList(tasks->selectedIndex());
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 3);
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
+}
+
+void TestMainWindow::hiddenListKeepsItsRows()
+{
+    Sample sample;
+    auto w = open(sample.project.path());
+    QTreeWidgetItem* g = childNamed(w->goalTree()->root(), QStringLiteral("G"));
+    clickRow(w->goalTree(), g);
+    TaskList* tasks = w->taskList();
+    clickRow(tasks, tasks->topLevelItem(1));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
+    auto* notes = w->findChild<QAction*>(QStringLiteral("mnuViewNotes"));
+    notes->trigger();
+    clickRow(tasks, tasks->topLevelItem(2));
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 2);
+    notes->trigger();
+    // Still the notes of the earlier task, until the next choice in the task list.
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
+    QCOMPARE(w->noteList()->topLevelItem(0)->text(0), QStringLiteral("One"));
+    clickRow(tasks, tasks->topLevelItem(2));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 0);
+}
+
+void TestMainWindow::panesSetActivePaneAndAskForMenus()
+{
+    Sample sample;
+    auto w = open(sample.project.path());
+    clickRow(w->goalTree(), childNamed(w->goalTree()->root(), QStringLiteral("G")));
+    QCOMPARE(w->state().activePane, int(AppState::Tree));
+    clickRow(w->taskList(), w->taskList()->topLevelItem(1));
+    QSignalSpy menus(w.get(), &MainWindow::contextMenuRequested);
+    const QList<std::pair<QTreeWidget*, int>> panes{{w->resourceList(), AppState::ResourceList},
+                                                    {w->noteList(), AppState::NoteList},
+                                                    {w->taskList(), AppState::TaskList},
+                                                    {w->goalTree(), AppState::Tree}};
+    for (const auto& [pane, number] : panes) {
+        clickRow(pane, pane->topLevelItem(0), Qt::RightButton);
+        QCOMPARE(w->state().activePane, number);
+        QVERIFY(w->state().rightButton);
+        QCOMPARE(menus.size(), 1);
+        QCOMPARE(menus.takeFirst().at(0).toInt(), number);
+    }
+    // A left click sets the pane without asking for a menu.
+    clickRow(w->noteList(), w->noteList()->topLevelItem(0));
+    QCOMPARE(w->state().activePane, int(AppState::NoteList));
+    QVERIFY(!w->state().rightButton);
+    QCOMPARE(menus.size(), 0);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "TestMainWindow.moc"
