@@ -66,6 +66,22 @@ public:
         return {};
     }
 
+    // Every column but ID and TimeStamp in table order, joined by "|", NULL as "-".
+    static QString describe(const QVariantMap& row)
+    {
+        static const char* const columns[] = {
+            "OBJ",       "GT_ID",        "GT_Type", "GT_Name",         "GT_Path",          "GT_Priority",
+            "GT_Status", "GT_Parent_ID", "Res",     "Res_PerWrk",      "Planned",          "PerComp",
+            "Needed",    "Est",          "Diff",    "Progress",        "Completion_Order", "Tree_Depth",
+            "Calc",      "HTreeSort",    "HName",   "Completion_Date", "CompOrderObj"};
+        QStringList values;
+        for (const char* column : columns) {
+            const QVariant v = row.value(QLatin1String(column));
+            values << (v.isNull() ? QStringLiteral("-") : v.toString());
+        }
+        return values.join(QLatin1Char('|'));
+    }
+
     // True when every expected column matches; an invalid QVariant expects NULL,
     // numbers compare to 1e-9.
     static bool matches(const QVariantMap& row, const QVariantMap& expected, QString* why)
