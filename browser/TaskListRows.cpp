@@ -11,11 +11,16 @@ ListRow::Colour signColour(double value)
 }
 
 // The six derived cells of a goal row or the summary row; `priority` first.
-void addRolledUpCells(ListRow& row, const QString& priority, const GoalValues& v, const NumberText& text)
+// Without a roll-up the five values stay empty.
+void addRolledUpCells(ListRow& row, const QString& priority, bool rolledUp, const GoalValues& v, const NumberText& text)
 {
+    row.colours = QList<ListRow::Colour>(TaskListRows::kColumns, ListRow::Colour::Normal);
+    if (!rolledUp) {
+        row.cells << priority << QString() << QString() << QString() << QString() << QString();
+        return;
+    }
     row.cells << priority << text.rounded(v.DaysPlanned) << text.rounded(v.percentDone()) << text.rounded(v.DaysNeeded)
               << text.rounded(v.NewEstimate) << text.rounded(v.Difference);
-    row.colours = QList<ListRow::Colour>(TaskListRows::kColumns, ListRow::Colour::Normal);
     row.colours[TaskListRows::kScheduleColumn] = signColour(v.Difference);
 }
 
@@ -37,16 +42,21 @@ bool TaskListRows::build(const QString& connection, std::optional<qint64> goalId
     rows->clear();
     const NumberText text;
     GoalRollup rollup;
-    if (!rollup.load(connection, goalId, error)) {
+    // Without roll-ups the list still shows what it can, with empty value cells.
+    QString rollupError;
+    const bool rolledUp = rollup.load(connection, goalId, &rollupError);
+    auto fail = [&](const QString& message) {
+        Sql::setError(error, rolledUp ? message : rollupError + QLatin1Char('\n') + message);
         return false;
-    }
+    };
+    QString queryError;
 
     QSqlQuery goals(Sql::db(connection));
     const QString goalSql = QStringLiteral("SELECT ID, SHORT_NAME, OBJECT_TYPE, STATUS, PRIORITY FROM qLvTasksGoals"
                                            " WHERE %1 ORDER BY ID")
                                 .arg(goalId ? QStringLiteral("P_GID = ?") : QStringLiteral("P_GID IS NULL"));
-    if (!run(goals, goalSql, goalId, error)) {
-        return false;
+    if (!run(goals, goalSql, goalId, &queryError)) {
+        return fail(queryError);
     }
     while (goals.next()) {
         const qint64 id = goals.value(0).toLongLong();
@@ -56,7 +66,7 @@ bool TaskListRows::build(const QString& connection, std::optional<qint64> goalId
         row.imageKey = goals.value(2).toString() + goals.value(3).toString();
         row.bold = true;
         row.cells << goals.value(1).toString();
-        addRolledUpCells(row, text.value(goals.value(4)), rollup.CalcGoalValues(id), text);
+        addRolledUpCells(row, text.value(goals.value(4)), rolledUp, rollup.CalcGoalValues(id), text);
         rows->append(row);
     }
 
@@ -65,8 +75,8 @@ bool TaskListRows::build(const QString& connection, std::optional<qint64> goalId
         const QString taskSql =
             QStringLiteral("SELECT ID, SHORT_NAME, OBJECT_TYPE, STATUS, PRIORITY, DAYSPLANNED, PDONE, DaysNeed,"
                            " NewEstimateR, DIFFERENCE FROM qLvTasks WHERE FK_ID = ? ORDER BY ID");
-        if (!run(tasks, taskSql, goalId, error)) {
-            return false;
+        if (!run(tasks, taskSql, goalId, &queryError)) {
+            return fail(queryError);
         }
         while (tasks.next()) {
             const double difference = tasks.value(9).toDouble();
@@ -89,9 +99,12 @@ bool TaskListRows::build(const QString& connection, std::optional<qint64> goalId
     summary.tag = QStringLiteral("SUMMARY");
     summary.imageKey = QStringLiteral("Sum");
     summary.bold = true;
-    summary.cells << text.rounded(own.daysToGo()) + QStringLiteral(" Days to go");
-    addRolledUpCells(summary, text.number(qint64(0)), own, text);
+    summary.cells << (rolledUp ? text.rounded(own.daysToGo()) + QStringLiteral(" Days to go") : QString());
+    addRolledUpCells(summary, text.number(qint64(0)), rolledUp, own, text);
     summary.colours[1] = ListRow::Colour::Hidden;
     rows->append(summary);
-    return true;
+    if (!rolledUp) {
+        Sql::setError(error, rollupError);
+    }
+    return rolledUp;
 }

@@ -18,6 +18,7 @@ public:
     static constexpr int kScheduleColumn = 6;
 
     // `goalId` empty means the root. On a database error returns false with
-    // *error; *rows then holds the rows built before it.
+    // *error; *rows then holds the rows built before it. When only the roll-up
+    // fails, every row is there and the rolled-up cells are empty.
     static bool build(const QString& connection, std::optional<qint64> goalId, QList<ListRow>* rows, QString* error);
 };

@@ -1,0 +1,186 @@
+#include "browser/ui/NoteList.h"
+#include "browser/ui/ResourceList.h"
+#include "browser/ui/TaskList.h"
+#include "common/ui/MessageBox.h"
+#include "db/Sql.h"
+#include "tests/support/TempProject.h"
+
+#include <QtTest>
+
+class TestListPanes : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void taskRowsLookAsTheyShould();
+    void rowHelpers();
+    void goalAndSummaryRowsEmptyTheLowerLists();
+    void errorKeepsEarlierRows();
+    void failedRollUpLeavesValuesEmpty();
+};
+
+namespace {
+bool allCellsBold(const QTreeWidgetItem* item)
+{
+    for (int i = 0; i < item->columnCount(); ++i) {
+        if (!item->font(i).bold()) {
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+void TestListPanes::taskRowsLookAsTheyShould()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    p.goal(QStringLiteral("Sub"), g, QStringLiteral("On Hold"));
+    const qint64 late =
+        p.task(g, QStringLiteral("Late"), 1, QStringLiteral("Open"), 50, QStringLiteral("Software Object"));
+    p.assign(late, QStringLiteral("Ann"), 100, 100, 2.5); // difference -1.5
+    TaskList list;
+    list.setConnection(p.connection());
+    QVERIFY(list.FillTaskList(g));
+    QCOMPARE(list.objectName(), QStringLiteral("lvTask"));
+    QCOMPARE(list.columnCount(), 7);
+    QCOMPARE(list.headerItem()->text(6), QStringLiteral("Schedule +/-"));
+    QCOMPARE(list.topLevelItemCount(), 3);
+    QTreeWidgetItem* goal = list.topLevelItem(0);
+    QTreeWidgetItem* task = list.topLevelItem(1);
+    QTreeWidgetItem* summary = list.topLevelItem(2);
+    QVERIFY(allCellsBold(goal));
+    QVERIFY(allCellsBold(summary));
+    QVERIFY(!task->font(0).bold() && !task->font(6).bold());
+    QVERIFY(!goal->icon(0).isNull());
+    QCOMPARE(goal->data(0, ListPane::ImageKeyRole).toString(), QStringLiteral("GoalOn Hold"));
+    QCOMPARE(task->data(0, ListPane::ImageKeyRole).toString(), QStringLiteral("Software ObjectOpen"));
+    QCOMPARE(summary->data(0, ListPane::ImageKeyRole).toString(), QStringLiteral("Sum"));
+    QCOMPARE(task->text(6), QStringLiteral("-1.5"));
+    QCOMPARE(task->foreground(6).color(), QColor(192, 0, 0));
+    QCOMPARE(goal->foreground(6).color(), QColor(0, 255, 0));
+    QCOMPARE(summary->foreground(6).color(), QColor(192, 0, 0));
+    // The summary's priority cell is there but drawn in the list's background.
+    QCOMPARE(summary->text(1), QStringLiteral("0"));
+    QCOMPARE(summary->foreground(1).color(), list.palette().color(QPalette::Base));
+    QCOMPARE(summary->text(0), QStringLiteral("0 Days to go"));
+    QCOMPARE(list.selectedIndex(), 0);
+    QCOMPARE(list.columnWidth(0), 4470 * list.logicalDpiX() / 1440);
+}
+
+void TestListPanes::rowHelpers()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    // A goal and a task may carry the same number: only boldness tells them apart.
+    const qint64 sub = p.goal(QStringLiteral("Sub"), g);
+    p.task(g, QStringLiteral("First"), 1);
+    const qint64 t = p.task(g, QStringLiteral("T"), 1);
+    QCOMPARE(sub, t);
+    TaskList list;
+    list.setConnection(p.connection());
+    QVERIFY(list.FillTaskList(g));
+    QVERIFY(TaskList::isGoalRow(list.topLevelItem(0)));
+    QVERIFY(TaskList::isTaskRow(list.topLevelItem(2)));
+    QVERIFY(TaskList::isSummaryRow(list.topLevelItem(3)));
+    QVERIFY(!TaskList::isTaskRow(list.topLevelItem(3)));
+    QCOMPARE(list.selectedGoalId(), std::optional<qint64>(sub));
+    QCOMPARE(list.selectedTaskId(), std::nullopt);
+    QVERIFY(list.selectTaskRow(t));
+    QCOMPARE(list.selectedIndex(), 2);
+    QCOMPARE(list.selectedTaskId(), std::optional<qint64>(t));
+    QVERIFY(list.selectGoalRow(sub));
+    QCOMPARE(list.selectedIndex(), 0);
+    QVERIFY(!list.selectTaskRow(t + 100));
+    QCOMPARE(list.selectedIndex(), 0);
+    QCOMPARE(TaskList::rowId(list.topLevelItem(3)), std::nullopt);
+}
+
+void TestListPanes::goalAndSummaryRowsEmptyTheLowerLists()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    p.goal(QStringLiteral("Sub"), g);
+    const qint64 t = p.task(g, QStringLiteral("T"), 2);
+    p.assign(t, QStringLiteral("Ann"), 100, 0, 0);
+    const qint64 note = p.note(t, QStringLiteral("Started"));
+    TaskList tasks;
+    ResourceList resources;
+    NoteList notes;
+    resources.show();
+    notes.show();
+    tasks.setConnection(p.connection());
+    resources.setConnection(p.connection());
+    notes.setConnection(p.connection());
+    QVERIFY(tasks.FillTaskList(g));
+    for (int row : {1, 0, 2}) {
+        resources.FillResourceList(tasks, row);
+        notes.FillNoteList(tasks, row);
+        const bool task = row == 1;
+        QCOMPARE(resources.topLevelItemCount(), task ? 2 : 0);
+        QCOMPARE(notes.topLevelItemCount(), task ? 1 : 0);
+    }
+    resources.FillResourceList(tasks, 1);
+    notes.FillNoteList(tasks, 1);
+    QVERIFY(ResourceList::isAssignmentRow(resources.topLevelItem(0)));
+    QCOMPARE(resources.selectedMember(), QStringLiteral("Ann"));
+    QVERIFY(ResourceList::isTotalsRow(resources.topLevelItem(1)));
+    QVERIFY(allCellsBold(resources.topLevelItem(1)));
+    QCOMPARE(resources.topLevelItem(1)->foreground(2).color(), resources.palette().color(QPalette::Base));
+    QCOMPARE(notes.selectedNoteId(), std::optional<qint64>(note));
+    // A hidden list is neither refilled nor cleared.
+    resources.hide();
+    resources.FillResourceList(tasks, 2);
+    QCOMPARE(resources.topLevelItemCount(), 2);
+}
+
+// A fill that fails half-way shows the error box and keeps the rows it had built.
+void TestListPanes::errorKeepsEarlierRows()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    p.goal(QStringLiteral("Sub"), g);
+    p.task(g, QStringLiteral("T"), 1);
+    QString error;
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DROP VIEW qLvTasks"), &error));
+    TaskList list;
+    list.setConnection(p.connection());
+    MessageBox::takeShown();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QVERIFY(!list.FillTaskList(g));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().title, QStringLiteral("Error"));
+    QCOMPARE(shown.first().icon, QMessageBox::Critical);
+    QVERIFY(shown.first().text.contains(QStringLiteral("qLvTasks")));
+    QCOMPARE(list.topLevelItemCount(), 1);
+    QCOMPARE(list.topLevelItem(0)->text(0), QStringLiteral("Sub"));
+}
+
+// Without roll-ups every row is still listed; the rolled-up cells stay empty.
+void TestListPanes::failedRollUpLeavesValuesEmpty()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    p.goal(QStringLiteral("Sub"), g);
+    p.task(g, QStringLiteral("T"), 1);
+    QString error;
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DROP VIEW qCalcSubGoalValues"), &error));
+    TaskList list;
+    list.setConnection(p.connection());
+    MessageBox::takeShown();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QVERIFY(!list.FillTaskList(g));
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(list.topLevelItemCount(), 3);
+    QCOMPARE(list.topLevelItem(0)->text(1), QStringLiteral("50"));
+    QCOMPARE(list.topLevelItem(0)->text(2), QString());
+    QCOMPARE(list.topLevelItem(1)->text(2), QStringLiteral("1"));
+    QVERIFY(TaskList::isSummaryRow(list.topLevelItem(2)));
+    QCOMPARE(list.topLevelItem(2)->text(6), QString());
+}
+
+QTEST_MAIN(TestListPanes)
+#include "TestListPanes.moc"
