@@ -13,9 +13,9 @@ QList<CliCommand::Entry>& registry()
 }
 } // namespace
 
-CliCommand::Registrar::Registrar(const QString& name, const QString& synopsis, Run run)
+CliCommand::Registrar::Registrar(const QString& name, const QString& synopsis, Run run, bool gui)
 {
-    registry().append({name, synopsis, std::move(run)});
+    registry().append({name, synopsis, std::move(run), gui});
 }
 
 const QList<CliCommand::Entry>& CliCommand::all()

@@ -19,11 +19,12 @@ public:
         QString name;
         QString synopsis; // one or more help lines, without the leading indent
         Run run;
+        bool gui = false; // paints (fonts, PDF): needs a QGuiApplication
     };
 
     struct Registrar
     {
-        Registrar(const QString& name, const QString& synopsis, Run run);
+        Registrar(const QString& name, const QString& synopsis, Run run, bool gui = false);
     };
 
     static const QList<Entry>& all();

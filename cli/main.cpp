@@ -3,7 +3,9 @@
 #include "db/Database.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 
 namespace {
 QString help()
@@ -18,11 +20,42 @@ QString help()
                            "\nExit status: 0 success, 1 error (message on stderr), 2 usage error.\n");
     return text;
 }
+
+QtMessageHandler g_defaultHandler = nullptr;
+
+void quietWithoutSession(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (!message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")) && g_defaultHandler) {
+        g_defaultHandler(type, context, message);
+    }
+}
+
+// Commands that paint (report PDFs) need a QGuiApplication; without a display it runs
+// on the offscreen platform. Every other command keeps the lighter QCoreApplication.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[])
+{
+    if (argc > 1) {
+        for (const CliCommand::Entry& entry : CliCommand::all()) {
+            if (entry.gui && entry.name == QLatin1String(argv[1])) {
+                if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                    qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+                    qputenv("QT_QPA_PLATFORM", "offscreen");
+                    // Without a desktop session (a cron job) Qt would warn about this on every run.
+                    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+                        g_defaultHandler = qInstallMessageHandler(quietWithoutSession);
+                    }
+                }
+                return std::make_unique<QGuiApplication>(argc, argv);
+            }
+        }
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("cairnwork-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CAIRNWORK_VERSION));
     QStringList args = QCoreApplication::arguments();

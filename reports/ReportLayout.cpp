@@ -10,6 +10,7 @@ constexpr int kTitleHeight = 420;
 constexpr int kLabelHeight = 260;
 constexpr int kRuleGap = 100;
 constexpr int kTwipsPerPoint = 20;
+constexpr int kCellGap = 100;
 
 void drawText(QPainter& painter, const QRectF& row, const ReportLayout::Column& column, const QString& text)
 {
@@ -22,7 +23,10 @@ void drawText(QPainter& painter, const QRectF& row, const ReportLayout::Column& 
     }
     const QFontMetricsF metrics(painter.font());
     const qreal indent = spaces * metrics.horizontalAdvance(QLatin1Char(' '));
-    QRectF cell(row.left() + column.left + indent, row.top(), column.right - column.left - indent, row.height());
+    // Right-aligned numbers keep a gap to the column on their left.
+    const qreal gap = (column.align & Qt::AlignRight) ? kCellGap : 0;
+    QRectF cell(
+        row.left() + column.left + indent + gap, row.top(), column.right - column.left - indent - gap, row.height());
     if (cell.width() <= 0) {
         return;
     }

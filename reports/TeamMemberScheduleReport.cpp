@@ -9,13 +9,14 @@ namespace {
 using Column = ReportLayout::Column;
 const Column kMemberLabel{0, 1250, Qt::AlignLeft};
 const Column kMember{1300, 9000, Qt::AlignLeft};
-const Column kCounter{0, 520, Qt::AlignLeft};
-const Column kName{600, 4400, Qt::AlignLeft};
-const Column kPath{4500, 9000, Qt::AlignLeft};
-const Column kStatus{9100, 10300, Qt::AlignLeft};
-const Column kWorkload{10300, 11500, Qt::AlignRight};
-const Column kComp{11500, 12700, Qt::AlignRight};
-const Column kDiff{12700, 13890, Qt::AlignRight};
+const Column kCounter{0, 450, Qt::AlignLeft};
+const Column kName{500, 3900, Qt::AlignLeft};
+const Column kPath{4000, 7600, Qt::AlignLeft};
+const Column kStatus{7700, 8500, Qt::AlignLeft};
+// Numbers come with up to 15 significant digits: their columns are wide enough for all.
+const Column kWorkload{8500, 10200, Qt::AlignRight};
+const Column kComp{10200, 11900, Qt::AlignRight};
+const Column kDiff{11900, 13890, Qt::AlignRight};
 constexpr int kHeaderGap = 120;
 constexpr int kHeaderLine = 280;
 } // namespace
