@@ -79,7 +79,8 @@ QString ChartFilter::sql() const
             parts << QStringLiteral("(OBJ = 'T' AND GT_ID = ?)");
             break;
         case Kind::Assignment:
-            parts << QStringLiteral("(OBJ = 'R' AND Res = ? AND GT_Parent_ID = ?)");
+            // '+': the member's rows (Res index) are far fewer than all assignment rows.
+            parts << QStringLiteral("(+OBJ = 'R' AND Res = ? AND GT_Parent_ID = ?)");
             break;
         case Kind::Member:
             parts << QStringLiteral("(Res = ?)");

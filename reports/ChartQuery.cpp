@@ -6,18 +6,40 @@ namespace {
 // julianday() of 1899-12-30: date measures become the serial day numbers the
 // old data files used, so averages and sums of dates compare with their figures.
 const char* const kDayZero = "2415018.5";
+
+// The rows of CompDatesRes for the chosen members only. The view groups by a
+// NOCASE name, which keeps SQLite from pushing a name filter into it, so every
+// chart would aggregate all assignment rows of all snapshots; this is the view's
+// definition with the filter applied first (a test holds the two equal). The
+// '+' keeps the planner on the Res index.
+QString memberRows(const QString& filter)
+{
+    return QStringLiteral(
+               "(SELECT Res, TimeStamp,"
+               " SUM(Planned) AS SPlanned,"
+               " SUM(Est) AS SEst,"
+               " CASE WHEN SUM(Planned) > 0 THEN SUM(Planned * PerComp) / SUM(Planned) ELSE 0 END AS SPerComp,"
+               " SUM(Needed) AS SNeeded,"
+               " SUM(Diff) AS SDiff,"
+               " MAX(Completion_Date) AS SCompletion_Date,"
+               " CASE WHEN SUM(Planned) > 0 THEN (SUM(Planned) - SUM(Est)) / SUM(Planned) ELSE 0 END AS SProgress"
+               " FROM CompDates WHERE +OBJ = 'R' AND Calc = 1 AND ") +
+        filter + QStringLiteral(" GROUP BY Res, TimeStamp) AS CompDatesRes");
+}
 } // namespace
 
 ChartQuery ChartQuery::BuildChartSql(const ChartState& state)
 {
     const bool goals = state.source == ChartSource::Goals;
-    const QString table = goals ? QStringLiteral("CompDates") : QStringLiteral("CompDatesRes");
     const QString series = goals ? QStringLiteral("GT_Name") : QStringLiteral("Res");
     const QString column = (goals ? QString() : QStringLiteral("S")) + ChartState::measureWord(state.measure);
     const QString value =
         state.isDateMeasure() ? QStringLiteral("(julianday(%1) - %2)").arg(column, QLatin1String(kDayZero)) : column;
     const QString period = ChartPeriod::startExpression(state.grouping, QStringLiteral("TimeStamp"));
-    const QString where = state.filter.isEmpty() ? QStringLiteral("0") : QStringLiteral("(%1)").arg(state.filter.sql());
+    const QString filter =
+        state.filter.isEmpty() ? QStringLiteral("0") : QStringLiteral("(%1)").arg(state.filter.sql());
+    const QString table = goals ? QStringLiteral("CompDates") : memberRows(filter);
+    const QString where = goals ? filter : QStringLiteral("1");
 
     ChartQuery query;
     query.values = state.filter.values();

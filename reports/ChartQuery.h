@@ -15,7 +15,8 @@ public:
     QString sql;
     QVariantList values;
 
-    // Assembles the statement for `state`. "First" and "Last" take the value of
+    // Assembles the statement for `state`: CompDates rows for the goal tree,
+    // CompDatesRes rows for the member tree. "First" and "Last" take the value of
     // the earliest and latest snapshot in the period (by TimeStamp, then row ID),
     // NULL included. The filter's values are bound, never spliced.
     static ChartQuery BuildChartSql(const ChartState& state);

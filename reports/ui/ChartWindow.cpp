@@ -404,9 +404,9 @@ void ChartWindow::fillChart()
             QPen pen(colour, 2);
             line->setPen(pen);
             line->setColor(colour);
-            line->setPointsVisible(true);
-            line->setMarkerSize(7);
             chart->addSeries(line);
+            line->setPointsVisible(true);
+            line->setMarkerSize(4); // drawn as the radius
             line->attachAxis(categories);
             line->attachAxis(left);
             if (r > 0) {

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void datesAverageAndKeepNull();
     void assignmentMatchesMemberAndTask();
     void membersIgnoreCaseAndTakeAnyName();
+    void memberFiguresMatchTheView();
     void emptyFilterReadsNothing();
     void csvTable();
 
@@ -224,6 +225,70 @@ void TestChartPivot::membersIgnoreCaseAndTakeAnyName()
     QCOMPARE(t.column(0), (Cells{5.0, 7.0}));
     QCOMPARE(t.column(1), (Cells{std::nullopt, -1.5}));
     QCOMPARE(t.column(2), (Cells{std::nullopt, 0.5}));
+}
+
+void TestChartPivot::memberFiguresMatchTheView()
+{
+    // The member chart computes the view's figures itself (filter first); they
+    // must stay what CompDatesRes gives, for every measure.
+    TempProject p;
+    const QStringList stamps{QStringLiteral("2026-03-02 09:00:00"), QStringLiteral("2026-03-03 09:00:00")};
+    int n = 0;
+    for (const QString& stamp : stamps) {
+        for (const QString& member : {QStringLiteral("Ann"), QStringLiteral("bob"), QStringLiteral("BOB")}) {
+            for (int k = 0; k < 3; ++k, ++n) {
+                ChartHistory::row(
+                    p,
+                    stamp,
+                    QStringLiteral("R"),
+                    {{"Res", member},
+                     {"GT_Parent_ID", k},
+                     {"GT_Name", member},
+                     {"Planned", n % 4 == 0 ? 0.0 : 2.0 + n},
+                     {"Est", 1.5 * n},
+                     {"PerComp", double((n * 37) % 101)},
+                     {"Needed", 0.25 * n},
+                     {"Diff", 2.0 - 0.5 * n},
+                     {"Completion_Date",
+                      n % 5 == 0 ? QVariant()
+                                 : QVariant(QStringLiteral("2027-04-%1 1%2:30:00").arg(10 + n).arg(n % 10))},
+                     {"Calc", n % 7 == 3 ? 0 : 1}});
+            }
+        }
+    }
+    ChartState s;
+    s.source = ChartSource::Members;
+    s.grouping = Grouping::Day;
+    s.aggregate = Aggregate::Sum;
+    s.filter.add({ChartFilter::Kind::Member, 0, QStringLiteral("ann")});
+    s.filter.add({ChartFilter::Kind::Member, 0, QStringLiteral("Bob")});
+    for (Measure m : {Measure::Planned,
+                      Measure::Est,
+                      Measure::PerComp,
+                      Measure::Needed,
+                      Measure::Diff,
+                      Measure::Completion_Date,
+                      Measure::Progress}) {
+        s.measure = m;
+        const ChartTable t = run(p, s);
+        QCOMPARE(t.series.size(), 2);
+        QCOMPARE(t.periods.size(), 2);
+        const QString column = QStringLiteral("S") + ChartState::measureWord(m);
+        const QString expression =
+            m == Measure::Completion_Date ? QStringLiteral("julianday(%1) - 2415018.5").arg(column) : column;
+        for (int period = 0; period < 2; ++period) {
+            for (int series = 0; series < 2; ++series) {
+                const QVariant expected = p.scalar(
+                    QStringLiteral("SELECT %1 FROM CompDatesRes WHERE Res = ? AND TimeStamp = ?").arg(expression),
+                    {t.series.at(series), stamps.at(period)});
+                const std::optional<double> actual = t.value(period, series);
+                QCOMPARE(actual.has_value(), !expected.isNull());
+                if (actual) {
+                    QCOMPARE(*actual, expected.toDouble());
+                }
+            }
+        }
+    }
 }
 
 void TestChartPivot::emptyFilterReadsNothing()

@@ -1,0 +1,293 @@
+#include "reports/ChartAxis.h"
+#include "reports/ChartLayout.h"
+#include "reports/ChartPivot.h"
+#include "reports/ChartQuery.h"
+#include "reports/ChartTreeSource.h"
+#include "tests/reports/TestChartHistory.h"
+
+#include <QtTest>
+
+using Kind = ChartFilter::Kind;
+using Term = ChartFilter::Term;
+using Terms = QList<Term>;
+using Nodes = QList<ChartTreeNode>;
+using Measure = ChartState::Measure;
+using Aggregate = ChartState::Aggregate;
+using Cells = QList<std::optional<double>>;
+
+Q_DECLARE_METATYPE(Terms)
+Q_DECLARE_METATYPE(Nodes)
+Q_DECLARE_METATYPE(Cells)
+
+class TestChartRules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void filterTerms_data();
+    void filterTerms();
+    void memberRootLosesItsTick();
+    void namesAreBoundNotSpliced();
+    void axisScale_data();
+    void axisScale();
+    void titles_data();
+    void titles();
+    void measureColumns();
+    void layoutAndDivider();
+    void treeChildren();
+    void snapshotMembers();
+};
+
+void TestChartRules::filterTerms_data()
+{
+    QTest::addColumn<ChartSource>("source");
+    QTest::addColumn<Nodes>("nodes");
+    QTest::addColumn<Terms>("terms");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+
+    const ChartSource goals = ChartSource::Goals;
+    QTest::newRow("nothing ticked") << goals << Nodes{{"ROOT", {}, false, true}, {"G1", "ROOT", false, false}}
+                                    << Terms{} << QString() << QVariantList{};
+    QTest::newRow("root") << goals << Nodes{{"ROOT", {}, true, true}} << Terms{{Kind::Root, 0, {}}}
+                          << "(OBJ = 'G' AND GT_ID = 0)" << QVariantList{};
+    QTest::newRow("goal and task in node order")
+        << goals << Nodes{{"ROOT", {}, false, true}, {"G40000", "ROOT", true, false}, {"T7", "G40000", true, false}}
+        << Terms{{Kind::Goal, 40000, {}}, {Kind::Task, 7, {}}}
+        << "(OBJ = 'G' AND GT_ID = ?) OR (OBJ = 'T' AND GT_ID = ?)" << QVariantList{40000, 7};
+    // An assignment is known by member and parent task: its row has no GT_ID.
+    QTest::newRow("assignment") << goals << Nodes{{"RDana O'Brien", "T12", true, false}}
+                                << Terms{{Kind::Assignment, 12, "Dana O'Brien"}}
+                                << "(+OBJ = 'R' AND Res = ? AND GT_Parent_ID = ?)" << QVariantList{"Dana O'Brien", 12};
+    QTest::newRow("unknown tags add nothing") << goals
+                                              << Nodes{{"Gx", "ROOT", true, false},
+                                                       {"X1", {}, true, false},
+                                                       {"R", "T1", true, false},
+                                                       {"RBob", "G1", true, false},
+                                                       {"G", {}, true, false}}
+                                              << Terms{} << QString() << QVariantList{};
+    QTest::newRow("members") << ChartSource::Members
+                             << Nodes{{"MTEAM", {}, false, true},
+                                      {"Ann", "MTEAM", true, false},
+                                      {"ROOT", "MTEAM", true, false},
+                                      {"say \"hi\"", "MTEAM", true, false}}
+                             << Terms{{Kind::Member, 0, "Ann"},
+                                      {Kind::Member, 0, "ROOT"},
+                                      {Kind::Member, 0, "say \"hi\""}}
+                             << "(Res = ?) OR (Res = ?) OR (Res = ?)" << QVariantList{"Ann", "ROOT", "say \"hi\""};
+}
+
+void TestChartRules::filterTerms()
+{
+    QFETCH(ChartSource, source);
+    QFETCH(Nodes, nodes);
+    QFETCH(Terms, terms);
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    const ChartFilter filter = ChartFilter::BuildChartFilter(source, &nodes);
+    QCOMPARE(filter.terms(), terms);
+    QCOMPARE(filter.isEmpty(), terms.isEmpty());
+    QCOMPARE(filter.sql(), sql);
+    QCOMPARE(filter.values(), values);
+}
+
+void TestChartRules::memberRootLosesItsTick()
+{
+    Nodes nodes{{"MTEAM", {}, true, true}, {"MTEAM", "MTEAM", true, false}, {"Ann", "MTEAM", false, false}};
+    const ChartFilter filter = ChartFilter::BuildChartFilter(ChartSource::Members, &nodes);
+    QVERIFY(!nodes.at(0).ticked);
+    // A member who happens to be called like the root is still a member.
+    QVERIFY(nodes.at(1).ticked);
+    QCOMPARE(filter.terms(), (Terms{{Kind::Member, 0, "MTEAM"}}));
+    // The goal root keeps its tick.
+    Nodes goalNodes{{"ROOT", {}, true, true}};
+    ChartFilter::BuildChartFilter(ChartSource::Goals, &goalNodes);
+    QVERIFY(goalNodes.at(0).ticked);
+}
+
+void TestChartRules::namesAreBoundNotSpliced()
+{
+    ChartState s;
+    s.filter.add({Kind::Assignment, 3, QStringLiteral("x' OR 1=1 --")});
+    for (Aggregate a : {Aggregate::Avg, Aggregate::Sum, Aggregate::First, Aggregate::Last}) {
+        s.aggregate = a;
+        const ChartQuery q = ChartQuery::BuildChartSql(s);
+        QVERIFY(!q.sql.contains(QLatin1String("1=1")));
+        QCOMPARE(q.values, (QVariantList{QStringLiteral("x' OR 1=1 --"), 3}));
+    }
+    TempProject p;
+    ChartHistory::assignment(p, QStringLiteral("2026-01-01 10:00:00"), 3, QStringLiteral("x' OR 1=1 --"), 4.0);
+    ChartHistory::assignment(p, QStringLiteral("2026-01-01 10:00:00"), 3, QStringLiteral("other"), 5.0);
+    ChartTable t;
+    QString error;
+    QVERIFY2(ChartPivot::run(p.connection(), s, &t, &error), qPrintable(error));
+    QCOMPARE(t.series, QStringList{"x' OR 1=1 -- (T3)"});
+}
+
+void TestChartRules::axisScale_data()
+{
+    QTest::addColumn<Measure>("measure");
+    QTest::addColumn<Cells>("cells");
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<int>("division");
+
+    QTest::newRow("all NULL keeps the start values")
+        << Measure::Diff << Cells{std::nullopt, std::nullopt} << 1e9 << -1e9 << 5;
+    QTest::newRow("no rows") << Measure::Diff << Cells{} << 1e9 << -1e9 << 5;
+    QTest::newRow("whole numbers, halves to even")
+        << Measure::Diff << Cells{-2.5, std::nullopt, 3.5} << -2.0 << 4.0 << 6;
+    QTest::newRow("range ten") << Measure::Planned << Cells{0.4, 10.2} << 0.0 << 10.0 << 10;
+    QTest::newRow("range just under ten") << Measure::Planned << Cells{0.0, 9.4} << 0.0 << 9.0 << 9;
+    QTest::newRow("range of two and a half rounds to even") << Measure::PerComp << Cells{0.0, 2.5} << 0.0 << 2.0 << 2;
+    QTest::newRow("range one") << Measure::Needed << Cells{3.0, 4.0} << 3.0 << 4.0 << 5;
+    QTest::newRow("one value") << Measure::Est << Cells{7.2} << 7.0 << 7.0 << 5;
+    QTest::newRow("progress to two decimals") << Measure::Progress << Cells{-0.125, 0.335} << -0.12 << 0.34 << 5;
+    // Dates are day numbers kept as they are: 12.5 days apart.
+    QTest::newRow("dates unrounded") << Measure::Completion_Date << Cells{46000.25, 46012.75} << 46000.25 << 46012.75
+                                     << 10;
+    QTest::newRow("dates 3.5 days") << Measure::Completion_Date << Cells{46000.25, 46003.75} << 46000.25 << 46003.75
+                                    << 4;
+    QTest::newRow("dates 2.5 days, half to even")
+        << Measure::Completion_Date << Cells{46000.25, 46002.75} << 46000.25 << 46002.75 << 2;
+}
+
+void TestChartRules::axisScale()
+{
+    QFETCH(Measure, measure);
+    QFETCH(Cells, cells);
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(int, division);
+    ChartTable t;
+    for (int i = 0; i < cells.size(); ++i) {
+        t.periods << ChartTable::Period{QDate(2026, 1, 1).addMonths(i), QString::number(i)};
+        t.cells << Cells{cells.at(i)};
+    }
+    t.series << QStringLiteral("s");
+    const ChartAxis axis = ChartAxis::compute(t, measure);
+    QCOMPARE(axis.min, min);
+    QCOMPARE(axis.max, max);
+    QCOMPARE(axis.majorDivision, division);
+    QCOMPARE(axis.hasValues, std::any_of(cells.begin(), cells.end(), [](const auto& c) { return c.has_value(); }));
+}
+
+void TestChartRules::titles_data()
+{
+    QTest::addColumn<Aggregate>("aggregate");
+    QTest::addColumn<Measure>("measure");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("default") << Aggregate::Last << Measure::Diff << "Last (Days Ahead/Behind Plan)";
+    QTest::newRow("avg") << Aggregate::Avg << Measure::Est << "Average (New Estimate in Days)";
+    QTest::newRow("sum") << Aggregate::Sum << Measure::PerComp << "Sum (% Completed)";
+    QTest::newRow("first") << Aggregate::First << Measure::Needed << "First (Days Worked)";
+    QTest::newRow("planned") << Aggregate::Last << Measure::Planned << "Last (Days Planned)";
+    QTest::newRow("date") << Aggregate::First << Measure::Completion_Date << "First (Earliest Completion Date)";
+    QTest::newRow("progress") << Aggregate::Avg << Measure::Progress
+                              << "Average (Progress := (#Planned - #Estimate) / #Planned)";
+}
+
+void TestChartRules::titles()
+{
+    QFETCH(Aggregate, aggregate);
+    QFETCH(Measure, measure);
+    QFETCH(QString, title);
+    ChartState s;
+    s.aggregate = aggregate;
+    s.measure = measure;
+    QCOMPARE(s.ChartTitle(), title);
+    s.source = ChartSource::Members;
+    QCOMPARE(s.ChartTitle(), title);
+}
+
+void TestChartRules::measureColumns()
+{
+    ChartState s;
+    QCOMPARE(s.ChartMeasure(), QStringLiteral("CompDates.Diff"));
+    s.measure = Measure::Completion_Date;
+    s.source = ChartSource::Members;
+    QCOMPARE(s.ChartMeasure(), QStringLiteral("CompDatesRes.SCompletion_Date"));
+    QCOMPARE(ChartState::measureFromText(QStringLiteral("CompDatesRes.SProgress")), Measure::Progress);
+    QCOMPARE(ChartState::measureFromText(QStringLiteral("completion_date")), Measure::Completion_Date);
+    QVERIFY(!ChartState::measureFromText(QStringLiteral("Bogus")));
+    QCOMPARE(ChartState::aggregateFromText(QStringLiteral("avg")), Aggregate::Avg);
+    QCOMPARE(ChartState::groupingFromText(QStringLiteral("Week")), ChartState::Grouping::Week);
+    QVERIFY(!ChartState::groupingFromText(QStringLiteral("Fortnight")));
+}
+
+void TestChartRules::layoutAndDivider()
+{
+    const ChartLayout::Panes panes = ChartLayout::layout(4020, 10545, 6480);
+    QCOMPARE(panes.tree, QRect(0, 0, 4020, 6480));
+    QCOMPARE(panes.chart, QRect(4160, 0, 10545 - 4160, 6480));
+    QCOMPARE(panes.grip, QRect(4020, 0, 150, 6480));
+    // Too narrow for the chart: no negative width.
+    QCOMPARE(ChartLayout::layout(4020, 3000, 100).chart.width(), 0);
+    QCOMPARE(ChartLayout::dragPosition(4020, 75, 10545), 4095);
+    QCOMPARE(ChartLayout::dragPosition(4020, -4000, 10545), 500);
+    QCOMPARE(ChartLayout::dragPosition(4020, 6025, 10545), 10045);
+    QCOMPARE(ChartLayout::dragPosition(4020, 6026, 10545), 10045);
+    QCOMPARE(ChartLayout::toPixels(1440, 96), 96);
+    QCOMPARE(ChartLayout::toTwips(96, 96), 1440);
+}
+
+void TestChartRules::treeChildren()
+{
+    TempProject p;
+    p.member(QStringLiteral("Zed"));
+    p.member(QStringLiteral("Ann"));
+    const qint64 top = p.goal(QStringLiteral("Top"));
+    const qint64 sub = p.goal(QStringLiteral("Sub"), top, QStringLiteral("On Hold"), QStringLiteral("Application"));
+    p.goal(QStringLiteral("Empty"));
+    const qint64 t =
+        p.task(top, QStringLiteral("Write"), 5, QStringLiteral("Open"), 50, QStringLiteral("Software Object"));
+    p.assign(t, QStringLiteral("Zed"), 50, 100, 2);
+    p.assign(t, QStringLiteral("Ann"), 50, 10, 1);
+    auto children = [&](const QString& tag) {
+        QList<ChartNodeRow> rows;
+        QString error;
+        if (!ChartTreeSource::children(p.connection(), tag, &rows, &error)) {
+            qFatal("%s", qPrintable(error));
+        }
+        QStringList out;
+        for (const ChartNodeRow& r : rows) {
+            out << QStringLiteral("%1|%2|%3|%4").arg(r.tag, r.text, r.imageKey, r.bold ? "b" : "");
+        }
+        return out;
+    };
+    QCOMPARE(children(QStringLiteral("ROOT")).size(), 2);
+    QCOMPARE(children(QStringLiteral("ROOT")).first(), QStringLiteral("G%1|Top|GoalOpen|b").arg(top));
+    // Sub-goals first, then tasks.
+    QCOMPARE(children(QStringLiteral("G%1").arg(top)),
+             (QStringList{QStringLiteral("G%1|Sub|ApplicationOn Hold|b").arg(sub),
+                          QStringLiteral("T%1|Write|Software ObjectOpen|").arg(t)}));
+    // An assignment done to 100 % shows as completed; tags carry the member's name.
+    QCOMPARE(children(QStringLiteral("T%1").arg(t)),
+             (QStringList{"RAnn|Ann|Software ObjectOpen|", "RZed|Zed|Software ObjectCompleted|"}));
+    QVERIFY(children(QStringLiteral("RAnn")).isEmpty());
+    QVERIFY(children(QStringLiteral("G%1").arg(sub)).isEmpty());
+}
+
+void TestChartRules::snapshotMembers()
+{
+    TempProject p;
+    QStringList names;
+    QString error;
+    QVERIFY(ChartTreeSource::members(p.connection(), &names, &error));
+    QVERIFY(names.isEmpty());
+    ChartHistory::assignment(p, QStringLiteral("2026-01-01 10:00:00"), 1, QStringLiteral("bob"), 1.0);
+    ChartHistory::assignment(p, QStringLiteral("2026-02-01 10:00:00"), 1, QStringLiteral("Bob"), 1.0);
+    ChartHistory::assignment(p, QStringLiteral("2026-02-01 10:00:00"), 1, QStringLiteral("Ann O'Neil"), 1.0, 0);
+    ChartHistory::assignment(p, QStringLiteral("2026-02-01 10:00:00"), 2, QStringLiteral("Carl"), 1.0);
+    // Res on a row that is not an assignment does not make a member.
+    ChartHistory::row(
+        p, QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("T"), {{"Res", QStringLiteral("Ghost")}});
+    QVERIFY(ChartTreeSource::members(p.connection(), &names, &error));
+    QCOMPARE(names.size(), 3);
+    QCOMPARE(names.at(0), QStringLiteral("Ann O'Neil"));
+    QCOMPARE(names.at(1).toLower(), QStringLiteral("bob"));
+    QCOMPARE(names.at(2), QStringLiteral("Carl"));
+}
+
+QTEST_MAIN(TestChartRules)
+#include "TestChartRules.moc"
