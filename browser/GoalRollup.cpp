@@ -69,13 +69,16 @@ bool GoalRollup::loadHierarchy(const QString& connection, QString* error)
 bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scope, QString* error)
 {
     const QString subtree = scope ? QString::fromLatin1(kSubtree) : QString();
-    // Which tasks count is the view's decision; the per-assignment figures come
-    // from the view the lists use, summed per task as qLvTasks does.
+    // Which tasks count is the view's decision.
     const QString taskSql = subtree + QStringLiteral("SELECT t.ID, t.FK_ID, t.DAYSPLANNED FROM qCalcGoalValues t") +
         (scope ? QStringLiteral(" WHERE t.FK_ID IN sub") : QString());
-    const QString assignmentSql = subtree +
-        QStringLiteral("SELECT f.FK_TASKID, f.PerTotWkldDone, f.DAYS_NEEDED, f.Est FROM qAssignmentFigures f") +
-        (scope ? QStringLiteral(" WHERE f.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN sub)")
+    // The assignments come straight from their table: the view qAssignmentFigures
+    // joins each one to its task again, which costs more than the whole roll-up.
+    const QString assignmentSql =
+        subtree +
+        QStringLiteral(
+            "SELECT r.FK_TASKID, r.PER_WORKLOAD, r.PER_COMPLETED, r.DAYS_NEEDED FROM TASK_OBJECT_RESOURCE r") +
+        (scope ? QStringLiteral(" WHERE r.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN sub)")
                : QString());
 
     std::vector<TaskSums> tasks;
@@ -115,9 +118,13 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
                 continue; // a task that does not count
             }
             TaskSums& t = tasks[it->second];
-            t.done += query.value(1).toDouble();
-            t.needed += query.value(2).toDouble();
-            t.estimate += query.value(3).toDouble();
+            const double workload = query.value(1).toDouble();
+            const double completed = query.value(2).toDouble();
+            const double needed = query.value(3).toDouble();
+            // The figures of qAssignmentFigures: PerTotWkldDone and the estimate Est.
+            t.done += completed * workload / 100.0;
+            t.needed += needed;
+            t.estimate += completed == 0 ? t.planned / 100.0 * workload : needed * 100.0 / completed;
         }
     }
     for (const TaskSums& t : tasks) {
