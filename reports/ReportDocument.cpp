@@ -16,8 +16,11 @@ ReportDocument::~ReportDocument() = default;
 
 QPageLayout ReportDocument::pageLayout()
 {
-    // The margins are part of what the report paints, so the device gets none.
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0));
+    // The margins are part of what the report paints: the device paints the whole sheet
+    // (a printer's own minimum margins must not move the origin).
+    QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0));
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
 }
 
 int ReportDocument::bodyTop() const

@@ -34,6 +34,7 @@ public:
 
     const ReportLayout& layout() const { return *m_layout; }
     const QDateTime& printedAt() const { return m_printedAt; }
+    void setPrintedAt(const QDateTime& when) { m_printedAt = when; }
     int pageCount() const { return int(m_pages.size()); }
     // Bands of page `page` (0-based) from top to bottom, page header first, page footer last.
     QList<PlacedBand> pageBands(int page) const;

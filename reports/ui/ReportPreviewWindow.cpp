@@ -287,6 +287,9 @@ bool ReportPreviewWindow::exportPdf(const QString& path)
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
+    // The footer shows when the pages were printed, not when the preview opened.
+    m_document->setPrintedAt(QDateTime::currentDateTime());
+    m_view->update();
     QString error;
     const bool ok = ReportEngine::writePdf(*m_document, path, &error, progressIn(progress));
     progress.reset();
@@ -303,6 +306,8 @@ bool ReportPreviewWindow::printTo(QPrinter* printer, int first, int last)
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
+    m_document->setPrintedAt(QDateTime::currentDateTime());
+    m_view->update();
     QString error;
     const bool ok = ReportEngine::print(*m_document, printer, &error, progressIn(progress), first, last);
     progress.reset();

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -220,6 +222,18 @@ void TestReportsWindow::previewPagesZoomsAndExports()
     QVERIFY(file.readAll().startsWith("%PDF"));
     QVERIFY(!preview->exportPdf(p.dir() + QStringLiteral("/missing/overview.pdf")));
     QCOMPARE(MessageBox::takeShown().size(), 1);
+
+    // The printer path prints the chosen pages on whole sheets.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(p.dir() + QStringLiteral("/printed.pdf"));
+    QVERIFY(preview->printTo(&printer, 2, 3));
+    QVERIFY(printer.fullPage());
+    QFile printed(p.dir() + QStringLiteral("/printed.pdf"));
+    QVERIFY(printed.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(printed.readAll());
+    QCOMPARE(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 2);
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+84[12]"))));
 }
 
 QTEST_MAIN(TestReportsWindow)
