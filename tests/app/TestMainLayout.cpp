@@ -35,7 +35,6 @@ private Q_SLOTS:
     void toolbarTakesTopOfPanes();
     void negativeSizesAreRefused();
     void closeWritesSettings();
-    void minimizedCloseKeepsGeometry();
 
 private:
     QTemporaryDir m_dir;
@@ -253,24 +252,6 @@ void TestMainLayout::closeWritesSettings()
     QCOMPARE(again.windowRect(), (TwipsRect{1500, 750.5, 6500, 6500}));
     QCOMPARE(again.strip(Splitter::Vertical).left, 2625.0);
     QVERIFY(!again.noteListVisible());
-}
-
-void TestMainLayout::minimizedCloseKeepsGeometry()
-{
-    m_settings->setValue(QStringLiteral("MainLeft"), QStringLiteral("2000"));
-    m_settings->setValue(QStringLiteral("SP1"), QStringLiteral("1800"));
-    MainLayout layout = firstStart(*m_settings);
-    layout.setWindowPosition(0, 0);
-    layout.setWindowSize(4000, 4000);
-    layout.resized();
-    layout.setResourceListVisible(false);
-    layout.setStatusBarVisible(false);
-    layout.save(*m_settings, true);
-    QCOMPARE(m_settings->value(QStringLiteral("MainLeft")), QStringLiteral("2000"));
-    QCOMPARE(m_settings->value(QStringLiteral("SP1")), QStringLiteral("1800"));
-    QVERIFY(!m_settings->contains(QStringLiteral("MainWidth")));
-    QCOMPARE(m_settings->value(QStringLiteral("ViewResource")), QStringLiteral("0"));
-    QCOMPARE(m_settings->value(QStringLiteral("ViewStatusBar")), QStringLiteral("0"));
 }
 
 QTEST_GUILESS_MAIN(TestMainLayout)
