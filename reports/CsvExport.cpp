@@ -46,25 +46,38 @@ bool CsvExport::lines(
     const QString& connection, ReportLoader::Kind kind, const QString& stamp, QStringList* out, QString* error)
 {
     out->clear();
+    return forEachLine(connection, kind, stamp, error, [out](const QString& line) {
+        out->append(line);
+        return true;
+    });
+}
+
+bool CsvExport::forEachLine(const QString& connection,
+                            ReportLoader::Kind kind,
+                            const QString& stamp,
+                            QString* error,
+                            const std::function<bool(const QString&)>& sink)
+{
     switch (kind) {
     case ReportLoader::Kind::Overview: {
         QList<OverviewRow> rows;
         if (!ReportRows::overview(connection, stamp, &rows, error)) {
             return false;
         }
-        out->reserve(rows.size() + 1);
-        out->append(QStringLiteral("OBJ,HName,GT_Status,Completion_Date,Planned,RWrk,PerComp,Needed,Est,Diff"));
+        sink(QStringLiteral("OBJ,HName,GT_Status,Completion_Date,Planned,RWrk,PerComp,Needed,Est,Diff"));
         for (const OverviewRow& r : rows) {
-            out->append(join({r.obj.isNull() ? QString() : QString(r.obj),
-                              r.hName,
-                              r.status,
-                              r.completionDate,
-                              number(r.planned),
-                              number(r.rWrk),
-                              number(r.perComp),
-                              number(r.needed),
-                              number(r.est),
-                              number(r.diff)}));
+            if (!sink(join({r.obj.isNull() ? QString() : QString(r.obj),
+                            r.hName,
+                            r.status,
+                            r.completionDate,
+                            number(r.planned),
+                            number(r.rWrk),
+                            number(r.perComp),
+                            number(r.needed),
+                            number(r.est),
+                            number(r.diff)}))) {
+                return true;
+            }
         }
         return true;
     }
@@ -73,21 +86,22 @@ bool CsvExport::lines(
         if (!ReportRows::taskSchedule(connection, stamp, &groups, error)) {
             return false;
         }
-        out->append(
-            QStringLiteral("T_CounterTask,T_NAME,T_PATH,T_STATUS,T_COMP,T_DIFF,R_RES,R_STATUS,R_PW,R_COMP,R_DIFF"));
+        sink(QStringLiteral("T_CounterTask,T_NAME,T_PATH,T_STATUS,T_COMP,T_DIFF,R_RES,R_STATUS,R_PW,R_COMP,R_DIFF"));
         for (const TaskScheduleGroup& g : groups) {
             for (const ScheduleAssignment& a : g.members) {
-                out->append(join({integer(g.counterTask),
-                                  g.name,
-                                  g.path,
-                                  g.status,
-                                  number(g.comp),
-                                  number(g.diff),
-                                  a.res,
-                                  a.status,
-                                  number(a.pw),
-                                  number(a.comp),
-                                  number(a.diff)}));
+                if (!sink(join({integer(g.counterTask),
+                                g.name,
+                                g.path,
+                                g.status,
+                                number(g.comp),
+                                number(g.diff),
+                                a.res,
+                                a.status,
+                                number(a.pw),
+                                number(a.comp),
+                                number(a.diff)}))) {
+                    return true;
+                }
             }
         }
         return true;
@@ -97,17 +111,19 @@ bool CsvExport::lines(
         if (!ReportRows::memberSchedule(connection, stamp, &groups, error)) {
             return false;
         }
-        out->append(QStringLiteral("R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF"));
+        sink(QStringLiteral("R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF"));
         for (const MemberScheduleGroup& g : groups) {
             for (const MemberScheduleLine& t : g.tasks) {
-                out->append(join({g.res,
-                                  integer(t.counterTask),
-                                  t.name,
-                                  t.path,
-                                  t.status,
-                                  number(t.pw),
-                                  number(t.comp),
-                                  number(t.diff)}));
+                if (!sink(join({g.res,
+                                integer(t.counterTask),
+                                t.name,
+                                t.path,
+                                t.status,
+                                number(t.pw),
+                                number(t.comp),
+                                number(t.diff)}))) {
+                    return true;
+                }
             }
         }
         return true;
@@ -119,10 +135,6 @@ bool CsvExport::lines(
 bool CsvExport::write(
     const QString& connection, ReportLoader::Kind kind, const QString& stamp, const QString& path, QString* error)
 {
-    QStringList text;
-    if (!lines(connection, kind, stamp, &text, error)) {
-        return false;
-    }
     QSaveFile file(path);
     auto failed = [&]() {
         if (error) {
@@ -134,12 +146,15 @@ bool CsvExport::write(
     if (!file.open(QIODevice::WriteOnly)) {
         return failed();
     }
-    for (const QString& line : text) {
+    bool written = true;
+    const bool read = forEachLine(connection, kind, stamp, error, [&](const QString& line) {
         const QByteArray bytes = line.toUtf8() + "\r\n";
-        if (file.write(bytes) != bytes.size()) {
-            file.cancelWriting();
-            return failed();
-        }
+        written = file.write(bytes) == bytes.size();
+        return written;
+    });
+    if (!read || !written) {
+        file.cancelWriting();
+        return read ? failed() : false;
     }
     if (!file.commit()) {
         return failed();

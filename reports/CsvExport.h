@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // A report's rows as comma-separated values for other tools: one header line with the
 // view's column names, then one line per detail line (a schedule's group fields are
@@ -19,4 +20,12 @@ public:
     lines(const QString& connection, ReportLoader::Kind kind, const QString& stamp, QStringList* out, QString* error);
     // One field, quoted when it holds a comma, a quote, a line break or edge spaces.
     static QString field(const QString& text);
+
+private:
+    // Hands each line to `sink` in order; stops when it returns false.
+    static bool forEachLine(const QString& connection,
+                            ReportLoader::Kind kind,
+                            const QString& stamp,
+                            QString* error,
+                            const std::function<bool(const QString&)>& sink);
 };
