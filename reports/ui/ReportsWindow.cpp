@@ -120,7 +120,9 @@ void ReportsWindow::generateData()
 {
     QProgressDialog progress(QStringLiteral("Generating report data..."), QString(), 0, 100, this);
     progress.setWindowTitle(windowTitle());
-    progress.setWindowModality(Qt::WindowModal);
+    // The generation holds a write transaction on the shared connection: nothing else
+    // may act on the project while the progress dialog lets events through.
+    progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(300);
     QString stamp;
     QString error;
