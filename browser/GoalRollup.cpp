@@ -152,23 +152,31 @@ GoalValues GoalRollup::CalcGoalValues(qint64 goalId) const
         return {};
     }
     // Depth-first, children before their parent, without recursion so that no
-    // depth of hierarchy can exhaust the stack.
+    // depth of hierarchy can exhaust the stack. A goal met again on its own path
+    // (a loop) adds nothing; the goals on such a path are not remembered, so each
+    // value only depends on where its own roll-up starts.
     struct Frame
     {
         qint64 id;
         const QList<qint64>* children;
         qsizetype next;
         GoalValues sum;
+        bool cut; // a loop was cut below this goal
     };
     auto childrenOf = [this](qint64 id) { return id == kRootKey ? &m_topLevel : &m_goals.find(id)->children; };
     QSet<qint64> onPath{start};
-    std::vector<Frame> stack{{start, childrenOf(start), 0, {}}};
+    std::vector<Frame> stack{{start, childrenOf(start), 0, {}, false}};
+    GoalValues result;
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next < frame.children->size()) {
             const qint64 child = frame.children->at(frame.next++);
             const auto goal = m_goals.constFind(child);
-            if (goal == m_goals.cend() || !goal->counts || onPath.contains(child)) {
+            if (goal == m_goals.cend() || !goal->counts) {
+                continue;
+            }
+            if (onPath.contains(child)) {
+                frame.cut = true;
                 continue;
             }
             if (const auto done = m_rolledUp.constFind(child); done != m_rolledUp.cend()) {
@@ -176,7 +184,7 @@ GoalValues GoalRollup::CalcGoalValues(qint64 goalId) const
                 continue;
             }
             onPath.insert(child);
-            stack.push_back({child, &goal->children, 0, {}});
+            stack.push_back({child, &goal->children, 0, {}, false});
             continue;
         }
         GoalValues values = frame.sum;
@@ -184,12 +192,18 @@ GoalValues GoalRollup::CalcGoalValues(qint64 goalId) const
             values += m_goals.find(frame.id)->own;
         }
         const qint64 id = frame.id;
+        const bool cut = frame.cut;
         stack.pop_back();
         onPath.remove(id);
-        m_rolledUp.insert(id, values);
-        if (!stack.empty()) {
+        if (!cut) {
+            m_rolledUp.insert(id, values);
+        }
+        if (stack.empty()) {
+            result = values;
+        } else {
             stack.back().sum += values;
+            stack.back().cut = stack.back().cut || cut;
         }
     }
-    return m_rolledUp.value(start);
+    return result;
 }

@@ -12,9 +12,9 @@
 // sub-goals "On Hold" or "Closed" add nothing, with their whole subtree.
 //
 // Set-based: load() reads the hierarchy and the per-task figures once, and the
-// roll-up then runs in memory. A cycle in the hierarchy (which the schema
-// refuses) would only drop the goal that closes it. Display-free; one instance
-// per fill, nothing is kept between fills.
+// roll-up then runs in memory. Should the hierarchy ever loop (the schema
+// refuses it), a goal met again on its own path adds nothing, so the roll-up
+// always ends. Display-free; one instance per fill, nothing is kept between fills.
 class GoalRollup
 {
 public:

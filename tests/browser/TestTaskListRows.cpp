@@ -81,6 +81,7 @@ private Q_SLOTS:
     void roundingHalfToEven();
     void rollUpMatchesPerGoalQueries_data();
     void rollUpMatchesPerGoalQueries();
+    void cycleEndsTheRollUp();
     void resourceTotals_data();
     void resourceTotals();
     void resourceRowsOfTaskWithoutAssignments();
@@ -317,6 +318,31 @@ void TestTaskListRows::rollUpMatchesPerGoalQueries()
         ++checked;
     }
     QVERIFY(checked > 5);
+}
+
+// A hierarchy that loops (the schema refuses it; here its guard is removed) still
+// gives a finite roll-up: the goal that closes the loop adds nothing more.
+void TestTaskListRows::cycleEndsTheRollUp()
+{
+    TempProject p;
+    const qint64 a = p.goal(QStringLiteral("A"));
+    const qint64 b = p.goal(QStringLiteral("B"), a);
+    const qint64 c = p.goal(QStringLiteral("C"), b);
+    p.task(a, QStringLiteral("a"), 1);
+    p.task(b, QStringLiteral("b"), 2);
+    p.task(c, QStringLiteral("c"), 4);
+    QString error;
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DROP TRIGGER GOALS_SW_no_cycle_update"), &error));
+    QVERIFY(Sql::exec(
+        p.connection(), QStringLiteral("UPDATE GOALS_SW SET P_GID = %1 WHERE ID = %2").arg(c).arg(a), &error));
+    for (const std::optional<qint64> scope : {std::optional<qint64>(), std::optional<qint64>(b)}) {
+        GoalRollup rollup;
+        QVERIFY(rollup.load(p.connection(), scope, &error));
+        QCOMPARE(rollup.CalcGoalValues(b).DaysPlanned, 7.0);
+        QCOMPARE(rollup.CalcGoalValues(0).DaysPlanned, 0.0); // nothing is top-level any more
+    }
+    const QList<ListRow> rows = taskRows(p, b);
+    QCOMPARE(rows.last().cells[2], QStringLiteral("7"));
 }
 
 void TestTaskListRows::resourceTotals_data()
