@@ -36,6 +36,7 @@ private Q_SLOTS:
     void dialogLoadsAndApplies();
     void dialogOkAndEscape();
     void rightClickOpensMenu();
+    void failedQueryIsShownNotHidden();
     void dividerStaysOffTheEdges();
 
 private:
@@ -72,6 +73,15 @@ private:
             }
         }
         return names;
+    }
+    // With CW_CHART_GRAB_DIR set, saves what the user sees there (for a look, not a check).
+    static void picture(QWidget* w, const char* name)
+    {
+        if (qEnvironmentVariableIsSet("CW_CHART_GRAB_DIR")) {
+            QTest::qWait(100);
+            w->grab().save(qEnvironmentVariable("CW_CHART_GRAB_DIR") + QLatin1Char('/') + QLatin1String(name) +
+                           QStringLiteral(".png"));
+        }
     }
     GraphPropertiesDialog* openDialog(ChartWindow* w)
     {
@@ -144,6 +154,7 @@ void TestChartWindow::opensWithPlaceholder()
     QCOMPARE(tvTeam->topLevelItem(0)->childCount(), 1);
     // The root is ticked, yet nothing is drawn until a tick changes.
     QVERIFY(child<QLabel>(w, "picIcon")->isVisible());
+    picture(w, "placeholder");
     QVERIFY(w->chart()->series().isEmpty());
     QVERIFY(w->state().filter.isEmpty());
     QCOMPARE(w->minimumWidth(), ChartLayout::toPixels(3000, w->logicalDpiX()));
@@ -184,10 +195,9 @@ void TestChartWindow::tickingDrawsOneSeriesPerNode()
     const int alphaColumn = w->table().series.indexOf(QStringLiteral("Alpha"));
     QCOMPARE(w->table().value(3, alphaColumn), std::optional<double>(3.5));
 
-    if (qEnvironmentVariableIsSet("CW_CHART_GRAB")) {
+    if (qEnvironmentVariableIsSet("CW_CHART_GRAB_DIR")) {
         node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
-        QTest::qWait(100);
-        w->grab().save(qEnvironmentVariable("CW_CHART_GRAB"));
+        picture(w, "goals");
         node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Unchecked);
     }
 
@@ -232,6 +242,7 @@ void TestChartWindow::emptyCellsBreakTheLine()
     }
     QCOMPARE(points, (QList<QPointF>{{0, 3}, {2, 3}}));
     QCOMPARE(shown, 1);
+    picture(w, "gap");
 }
 
 void TestChartWindow::assignmentNodeChartsItsRows()
@@ -283,6 +294,7 @@ void TestChartWindow::memberTreeAndItsRoot()
 
     root->child(0)->setCheckState(0, Qt::Checked);
     QCOMPARE(legend(w), QStringList{"Dana O'Brien"});
+    picture(w, "members");
     QCOMPARE(w->table().column(0), (QList<std::optional<double>>{1.0, 3.0, 4.0, 8.0}));
     // The goal tree kept its tick for a later switch back.
     QCOMPARE(child<QTreeWidget>(w, "tvGoal")->topLevelItem(0)->checkState(0), Qt::Checked);
@@ -305,6 +317,7 @@ void TestChartWindow::dialogLoadsAndApplies()
     QVERIFY(child<QRadioButton>(d, "oSum")->isHidden());
     // A second "Properties..." brings the open dialog forward instead of a new one.
     QCOMPARE(openDialog(w), d);
+    picture(d, "dialog");
 
     QVERIFY(Sql::exec(m_p->connection(),
                       QStringLiteral("UPDATE CompDates SET Completion_Date = '2027-03-01 10:00:00' WHERE OBJ = 'G'"),
@@ -317,6 +330,7 @@ void TestChartWindow::dialogLoadsAndApplies()
     QVERIFY(d->isVisible());
     QCOMPARE(w->state().measure, ChartState::Measure::Completion_Date);
     QCOMPARE(w->chart()->title(), QStringLiteral("Last (Earliest Completion Date)"));
+    picture(w, "dates");
     const auto values = w->chart()->axes(Qt::Vertical);
     QCOMPARE(values.size(), 2);
     for (QAbstractAxis* axis : values) {
@@ -395,6 +409,31 @@ void TestChartWindow::rightClickOpensMenu()
     QPointer<GraphPropertiesDialog> d = openDialog(w);
     d->close();
     QTRY_VERIFY(!d);
+}
+
+void TestChartWindow::failedQueryIsShownNotHidden()
+{
+    ChartWindow* w = m_w;
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QCOMPARE(legend(w), QStringList{"Cairnwork"});
+    // A damaged file: the snapshot table is gone. The old chart must not stay
+    // up as if it were current, and the user learns why.
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP VIEW CompDatesRes"), nullptr));
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP VIEW rptVBHierarchy"), nullptr));
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP VIEW rptVBScheduleTeamMembers"), nullptr));
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP TABLE CompDates"), nullptr));
+    MessageBox::setAutoAnswer(true);
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    MessageBox::setAutoAnswer(false);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().title, QStringLiteral("Error"));
+    QVERIFY(shown.first().text.contains(QLatin1String("CompDates")));
+    QVERIFY(w->chart()->series().isEmpty());
+    QCOMPARE(w->chart()->title(), QStringLiteral("Last (Days Ahead/Behind Plan)"));
 }
 
 void TestChartWindow::dividerStaysOffTheEdges()
