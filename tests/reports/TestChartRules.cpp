@@ -30,9 +30,6 @@ private Q_SLOTS:
     void namesAreBoundNotSpliced();
     void axisScale_data();
     void axisScale();
-    void titles_data();
-    void titles();
-    void measureColumns();
     void layoutAndDivider();
     void treeChildren();
     void snapshotMembers();
@@ -170,49 +167,6 @@ void TestChartRules::axisScale()
     QCOMPARE(axis.max, max);
     QCOMPARE(axis.majorDivision, division);
     QCOMPARE(axis.hasValues, std::any_of(cells.begin(), cells.end(), [](const auto& c) { return c.has_value(); }));
-}
-
-void TestChartRules::titles_data()
-{
-    QTest::addColumn<Aggregate>("aggregate");
-    QTest::addColumn<Measure>("measure");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("default") << Aggregate::Last << Measure::Diff << "Last (Days Ahead/Behind Plan)";
-    QTest::newRow("avg") << Aggregate::Avg << Measure::Est << "Average (New Estimate in Days)";
-    QTest::newRow("sum") << Aggregate::Sum << Measure::PerComp << "Sum (% Completed)";
-    QTest::newRow("first") << Aggregate::First << Measure::Needed << "First (Days Worked)";
-    QTest::newRow("planned") << Aggregate::Last << Measure::Planned << "Last (Days Planned)";
-    QTest::newRow("date") << Aggregate::First << Measure::Completion_Date << "First (Earliest Completion Date)";
-    QTest::newRow("progress") << Aggregate::Avg << Measure::Progress
-                              << "Average (Progress := (#Planned - #Estimate) / #Planned)";
-}
-
-void TestChartRules::titles()
-{
-    QFETCH(Aggregate, aggregate);
-    QFETCH(Measure, measure);
-    QFETCH(QString, title);
-    ChartState s;
-    s.aggregate = aggregate;
-    s.measure = measure;
-    QCOMPARE(s.ChartTitle(), title);
-    s.source = ChartSource::Members;
-    QCOMPARE(s.ChartTitle(), title);
-}
-
-void TestChartRules::measureColumns()
-{
-    ChartState s;
-    QCOMPARE(s.ChartMeasure(), QStringLiteral("CompDates.Diff"));
-    s.measure = Measure::Completion_Date;
-    s.source = ChartSource::Members;
-    QCOMPARE(s.ChartMeasure(), QStringLiteral("CompDatesRes.SCompletion_Date"));
-    QCOMPARE(ChartState::measureFromText(QStringLiteral("CompDatesRes.SProgress")), Measure::Progress);
-    QCOMPARE(ChartState::measureFromText(QStringLiteral("completion_date")), Measure::Completion_Date);
-    QVERIFY(!ChartState::measureFromText(QStringLiteral("Bogus")));
-    QCOMPARE(ChartState::aggregateFromText(QStringLiteral("avg")), Aggregate::Avg);
-    QCOMPARE(ChartState::groupingFromText(QStringLiteral("Week")), ChartState::Grouping::Week);
-    QVERIFY(!ChartState::groupingFromText(QStringLiteral("Fortnight")));
 }
 
 void TestChartRules::layoutAndDivider()
