@@ -1,22 +1,35 @@
 #include "app/MainWindow.h"
 
+#include "app/AboutBox.h"
 #include "app/AppSettings.h"
+#include "app/EditCommands.h"
+#include "app/PopMenu.h"
+#include "app/PopMenuRules.h"
 #include "app/SplitterStrip.h"
 #include "app/StartupUi.h"
 #include "browser/ui/GoalTree.h"
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "common/ui/MessageBox.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
+#include "reports/ui/ChartWindow.h"
+#include "reports/ui/ReportsWindow.h"
+#include "team/ui/TeamMemberWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QDateTime>
 #include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -42,10 +55,26 @@ MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QStrin
     buildMenus();
     buildToolBar();
     loadSettings();
+
+    m_mnuPop = new PopMenu(this);
+    m_commands = new EditCommands(*this, *m_mnuPop);
+    connect(this, &MainWindow::contextMenuRequested, this, [this](int pane) { SetPopMenu(pane, QCursor::pos()); });
+    connect(this, &MainWindow::reportsRequested, this, &MainWindow::openReports);
+    connect(this, &MainWindow::teamMembersRequested, this, &MainWindow::openTeamMembers);
+    connect(this, &MainWindow::aboutRequested, this, &MainWindow::openAbout);
+    // The Menu key and Shift+F10 offer the focused pane's menu as a right click does.
+    const QList<QWidget*> panes{m_tvGoal, m_lvTask, m_lvResource, m_lvNotes};
+    for (QWidget* pane : panes) {
+        pane->installEventFilter(this);
+    }
 }
 
 MainWindow::~MainWindow()
 {
+    // The other windows read through the shared connection: they go first.
+    delete m_chart;
+    delete m_reports;
+    delete m_team;
     Database::close(kConnection);
 }
 
@@ -178,6 +207,9 @@ void MainWindow::buildMenus()
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     m_mnuHelpAbout = action(help, QStringLiteral("About..."), QStringLiteral("mnuHelpAbout"));
+    // Enabled once a project is open.
+    m_mnuRptRpt1->setEnabled(false);
+    m_mnuRptRes->setEnabled(false);
     connect(m_mnuRptRpt1, &QAction::triggered, this, &MainWindow::reportsRequested);
     connect(m_mnuRptRes, &QAction::triggered, this, &MainWindow::teamMembersRequested);
     connect(m_mnuHelpAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -211,6 +243,51 @@ void MainWindow::buildToolBar()
     }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     m_toolBar->hide();
+    connect(m_toolBar, &QToolBar::actionTriggered, this, &MainWindow::toolButtonClicked);
+    m_taskListIconSize = m_lvTask->iconSize();
+}
+
+void MainWindow::toolButtonClicked(QAction* button)
+{
+    const QString key = button->data().toString();
+    static const QList<std::pair<QString, QString>> placeholders{
+        {QStringLiteral("Back"), QStringLiteral("Add 'Back' button code.")},
+        {QStringLiteral("Forward"), QStringLiteral("Add 'Forward' button code.")},
+        {QStringLiteral("Copy"), QStringLiteral("Add 'mnuEditCopy_Click' code.")},
+        {QStringLiteral("Paste"), QStringLiteral("Add 'mnuEditPaste_Click' code.")},
+        {QStringLiteral("Delete"), QStringLiteral("Add 'mnuFileDelete_Click' code.")},
+        {QStringLiteral("Properties"), QStringLiteral("Add 'mnuFileProperties_Click' code.")},
+    };
+    for (const auto& [k, text] : placeholders) {
+        if (k == key) {
+            MessageBox::plain(this, QStringLiteral("Cairnwork"), text);
+            return;
+        }
+    }
+    static const QStringList views{QStringLiteral("View Large Icons"),
+                                   QStringLiteral("View Small Icons"),
+                                   QStringLiteral("View List"),
+                                   QStringLiteral("View Details")};
+    const int mode = int(views.indexOf(key));
+    if (mode >= 0) {
+        setTaskListViewMode(mode);
+    }
+}
+
+void MainWindow::setTaskListViewMode(int mode)
+{
+    if (mode < 0 || mode > 3) {
+        return;
+    }
+    // A report list shows its columns only in details; the other modes show the
+    // names alone, with large icons in the first mode.
+    m_taskListViewMode = mode;
+    const bool details = mode == 3;
+    m_lvTask->setHeaderHidden(!details);
+    for (int column = 1; column < m_lvTask->columnCount(); ++column) {
+        m_lvTask->setColumnHidden(column, !details);
+    }
+    m_lvTask->setIconSize(mode == 0 ? QSize(32, 32) : m_taskListIconSize);
 }
 
 void MainWindow::loadSettings()
@@ -279,6 +356,25 @@ void MainWindow::readWindowGeometry()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    const QObject* panes[4] = {m_tvGoal, m_lvTask, m_lvResource, m_lvNotes};
+    for (int pane = 0; pane < 4; ++pane) {
+        if (watched != panes[pane]) {
+            continue;
+        }
+        bool menuKey = false;
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            menuKey =
+                key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+        } else if (event->type() == QEvent::ContextMenu) {
+            // A right click reaches the pane's mouse handlers instead.
+            menuKey = static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse;
+        }
+        if (menuKey) {
+            keyboardMenu(pane);
+            return true;
+        }
+    }
     if (watched == m_panes && event->type() == QEvent::Resize) {
         onPanesResized();
     }
@@ -356,21 +452,152 @@ void MainWindow::applyBars()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Every other window of the program closes with this one, newest first. One
+    // that refuses (the team member window with a change it cannot write) keeps
+    // the program running.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        QWidget* w = *it;
+        if (w != this && w->isVisible() && w->isWindow() && !w->close()) {
+            event->ignore();
+            return;
+        }
+    }
     const bool minimized = isMinimized();
     if (!minimized) {
         readWindowGeometry();
     }
     m_layout.save(m_settings, minimized);
     m_settings.sync();
-    // Every other window of the program closes with this one, newest first.
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        QWidget* w = *it;
-        if (w != this && w->isVisible() && w->isWindow()) {
-            w->close();
+    QMainWindow::closeEvent(event);
+}
+
+PopMenuRules::Selection MainWindow::paneSelection() const
+{
+    PopMenuRules::Selection s;
+    s.treeRootSelected = !GoalTree::goalId(m_tvGoal->currentItem()).has_value();
+    const QTreeWidgetItem* task = m_lvTask->selectedRow();
+    s.taskRow = TaskList::isSummaryRow(task) ? PopMenuRules::TaskRow::Summary
+        : TaskList::isGoalRow(task)          ? PopMenuRules::TaskRow::Goal
+        : TaskList::isTaskRow(task)          ? PopMenuRules::TaskRow::Task
+                                             : PopMenuRules::TaskRow::None;
+    s.resourceRows = m_lvResource->topLevelItemCount();
+    const QTreeWidgetItem* resource = m_lvResource->selectedRow();
+    s.resourceRow = ResourceList::isAssignmentRow(resource) ? PopMenuRules::ResourceRow::Assignment
+        : ResourceList::isTotalsRow(resource)               ? PopMenuRules::ResourceRow::Totals
+                                                            : PopMenuRules::ResourceRow::None;
+    s.noteRows = m_lvNotes->topLevelItemCount();
+    s.noteSelected = m_lvNotes->selectedRow() != nullptr;
+    return s;
+}
+
+bool MainWindow::SetPopMenu(int pane, const QPoint& globalPos)
+{
+    if (!projectOpen()) {
+        return false; // nothing to add to or edit yet
+    }
+    const PopMenuRules::Items items = PopMenuRules::SetPopMenu(pane, paneSelection());
+    m_mnuPop->apply(items);
+    if (!items.showMenu) {
+        return false;
+    }
+    m_mnuPop->popup(globalPos);
+    return true;
+}
+
+void MainWindow::keyboardMenu(int pane)
+{
+    QTreeWidget* views[4] = {m_tvGoal, m_lvTask, m_lvResource, m_lvNotes};
+    QTreeWidget* view = views[pane];
+    m_state.activePane = pane;
+    m_state.rightButton = false;
+    // Beside the current row, or in the pane's corner when there is none.
+    QPoint at(8, 8);
+    if (QTreeWidgetItem* item = view->currentItem()) {
+        const QRect rect = view->visualItemRect(item);
+        if (rect.isValid()) {
+            at = QPoint(rect.left() + 16, rect.bottom());
         }
     }
-    QMainWindow::closeEvent(event);
+    SetPopMenu(pane, view->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::placeBeside(QWidget* window, int step)
+{
+    // To the right of the main window, stepped down, kept on its screen.
+    const QRect frame = frameGeometry();
+    QPoint at(frame.right() + 1 + 24 * step, frame.top() + 24 * step);
+    if (const QScreen* s = screen()) {
+        const QRect area = s->availableGeometry();
+        at.setX(std::max(area.left(), std::min(at.x(), area.right() - window->width())));
+        at.setY(std::max(area.top(), std::min(at.y(), area.bottom() - window->height())));
+    }
+    window->move(at);
+}
+
+void MainWindow::openReports()
+{
+    if (!projectOpen()) {
+        return;
+    }
+    if (!Database::isOpen(kConnection)) {
+        MessageBox::error(this, QStringLiteral("The project file is not open."));
+        return;
+    }
+    if (!m_reports) {
+        m_reports = new ReportsWindow(kConnection, this);
+        placeBeside(m_reports, 0);
+    } else if (m_reports->isHidden()) {
+        // Closed windows are kept; show the snapshots as they are now.
+        m_reports->FillTimestampList();
+    }
+    m_reports->show();
+    m_reports->raise();
+    // The chart window deletes itself when closed; an open one comes to the front.
+    if (!m_chart) {
+        m_chart = new ChartWindow(kConnection, this);
+        placeBeside(m_chart, 1);
+    }
+    m_chart->show();
+    m_chart->raise();
+    m_chart->activateWindow();
+}
+
+void MainWindow::openTeamMembers()
+{
+    if (!projectOpen()) {
+        return;
+    }
+    if (!m_team) {
+        m_team = new TeamMemberWindow(m_dbPath, this);
+        placeBeside(m_team, 0);
+    }
+    m_team->show();
+    m_team->raise();
+    m_team->activateWindow();
+}
+
+ReportsWindow* MainWindow::reportsWindow() const
+{
+    return m_reports;
+}
+
+ChartWindow* MainWindow::chartWindow() const
+{
+    return m_chart;
+}
+
+TeamMemberWindow* MainWindow::teamMemberWindow() const
+{
+    return m_team;
+}
+
+void MainWindow::openAbout()
+{
+    if (!m_about) {
+        m_about = new AboutBox(this);
+    }
+    m_about->exec();
 }
 
 void MainWindow::updateClock()
@@ -433,6 +660,8 @@ bool MainWindow::InitDatabase()
         }
     }
     m_dbPath = path;
+    m_mnuRptRpt1->setEnabled(true);
+    m_mnuRptRes->setEnabled(true);
     QTreeWidgetItem* root = m_tvGoal->addRoot();
     m_tvGoal->BuildGoalLevel(root);
     root->setExpanded(true);

@@ -2,22 +2,30 @@
 
 #include "app/AppState.h"
 #include "app/MainLayout.h"
+#include "app/PopMenuRules.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
+class AboutBox;
 class AppSettings;
+class ChartWindow;
+class EditCommands;
 class GoalTree;
 class NoteList;
+class PopMenu;
 class QAction;
 class QFrame;
 class QLabel;
 class QToolBar;
 class QTreeWidgetItem;
+class ReportsWindow;
 class ResourceList;
 class SplitterStrip;
 class StartupUi;
 class TaskList;
+class TeamMemberWindow;
 
 // The main window "frmMain": goal tree on the left; task, resource and note lists
 // stacked on the right, divided by three splitters; menu bar, toolbar (hidden at
@@ -61,6 +69,34 @@ public:
     AppState& state() { return m_state; }
     const MainLayout& mainLayout() const { return m_layout; }
     QString databasePath() const { return m_dbPath; }
+    // True once InitDatabase has opened a project; until then the commands that
+    // need data are disabled and no context menu opens.
+    bool projectOpen() const { return !m_dbPath.isEmpty(); }
+
+    // The context menu "mnuPop" and the commands hung on it.
+    PopMenu* popMenu() const { return m_mnuPop; }
+    EditCommands* editCommands() const { return m_commands; }
+    // Sets the context menu's items for pane `pane` (0 tree, 1 task list, 2
+    // resource list, 3 note list) and what is selected, and opens it at
+    // `globalPos` when the pane offers a menu. Returns whether it opened.
+    bool SetPopMenu(int pane, const QPoint& globalPos);
+
+    // Tools > Reports: the reports window, then the chart window, both modeless;
+    // an open one is brought to the front.
+    void openReports();
+    // Tools > Team Members: the team member window on its own connection.
+    void openTeamMembers();
+    // Help > About...: the About box, modally.
+    void openAbout();
+    // The open (or closed but kept) windows; null when none.
+    ReportsWindow* reportsWindow() const;
+    ChartWindow* chartWindow() const;
+    TeamMemberWindow* teamMemberWindow() const;
+
+    // The task list's view mode as the toolbar sets it: 0 large icons, 1 small
+    // icons, 2 list, 3 details (the start).
+    int taskListViewMode() const { return m_taskListViewMode; }
+    void setTaskListViewMode(int mode);
 
     // The commands other windows hang on: Tools > Reports, Tools > Team Members,
     // Help > About...
@@ -90,6 +126,10 @@ private:
     void buildUi();
     void buildMenus();
     void buildToolBar();
+    void toolButtonClicked(QAction* button);
+    void keyboardMenu(int pane);
+    PopMenuRules::Selection paneSelection() const;
+    void placeBeside(QWidget* window, int step);
     void loadSettings();
     void connectStrip(MainLayout::Splitter splitter);
     void paneClicked(int pane, bool rightButton);
@@ -128,4 +168,12 @@ private:
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;
+    PopMenu* m_mnuPop = nullptr;
+    EditCommands* m_commands = nullptr;
+    AboutBox* m_about = nullptr;
+    QPointer<ReportsWindow> m_reports;
+    QPointer<ChartWindow> m_chart;
+    QPointer<TeamMemberWindow> m_team;
+    int m_taskListViewMode = 3;
+    QSize m_taskListIconSize;
 };

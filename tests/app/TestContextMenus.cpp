@@ -1,0 +1,305 @@
+#include "app/PopMenuRules.h"
+#include "browser/ui/NoteList.h"
+#include "browser/ui/ResourceList.h"
+#include "browser/ui/TaskList.h"
+#include "common/ui/MessageBox.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <QMenuBar>
+
+using namespace AppTest;
+
+namespace {
+// Goal "G" with sub-goal "Sub", task "T" (Ann and O'Brien, two notes) and task
+// "U" (O'Brien alone, no notes).
+struct Sample
+{
+    TempProject project;
+    Sample()
+    {
+        project.member(QStringLiteral("Ann"));
+        project.member(QStringLiteral("O'Brien"));
+        const qint64 g = project.goal(QStringLiteral("G"));
+        project.goal(QStringLiteral("Sub"), g);
+        const qint64 t = project.task(g, QStringLiteral("T"), 10);
+        const qint64 u = project.task(g, QStringLiteral("U"), 4);
+        project.assign(t, QStringLiteral("Ann"), 60, 50, 3);
+        project.assign(t, QStringLiteral("O'Brien"), 40, 0, 0);
+        project.assign(u, QStringLiteral("O'Brien"), 100, 0, 0);
+        project.note(t, QStringLiteral("One"));
+        project.note(t, QStringLiteral("Two"));
+    }
+};
+
+QStringList names(const QString& shortNames)
+{
+    QStringList list;
+    for (const QString& n : shortNames.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        list << QStringLiteral("mnuPop") + n;
+    }
+    return list;
+}
+} // namespace
+
+class TestContextMenus : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void menuItemsInOrder();
+    void offeredItems_data();
+    void offeredItems();
+    void eachMenuSetsEveryItem();
+    void leftClickSetsPaneWithoutMenu();
+    void keyboardOpensFocusedPanesMenu();
+    void noProjectNoMenu();
+    void rulesWithoutSelection();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<AppSettings> m_settings;
+    NoDialogs m_ui;
+};
+
+void TestContextMenus::init()
+{
+    m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("settings.ini")));
+    MessageBox::setAutoAnswer(true);
+    MessageBox::takeShown();
+}
+
+void TestContextMenus::cleanup()
+{
+    MessageBox::setAutoAnswer(false);
+}
+
+void TestContextMenus::menuItemsInOrder()
+{
+    auto w = openWindow(*m_settings, m_ui, QString());
+    PopMenu* menu = w->popMenu();
+    QCOMPARE(menu->objectName(), QStringLiteral("mnuPop"));
+    QCOMPARE(menu->title(), QStringLiteral("Pop"));
+    QStringList order;
+    QStringList captions;
+    for (QAction* a : menu->actions()) {
+        order << a->objectName();
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    QCOMPARE(order,
+             names("AddGoal AddTask AddRes AddNote DeleteGoal DeleteTask DeleteRes DeleteNote Sep1 PropertiesGoal "
+                   "PropertiesTask PropertiesRes PropertiesNote"));
+    QCOMPARE(captions,
+             (QStringList{"Add Goal / Application",
+                          "Add Task / Software Object",
+                          "Add Resource",
+                          "Add Note",
+                          "Delete",
+                          "Delete",
+                          "Delete",
+                          "Delete",
+                          "-",
+                          "Properties",
+                          "Properties",
+                          "Properties",
+                          "Properties"}));
+    // Not part of the menu bar.
+    for (QAction* a : w->menuBar()->actions()) {
+        QVERIFY(a->menu() != menu);
+    }
+}
+
+void TestContextMenus::offeredItems_data()
+{
+    QTest::addColumn<QString>("node"); // tree node chosen first; empty: the root
+    QTest::addColumn<QString>("taskRow"); // task row chosen next; empty: as the refill left it
+    QTest::addColumn<int>("pane");
+    QTest::addColumn<QString>("row"); // row right-clicked; empty: the pane's blank space
+    QTest::addColumn<QString>("offered"); // empty: no menu
+
+    const QString sum = QStringLiteral("SUMMARY");
+    QTest::newRow("root node") << ""
+                               << "" << 0 << "Goals/Applications"
+                               << "AddGoal";
+    QTest::newRow("goal node") << "G"
+                               << "" << 0 << "G"
+                               << "AddGoal DeleteGoal Sep1 PropertiesGoal";
+    QTest::newRow("summary row at the root") << ""
+                                             << "" << 1 << sum << "AddGoal";
+    QTest::newRow("summary row of a goal") << "G"
+                                           << "" << 1 << sum << "AddGoal AddTask";
+    QTest::newRow("top-level goal row at the root") << ""
+                                                    << "" << 1 << "G"
+                                                    << "AddGoal DeleteGoal Sep1 PropertiesGoal";
+    QTest::newRow("sub-goal row") << "G"
+                                  << "" << 1 << "Sub"
+                                  << "AddGoal AddTask DeleteGoal Sep1 PropertiesGoal";
+    QTest::newRow("task row") << "G"
+                              << "" << 1 << "T"
+                              << "AddGoal AddTask DeleteTask Sep1 PropertiesTask";
+    QTest::newRow("assignment of a task with two") << "G"
+                                                   << "T" << 2 << "Ann"
+                                                   << "AddRes DeleteRes Sep1 PropertiesRes";
+    QTest::newRow("only assignment of a task") << "G"
+                                               << "U" << 2 << "O'Brien"
+                                               << "AddRes Sep1 PropertiesRes";
+    QTest::newRow("totals row") << "G"
+                                << "T" << 2 << "TOTALS"
+                                << "AddRes";
+    QTest::newRow("resources while a goal row is chosen") << "G"
+                                                          << "Sub" << 2 << ""
+                                                          << "";
+    QTest::newRow("resources while the summary row is chosen") << "G" << sum << 2 << ""
+                                                               << "";
+    QTest::newRow("note of a task") << "G"
+                                    << "T" << 3 << "Two"
+                                    << "AddNote DeleteNote Sep1 PropertiesNote";
+    QTest::newRow("task without notes") << "G"
+                                        << "U" << 3 << ""
+                                        << "AddNote";
+    QTest::newRow("notes while a goal row is chosen") << "G"
+                                                      << "Sub" << 3 << ""
+                                                      << "";
+}
+
+void TestContextMenus::offeredItems()
+{
+    QFETCH(QString, node);
+    QFETCH(QString, taskRow);
+    QFETCH(int, pane);
+    QFETCH(QString, row);
+    QFETCH(QString, offered);
+    Sample sample;
+    auto w = openWindow(*m_settings, m_ui, sample.project.path());
+    if (!node.isEmpty()) {
+        clickRow(w->goalTree(), childNamed(w->goalTree()->root(), node));
+    }
+    TaskList* tasks = w->taskList();
+    auto find = [&](QTreeWidget* list, const QString& text) -> QTreeWidgetItem* {
+        if (text == QLatin1String("SUMMARY")) {
+            return list->topLevelItem(list->topLevelItemCount() - 1);
+        }
+        if (text == QLatin1String("TOTALS")) {
+            return list->topLevelItem(list->topLevelItemCount() - 1);
+        }
+        return list == w->goalTree()
+            ? (text == w->goalTree()->root()->text(0) ? w->goalTree()->root() : childNamed(w->goalTree()->root(), text))
+            : rowNamed(list, text);
+    };
+    if (!taskRow.isEmpty()) {
+        clickRow(tasks, find(tasks, taskRow));
+    }
+    QTreeWidget* views[4] = {w->goalTree(), tasks, w->resourceList(), w->noteList()};
+    QTreeWidget* view = views[pane];
+    if (row.isEmpty()) {
+        // Blank space below the rows.
+        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, QPoint(20, view->viewport()->height() - 5));
+    } else {
+        QTreeWidgetItem* item = find(view, row);
+        QVERIFY2(item, qPrintable(row));
+        clickRow(view, item, Qt::RightButton);
+        QCOMPARE(view->currentItem(), item); // a right click chooses the row it hits
+    }
+    QCOMPARE(w->state().activePane, pane);
+    QCOMPARE(w->popMenu()->isVisible(), !offered.isEmpty());
+    if (!offered.isEmpty()) {
+        QCOMPARE(w->popMenu()->visibleItems(), names(offered));
+        // Opened where the mouse is.
+        QVERIFY(w->popMenu()->geometry().contains(QCursor::pos()) ||
+                (w->popMenu()->pos() - QCursor::pos()).manhattanLength() < 40);
+        w->popMenu()->hide();
+    }
+}
+
+void TestContextMenus::eachMenuSetsEveryItem()
+{
+    // Visibility stays from the last menu; every menu must set all the items it offers or hides.
+    Sample sample;
+    auto w = openWindow(*m_settings, m_ui, sample.project.path());
+    QTreeWidgetItem* g = childNamed(w->goalTree()->root(), QStringLiteral("G"));
+    clickRow(w->goalTree(), g);
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")), Qt::RightButton);
+    QCOMPARE(w->popMenu()->visibleItems(), names("AddGoal AddTask DeleteTask Sep1 PropertiesTask"));
+    w->popMenu()->hide();
+    clickRow(w->noteList(), w->noteList()->topLevelItem(0), Qt::RightButton);
+    QCOMPARE(w->popMenu()->visibleItems(), names("AddNote DeleteNote Sep1 PropertiesNote"));
+    w->popMenu()->hide();
+    clickRow(w->goalTree(), w->goalTree()->root(), Qt::RightButton);
+    QCOMPARE(w->popMenu()->visibleItems(), names("AddGoal"));
+    w->popMenu()->hide();
+}
+
+void TestContextMenus::leftClickSetsPaneWithoutMenu()
+{
+    Sample sample;
+    auto w = openWindow(*m_settings, m_ui, sample.project.path());
+    clickRow(w->goalTree(), childNamed(w->goalTree()->root(), QStringLiteral("G")));
+    QCOMPARE(w->state().activePane, int(AppState::Tree));
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    QCOMPARE(w->state().activePane, int(AppState::TaskList));
+    clickRow(w->resourceList(), w->resourceList()->topLevelItem(0));
+    QCOMPARE(w->state().activePane, int(AppState::ResourceList));
+    clickRow(w->noteList(), w->noteList()->topLevelItem(0));
+    QCOMPARE(w->state().activePane, int(AppState::NoteList));
+    QVERIFY(!w->popMenu()->isVisible());
+}
+
+void TestContextMenus::keyboardOpensFocusedPanesMenu()
+{
+    Sample sample;
+    auto w = openWindow(*m_settings, m_ui, sample.project.path());
+    clickRow(w->goalTree(), childNamed(w->goalTree()->root(), QStringLiteral("G")));
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    QTest::keyClick(w->taskList(), Qt::Key_Menu);
+    QCOMPARE(w->state().activePane, int(AppState::TaskList));
+    QVERIFY(w->popMenu()->isVisible());
+    QCOMPARE(w->popMenu()->visibleItems(), names("AddGoal AddTask DeleteTask Sep1 PropertiesTask"));
+    w->popMenu()->hide();
+    QTest::keyClick(w->resourceList(), Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(w->state().activePane, int(AppState::ResourceList));
+    QCOMPARE(w->popMenu()->visibleItems(), names("AddRes DeleteRes Sep1 PropertiesRes"));
+    w->popMenu()->hide();
+    // A plain F10 is not the menu key.
+    QTest::keyClick(w->goalTree(), Qt::Key_F10);
+    QVERIFY(!w->popMenu()->isVisible());
+    QCOMPARE(w->state().activePane, int(AppState::ResourceList));
+}
+
+void TestContextMenus::noProjectNoMenu()
+{
+    auto w = openWindow(*m_settings, m_ui, QString());
+    QTest::mouseClick(w->goalTree()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseClick(w->taskList()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+    QVERIFY(!w->popMenu()->isVisible());
+    // The commands find nothing to work on and change nothing.
+    w->editCommands()->addTask();
+    w->editCommands()->deleteGoal();
+    w->editCommands()->noteProperties();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestContextMenus::rulesWithoutSelection()
+{
+    // States a mouse seldom reaches: no chosen row anywhere, or a pane number out of range.
+    PopMenuRules::Selection s;
+    s.treeRootSelected = false;
+    s.taskRow = PopMenuRules::TaskRow::None;
+    PopMenuRules::Items items = PopMenuRules::SetPopMenu(1, s);
+    QVERIFY(items.showMenu && items.addGoal && items.addTask);
+    QVERIFY(!items.deleteGoal && !items.deleteTask && !items.separator);
+    s.taskRow = PopMenuRules::TaskRow::Task;
+    s.noteRows = 2;
+    s.noteSelected = false;
+    items = PopMenuRules::SetPopMenu(3, s);
+    QVERIFY(items.showMenu && items.addNote && !items.deleteNote && !items.propertiesNote);
+    s.resourceRows = 3;
+    s.resourceRow = PopMenuRules::ResourceRow::None;
+    items = PopMenuRules::SetPopMenu(2, s);
+    QVERIFY(items.showMenu && items.addRes && !items.deleteRes && !items.propertiesRes);
+    QVERIFY(!PopMenuRules::SetPopMenu(4, s).showMenu);
+    QVERIFY(!PopMenuRules::SetPopMenu(-1, s).showMenu);
+}
+
+QTEST_MAIN(TestContextMenus)
+#include "TestContextMenus.moc"
