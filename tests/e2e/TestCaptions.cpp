@@ -1,3 +1,4 @@
+#include "app/AboutBox.h"
 #include "app/AppSettings.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
@@ -105,6 +106,8 @@ private Q_SLOTS:
     void dropDownItems();
     void propertyDialogKeys_data();
     void propertyDialogKeys();
+    void aboutBoxKeys_data();
+    void aboutBoxKeys();
 
 private:
     QWidget* window(const QString& name) const
@@ -150,6 +153,9 @@ void TestCaptions::initTestCase()
     m_main->show();
     m_windows.insert(QStringLiteral("frmMain"), m_main.get());
 
+    auto* about = new AboutBox(m_main.get());
+    m_windows.insert(about->objectName(), about);
+
     auto* splash = new SplashWindow;
     splash->show();
     m_windows.insert(QStringLiteral("frmSplash"), splash);
@@ -185,6 +191,7 @@ void TestCaptions::initTestCase()
     m_windows.insert(team->objectName(), team);
 
     const QStringList expected = {"frmMain",
+                                  "frmAbout",
                                   "frmSplash",
                                   "frmPropertiesGoal",
                                   "frmPropertiesTask",
@@ -230,6 +237,23 @@ void TestCaptions::controlText_data()
     row("frmMain", "mnuRptRes", "Team Members");
     row("frmMain", "mnuHelp", "Help");
     row("frmMain", "mnuHelpAbout", "About...");
+    row("frmMain", "mnuPop", "Pop");
+    row("frmMain", "mnuPopAddGoal", "Add Goal / Application");
+    row("frmMain", "mnuPopAddTask", "Add Task / Software Object");
+    row("frmMain", "mnuPopAddRes", "Add Resource");
+    row("frmMain", "mnuPopAddNote", "Add Note");
+    for (const char* kind : {"Goal", "Task", "Res", "Note"}) {
+        const QByteArray deleteItem = QByteArray("mnuPopDelete") + kind;
+        const QByteArray propertiesItem = QByteArray("mnuPopProperties") + kind;
+        row("frmMain", deleteItem.constData(), "Delete");
+        row("frmMain", propertiesItem.constData(), "Properties");
+    }
+
+    row("frmAbout", "", "About Cairnwork");
+    row("frmAbout", "Label2", "Cairnwork");
+    row("frmAbout", "lblVe", "Version 1.1");
+    row("frmAbout", "Label1", "April 2002");
+    row("frmAbout", "cmdOK", "OK");
 
     row("frmSplash", "lblProductName", "Cairnwork");
     row("frmSplash", "lblVersionxx", "Version 1.1");
@@ -494,6 +518,25 @@ void TestCaptions::propertyDialogKeys()
     QTest::keyClick(dialog, Qt::Key_Escape);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), int(QDialog::Rejected));
+}
+
+void TestCaptions::aboutBoxKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+}
+
+void TestCaptions::aboutBoxKeys()
+{
+    // Its one button is both the default and the cancel button.
+    QFETCH(int, key);
+    QWidget* about = window(QStringLiteral("frmAbout"));
+    QVERIFY(child<QPushButton>(QStringLiteral("frmAbout"), QStringLiteral("cmdOK"))->isDefault());
+    about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QTest::keyClick(about, Qt::Key(key));
+    QVERIFY(!about->isVisible());
 }
 
 QTEST_MAIN(TestCaptions)
