@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -109,6 +110,8 @@ inline void typeInto(QWidget* dialog, const char* name, const QString& text)
     }
     if (auto* line = qobject_cast<QLineEdit*>(w)) {
         line->selectAll();
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        edit->selectAll();
     }
     QTest::keyClicks(w, text);
 }

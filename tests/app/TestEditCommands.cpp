@@ -1,0 +1,457 @@
+#include "browser/ui/NoteList.h"
+#include "browser/ui/ResourceList.h"
+#include "browser/ui/TaskList.h"
+#include "common/ui/MessageBox.h"
+#include "tests/app/AppTestSupport.h"
+
+using namespace AppTest;
+
+namespace {
+// Goal "G" (default member Ann) with sub-goal "Sub", task "T" (Ann 60 %, O'Brien
+// 40 %, notes "One" and "Two") and task "U" (O'Brien alone).
+struct Sample
+{
+    TempProject project;
+    qint64 g = 0, sub = 0, t = 0, u = 0;
+    Sample()
+    {
+        project.member(QStringLiteral("Ann"));
+        project.member(QStringLiteral("O'Brien"));
+        g = project.goal(QStringLiteral("G"));
+        runSql(project, QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Ann' WHERE ID = ?"), {g});
+        sub = project.goal(QStringLiteral("Sub"), g);
+        t = project.task(g, QStringLiteral("T"), 10);
+        u = project.task(g, QStringLiteral("U"), 4);
+        project.assign(t, QStringLiteral("Ann"), 60, 50, 3);
+        project.assign(t, QStringLiteral("O'Brien"), 40, 0, 0);
+        project.assign(u, QStringLiteral("O'Brien"), 100, 0, 0);
+        project.note(t, QStringLiteral("One"));
+        project.note(t, QStringLiteral("Two"));
+    }
+};
+
+const int kMarker = Qt::UserRole + 77;
+
+// Marks every row of a list; a refill drops the marks.
+void mark(QTreeWidget* list)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        list->topLevelItem(i)->setData(0, kMarker, true);
+    }
+}
+
+// Goals, tasks, assignments and notes in the file.
+QString rowCounts(const TempProject& p)
+{
+    return text(p,
+                QStringLiteral("SELECT (SELECT COUNT(*) FROM GOALS_SW) || '/' || (SELECT COUNT(*) FROM TASKS_OBJECTS) "
+                               "|| '/' || (SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE) || '/' || "
+                               "(SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET)"));
+}
+
+bool marked(QTreeWidget* list)
+{
+    return list->topLevelItemCount() > 0 && list->topLevelItem(0)->data(0, kMarker).toBool();
+}
+} // namespace
+
+class TestEditCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void addGoalAndEditItFromBothPanes();
+    void addGoalUnderCollapsedNode();
+    void addAndEditTask();
+    void newOpenTaskReopensCompletedGoals();
+    void addAndEditAssignment();
+    void notesRefreshOnlyTheNoteList();
+    void deleteGoal_data();
+    void deleteGoal();
+    void answerNoChangesNothing();
+    void deleteTaskChoosesFirstRow();
+    void deleteAssignmentKeepsTheTask();
+
+private:
+    std::unique_ptr<MainWindow> open(const TempProject& p) { return openWindow(*m_settings, m_ui, p.path()); }
+    QTreeWidgetItem* clickGoal(MainWindow* w, const QString& name)
+    {
+        QTreeWidgetItem* node = childNamed(w->goalTree()->root(), name);
+        if (node) {
+            clickRow(w->goalTree(), node);
+        }
+        return node;
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<AppSettings> m_settings;
+    NoDialogs m_ui;
+};
+
+void TestEditCommands::init()
+{
+    m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("settings.ini")));
+    MessageBox::setAutoAnswer(true);
+    MessageBox::takeShown();
+}
+
+void TestEditCommands::cleanup()
+{
+    MessageBox::setAutoAnswer(false);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    for (const MessageBox::Shown& box : shown) {
+        qWarning("unexpected box: %s: %s", qPrintable(box.title), qPrintable(box.text));
+    }
+}
+
+void TestEditCommands::addGoalAndEditItFromBothPanes()
+{
+    Sample s;
+    auto w = open(s.project);
+    QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
+    QVERIFY(g->isExpanded());
+    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
+        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Application"));
+        typeInto(d, "SHORT_NAME", QStringLiteral("Say \"hi\""));
+        typeInto(d, "PRIORITY", QStringLiteral("20"));
+        chooseIn(d, "STATUS", QStringLiteral("On Hold"));
+        chooseIn(d, "DEFAULT_RESOURCE", QStringLiteral("O'Brien"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), w->goalTree(), g, "mnuPopAddGoal"));
+    QCOMPARE(w->state().editMode, int(AppState::Add));
+    const qint64 id = s.project.scalar(QStringLiteral("SELECT GOAL_APP FROM COUNTERS")).toLongLong();
+    QCOMPARE(text(s.project, QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE ID = ? AND P_GID = ?"), {id, s.g}),
+             QStringLiteral("Say \"hi\""));
+    QTreeWidgetItem* node = childNamed(g, QStringLiteral("Say \"hi\""));
+    QVERIFY(node);
+    QCOMPARE(GoalTree::goalId(node), std::optional<qint64>(id));
+    QCOMPARE(GoalTree::imageKey(node), QStringLiteral("ApplicationOn Hold"));
+    QVERIFY(TaskList::isGoalRow(rowNamed(w->taskList(), QStringLiteral("Say \"hi\""))));
+
+    // From the task list: the tree node and the list follow.
+    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
+        typeInto(d, "SHORT_NAME", QStringLiteral("Renamed"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(
+        command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Say \"hi\"")), "mnuPopPropertiesGoal"));
+    QCOMPARE(w->state().editMode, int(AppState::Edit));
+    QCOMPARE(node->text(0), QStringLiteral("Renamed"));
+    QVERIFY(rowNamed(w->taskList(), QStringLiteral("Renamed")));
+    QCOMPARE(g->childCount(), 2);
+
+    // From the tree: the node follows through its parent; the task list, which
+    // shows the goal's own contents, is left as it is.
+    clickRow(w->goalTree(), node);
+    mark(w->taskList());
+    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
+        typeInto(d, "SHORT_NAME", QStringLiteral("Again"));
+        chooseIn(d, "STATUS", QStringLiteral("Closed"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), w->goalTree(), node, "mnuPopPropertiesGoal"));
+    QCOMPARE(node->text(0), QStringLiteral("Again"));
+    QCOMPARE(GoalTree::imageKey(node), QStringLiteral("ApplicationClosed"));
+    QCOMPARE(w->goalTree()->currentItem(), node);
+    QVERIFY(marked(w->taskList()));
+    QCOMPARE(g->childCount(), 2);
+
+    // Opening and pressing OK without a change writes and refreshes nothing.
+    const QString edited = text(s.project, QStringLiteral("SELECT LAST_EDITED FROM GOALS_SW WHERE ID = ?"), {id});
+    clickRow(w->goalTree(), g);
+    mark(w->taskList());
+    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) { clickButton(d, "OK"); });
+    QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Again")), "mnuPopPropertiesGoal"));
+    QVERIFY(marked(w->taskList()));
+    QCOMPARE(text(s.project, QStringLiteral("SELECT LAST_EDITED FROM GOALS_SW WHERE ID = ?"), {id}), edited);
+}
+
+void TestEditCommands::addGoalUnderCollapsedNode()
+{
+    Sample s;
+    auto w = open(s.project);
+    QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
+    g->setExpanded(false);
+    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
+        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Goal"));
+        typeInto(d, "SHORT_NAME", QStringLiteral("Later"));
+        typeInto(d, "PRIORITY", QStringLiteral("5"));
+        chooseIn(d, "STATUS", QStringLiteral("Open"));
+        chooseIn(d, "DEFAULT_RESOURCE", QStringLiteral("Ann"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")), "mnuPopAddGoal"));
+    // The list shows it at once; the collapsed node when it is next clicked.
+    QVERIFY(TaskList::isGoalRow(rowNamed(w->taskList(), QStringLiteral("Later"))));
+    QCOMPARE(g->childCount(), 1);
+    clickRow(w->goalTree(), g);
+    QVERIFY(childNamed(g, QStringLiteral("Later")));
+    // The lists below follow the first row after the refill: a goal row has none.
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 0);
+}
+
+void TestEditCommands::addAndEditTask()
+{
+    Sample s;
+    // A sub-goal whose ID the new task will share: the plain row must be chosen.
+    const qint64 twin = s.project.goal(QStringLiteral("Twin"), s.g);
+    QCOMPARE(twin, s.u + 1);
+    auto w = open(s.project);
+    clickGoal(w.get(), QStringLiteral("G"));
+    TaskList* tasks = w->taskList();
+    whenModal(QStringLiteral("frmPropertiesTask"), [](QWidget* d) {
+        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Software Object"));
+        typeInto(d, "SHORT_NAME", QStringLiteral("Parser"));
+        typeInto(d, "PRIORITY", QStringLiteral("10"));
+        chooseIn(d, "STATUS", QStringLiteral("Open"));
+        typeInto(d, "DAYSPLANNED", QStringLiteral("3"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), tasks, tasks->topLevelItem(tasks->topLevelItemCount() - 1), "mnuPopAddTask"));
+    QCOMPARE(tasks->selectedRow()->text(0), QStringLiteral("Parser"));
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(twin));
+    QVERIFY(rowNamed(tasks, QStringLiteral("Twin")));
+    // The goal's default member carries the whole workload.
+    QCOMPARE(rowTexts(w->resourceList()).first(), QStringLiteral("Ann"));
+    QCOMPARE(w->resourceList()->topLevelItem(0)->text(1), QStringLiteral("100"));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 0);
+
+    // Edit a task that already has notes: it is chosen again with both lists.
+    whenModal(QStringLiteral("frmPropertiesTask"), [](QWidget* d) {
+        typeInto(d, "SHORT_NAME", QStringLiteral("T2"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), tasks, rowNamed(tasks, QStringLiteral("T")), "mnuPopPropertiesTask"));
+    QCOMPARE(tasks->selectedRow()->text(0), QStringLiteral("T2"));
+    QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "O'Brien", "Totals:"}));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
+    QCOMPARE(text(s.project, QStringLiteral("SELECT SHORT_NAME FROM TASKS_OBJECTS WHERE ID = ?"), {s.t}),
+             QStringLiteral("T2"));
+}
+
+void TestEditCommands::newOpenTaskReopensCompletedGoals()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 top = p.goal(QStringLiteral("Top"), std::nullopt, QStringLiteral("Completed"));
+    const qint64 done = p.goal(QStringLiteral("Done"), top, QStringLiteral("Completed"));
+    runSql(p, QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Ann' WHERE ID = ?"), {done});
+    const qint64 old = p.task(done, QStringLiteral("Old"), 1, QStringLiteral("Completed"));
+    p.assign(old, QStringLiteral("Ann"), 100, 100, 1);
+    auto w = open(p);
+    QTreeWidgetItem* topNode = clickGoal(w.get(), QStringLiteral("Top"));
+    QTreeWidgetItem* doneNode = childNamed(topNode, QStringLiteral("Done"));
+    clickRow(w->goalTree(), doneNode);
+    QCOMPARE(GoalTree::imageKey(doneNode), QStringLiteral("GoalCompleted"));
+    whenModal(QStringLiteral("frmPropertiesTask"), [](QWidget* d) {
+        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Task"));
+        typeInto(d, "SHORT_NAME", QStringLiteral("Fresh"));
+        typeInto(d, "PRIORITY", QStringLiteral("50"));
+        chooseIn(d, "STATUS", QStringLiteral("Open"));
+        typeInto(d, "DAYSPLANNED", QStringLiteral("2"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Old")), "mnuPopAddTask"));
+    QCOMPARE(text(p, QStringLiteral("SELECT STATUS FROM GOALS_SW WHERE ID = ?"), {done}), QStringLiteral("Open"));
+    QCOMPARE(text(p, QStringLiteral("SELECT STATUS FROM GOALS_SW WHERE ID = ?"), {top}), QStringLiteral("Open"));
+    QCOMPARE(GoalTree::imageKey(doneNode), QStringLiteral("GoalOpen"));
+    QCOMPARE(GoalTree::imageKey(topNode), QStringLiteral("GoalOpen"));
+    QCOMPARE(w->taskList()->selectedRow()->text(0), QStringLiteral("Fresh"));
+}
+
+void TestEditCommands::addAndEditAssignment()
+{
+    Sample s;
+    s.project.member(QStringLiteral("Cid"));
+    auto w = open(s.project);
+    clickGoal(w.get(), QStringLiteral("G"));
+    TaskList* tasks = w->taskList();
+    clickRow(tasks, rowNamed(tasks, QStringLiteral("T")));
+    whenModal(QStringLiteral("frmPropertiesRes"), [](QWidget* d) {
+        chooseIn(d, "FK_R_NAME", QStringLiteral("Cid"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), w->resourceList(), w->resourceList()->topLevelItem(0), "mnuPopAddRes"));
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(s.t));
+    QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "Cid", "O'Brien", "Totals:"}));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
+
+    // The only assignment of "U" done: the task completes without a question, and
+    // it stays chosen with its icon brought up to date.
+    clickRow(tasks, rowNamed(tasks, QStringLiteral("U")));
+    whenModal(QStringLiteral("frmPropertiesRes"), [](QWidget* d) {
+        typeInto(d, "PER_COMPLETED", QStringLiteral("100"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(
+        w.get(), w->resourceList(), rowNamed(w->resourceList(), QStringLiteral("O'Brien")), "mnuPopPropertiesRes"));
+    QCOMPARE(text(s.project, QStringLiteral("SELECT STATUS FROM TASKS_OBJECTS WHERE ID = ?"), {s.u}),
+             QStringLiteral("Completed"));
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(s.u));
+    QCOMPARE(tasks->selectedRow()->data(0, ListPane::ImageKeyRole).toString(), QStringLiteral("TaskCompleted"));
+    QCOMPARE(w->resourceList()->topLevelItem(0)->text(2), QStringLiteral("100"));
+}
+
+void TestEditCommands::notesRefreshOnlyTheNoteList()
+{
+    Sample s;
+    auto w = open(s.project);
+    clickGoal(w.get(), QStringLiteral("G"));
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    mark(w->taskList());
+    mark(w->resourceList());
+    whenModal(QStringLiteral("frmPropertiesNote"), [](QWidget* d) {
+        typeInto(d, "NOTES", QStringLiteral("Three"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), w->noteList(), w->noteList()->topLevelItem(0), "mnuPopAddNote"));
+    QCOMPARE(w->state().editMode, int(AppState::Add));
+    QVERIFY(rowNamed(w->noteList(), QStringLiteral("Three")));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 3);
+
+    whenModal(QStringLiteral("frmPropertiesNote"), [](QWidget* d) {
+        typeInto(d, "NOTES", QStringLiteral("One, revised"));
+        clickButton(d, "OK");
+    });
+    QVERIFY(command(w.get(), w->noteList(), rowNamed(w->noteList(), QStringLiteral("One")), "mnuPopPropertiesNote"));
+    QCOMPARE(w->state().editMode, int(AppState::Edit));
+    QVERIFY(rowNamed(w->noteList(), QStringLiteral("One, revised")));
+
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(command(w.get(), w->noteList(), rowNamed(w->noteList(), QStringLiteral("Two")), "mnuPopDeleteNote"));
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
+    QVERIFY(!rowNamed(w->noteList(), QStringLiteral("Two")));
+    QVERIFY(marked(w->taskList()));
+    QVERIFY(marked(w->resourceList()));
+}
+
+void TestEditCommands::deleteGoal_data()
+{
+    QTest::addColumn<bool>("fromTree");
+    QTest::addColumn<QString>("parentStatus");
+    // From the tree the walk runs after the delete and finds only finished
+    // sub-objects; from the task list it runs before, while "Only" is still open.
+    QTest::newRow("from the tree") << true << "Completed";
+    QTest::newRow("from the task list") << false << "Open";
+}
+
+void TestEditCommands::deleteGoal()
+{
+    QFETCH(bool, fromTree);
+    QFETCH(QString, parentStatus);
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 parent = p.goal(QStringLiteral("P"));
+    const qint64 only = p.goal(QStringLiteral("Only"), parent);
+    const qint64 deep = p.goal(QStringLiteral("Deep"), only);
+    const qint64 deepTask = p.task(deep, QStringLiteral("DeepTask"), 1);
+    p.assign(deepTask, QStringLiteral("Ann"), 100, 0, 0);
+    p.note(deepTask, QStringLiteral("gone too"));
+    const qint64 finished = p.task(parent, QStringLiteral("Finished"), 1, QStringLiteral("Completed"));
+    p.assign(finished, QStringLiteral("Ann"), 100, 100, 1);
+
+    auto w = open(p);
+    QTreeWidgetItem* parentNode = clickGoal(w.get(), QStringLiteral("P"));
+    QTreeWidgetItem* onlyNode = childNamed(parentNode, QStringLiteral("Only"));
+    clickRow(w->goalTree(), onlyNode);
+    QVERIFY(childNamed(onlyNode, QStringLiteral("Deep")));
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    if (fromTree) {
+        QVERIFY(command(w.get(), w->goalTree(), onlyNode, "mnuPopDeleteGoal"));
+    } else {
+        clickRow(w->goalTree(), parentNode);
+        QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Only")), "mnuPopDeleteGoal"));
+    }
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().title, QStringLiteral("Delete"));
+
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE ID IN (?, ?)"), {only, deep}).toInt(), 0);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASKS_OBJECTS WHERE ID = ?"), {deepTask}).toInt(), 0);
+    QCOMPARE(
+        p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {deepTask}).toInt(),
+        0);
+    QCOMPARE(
+        p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET WHERE TASKID = ?"), {deepTask}).toInt(), 0);
+    QCOMPARE(text(p, QStringLiteral("SELECT STATUS FROM GOALS_SW WHERE ID = ?"), {parent}), parentStatus);
+    QCOMPARE(GoalTree::imageKey(parentNode), QStringLiteral("Goal") + parentStatus);
+    // The node went with everything beneath it; the parent is chosen with its list.
+    QCOMPARE(parentNode->childCount(), 0);
+    QVERIFY(!w->editCommands()->findGoalNode(deep));
+    QCOMPARE(w->goalTree()->currentItem(), parentNode);
+    QCOMPARE(rowTexts(w->taskList()).first(), QStringLiteral("Finished"));
+    QCOMPARE(w->taskList()->topLevelItemCount(), 2);
+    QCOMPARE(w->taskList()->selectedIndex(), 0);
+    QCOMPARE(rowTexts(w->resourceList()).first(), QStringLiteral("Ann"));
+}
+
+void TestEditCommands::answerNoChangesNothing()
+{
+    Sample s;
+    auto w = open(s.project);
+    QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    mark(w->taskList());
+    mark(w->resourceList());
+    mark(w->noteList());
+    const QString before = rowCounts(s.project);
+    const QList<std::pair<QTreeWidget*, const char*>> deletes{{w->taskList(), "mnuPopDeleteTask"},
+                                                              {w->resourceList(), "mnuPopDeleteRes"},
+                                                              {w->noteList(), "mnuPopDeleteNote"}};
+    for (const auto& [pane, item] : deletes) {
+        MessageBox::setNextAnswer(QMessageBox::No);
+        QVERIFY(command(w.get(), pane, pane->currentItem(), item));
+        QCOMPARE(MessageBox::takeShown().size(), 1);
+    }
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QVERIFY(command(w.get(), w->goalTree(), g, "mnuPopDeleteGoal"));
+    QCOMPARE(MessageBox::takeShown().first().defaultButton, QMessageBox::No);
+    QCOMPARE(rowCounts(s.project), before);
+    QVERIFY(marked(w->taskList()) && marked(w->resourceList()) && marked(w->noteList()));
+    QCOMPARE(g->childCount(), 1);
+}
+
+void TestEditCommands::deleteTaskChoosesFirstRow()
+{
+    Sample s;
+    auto w = open(s.project);
+    clickGoal(w.get(), QStringLiteral("G"));
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("U")), "mnuPopDeleteTask"));
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(rowTexts(w->taskList()).mid(0, 2), (QStringList{"Sub", "T"}));
+    QCOMPARE(w->taskList()->selectedIndex(), 0);
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 0); // a goal row has no assignments
+    QCOMPARE(s.project.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {s.u})
+                 .toInt(),
+             0);
+}
+
+void TestEditCommands::deleteAssignmentKeepsTheTask()
+{
+    Sample s;
+    auto w = open(s.project);
+    clickGoal(w.get(), QStringLiteral("G"));
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    mark(w->noteList());
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(
+        command(w.get(), w->resourceList(), rowNamed(w->resourceList(), QStringLiteral("O'Brien")), "mnuPopDeleteRes"));
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(w->taskList()->selectedTaskId(), std::optional<qint64>(s.t));
+    QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "Totals:"}));
+    QVERIFY(marked(w->noteList())); // same task: its notes stay as they are
+    QCOMPARE(
+        s.project
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
+                    {s.t, QStringLiteral("O'Brien")})
+            .toInt(),
+        0);
+}
+
+QTEST_MAIN(TestEditCommands)
+#include "TestEditCommands.moc"

@@ -1,0 +1,235 @@
+#include "browser/ui/TaskList.h"
+#include "common/ui/MessageBox.h"
+#include "reports/ui/ChartWindow.h"
+#include "reports/ui/ReportsWindow.h"
+#include "team/ui/TeamMemberWindow.h"
+#include "tests/app/AppTestSupport.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QToolBar>
+
+using namespace AppTest;
+
+class TestMainMenus : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void aboutBox();
+    void reportsOpensBothWindows();
+    void teamMembersWindowAndClosing();
+    void toolbarPlaceholders();
+    void toolbarViewModes();
+    void withoutProject();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<AppSettings> m_settings;
+    NoDialogs m_ui;
+};
+
+void TestMainMenus::init()
+{
+    m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("settings.ini")));
+    MessageBox::setAutoAnswer(true);
+    MessageBox::takeShown();
+}
+
+void TestMainMenus::cleanup()
+{
+    MessageBox::setAutoAnswer(false);
+}
+
+void TestMainMenus::aboutBox()
+{
+    auto w = openWindow(*m_settings, m_ui, QString());
+    QPointer<QWidget> first;
+    QStringList texts;
+    bool boldName = false;
+    int pointSize = 0;
+    QString title;
+    whenModal(QStringLiteral("frmAbout"), [&](QWidget* box) {
+        first = box;
+        title = box->windowTitle();
+        for (const char* name : {"Label2", "lblVe", "Label1"}) {
+            auto* label = box->findChild<QLabel*>(QLatin1String(name));
+            texts << (label ? label->text() : QString());
+        }
+        const QFont font = box->findChild<QLabel*>(QStringLiteral("Label2"))->font();
+        boldName = font.bold();
+        pointSize = font.pointSize();
+        QVERIFY(box->findChild<QLabel*>(QStringLiteral("picIcon")));
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    w->aboutAction()->trigger();
+    QVERIFY(first);
+    QVERIFY(!first->isVisible());
+    QCOMPARE(first->parentWidget(), w.get());
+    QCOMPARE(title, QStringLiteral("About Cairnwork"));
+    QCOMPARE(texts, (QStringList{"Cairnwork", "Version 1.1", "April 2002"}));
+    QVERIFY(boldName);
+    QCOMPARE(pointSize, 18);
+
+    // A second opening shows the same box; Enter (the default OK) closes it too.
+    QPointer<QWidget> second;
+    whenModal(QStringLiteral("frmAbout"), [&](QWidget* box) {
+        second = box;
+        auto* ok = box->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        QVERIFY(ok && ok->isDefault() && ok->text() == QLatin1String("OK"));
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    w->aboutAction()->trigger();
+    QCOMPARE(second.data(), first.data());
+    QVERIFY(!second->isVisible());
+}
+
+void TestMainMenus::reportsOpensBothWindows()
+{
+    TempProject p;
+    p.goal(QStringLiteral("G"));
+    auto w = openWindow(*m_settings, m_ui, p.path());
+    QVERIFY(w->reportsAction()->isEnabled());
+    w->reportsAction()->trigger();
+    QPointer<ReportsWindow> reports = w->reportsWindow();
+    QPointer<ChartWindow> chart = w->chartWindow();
+    QVERIFY(reports && chart);
+    QCOMPARE(reports->objectName(), QStringLiteral("frmReports"));
+    QCOMPARE(chart->objectName(), QStringLiteral("frmChart"));
+    QVERIFY(reports->isVisible() && reports->isWindow());
+    QVERIFY(chart->isVisible() && chart->isWindow());
+    QVERIFY(!reports->isModal() && !chart->isModal());
+    QVERIFY(w->isVisible()); // modeless: the main window goes on working
+    QVERIFY(MessageBox::takeShown().isEmpty());
+
+    // Open windows are reused; a closed chart window is gone and comes back anew.
+    w->reportsAction()->trigger();
+    QCOMPARE(w->reportsWindow(), reports.data());
+    QCOMPARE(w->chartWindow(), chart.data());
+    QVERIFY(chart->close());
+    QTRY_VERIFY(!chart);
+    QVERIFY(reports->close());
+    w->reportsAction()->trigger();
+    QCOMPARE(w->reportsWindow(), reports.data());
+    QVERIFY(reports->isVisible());
+    QVERIFY(w->chartWindow() && w->chartWindow()->isVisible());
+
+    // Closing the main window closes them all.
+    QPointer<ChartWindow> again = w->chartWindow();
+    QVERIFY(w->close());
+    QVERIFY(!reports->isVisible());
+    QTRY_VERIFY(!again);
+}
+
+void TestMainMenus::teamMembersWindowAndClosing()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    auto w = openWindow(*m_settings, m_ui, p.path());
+    w->teamMembersAction()->trigger();
+    QPointer<TeamMemberWindow> team = w->teamMemberWindow();
+    QVERIFY(team && team->isVisible());
+    QCOMPARE(team->objectName(), QStringLiteral("frmResources"));
+    w->teamMembersAction()->trigger();
+    QCOMPARE(w->teamMemberWindow(), team.data());
+
+    // A change the team window cannot write keeps it, and so the program, open.
+    auto* monday = team->findChild<QLineEdit*>(QStringLiteral("txtFields_1"));
+    QVERIFY(monday);
+    monday->selectAll();
+    QTest::keyClicks(monday, QStringLiteral("8.00"));
+    QVERIFY(!w->close());
+    QVERIFY(w->isVisible() && team->isVisible());
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    monday->selectAll();
+    QTest::keyClicks(monday, QStringLiteral("07:30"));
+    QVERIFY(w->close());
+    QTRY_VERIFY(!team);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT MON_BEG FROM RESOURCES WHERE R_NAME = 'Ann'")).toString(),
+             QStringLiteral("07:30"));
+}
+
+void TestMainMenus::toolbarPlaceholders()
+{
+    auto w = openWindow(*m_settings, m_ui, QString());
+    QToolBar* bar = w->toolBar();
+    QVERIFY(!bar->isVisible());
+    const QList<std::pair<QString, QString>> keys{
+        {"Back", "Add 'Back' button code."},
+        {"Forward", "Add 'Forward' button code."},
+        {"Copy", "Add 'mnuEditCopy_Click' code."},
+        {"Paste", "Add 'mnuEditPaste_Click' code."},
+        {"Delete", "Add 'mnuFileDelete_Click' code."},
+        {"Properties", "Add 'mnuFileProperties_Click' code."},
+    };
+    w->findChild<QAction*>(QStringLiteral("mnuViewToolbar"))->trigger();
+    for (const auto& [key, message] : keys) {
+        QAction* button = nullptr;
+        for (QAction* a : bar->actions()) {
+            if (a->data().toString() == key) {
+                button = a;
+            }
+        }
+        QVERIFY2(button, qPrintable(key));
+        QTest::mouseClick(bar->widgetForAction(button), Qt::LeftButton);
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().text, message);
+        QCOMPARE(shown.first().title, QStringLiteral("Cairnwork"));
+        QCOMPARE(shown.first().icon, QMessageBox::NoIcon);
+    }
+}
+
+void TestMainMenus::toolbarViewModes()
+{
+    TempProject p;
+    const qint64 g = p.goal(QStringLiteral("G"));
+    p.task(g, QStringLiteral("T"), 2);
+    auto w = openWindow(*m_settings, m_ui, p.path());
+    TaskList* tasks = w->taskList();
+    const QSize smallIcons = tasks->iconSize();
+    auto press = [&](const QString& key) {
+        for (QAction* a : w->toolBar()->actions()) {
+            if (a->data().toString() == key) {
+                a->trigger();
+            }
+        }
+    };
+    QCOMPARE(w->taskListViewMode(), 3);
+    press(QStringLiteral("View Large Icons"));
+    QCOMPARE(w->taskListViewMode(), 0);
+    QVERIFY(tasks->isHeaderHidden() && tasks->isColumnHidden(1) && tasks->isColumnHidden(6));
+    QCOMPARE(tasks->iconSize(), QSize(32, 32));
+    // The mode outlives a refill of the list.
+    clickRow(w->goalTree(), childNamed(w->goalTree()->root(), QStringLiteral("G")));
+    QVERIFY(tasks->isColumnHidden(3));
+    press(QStringLiteral("View Small Icons"));
+    QCOMPARE(w->taskListViewMode(), 1);
+    QCOMPARE(tasks->iconSize(), smallIcons);
+    QVERIFY(tasks->isHeaderHidden());
+    press(QStringLiteral("View List"));
+    QCOMPARE(w->taskListViewMode(), 2);
+    QVERIFY(tasks->isColumnHidden(2));
+    press(QStringLiteral("View Details"));
+    QCOMPARE(w->taskListViewMode(), 3);
+    QVERIFY(!tasks->isHeaderHidden() && !tasks->isColumnHidden(1) && !tasks->isColumnHidden(6));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestMainMenus::withoutProject()
+{
+    // Both start-up dialogs cancelled: the window opens empty and nothing breaks.
+    auto w = openWindow(*m_settings, m_ui, QString());
+    QVERIFY(!w->projectOpen());
+    QVERIFY(!w->reportsAction()->isEnabled() && !w->teamMembersAction()->isEnabled());
+    w->openReports();
+    w->openTeamMembers();
+    QVERIFY(!w->reportsWindow() && !w->chartWindow() && !w->teamMemberWindow());
+    QVERIFY(!w->SetPopMenu(0, QPoint(10, 10)));
+    QVERIFY(w->close());
+}
+
+QTEST_MAIN(TestMainMenus)
+#include "TestMainMenus.moc"
