@@ -7,6 +7,7 @@
 
 #include "app/AppSettings.h"
 #include "app/MainWindow.h"
+#include "app/PopMenu.h"
 #include "app/StartupUi.h"
 #include "browser/ui/GoalTree.h"
 #include "browser/ui/ResourceList.h"
@@ -26,6 +27,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QSqlQuery>
@@ -147,7 +149,31 @@ QString newestStamp(const QString& connection)
                                                                                       : QString();
 }
 
-// Main window 1100 x 700 with a sub-goal chosen in the tree and a task in the list.
+// The right-click menu of the selected task row, over the part of the window around it.
+void contextMenu(MainWindow& window, Shots& shots)
+{
+    TaskList* list = window.taskList();
+    const QRect row = list->visualItemRect(list->selectedRow());
+    const QPoint at = list->viewport()->mapToGlobal(QPoint(row.left() + 120, row.center().y()));
+    if (!window.SetPopMenu(1, at)) {
+        shots.fail(QStringLiteral("no context menu on the task list"));
+        return;
+    }
+    QMenu* menu = window.popMenu();
+    settle();
+    QImage image = window.grab().toImage();
+    const QPoint menuAt = window.mapFromGlobal(menu->pos());
+    QPainter p(&image);
+    p.drawPixmap(menuAt, menu->grab());
+    p.end();
+    menu->hide();
+    const QRect listRect(list->mapTo(&window, QPoint(0, 0)), list->size());
+    const int bottom = qMin(listRect.bottom(), menuAt.y() + menu->height() + 40);
+    shots.save(image.copy(QRect(listRect.topLeft(), QPoint(listRect.left() + 620, bottom))),
+               QStringLiteral("context-menu"));
+}
+
+// The main window with a sub-goal chosen in the tree and a task in the list.
 void mainWindow(MainWindow& window, Shots& shots)
 {
     GoalTree* tree = window.goalTree();
@@ -176,6 +202,7 @@ void mainWindow(MainWindow& window, Shots& shots)
     window.FillNoteList(row);
     window.taskList()->setFocus();
     shots.save(&window, QStringLiteral("main-window"));
+    contextMenu(window, shots);
 }
 
 // The goal dialog on the selected sub-goal (it has a description and a default
