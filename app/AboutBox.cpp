@@ -41,6 +41,7 @@ AboutBox::AboutBox(QWidget* parent)
     grid->addWidget(name, 0, 1);
     grid->addWidget(version, 1, 1);
     grid->addWidget(date, 2, 1);
+    grid->setColumnStretch(1, 1);
     grid->setRowStretch(3, 1);
     grid->addWidget(ok, 4, 1, Qt::AlignRight);
     // 4590 x 2355 twips at the screen's logical resolution.

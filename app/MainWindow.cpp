@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -58,14 +59,19 @@ MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QStrin
 
     m_mnuPop = new PopMenu(this);
     m_commands = new EditCommands(*this, *m_mnuPop);
-    connect(this, &MainWindow::contextMenuRequested, this, [this](int pane) { SetPopMenu(pane, QCursor::pos()); });
+    connect(this, &MainWindow::contextMenuRequested, this, [this](int pane) {
+        SetPopMenu(pane, m_rightPress ? *m_rightPress : QCursor::pos());
+        m_rightPress.reset();
+    });
     connect(this, &MainWindow::reportsRequested, this, &MainWindow::openReports);
     connect(this, &MainWindow::teamMembersRequested, this, &MainWindow::openTeamMembers);
     connect(this, &MainWindow::aboutRequested, this, &MainWindow::openAbout);
     // The Menu key and Shift+F10 offer the focused pane's menu as a right click does.
-    const QList<QWidget*> panes{m_tvGoal, m_lvTask, m_lvResource, m_lvNotes};
-    for (QWidget* pane : panes) {
+    // A right click's menu opens where the button went down.
+    const QList<QTreeWidget*> panes{m_tvGoal, m_lvTask, m_lvResource, m_lvNotes};
+    for (QTreeWidget* pane : panes) {
         pane->installEventFilter(this);
+        pane->viewport()->installEventFilter(this);
     }
 }
 
@@ -356,6 +362,12 @@ void MainWindow::readWindowGeometry()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            m_rightPress = mouse->globalPosition().toPoint();
+        }
+    }
     const QObject* panes[4] = {m_tvGoal, m_lvTask, m_lvResource, m_lvNotes};
     for (int pane = 0; pane < 4; ++pane) {
         if (watched != panes[pane]) {

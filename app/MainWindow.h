@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 class AboutBox;
 class AppSettings;
@@ -174,6 +175,7 @@ private:
     QPointer<ReportsWindow> m_reports;
     QPointer<ChartWindow> m_chart;
     QPointer<TeamMemberWindow> m_team;
+    std::optional<QPoint> m_rightPress; // where the last right button went down over a pane
     int m_taskListViewMode = 3;
     QSize m_taskListIconSize;
 };

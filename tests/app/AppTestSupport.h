@@ -44,11 +44,14 @@ inline std::unique_ptr<MainWindow> openWindow(AppSettings& settings, StartupUi& 
     return w;
 }
 
-inline void clickRow(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
+// Clicks near the left end of the row; returns the point clicked, in global coordinates.
+inline QPoint clickRow(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
 {
     view->scrollToItem(item);
     const QRect rect = view->visualItemRect(item);
-    QTest::mouseClick(view->viewport(), button, {}, QPoint(rect.left() + 10, rect.center().y()));
+    const QPoint at(rect.left() + 10, rect.center().y());
+    QTest::mouseClick(view->viewport(), button, {}, at);
+    return view->viewport()->mapToGlobal(at);
 }
 
 inline QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text)
