@@ -115,11 +115,14 @@ int runSynth(const QStringList& args)
     return CliCommand::Ok;
 }
 
-const CliCommand::Registrar initCommand(QStringLiteral("init"),
-                                        QStringLiteral("init FILE                 create an empty project database"),
-                                        runInit);
 const CliCommand::Registrar
-    demoCommand(QStringLiteral("demo"), QStringLiteral("demo FILE                 create the sample project"), runDemo);
+    initCommand(QStringLiteral("init"),
+                QStringLiteral("init FILE\n                          create an empty project database"),
+                runInit);
+const CliCommand::Registrar demoCommand(
+    QStringLiteral("demo"),
+    QStringLiteral("demo FILE\n                          create the sample project, with a year of snapshots"),
+    runDemo);
 const CliCommand::Registrar
     synthCommand(QStringLiteral("synth"),
                  QStringLiteral("synth FILE --goals N --tasks N --members N [--depth D] [--seed S]\n"

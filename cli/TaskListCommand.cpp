@@ -79,10 +79,11 @@ int runTaskList(const QStringList& args)
     return ok ? CliCommand::Ok : CliCommand::fail(error);
 }
 
-const CliCommand::Registrar taskListCommand(
-    QStringLiteral("tasklist"),
-    QStringLiteral("tasklist FILE [--goal ID]  print the task list of the root or a goal, tab-separated:\n"
-                   "                          kind (G, T, S), tag, then the seven cells"),
-    runTaskList);
+const CliCommand::Registrar
+    taskListCommand(QStringLiteral("tasklist"),
+                    QStringLiteral("tasklist FILE [--goal ID]\n                          print the task list of the "
+                                   "root or a goal, tab-separated:\n"
+                                   "                          kind (G, T, S), tag, then the seven cells"),
+                    runTaskList);
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -11,7 +12,9 @@ namespace {
 QString help()
 {
     QString text = QStringLiteral("Usage: cairnwork-cli COMMAND FILE [OPTIONS]\n\nCommands:\n");
-    for (const CliCommand::Entry& entry : CliCommand::all()) {
+    QList<CliCommand::Entry> entries = CliCommand::all();
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const CliCommand::Entry& entry : entries) {
         text += QStringLiteral("  ") + entry.synopsis + QLatin1Char('\n');
     }
     text += QStringLiteral("\nOptions:\n"

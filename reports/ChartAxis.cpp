@@ -2,6 +2,19 @@
 
 #include "common/Rounding.h"
 
+#include <cmath>
+
+namespace {
+// Rounds the range outwards at `decimals`, so no value lies beyond the axis.
+void widen(double& min, double& max, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double tolerance = 1e-9;
+    min = std::floor(min * scale + tolerance) / scale;
+    max = std::ceil(max * scale - tolerance) / scale;
+}
+} // namespace
+
 ChartAxis ChartAxis::compute(const ChartTable& table, ChartState::Measure measure)
 {
     ChartAxis axis;
@@ -19,12 +32,10 @@ ChartAxis ChartAxis::compute(const ChartTable& table, ChartState::Measure measur
             }
         }
     }
-    if (measure == ChartState::Measure::Progress) {
-        axis.min = Rounding::halfEven(axis.min, 2);
-        axis.max = Rounding::halfEven(axis.max, 2);
-    } else if (measure != ChartState::Measure::Completion_Date) {
-        axis.min = Rounding::halfEven(axis.min, 0);
-        axis.max = Rounding::halfEven(axis.max, 0);
+    if (axis.hasValues && measure == ChartState::Measure::Progress) {
+        widen(axis.min, axis.max, 2);
+    } else if (axis.hasValues && measure != ChartState::Measure::Completion_Date) {
+        widen(axis.min, axis.max, 0);
     }
     const double range = axis.max - axis.min;
     if (range >= 10) {

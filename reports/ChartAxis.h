@@ -4,9 +4,9 @@
 #include "reports/ChartTable.h"
 
 // The scale both value axes of the chart share. Min and Max start at 1e9 and
-// -1e9 and take in every non-empty cell; then they are rounded to whole
-// numbers, to two decimals for the progress fraction, and kept as they are for
-// dates (halves to the even neighbour). The major division is 10 for a range
+// -1e9 and take in every non-empty cell; then they are rounded outwards to
+// whole numbers, to two decimals for the progress fraction, and kept as they
+// are for dates, so no point is drawn beyond the axis. The major division is 10 for a range
 // of 10 or more, 5 for a range of 1 or less (an empty chart included, whose
 // range is negative), else the range rounded. Display-free.
 class ChartAxis

@@ -12,7 +12,6 @@ NotePropertiesDialog::NotePropertiesDialog(QWidget* parent)
     : PropertiesDialog(parent, QStringLiteral("frmPropertiesNote"))
 {
     m_notes = DialogFields::text(this, QStringLiteral("NOTES"));
-    m_notes->setTabChangesFocus(false);
     m_timestamp = DialogFields::display(this, QStringLiteral("TIMESTAMP"));
     m_id = DialogFields::hidden(this, QStringLiteral("NID"));
     m_task = DialogFields::hidden(this, QStringLiteral("TASKID"));

@@ -132,14 +132,14 @@ void TestChartRules::axisScale_data()
     QTest::newRow("all NULL keeps the start values")
         << Measure::Diff << Cells{std::nullopt, std::nullopt} << 1e9 << -1e9 << 5;
     QTest::newRow("no rows") << Measure::Diff << Cells{} << 1e9 << -1e9 << 5;
-    QTest::newRow("whole numbers, halves to even")
-        << Measure::Diff << Cells{-2.5, std::nullopt, 3.5} << -2.0 << 4.0 << 6;
-    QTest::newRow("range ten") << Measure::Planned << Cells{0.4, 10.2} << 0.0 << 10.0 << 10;
-    QTest::newRow("range just under ten") << Measure::Planned << Cells{0.0, 9.4} << 0.0 << 9.0 << 9;
-    QTest::newRow("range of two and a half rounds to even") << Measure::PerComp << Cells{0.0, 2.5} << 0.0 << 2.0 << 2;
+    // The range is rounded outwards: a rounded-in bound would cut off points.
+    QTest::newRow("whole numbers, outwards") << Measure::Diff << Cells{-2.5, std::nullopt, 3.5} << -3.0 << 4.0 << 7;
+    QTest::newRow("range ten") << Measure::Planned << Cells{0.4, 9.8} << 0.0 << 10.0 << 10;
+    QTest::newRow("range just under ten") << Measure::Planned << Cells{0.0, 8.6} << 0.0 << 9.0 << 9;
+    QTest::newRow("a top of 2.45 is not cut off") << Measure::PerComp << Cells{0.0, 2.45} << 0.0 << 3.0 << 3;
     QTest::newRow("range one") << Measure::Needed << Cells{3.0, 4.0} << 3.0 << 4.0 << 5;
-    QTest::newRow("one value") << Measure::Est << Cells{7.2} << 7.0 << 7.0 << 5;
-    QTest::newRow("progress to two decimals") << Measure::Progress << Cells{-0.125, 0.335} << -0.12 << 0.34 << 5;
+    QTest::newRow("one value") << Measure::Est << Cells{7.2} << 7.0 << 8.0 << 5;
+    QTest::newRow("progress to two decimals") << Measure::Progress << Cells{-0.125, 0.335} << -0.13 << 0.34 << 5;
     // Dates are day numbers kept as they are: 12.5 days apart.
     QTest::newRow("dates unrounded") << Measure::Completion_Date << Cells{46000.25, 46012.75} << 46000.25 << 46012.75
                                      << 10;
