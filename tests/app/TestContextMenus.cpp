@@ -5,8 +5,6 @@
 #include "common/ui/MessageBox.h"
 #include "tests/app/AppTestSupport.h"
 
-#include <QMenuBar>
-
 using namespace AppTest;
 
 namespace {
@@ -48,7 +46,6 @@ class TestContextMenus : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void menuItemsInOrder();
     void offeredItems_data();
     void offeredItems();
     void eachMenuSetsEveryItem();
@@ -73,41 +70,6 @@ void TestContextMenus::init()
 void TestContextMenus::cleanup()
 {
     MessageBox::setAutoAnswer(false);
-}
-
-void TestContextMenus::menuItemsInOrder()
-{
-    auto w = openWindow(*m_settings, m_ui, QString());
-    PopMenu* menu = w->popMenu();
-    QCOMPARE(menu->objectName(), QStringLiteral("mnuPop"));
-    QCOMPARE(menu->title(), QStringLiteral("Pop"));
-    QStringList order;
-    QStringList captions;
-    for (QAction* a : menu->actions()) {
-        order << a->objectName();
-        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    QCOMPARE(order,
-             names("AddGoal AddTask AddRes AddNote DeleteGoal DeleteTask DeleteRes DeleteNote Sep1 PropertiesGoal "
-                   "PropertiesTask PropertiesRes PropertiesNote"));
-    QCOMPARE(captions,
-             (QStringList{"Add Goal / Application",
-                          "Add Task / Software Object",
-                          "Add Resource",
-                          "Add Note",
-                          "Delete",
-                          "Delete",
-                          "Delete",
-                          "Delete",
-                          "-",
-                          "Properties",
-                          "Properties",
-                          "Properties",
-                          "Properties"}));
-    // Not part of the menu bar.
-    for (QAction* a : w->menuBar()->actions()) {
-        QVERIFY(a->menu() != menu);
-    }
 }
 
 void TestContextMenus::offeredItems_data()
