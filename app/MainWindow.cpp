@@ -7,6 +7,7 @@
 #include "app/PopMenuRules.h"
 #include "app/SplitterStrip.h"
 #include "app/StartupUi.h"
+#include "app/ViewModeIcons.h"
 #include "browser/ui/GoalTree.h"
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
@@ -240,8 +241,11 @@ void MainWindow::buildToolBar()
         {"View List", QStyle::SP_FileDialogListView},
         {"View Details", QStyle::SP_FileDialogDetailedView},
     };
+    int viewMode = 0;
     for (const auto& [key, pixmap] : buttons) {
-        QAction* a = m_toolBar->addAction(style()->standardIcon(pixmap), QString::fromLatin1(key));
+        const bool view = QLatin1String(key).startsWith(QLatin1String("View "));
+        const QIcon icon = view ? ViewModeIcons::icon(viewMode++) : style()->standardIcon(pixmap);
+        QAction* a = m_toolBar->addAction(icon, QString::fromLatin1(key));
         a->setData(QString::fromLatin1(key));
         if (QLatin1String(key) == QLatin1String("Delete") || QLatin1String(key) == QLatin1String("View Large Icons")) {
             m_toolBar->insertSeparator(a);
