@@ -57,6 +57,7 @@ private Q_SLOTS:
     void exitStatuses();
     void synthIsDeterministic();
     void demoCoversEveryKindAndStatus();
+    void programAnswersWithoutDisplay();
 };
 
 void TestCli::exitStatuses()
@@ -145,6 +146,26 @@ void TestCli::demoCoversEveryKindAndStatus()
     QVERIFY(q.value(0).toInt() > 0);
     q.finish();
     Database::close(QStringLiteral("d"));
+}
+
+// --help and --version of the window program must not need a window system.
+void TestCli::programAnswersWithoutDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    for (const QString& option : {QStringLiteral("--version"), QStringLiteral("--help")}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(CW_APP_PATH), {option});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(out.contains(option == QLatin1String("--help") ? QStringLiteral("--db") : QStringLiteral("1.1")),
+                 qPrintable(out));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)
