@@ -139,7 +139,14 @@ QStringList indexStatements()
         QStringLiteral("CREATE INDEX CompDates_Stamp_Sort ON CompDates (TimeStamp, HTreeSort)"),
         // History of one object or member across all snapshots (charts).
         QStringLiteral("CREATE INDEX CompDates_Obj_Id ON CompDates (OBJ, GT_ID)"),
-        QStringLiteral("CREATE INDEX CompDates_Res ON CompDates (Res, TimeStamp)"),
+        // The members present in the snapshots, and one assignment's history (member and task).
+        QStringLiteral("CREATE INDEX CompDates_Res ON CompDates (Res, GT_Parent_ID)"),
+        // Member figures (CompDatesRes) straight from the index, in member and snapshot
+        // order: reading them from the table costs one page visit per assignment row.
+        // OBJ and Calc are constant here; listed so that this SQLite sees the index as covering.
+        QStringLiteral("CREATE INDEX CompDates_Member ON CompDates"
+                       " (Res, TimeStamp, Planned, Est, PerComp, Needed, Diff, Completion_Date, OBJ, Calc)"
+                       " WHERE OBJ = 'R' AND Calc = 1"),
         // The deepest level of all snapshots, read by every generation: without it the
         // read scans the whole history.
         QStringLiteral("CREATE INDEX CompDates_Depth ON CompDates (Tree_Depth)"),

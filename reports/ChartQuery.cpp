@@ -10,8 +10,10 @@ const char* const kDayZero = "2415018.5";
 // The rows of CompDatesRes for the chosen members only. The view groups by a
 // NOCASE name, which keeps SQLite from pushing a name filter into it, so every
 // chart would aggregate all assignment rows of all snapshots; this is the view's
-// definition with the filter applied first (a test holds the two equal). The
-// '+' keeps the planner on the Res index.
+// definition with the filter applied first (a test holds the two equal). OBJ and
+// Calc match the member index, which holds every column read here; likely() says
+// that most rows are assignment rows, so that the planner keeps to that index
+// rather than the one on OBJ whatever the number of members.
 QString memberRows(const QString& filter)
 {
     return QStringLiteral(
@@ -23,7 +25,7 @@ QString memberRows(const QString& filter)
                " SUM(Diff) AS SDiff,"
                " MAX(Completion_Date) AS SCompletion_Date,"
                " CASE WHEN SUM(Planned) > 0 THEN (SUM(Planned) - SUM(Est)) / SUM(Planned) ELSE 0 END AS SProgress"
-               " FROM CompDates WHERE +OBJ = 'R' AND Calc = 1 AND ") +
+               " FROM CompDates WHERE likely(OBJ = 'R') AND Calc = 1 AND ") +
         filter + QStringLiteral(" GROUP BY Res, TimeStamp) AS CompDatesRes");
 }
 } // namespace
