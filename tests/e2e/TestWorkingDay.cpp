@@ -1,0 +1,902 @@
+#include "app/AppSettings.h"
+#include "app/EditCommands.h"
+#include "app/MainWindow.h"
+#include "app/PopMenu.h"
+#include "app/StartupUi.h"
+#include "browser/ui/GoalTree.h"
+#include "browser/ui/NoteList.h"
+#include "browser/ui/ResourceList.h"
+#include "browser/ui/TaskList.h"
+#include "common/FixedClock.h"
+#include "common/Stamp.h"
+#include "common/ui/MessageBox.h"
+#include "editing/ui/PropertiesDialog.h"
+#include "reports/OverviewReport.h"
+#include "reports/ReportDocument.h"
+#include "reports/TaskScheduleReport.h"
+#include "reports/TeamMemberScheduleReport.h"
+#include "reports/ui/ChartWindow.h"
+#include "reports/ui/GraphPropertiesDialog.h"
+#include "reports/ui/ReportPreviewWindow.h"
+#include "reports/ui/ReportsWindow.h"
+#include "team/ui/TeamMemberWindow.h"
+
+#include <QAbstractSeries>
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+const QString kMorning = QStringLiteral("2026-03-02 09:00:00");
+const QString kEvening = QStringLiteral("2026-03-02 17:30:00");
+const QString kDana = QStringLiteral("Dana O'Brien");
+
+// The start-up of a first run: no stored path, so the file dialog asks; the user
+// names a file that does not exist yet and agrees to create it.
+class NewProjectStartup : public StartupUi
+{
+public:
+    explicit NewProjectStartup(QString path)
+        : m_path(std::move(path))
+    {
+    }
+    QString askDatabasePath(QWidget*) override
+    {
+        ++asked;
+        return m_path;
+    }
+    bool confirmCreate(QWidget*, const QString& path) override
+    {
+        confirmed = path;
+        return true;
+    }
+    void showError(QWidget*, const QString& text) override { errors << text; }
+
+    int asked = 0;
+    QString confirmed;
+    QStringList errors;
+
+private:
+    QString m_path;
+};
+
+template <typename T = QWidget>
+T* child(const QObject* parent, const QString& name)
+{
+    T* found = parent ? parent->findChild<T*>(name) : nullptr;
+    if (!found) {
+        qWarning("no %s", qPrintable(name));
+    }
+    return found;
+}
+
+QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text)
+{
+    for (int i = 0; parent && i < parent->childCount(); ++i) {
+        if (parent->child(i)->text(0) == text) {
+            return parent->child(i);
+        }
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* rowNamed(QTreeWidget* list, const QString& text)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->text(0) == text) {
+            return list->topLevelItem(i);
+        }
+    }
+    return nullptr;
+}
+
+QStringList column(QTreeWidget* list, int col)
+{
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        texts << list->topLevelItem(i)->text(col);
+    }
+    return texts;
+}
+
+// Clicks near the left end of a row; an absent row clicks the pane's blank space.
+void clickRow(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
+{
+    QPoint at(20, view->viewport()->height() - 5);
+    if (item) {
+        view->scrollToItem(item);
+        const QRect rect = view->visualItemRect(item);
+        at = QPoint(rect.left() + 10, rect.center().y());
+    }
+    QTest::mouseClick(view->viewport(), button, {}, at);
+}
+
+// Runs `answer` on the modal dialog `objectName` once it is up; a dialog that
+// never comes fails the step instead of hanging the run.
+void whenModal(const QString& objectName, std::function<void(QWidget*)> answer)
+{
+    auto* timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, objectName, answer] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->objectName() == objectName) {
+            timer->stop();
+            timer->deleteLater();
+            answer(modal);
+        } else if (++*tries > 500) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
+
+// Types as a user does: select what the field holds, then type over it.
+void typeInto(QWidget* dialog, const char* name, const QString& text)
+{
+    QWidget* w = child(dialog, QLatin1String(name));
+    if (auto* box = qobject_cast<QComboBox*>(w); box && box->isEditable()) {
+        w = box->lineEdit();
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        line->selectAll();
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        edit->selectAll();
+    }
+    if (w) {
+        QTest::keyClicks(w, text);
+    }
+}
+
+void chooseIn(QWidget* dialog, const char* name, const QString& text)
+{
+    if (auto* box = child<QComboBox>(dialog, QLatin1String(name))) {
+        box->setCurrentIndex(box->findText(text));
+    }
+}
+
+void press(QWidget* window, const char* name)
+{
+    if (auto* button = child<QPushButton>(window, QLatin1String(name))) {
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+}
+
+// The number of pages a PDF file declares, or -1 when it is not a PDF.
+int pdfPages(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    const QByteArray bytes = file.readAll();
+    if (!bytes.startsWith("%PDF")) {
+        return -1;
+    }
+    return int(QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+} // namespace
+
+// One user's working day on a new project, through the real windows: team, goals,
+// tasks, assignments, progress, notes, snapshots, reports, charts, and tidying up.
+// The steps run in order on one main window and one project file; each checks the
+// file (on a connection of its own) and what the windows show.
+class TestWorkingDay : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void firstStartCreatesProject();
+    void teamMembersAdded();
+    void goalAndSubGoal();
+    void tasksAndAssignments();
+    void morningSnapshot();
+    void progressCompletesTasksAndGoals();
+    void noteWrittenAndEdited();
+    void eveningSnapshotAndReports();
+    void chartTicksAndOptions();
+    void teamMemberRenamedAndDeleted();
+    void goalDeletedWithSubtree();
+
+private:
+    // One value from the project file, read beside the program.
+    QVariant value(const QString& sql, const QVariantList& binds = {}) const
+    {
+        QSqlQuery q(QSqlDatabase::database(QStringLiteral("check")));
+        q.prepare(sql);
+        for (const QVariant& v : binds) {
+            q.addBindValue(v);
+        }
+        if (!q.exec() || !q.next()) {
+            qWarning("query failed: %s", qPrintable(sql));
+            return {};
+        }
+        return q.value(0);
+    }
+    int count(const QString& table) const { return value(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt(); }
+    QString goalStatus(qint64 id) const
+    {
+        return value(QStringLiteral("SELECT STATUS FROM GOALS_SW WHERE ID = ?"), {id}).toString();
+    }
+    QString taskStatus(qint64 id) const
+    {
+        return value(QStringLiteral("SELECT STATUS FROM TASKS_OBJECTS WHERE ID = ?"), {id}).toString();
+    }
+    // Boxes shown since the last call (all are answered automatically).
+    static QStringList boxes()
+    {
+        QStringList texts;
+        for (const MessageBox::Shown& box : MessageBox::takeShown()) {
+            texts << box.title + QStringLiteral(": ") + box.text;
+        }
+        return texts;
+    }
+
+    // Right-clicks `item` (null: the blank space) of `pane` and chooses the item `name`
+    // of the context menu; the command runs once the menu has closed.
+    bool command(QTreeWidget* pane, QTreeWidgetItem* item, const char* name)
+    {
+        clickRow(pane, item, Qt::RightButton);
+        PopMenu* menu = m_main->popMenu();
+        QAction* action = menu->findChild<QAction*>(QLatin1String(name));
+        if (!menu->isVisible() || !action || !action->isVisible()) {
+            qWarning("menu item %s is not offered: %s", name, qPrintable(menu->visibleItems().join(',')));
+            menu->hide();
+            return false;
+        }
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        QCoreApplication::processEvents();
+        return !menu->isVisible();
+    }
+    // Opens a property dialog through the context menu and fills it with `fill`;
+    // every save is stamped by the day's clock.
+    bool edit(QTreeWidget* pane,
+              QTreeWidgetItem* item,
+              const char* menuItem,
+              const QString& dialog,
+              std::function<void(QWidget*)> fill)
+    {
+        auto answered = std::make_shared<bool>(false);
+        whenModal(dialog, [this, fill, answered](QWidget* d) {
+            if (auto* properties = qobject_cast<PropertiesDialog*>(d)) {
+                properties->setClock(&m_clock);
+            }
+            fill(d);
+            *answered = true;
+            press(d, "OK");
+        });
+        return command(pane, item, menuItem) && *answered;
+    }
+    // The Tools menu's item `name`, as the menu bar offers it.
+    void tools(const char* name)
+    {
+        QMenu* menu = child<QMenu>(m_main->menuBar(), QStringLiteral("mnuRpt"));
+        QAction* action = child<QAction>(m_main.get(), QLatin1String(name));
+        QVERIFY(menu && action && menu->actions().contains(action) && action->isEnabled());
+        action->trigger();
+    }
+    QTreeWidgetItem* goalNode(qint64 id) const { return m_main->editCommands()->findGoalNode(id); }
+    void clickTask(const QString& name)
+    {
+        QTreeWidgetItem* row = rowNamed(m_main->taskList(), name);
+        QVERIFY2(row, qPrintable(name));
+        clickRow(m_main->taskList(), row);
+    }
+    // Sets the assignment of `member` on the selected task.
+    bool setAssignment(const QString& member, const QString& workload, const QString& done, const QString& days)
+    {
+        return edit(m_main->resourceList(),
+                    rowNamed(m_main->resourceList(), member),
+                    "mnuPopPropertiesRes",
+                    QStringLiteral("frmPropertiesRes"),
+                    [=](QWidget* d) {
+                        if (!workload.isEmpty()) {
+                            typeInto(d, "PER_WORKLOAD", workload);
+                        }
+                        typeInto(d, "PER_COMPLETED", done);
+                        typeInto(d, "DAYS_NEEDED", days);
+                    });
+    }
+    static QLineEdit* field(QWidget* team, int index)
+    {
+        return child<QLineEdit>(team, QStringLiteral("txtFields_%1").arg(index));
+    }
+    static void retype(QLineEdit* line, const QString& text)
+    {
+        line->selectAll();
+        QTest::keyClick(line, Qt::Key_Backspace);
+        QTest::keyClicks(line, text);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<NewProjectStartup> m_startup;
+    std::unique_ptr<MainWindow> m_main;
+    FixedClock m_clock{QDateTime(QDate(2026, 3, 2), QTime(8, 0))};
+    bool m_broken = false;
+    qint64 m_release = 0; // the top goal
+    qint64 m_guide = 0; // its sub-goal
+    qint64 m_write = 0; // the two tasks under the sub-goal
+    qint64 m_shots = 0;
+};
+
+void TestWorkingDay::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_path = m_dir.filePath(QStringLiteral("day.cwk"));
+    m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("settings.ini")));
+    m_startup = std::make_unique<NewProjectStartup>(m_path);
+    MessageBox::setAutoAnswer(true);
+    MessageBox::takeShown();
+}
+
+void TestWorkingDay::init()
+{
+    if (m_broken) {
+        QSKIP("an earlier step of the day failed");
+    }
+}
+
+void TestWorkingDay::cleanup()
+{
+    if (QTest::currentTestFailed()) {
+        m_broken = true;
+    }
+    // A box nobody expected is a fault of the step that showed it.
+    const QStringList shown = boxes();
+    if (!shown.isEmpty() && !m_broken) {
+        m_broken = true;
+        QFAIL(qPrintable(QStringLiteral("unexpected boxes: ") + shown.join(QStringLiteral(" | "))));
+    }
+}
+
+void TestWorkingDay::cleanupTestCase()
+{
+    if (m_main) {
+        m_main->close();
+        m_main.reset();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    MessageBox::setAutoAnswer(false);
+}
+
+void TestWorkingDay::firstStartCreatesProject()
+{
+    m_main = std::make_unique<MainWindow>(*m_settings, *m_startup);
+    QVERIFY(m_main->InitDatabase());
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QCOMPARE(m_startup->asked, 1);
+    QCOMPARE(m_startup->confirmed, m_path);
+    QCOMPARE(m_startup->errors, QStringList());
+    QCOMPARE(m_settings->dbPath(), m_path); // the next start opens it without asking
+    QCOMPARE(m_main->databasePath(), m_path);
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(m_path);
+        QVERIFY(db.open());
+    }
+    QCOMPARE(count(QStringLiteral("GOALS_SW")) + count(QStringLiteral("RESOURCES")), 0);
+    QTreeWidgetItem* root = m_main->goalTree()->root();
+    QVERIFY(root);
+    QCOMPARE(root->childCount(), 0);
+    QCOMPARE(m_main->taskList()->topLevelItemCount(), 1);
+    QVERIFY(TaskList::isSummaryRow(m_main->taskList()->topLevelItem(0)));
+}
+
+// Tools > Team Members: two members with their weekly hours, then the window is closed.
+void TestWorkingDay::teamMembersAdded()
+{
+    tools("mnuRptRes");
+    QPointer<TeamMemberWindow> team = m_main->teamMemberWindow();
+    QVERIFY(team && team->isVisible());
+    QCOMPARE(child<QLabel>(team, QStringLiteral("lblStatus"))->text(), QStringLiteral("Record: 0"));
+
+    // Ann works Monday to Friday 08:00-16:00; Dana Monday to Wednesday mornings.
+    struct Member
+    {
+        QString name;
+        int days;
+        QString from, to;
+    };
+    const QList<Member> members{{QStringLiteral("Ann"), 5, "08:00", "16:00"}, {kDana, 3, "09:00", "13:00"}};
+    for (const Member& m : members) {
+        press(team, "cmdAdd");
+        QCOMPARE(child<QLabel>(team, QStringLiteral("lblStatus"))->text(), QStringLiteral("Add record"));
+        QTest::keyClicks(field(team, 0), m.name);
+        for (int day = 1; day <= m.days; ++day) {
+            QTest::keyClicks(field(team, 2 * day - 1), m.from);
+            QTest::keyClicks(field(team, 2 * day), m.to);
+        }
+        press(team, "cmdUpdate");
+        QCOMPARE(boxes(), QStringList());
+    }
+    QCOMPARE(value(QStringLiteral("SELECT group_concat(R_NAME || ' ' || MON_BEG || '-' || MON_END || ' ' || "
+                                  "FRI_BEG || '-' || FRI_END, '; ') FROM (SELECT * FROM RESOURCES ORDER BY R_NAME)"))
+                 .toString(),
+             QStringLiteral("Ann 08:00-16:00 08:00-16:00; Dana O'Brien 09:00-13:00 00:00-00:00"));
+    press(team, "cmdFirst");
+    QCOMPARE(field(team, 0)->text(), QStringLiteral("Ann"));
+    QCOMPARE(child<QLabel>(team, QStringLiteral("lblStatus"))->text(), QStringLiteral("Record: 1"));
+    press(team, "cmdClose");
+    QTRY_VERIFY(!team);
+}
+
+// A goal under the root, then a sub-goal under it, both through the goal dialog.
+void TestWorkingDay::goalAndSubGoal()
+{
+    GoalTree* tree = m_main->goalTree();
+    QTreeWidgetItem* root = tree->root();
+    clickRow(tree, root);
+    m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(8, 5)));
+    QStringList offered;
+    QVERIFY(edit(tree, root, "mnuPopAddGoal", QStringLiteral("frmPropertiesGoal"), [&](QWidget* d) {
+        // The members added a moment ago are offered at once.
+        auto* members = child<QComboBox>(d, QStringLiteral("DEFAULT_RESOURCE"));
+        for (int i = 0; members && i < members->count(); ++i) {
+            offered << members->itemText(i);
+        }
+        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Goal"));
+        typeInto(d, "SHORT_NAME", QStringLiteral("Release 2.0"));
+        typeInto(d, "PRIORITY", QStringLiteral("20"));
+        chooseIn(d, "STATUS", QStringLiteral("Open"));
+        chooseIn(d, "DEFAULT_RESOURCE", QStringLiteral("Ann"));
+    }));
+    QCOMPARE(offered, (QStringList{"Ann", kDana}));
+    m_release = value(QStringLiteral("SELECT ID FROM GOALS_SW WHERE SHORT_NAME = 'Release 2.0' AND P_GID IS NULL"))
+                    .toLongLong();
+    QVERIFY(m_release > 0);
+    QCOMPARE(value(QStringLiteral("SELECT OBJECT_TYPE || '/' || PRIORITY || '/' || STATUS || '/' || "
+                                  "DEFAULT_RESOURCE || '/' || CREATED FROM GOALS_SW WHERE ID = ?"),
+                   {m_release})
+                 .toString(),
+             QStringLiteral("Goal/20/Open/Ann/2026-03-02 08:05:00"));
+    QTreeWidgetItem* releaseNode = childNamed(root, QStringLiteral("Release 2.0"));
+    QVERIFY(releaseNode);
+    QCOMPARE(GoalTree::goalId(releaseNode), std::optional<qint64>(m_release));
+    QCOMPARE(GoalTree::imageKey(releaseNode), QStringLiteral("GoalOpen"));
+    QVERIFY(TaskList::isGoalRow(rowNamed(m_main->taskList(), QStringLiteral("Release 2.0"))));
+
+    clickRow(tree, releaseNode);
+    QVERIFY(edit(tree, releaseNode, "mnuPopAddGoal", QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
+        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Goal"));
+        typeInto(d, "SHORT_NAME", QStringLiteral("User guide"));
+        typeInto(d, "PRIORITY", QStringLiteral("30"));
+        chooseIn(d, "STATUS", QStringLiteral("Open"));
+        chooseIn(d, "DEFAULT_RESOURCE", QStringLiteral("Ann"));
+    }));
+    m_guide = value(QStringLiteral("SELECT ID FROM GOALS_SW WHERE P_GID = ?"), {m_release}).toLongLong();
+    QCOMPARE(value(QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE ID = ?"), {m_guide}).toString(),
+             QStringLiteral("User guide"));
+    QTreeWidgetItem* guideNode = childNamed(releaseNode, QStringLiteral("User guide"));
+    QVERIFY(guideNode);
+    QCOMPARE(GoalTree::imageKey(guideNode), QStringLiteral("GoalOpen"));
+    QCOMPARE(count(QStringLiteral("GOALS_SW")), 2);
+}
+
+// Two tasks under the sub-goal; the second shared between Ann (60 %) and Dana (40 %).
+void TestWorkingDay::tasksAndAssignments()
+{
+    TaskList* tasks = m_main->taskList();
+    clickRow(m_main->goalTree(), goalNode(m_guide));
+    QCOMPARE(tasks->topLevelItemCount(), 1); // the summary row alone
+    struct NewTask
+    {
+        QString name, priority, days;
+    };
+    for (const NewTask& t : {NewTask{"Write chapters", "20", "5"}, NewTask{"Take screenshots", "30", "2"}}) {
+        QVERIFY(
+            edit(tasks, tasks->topLevelItem(0), "mnuPopAddTask", QStringLiteral("frmPropertiesTask"), [&](QWidget* d) {
+                chooseIn(d, "OBJECT_TYPE", QStringLiteral("Task"));
+                typeInto(d, "SHORT_NAME", t.name);
+                typeInto(d, "PRIORITY", t.priority);
+                chooseIn(d, "STATUS", QStringLiteral("Open"));
+                typeInto(d, "DAYSPLANNED", t.days);
+            }));
+        // The new task is chosen, carried whole by the goal's default member.
+        QCOMPARE(tasks->selectedRow()->text(0), t.name);
+        QCOMPARE(column(m_main->resourceList(), 0), (QStringList{"Ann", "Totals:"}));
+        QCOMPARE(m_main->resourceList()->topLevelItem(1)->text(1), QStringLiteral("100"));
+    }
+    m_write = value(QStringLiteral("SELECT ID FROM TASKS_OBJECTS WHERE SHORT_NAME = 'Write chapters'")).toLongLong();
+    m_shots = value(QStringLiteral("SELECT ID FROM TASKS_OBJECTS WHERE SHORT_NAME = 'Take screenshots'")).toLongLong();
+    QCOMPARE(value(QStringLiteral("SELECT COUNT(*) FROM TASKS_OBJECTS WHERE FK_ID = ? AND STATUS = 'Open'"), {m_guide})
+                 .toInt(),
+             2);
+    QCOMPARE(column(tasks, 0).mid(0, 2), (QStringList{"Write chapters", "Take screenshots"}));
+    QCOMPARE(tasks->topLevelItem(2)->text(0), QStringLiteral("7 Days to go"));
+
+    // Dana joins the screenshots with 40 %; Ann's share drops to 60 %.
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_shots));
+    QVERIFY(edit(m_main->resourceList(),
+                 rowNamed(m_main->resourceList(), QStringLiteral("Ann")),
+                 "mnuPopAddRes",
+                 QStringLiteral("frmPropertiesRes"),
+                 [](QWidget* d) {
+                     chooseIn(d, "FK_R_NAME", kDana);
+                     typeInto(d, "PER_WORKLOAD", QStringLiteral("40"));
+                 }));
+    QCOMPARE(column(m_main->resourceList(), 0), (QStringList{"Ann", kDana, "Totals:"}));
+    QCOMPARE(rowNamed(m_main->resourceList(), QStringLiteral("Totals:"))->text(1), QStringLiteral("140"));
+    QVERIFY(setAssignment(QStringLiteral("Ann"), QStringLiteral("60"), QStringLiteral("0"), QStringLiteral("0")));
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_shots));
+    QCOMPARE(column(m_main->resourceList(), 1), (QStringList{"60", "40", "100"}));
+    QCOMPARE(value(QStringLiteral("SELECT SUM(PER_WORKLOAD) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {m_shots})
+                 .toDouble(),
+             100.0);
+    QCOMPARE(count(QStringLiteral("TASK_OBJECT_RESOURCE")), 3);
+    QCOMPARE(taskStatus(m_shots), QStringLiteral("Open"));
+}
+
+// Tools > Reports at nine: the first snapshot, with every task still open.
+void TestWorkingDay::morningSnapshot()
+{
+    tools("mnuRptRpt1");
+    QPointer<ReportsWindow> reports = m_main->reportsWindow();
+    QVERIFY(reports && reports->isVisible() && m_main->chartWindow());
+    auto* list = child<QListWidget>(reports, QStringLiteral("dParTStamp"));
+    QCOMPARE(list->count(), 0);
+    m_clock.set(Stamp::fromText(kMorning));
+    reports->setClock(&m_clock);
+    press(reports, "bGenerateData");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(reports->selectedStamp(), kMorning);
+    // Root, two goals, two tasks, three assignments.
+    QCOMPARE(value(QStringLiteral("SELECT group_concat(OBJ, '') FROM (SELECT OBJ FROM CompDates WHERE TimeStamp = ? "
+                                  "ORDER BY OBJ)"),
+                   {kMorning})
+                 .toString(),
+             QStringLiteral("GGGRRRTT"));
+    // The hours typed in the team window lay out the open work from nine on: Ann's
+    // 40 hours of chapters end Monday next at 09:00, then her 9.6 hours of
+    // screenshots on Tuesday at 10:36; Dana's 6.4 hours fit her mornings by Tuesday.
+    const QString dates =
+        QStringLiteral("SELECT group_concat(Completion_Date, ' / ') FROM (SELECT Completion_Date FROM CompDates WHERE "
+                       "TimeStamp = ? AND OBJ = 'R' ORDER BY Completion_Date)");
+    QCOMPARE(value(dates, {kMorning}).toString(),
+             QStringLiteral("2026-03-03 11:24:00 / 2026-03-09 09:00:00 / 2026-03-10 10:36:00"));
+    QCOMPARE(value(QStringLiteral("SELECT Completion_Date FROM CompDates WHERE TimeStamp = ? AND OBJ = 'G' AND "
+                                  "GT_ID = ?"),
+                   {kMorning, m_release})
+                 .toString(),
+             QStringLiteral("2026-03-10 10:36:00"));
+    // The user closes both windows for now; the chart window goes for good.
+    QPointer<ChartWindow> chart = m_main->chartWindow();
+    QVERIFY(chart->close());
+    QVERIFY(reports->close());
+    QTRY_VERIFY(!chart);
+}
+
+// Progress through the assignment dialog: tasks complete silently, and the walk
+// completes both open goals above them.
+void TestWorkingDay::progressCompletesTasksAndGoals()
+{
+    TaskList* tasks = m_main->taskList();
+    clickTask(QStringLiteral("Write chapters"));
+    QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("50"), QStringLiteral("3")));
+    QCOMPARE(taskStatus(m_write), QStringLiteral("Open"));
+    QCOMPARE(tasks->selectedRow()->text(3), QStringLiteral("50"));
+
+    QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("100"), QStringLiteral("6")));
+    QCOMPARE(taskStatus(m_write), QStringLiteral("Completed"));
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_write));
+    QCOMPARE(tasks->selectedRow()->data(0, ListPane::ImageKeyRole).toString(), QStringLiteral("TaskCompleted"));
+    QCOMPARE(goalStatus(m_guide), QStringLiteral("Open")); // the screenshots are still open
+    QCOMPARE(GoalTree::imageKey(goalNode(m_guide)), QStringLiteral("GoalOpen"));
+
+    clickTask(QStringLiteral("Take screenshots"));
+    QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("100"), QStringLiteral("1")));
+    QCOMPARE(taskStatus(m_shots), QStringLiteral("Open")); // Dana's share is not done
+    QVERIFY(setAssignment(kDana, QString(), QStringLiteral("100"), QStringLiteral("1")));
+    QCOMPARE(taskStatus(m_shots), QStringLiteral("Completed"));
+    QCOMPARE(goalStatus(m_guide), QStringLiteral("Completed"));
+    QCOMPARE(goalStatus(m_release), QStringLiteral("Completed"));
+    QCOMPARE(GoalTree::imageKey(goalNode(m_guide)), QStringLiteral("GoalCompleted"));
+    QCOMPARE(GoalTree::imageKey(goalNode(m_release)), QStringLiteral("GoalCompleted"));
+    QCOMPARE(column(m_main->resourceList(), 3), (QStringList{"60", "40", "100"}));
+    // Six days for five planned: a day behind.
+    QCOMPARE(tasks->topLevelItem(2)->text(0), QStringLiteral("0 Days to go"));
+    QCOMPARE(tasks->topLevelItem(2)->text(6), QStringLiteral("-1"));
+    QCOMPARE(boxes(), QStringList()); // no question on the way
+}
+
+// A note on the finished chapters; OK without a change keeps its stamp.
+void TestWorkingDay::noteWrittenAndEdited()
+{
+    clickTask(QStringLiteral("Write chapters"));
+    NoteList* notes = m_main->noteList();
+    QCOMPARE(notes->topLevelItemCount(), 0);
+    m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(15, 10)));
+    QVERIFY(edit(notes, nullptr, "mnuPopAddNote", QStringLiteral("frmPropertiesNote"), [](QWidget* d) {
+        typeInto(d, "NOTES", QStringLiteral("Chapters 1-4 sent for review."));
+    }));
+    const QString note =
+        QStringLiteral("SELECT NOTES || ' @ ' || TIMESTAMP FROM TASK_OBJECT_WORKSHEET WHERE TASKID = ?");
+    QCOMPARE(value(note, {m_write}).toString(), QStringLiteral("Chapters 1-4 sent for review. @ 2026-03-02 15:10:00"));
+    QCOMPARE(column(notes, 0), QStringList{"Chapters 1-4 sent for review."});
+    QCOMPARE(column(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 15:10:00"))});
+
+    m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(16, 0)));
+    QVERIFY(edit(
+        notes, notes->topLevelItem(0), "mnuPopPropertiesNote", QStringLiteral("frmPropertiesNote"), [](QWidget*) {}));
+    QCOMPARE(value(note, {m_write}).toString(), QStringLiteral("Chapters 1-4 sent for review. @ 2026-03-02 15:10:00"));
+
+    QVERIFY(edit(
+        notes, notes->topLevelItem(0), "mnuPopPropertiesNote", QStringLiteral("frmPropertiesNote"), [](QWidget* d) {
+            typeInto(d, "NOTES", QStringLiteral("Chapters 1-4 reviewed; all done."));
+        }));
+    QCOMPARE(value(note, {m_write}).toString(),
+             QStringLiteral("Chapters 1-4 reviewed; all done. @ 2026-03-02 16:00:00"));
+    QCOMPARE(column(notes, 0), QStringList{"Chapters 1-4 reviewed; all done."});
+    QCOMPARE(column(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 16:00:00"))});
+    QCOMPARE(count(QStringLiteral("TASK_OBJECT_WORKSHEET")), 1);
+    QCOMPARE(goalStatus(m_guide), QStringLiteral("Completed")); // notes leave the statuses alone
+}
+
+// The second snapshot, then the three reports, each exported to PDF.
+void TestWorkingDay::eveningSnapshotAndReports()
+{
+    tools("mnuRptRpt1");
+    QPointer<ReportsWindow> reports = m_main->reportsWindow();
+    QVERIFY(reports && reports->isVisible());
+    m_clock.set(Stamp::fromText(kEvening));
+    reports->setClock(&m_clock);
+    press(reports, "bGenerateData");
+    auto* list = child<QListWidget>(reports, QStringLiteral("dParTStamp"));
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->text(), Stamp::toDisplay(kEvening));
+    QCOMPARE(list->item(1)->text(), Stamp::toDisplay(kMorning));
+    QCOMPARE(reports->selectedStamp(), kEvening);
+    QCOMPARE(value(QStringLiteral("SELECT GT_Status || ' ' || Diff FROM CompDates WHERE TimeStamp = ? AND OBJ = 'G' "
+                                  "AND GT_ID = ?"),
+                   {kEvening, m_release})
+                 .toString(),
+             QStringLiteral("Completed -1.0"));
+
+    const auto previews = [&] {
+        return reports->findChildren<ReportPreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    };
+    // The evening's overview: everything done, a day behind.
+    press(reports, "bShowReport");
+    // The morning's schedules: the open work as it stood.
+    list->setCurrentRow(1);
+    QCOMPARE(reports->selectedStamp(), kMorning);
+    press(reports, "bShowTaskSched");
+    press(reports, "bShowTeamMemSched");
+    const QList<ReportPreviewWindow*> open = previews();
+    QCOMPARE(open.size(), 3);
+
+    QCOMPARE(open.at(0)->windowTitle(), QStringLiteral("Overview : ") + Stamp::toDisplay(kEvening));
+    const auto* overview = dynamic_cast<const OverviewReport*>(&open.at(0)->document().layout());
+    QVERIFY(overview);
+    QStringList lines;
+    for (const OverviewRow& row : overview->rows()) {
+        lines << QStringLiteral("%1 %2 %3").arg(row.obj).arg(row.hName.trimmed(), row.status);
+    }
+    QVERIFY2(lines.contains(QStringLiteral("G Release 2.0 Completed")), qPrintable(lines.join('|')));
+    QVERIFY2(lines.contains(QStringLiteral("T Take screenshots Completed")), qPrintable(lines.join('|')));
+
+    QCOMPARE(open.at(1)->windowTitle(), QStringLiteral("Task Schedule : ") + Stamp::toDisplay(kMorning));
+    const auto* taskSched = dynamic_cast<const TaskScheduleReport*>(&open.at(1)->document().layout());
+    QVERIFY(taskSched);
+    QStringList scheduled;
+    for (const TaskScheduleGroup& g : taskSched->groups()) {
+        scheduled << g.name + QStringLiteral(" x") + QString::number(g.members.size());
+    }
+    scheduled.sort();
+    QCOMPARE(scheduled, (QStringList{"Take screenshots x2", "Write chapters x1"}));
+    const auto* memberSched = dynamic_cast<const TeamMemberScheduleReport*>(&open.at(2)->document().layout());
+    QVERIFY(memberSched);
+    QStringList perMember;
+    for (const MemberScheduleGroup& g : memberSched->groups()) {
+        perMember << g.res + QStringLiteral(" x") + QString::number(g.tasks.size());
+    }
+    QCOMPARE(perMember, (QStringList{"Ann x2", kDana + QStringLiteral(" x1")}));
+
+    for (ReportPreviewWindow* preview : open) {
+        const QString pdf = m_dir.filePath(preview->objectName() + QStringLiteral(".pdf"));
+        QVERIFY(preview->exportPdf(pdf));
+        QVERIFY(preview->document().pageCount() >= 1);
+        QCOMPARE(pdfPages(pdf), preview->document().pageCount());
+        preview->close();
+    }
+    QTRY_COMPARE(previews().size(), 0);
+}
+
+// The chart window anew (it now knows both snapshots' members): root and goal
+// ticked, then measure, aggregate, period and tree switched in the options dialog.
+void TestWorkingDay::chartTicksAndOptions()
+{
+    tools("mnuRptRpt1");
+    QPointer<ChartWindow> chart = m_main->chartWindow();
+    QVERIFY(chart && chart->isVisible());
+    auto* tvGoal = child<QTreeWidget>(chart, QStringLiteral("tvGoal"));
+    QTreeWidgetItem* root = tvGoal->topLevelItem(0);
+    QCOMPARE(root->checkState(0), Qt::Checked);
+    QVERIFY(chart->chart()->series().isEmpty()); // nothing drawn before a tick changes
+    tvGoal->setCurrentItem(root);
+    Q_EMIT tvGoal->itemClicked(root, 0);
+    QTreeWidgetItem* release = childNamed(root, QStringLiteral("Release 2.0"));
+    QVERIFY(release);
+    release->setCheckState(0, Qt::Checked);
+
+    const auto legend = [&] {
+        QStringList names;
+        for (QAbstractSeries* s : chart->chart()->series()) {
+            if (!names.contains(s->name())) {
+                names << s->name();
+            }
+        }
+        names.sort();
+        return names;
+    };
+    const auto categories = [&] {
+        const auto axes = chart->chart()->axes(Qt::Horizontal);
+        auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QBarCategoryAxis*>(axes.first());
+        return axis ? axis->categories() : QStringList{QStringLiteral("<no axis>")};
+    };
+    const auto values = [&](const QString& series) {
+        return chart->table().column(int(chart->table().series.indexOf(series)));
+    };
+    const QList<std::optional<double>> behind{-1.0};
+    QCOMPARE(legend(), (QStringList{"Cairnwork", "Release 2.0"}));
+    QCOMPARE(chart->chart()->title(), QStringLiteral("Last (Days Ahead/Behind Plan)"));
+    QCOMPARE(categories(), QStringList{"3/2026"});
+    QCOMPARE(values(QStringLiteral("Release 2.0")), behind);
+    QCOMPARE(values(QStringLiteral("Cairnwork")), behind);
+
+    // Options through the chart's own context menu.
+    auto* pop = child<QMenu>(chart, QStringLiteral("mnuPop"));
+    QVERIFY(pop);
+    child<QAction>(chart, QStringLiteral("mnuPopProperties"))->trigger();
+    QPointer<GraphPropertiesDialog> dialog;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* d = qobject_cast<GraphPropertiesDialog*>(top); d && d->isVisible()) {
+            dialog = d;
+        }
+    }
+    QVERIFY(dialog);
+    child<QRadioButton>(dialog, QStringLiteral("oPerComp"))->setChecked(true);
+    child<QRadioButton>(dialog, QStringLiteral("oFirst"))->setChecked(true);
+    child<QRadioButton>(dialog, QStringLiteral("oWeek"))->setChecked(true);
+    press(dialog, "cmdApply");
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(chart->chart()->title(), QStringLiteral("First (% Completed)"));
+    QCOMPARE(categories(), QStringList{"10 '26"});
+    QCOMPARE(values(QStringLiteral("Release 2.0")), QList<std::optional<double>>{0.0}); // the morning's value
+
+    child<QRadioButton>(dialog, QStringLiteral("oLast"))->setChecked(true);
+    child<QRadioButton>(dialog, QStringLiteral("oDay"))->setChecked(true);
+    press(dialog, "cmdApply");
+    QCOMPARE(chart->chart()->title(), QStringLiteral("Last (% Completed)"));
+    QCOMPARE(chart->table().periods.size(), 1);
+    QCOMPARE(chart->table().periods.first().start, QDate(2026, 3, 2));
+    QCOMPARE(values(QStringLiteral("Release 2.0")), QList<std::optional<double>>{100.0});
+
+    // The member tree: both members found in the snapshots; Dana's share.
+    child<QRadioButton>(dialog, QStringLiteral("otvTeam"))->setChecked(true);
+    press(dialog, "cmdOK");
+    QTRY_VERIFY(!dialog);
+    auto* tvTeam = child<QTreeWidget>(chart, QStringLiteral("tvTeam"));
+    QVERIFY(tvTeam->isVisible() && !tvGoal->isVisible());
+    QTreeWidgetItem* team = tvTeam->topLevelItem(0);
+    QCOMPARE(team->childCount(), 2);
+    QTreeWidgetItem* dana = childNamed(team, kDana);
+    QVERIFY(dana);
+    dana->setCheckState(0, Qt::Checked);
+    QCOMPARE(legend(), QStringList{kDana});
+    QCOMPARE(chart->state().ChartMeasure(), QStringLiteral("CompDatesRes.SPerComp"));
+    QCOMPARE(values(kDana), QList<std::optional<double>>{100.0});
+    QVERIFY(chart->close());
+    QTRY_VERIFY(!chart);
+}
+
+// The team window again: a rename follows the assignments; a member still
+// assigned cannot go; one added by mistake can.
+void TestWorkingDay::teamMemberRenamedAndDeleted()
+{
+    tools("mnuRptRes");
+    QPointer<TeamMemberWindow> team = m_main->teamMemberWindow();
+    QVERIFY(team);
+    auto* status = child<QLabel>(team, QStringLiteral("lblStatus"));
+    press(team, "cmdLast");
+    QCOMPARE(field(team, 0)->text(), kDana);
+    press(team, "cmdEdit");
+    retype(field(team, 0), QStringLiteral("Dana Kelly"));
+    retype(field(team, 9), QStringLiteral("09:00")); // Fridays too now
+    retype(field(team, 10), QStringLiteral("12:00"));
+    press(team, "cmdUpdate");
+    QCOMPARE(boxes(), QStringList());
+    QCOMPARE(status->text(), QStringLiteral("Record: 2"));
+    QCOMPARE(value(QStringLiteral("SELECT FK_R_NAME || ' ' || PER_WORKLOAD || ' ' || PER_COMPLETED FROM "
+                                  "TASK_OBJECT_RESOURCE WHERE FK_TASKID = ? AND FK_R_NAME <> 'Ann'"),
+                   {m_shots})
+                 .toString(),
+             QStringLiteral("Dana Kelly 40.0 100.0"));
+    QCOMPARE(
+        value(QStringLiteral("SELECT FRI_BEG || '-' || FRI_END FROM RESOURCES WHERE R_NAME = 'Dana Kelly'")).toString(),
+        QStringLiteral("09:00-12:00"));
+    QCOMPARE(count(QStringLiteral("RESOURCES")), 2);
+
+    // Still assigned: refused, and nothing is lost.
+    press(team, "cmdDelete");
+    const QStringList refused = boxes();
+    QCOMPARE(refused.size(), 1);
+    QVERIFY2(refused.first().contains(QStringLiteral("assigned to 1 task")), qPrintable(refused.first()));
+    QCOMPARE(field(team, 0)->text(), QStringLiteral("Dana Kelly"));
+    QCOMPARE(count(QStringLiteral("RESOURCES")), 2);
+    QCOMPARE(count(QStringLiteral("TASK_OBJECT_RESOURCE")), 3);
+
+    // A member added by mistake goes again.
+    press(team, "cmdAdd");
+    QTest::keyClicks(field(team, 0), QStringLiteral("Temp"));
+    press(team, "cmdUpdate");
+    QCOMPARE(count(QStringLiteral("RESOURCES")), 3);
+    QCOMPARE(field(team, 0)->text(), QStringLiteral("Temp"));
+    press(team, "cmdDelete");
+    QCOMPARE(boxes(), QStringList());
+    QCOMPARE(value(QStringLiteral("SELECT group_concat(R_NAME, ',') FROM (SELECT R_NAME FROM RESOURCES ORDER BY "
+                                  "R_NAME)"))
+                 .toString(),
+             QStringLiteral("Ann,Dana Kelly"));
+    press(team, "cmdClose");
+    QTRY_VERIFY(!team);
+
+    // The main window shows the new name once the task is chosen again.
+    clickTask(QStringLiteral("Take screenshots"));
+    QCOMPARE(column(m_main->resourceList(), 0), (QStringList{"Ann", "Dana Kelly", "Totals:"}));
+}
+
+// The top goal goes with everything beneath it; the history stays.
+void TestWorkingDay::goalDeletedWithSubtree()
+{
+    GoalTree* tree = m_main->goalTree();
+    QTreeWidgetItem* releaseNode = goalNode(m_release);
+    QVERIFY(releaseNode);
+    clickRow(tree, releaseNode);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(command(tree, releaseNode, "mnuPopDeleteGoal"));
+    const QList<MessageBox::Shown> asked = MessageBox::takeShown();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first().title, QStringLiteral("Delete"));
+
+    QCOMPARE(count(QStringLiteral("GOALS_SW")), 0);
+    QCOMPARE(count(QStringLiteral("TASKS_OBJECTS")), 0);
+    QCOMPARE(count(QStringLiteral("TASK_OBJECT_RESOURCE")), 0);
+    QCOMPARE(count(QStringLiteral("TASK_OBJECT_WORKSHEET")), 0);
+    QCOMPARE(count(QStringLiteral("RESOURCES")), 2);
+    QCOMPARE(value(QStringLiteral("SELECT COUNT(DISTINCT TimeStamp) FROM CompDates")).toInt(), 2);
+    QCOMPARE(tree->root()->childCount(), 0);
+    QVERIFY(!m_main->editCommands()->findGoalNode(m_guide));
+    QCOMPARE(tree->currentItem(), tree->root());
+    QCOMPARE(m_main->taskList()->topLevelItemCount(), 1);
+    QCOMPARE(m_main->taskList()->topLevelItem(0)->text(0), QStringLiteral("0 Days to go"));
+    QCOMPARE(m_main->resourceList()->topLevelItemCount(), 0);
+    QCOMPARE(m_main->noteList()->topLevelItemCount(), 0);
+}
+
+QTEST_MAIN(TestWorkingDay)
+#include "TestWorkingDay.moc"
