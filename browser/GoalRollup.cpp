@@ -3,6 +3,7 @@
 #include "db/Sql.h"
 
 #include <QSet>
+#include <algorithm>
 #include <limits>
 #include <unordered_map>
 #include <vector>
@@ -24,6 +25,54 @@ struct TaskSums
     double done = 0; // PDONE: sum of PerTotWkldDone
     double needed = 0; // dNeed
     double estimate = 0; // newEstimate
+};
+
+// Task identifier -> position among the counted tasks. Identifiers are usually
+// close together, so a plain array over their range is used when it stays small;
+// a hash otherwise. One lookup per assignment row.
+class TaskIndex
+{
+public:
+    static constexpr std::size_t npos = std::numeric_limits<std::size_t>::max();
+
+    explicit TaskIndex(const std::vector<qint64>& ids)
+    {
+        if (ids.empty()) {
+            return;
+        }
+        const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
+        m_first = *low;
+        // Unsigned: a span beyond the range of qint64 simply counts as too wide.
+        const quint64 span = quint64(*high) - quint64(*low);
+        m_dense = span < 4 * quint64(ids.size()) + 1024;
+        if (m_dense) {
+            m_slots.assign(std::size_t(span) + 1, npos);
+            for (std::size_t i = 0; i < ids.size(); ++i) {
+                m_slots[std::size_t(ids[i] - m_first)] = i;
+            }
+        } else {
+            m_sparse.reserve(ids.size());
+            for (std::size_t i = 0; i < ids.size(); ++i) {
+                m_sparse.emplace(ids[i], i);
+            }
+        }
+    }
+
+    std::size_t find(qint64 id) const
+    {
+        if (m_dense) {
+            const quint64 offset = quint64(id) - quint64(m_first);
+            return offset < m_slots.size() ? m_slots[std::size_t(offset)] : npos;
+        }
+        const auto it = m_sparse.find(id);
+        return it == m_sparse.end() ? npos : it->second;
+    }
+
+private:
+    qint64 m_first = 0;
+    bool m_dense = false;
+    std::vector<std::size_t> m_slots;
+    std::unordered_map<qint64, std::size_t> m_sparse;
 };
 } // namespace
 
@@ -74,6 +123,8 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
         (scope ? QStringLiteral(" WHERE t.FK_ID IN sub") : QString());
     // The assignments come straight from their table: the view qAssignmentFigures
     // joins each one to its task again, which costs more than the whole roll-up.
+    // Summing them in SQL costs more still (grouping sorts or seeks per row), so
+    // the plain rows are summed here.
     const QString assignmentSql =
         subtree +
         QStringLiteral(
@@ -81,8 +132,8 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
         (scope ? QStringLiteral(" WHERE r.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN sub)")
                : QString());
 
+    std::vector<qint64> ids;
     std::vector<TaskSums> tasks;
-    std::unordered_map<qint64, std::size_t> index;
     {
         QSqlQuery query(Sql::db(connection));
         query.setForwardOnly(true);
@@ -96,10 +147,11 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
             return false;
         }
         while (query.next()) {
-            index.emplace(query.value(0).toLongLong(), tasks.size());
+            ids.push_back(query.value(0).toLongLong());
             tasks.push_back({query.value(1).toLongLong(), query.value(2).toDouble()});
         }
     }
+    const TaskIndex index(ids);
     {
         QSqlQuery query(Sql::db(connection));
         query.setForwardOnly(true);
@@ -113,11 +165,11 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
             return false;
         }
         while (query.next()) {
-            const auto it = index.find(query.value(0).toLongLong());
-            if (it == index.end()) {
+            const std::size_t slot = index.find(query.value(0).toLongLong());
+            if (slot == TaskIndex::npos) {
                 continue; // a task that does not count
             }
-            TaskSums& t = tasks[it->second];
+            TaskSums& t = tasks[slot];
             const double workload = query.value(1).toDouble();
             const double completed = query.value(2).toDouble();
             const double needed = query.value(3).toDouble();
