@@ -1,7 +1,8 @@
 #include "editing/AssignmentEditor.h"
 
-#include "db/Transaction.h"
+#include "editing/ColumnChanges.h"
 #include "editing/EditSql.h"
+#include "editing/EditTransaction.h"
 #include "editing/ObjectChecks.h"
 
 namespace {
@@ -25,6 +26,20 @@ bool sameMember(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
+
+// False with the duplicate message when `member` is already assigned to the task.
+bool refuseDuplicate(const QString& connection, qint64 taskId, const QString& member, QString* error)
+{
+    bool assigned = false;
+    if (!isAssigned(connection, taskId, member, &assigned, error)) {
+        return false;
+    }
+    if (assigned) {
+        Sql::setError(error, AssignmentEditor::duplicateMessage(member));
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 QString AssignmentEditor::duplicateMessage(const QString& member)
@@ -36,15 +51,12 @@ bool AssignmentEditor::load(
     const QString& connection, qint64 taskId, const QString& member, AssignmentProperties* row, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
-    if (!EditSql::run(q,
-                      QStringLiteral("SELECT FK_TASKID, FK_R_NAME, PER_WORKLOAD, PER_COMPLETED, DAYS_NEEDED"
-                                     " FROM qPropertiesRes WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
-                      {taskId, member},
-                      error)) {
-        return false;
-    }
-    if (!q.next()) {
-        Sql::setError(error, QStringLiteral("The assignment no longer exists."));
+    if (!EditSql::runToRow(q,
+                           QStringLiteral("SELECT FK_TASKID, FK_R_NAME, PER_WORKLOAD, PER_COMPLETED, DAYS_NEEDED"
+                                          " FROM qPropertiesRes WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
+                           {taskId, member},
+                           QStringLiteral("The assignment no longer exists."),
+                           error)) {
         return false;
     }
     row->taskId = q.value(0).toLongLong();
@@ -71,35 +83,21 @@ bool AssignmentEditor::followAssignments(
 
 EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentProperties& row, Prompter& prompter)
 {
-    Transaction tx(connection);
-    if (!tx.isActive()) {
-        return EditOutcome::failure(tx.error());
-    }
-    QString error;
-    bool assigned = false;
-    if (!isAssigned(connection, row.taskId, row.member, &assigned, &error)) {
-        return EditOutcome::failure(error);
-    }
-    if (assigned) {
-        return EditOutcome::failure(duplicateMessage(row.member));
-    }
-    EditOutcome outcome;
-    if (!EditSql::run(connection,
-                      QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE (FK_TASKID, FK_R_NAME, PER_WORKLOAD,"
-                                     " PER_COMPLETED, DAYS_NEEDED) VALUES (?, ?, ?, ?, ?)"),
-                      {row.taskId, row.member, row.perWorkload, row.perCompleted, row.daysNeeded},
-                      &error) ||
-        !followAssignments(connection, row.taskId, prompter, &outcome, &error)) {
-        return EditOutcome::failure(error);
-    }
-    if (!tx.commit()) {
-        return EditOutcome::failure(tx.error());
-    }
-    outcome.ok = true;
-    outcome.written = true;
-    outcome.id = row.taskId;
-    outcome.member = row.member;
-    return outcome;
+    return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
+        if (!refuseDuplicate(connection, row.taskId, row.member, error) ||
+            !EditSql::run(connection,
+                          QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE (FK_TASKID, FK_R_NAME, PER_WORKLOAD,"
+                                         " PER_COMPLETED, DAYS_NEEDED) VALUES (?, ?, ?, ?, ?)"),
+                          {row.taskId, row.member, row.perWorkload, row.perCompleted, row.daysNeeded},
+                          error) ||
+            !followAssignments(connection, row.taskId, prompter, &outcome, error)) {
+            return false;
+        }
+        outcome.written = true;
+        outcome.id = row.taskId;
+        outcome.member = row.member;
+        return true;
+    });
 }
 
 EditOutcome AssignmentEditor::saveChanges(const QString& connection,
@@ -107,61 +105,33 @@ EditOutcome AssignmentEditor::saveChanges(const QString& connection,
                                           const AssignmentProperties& edited,
                                           Prompter& prompter)
 {
-    QStringList columns;
-    QVariantList values;
-    auto change = [&](bool differs, const char* column, const QVariant& value) {
-        if (differs) {
-            columns << QLatin1String(column) + QStringLiteral(" = ?");
-            values << value;
-        }
-    };
-    change(edited.member != stored.member, "FK_R_NAME", edited.member);
-    change(edited.perWorkload != stored.perWorkload, "PER_WORKLOAD", edited.perWorkload);
-    change(edited.perCompleted != stored.perCompleted, "PER_COMPLETED", edited.perCompleted);
-    change(edited.daysNeeded != stored.daysNeeded, "DAYS_NEEDED", edited.daysNeeded);
+    ColumnChanges changes;
+    changes.change(edited.member != stored.member, "FK_R_NAME", edited.member);
+    changes.change(edited.perWorkload != stored.perWorkload, "PER_WORKLOAD", edited.perWorkload);
+    changes.change(edited.perCompleted != stored.perCompleted, "PER_COMPLETED", edited.perCompleted);
+    changes.change(edited.daysNeeded != stored.daysNeeded, "DAYS_NEEDED", edited.daysNeeded);
 
-    EditOutcome outcome;
-    outcome.id = stored.taskId;
-    outcome.member = stored.member;
-    if (columns.isEmpty()) {
-        outcome.ok = true;
-        return outcome;
+    EditOutcome unchanged;
+    unchanged.id = stored.taskId;
+    unchanged.member = stored.member;
+    if (changes.isEmpty()) {
+        unchanged.ok = true;
+        return unchanged;
     }
-    Transaction tx(connection);
-    if (!tx.isActive()) {
-        return EditOutcome::failure(tx.error());
-    }
-    QString error;
-    if (!sameMember(edited.member, stored.member)) {
-        bool assigned = false;
-        if (!isAssigned(connection, stored.taskId, edited.member, &assigned, &error)) {
-            return EditOutcome::failure(error);
+    return EditTransaction::run(connection, unchanged, [&](EditOutcome& outcome, QString* error) {
+        if ((!sameMember(edited.member, stored.member) &&
+             !refuseDuplicate(connection, stored.taskId, edited.member, error)) ||
+            !changes.update(connection,
+                            QStringLiteral("TASK_OBJECT_RESOURCE"),
+                            QStringLiteral("WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
+                            {stored.taskId, stored.member},
+                            QStringLiteral("The assignment no longer exists."),
+                            error) ||
+            !followAssignments(connection, stored.taskId, prompter, &outcome, error)) {
+            return false;
         }
-        if (assigned) {
-            return EditOutcome::failure(duplicateMessage(edited.member));
-        }
-    }
-    values << stored.taskId << stored.member;
-    QSqlQuery update(Sql::db(connection));
-    if (!EditSql::run(update,
-                      QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET ") + columns.join(QStringLiteral(", ")) +
-                          QStringLiteral(" WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
-                      values,
-                      &error)) {
-        return EditOutcome::failure(error);
-    }
-    if (update.numRowsAffected() != 1) {
-        return EditOutcome::failure(QStringLiteral("The assignment no longer exists."));
-    }
-    update.finish();
-    if (!followAssignments(connection, stored.taskId, prompter, &outcome, &error)) {
-        return EditOutcome::failure(error);
-    }
-    if (!tx.commit()) {
-        return EditOutcome::failure(tx.error());
-    }
-    outcome.ok = true;
-    outcome.written = true;
-    outcome.member = edited.member;
-    return outcome;
+        outcome.written = true;
+        outcome.member = edited.member;
+        return true;
+    });
 }

@@ -17,3 +17,16 @@ bool EditSql::run(const QString& connection, const QString& sql, const QVariantL
     QSqlQuery query(Sql::db(connection));
     return run(query, sql, values, error);
 }
+
+bool EditSql::runToRow(
+    QSqlQuery& query, const QString& sql, const QVariantList& values, const QString& missing, QString* error)
+{
+    if (!run(query, sql, values, error)) {
+        return false;
+    }
+    if (!query.next()) {
+        Sql::setError(error, missing);
+        return false;
+    }
+    return true;
+}

@@ -13,6 +13,9 @@ public:
     // Runs a statement with `values` bound in order; on failure fills *error.
     static bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error);
     static bool run(const QString& connection, const QString& sql, const QVariantList& values, QString* error);
+    // Runs a query and steps to its first row; with no row fills *error with `missing`.
+    static bool
+    runToRow(QSqlQuery& query, const QString& sql, const QVariantList& values, const QString& missing, QString* error);
     // Rows changed by the last statement run on `query`.
     static int affected(const QSqlQuery& query) { return query.numRowsAffected(); }
 

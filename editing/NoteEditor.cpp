@@ -3,20 +3,18 @@
 #include "common/Clock.h"
 #include "common/Stamp.h"
 #include "db/Counters.h"
-#include "db/Transaction.h"
+#include "editing/ColumnChanges.h"
 #include "editing/EditSql.h"
+#include "editing/EditTransaction.h"
 
 bool NoteEditor::load(const QString& connection, qint64 noteId, NoteProperties* note, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
-    if (!EditSql::run(q,
-                      QStringLiteral("SELECT NID, TASKID, NOTES, TIMESTAMP FROM qPropertiesNote WHERE NID = ?"),
-                      {noteId},
-                      error)) {
-        return false;
-    }
-    if (!q.next()) {
-        Sql::setError(error, QStringLiteral("The note no longer exists."));
+    if (!EditSql::runToRow(q,
+                           QStringLiteral("SELECT NID, TASKID, NOTES, TIMESTAMP FROM qPropertiesNote WHERE NID = ?"),
+                           {noteId},
+                           QStringLiteral("The note no longer exists."),
+                           error)) {
         return false;
     }
     note->id = q.value(0).toLongLong();
@@ -28,31 +26,21 @@ bool NoteEditor::load(const QString& connection, qint64 noteId, NoteProperties* 
 
 EditOutcome NoteEditor::add(const QString& connection, qint64 taskId, const QString& text, const Clock& clock)
 {
-    Transaction tx(connection);
-    if (!tx.isActive()) {
-        return EditOutcome::failure(tx.error());
-    }
-    QString error;
-    const auto id = Counters::next(connection, Counters::Kind::Note, &error);
-    if (!id) {
-        return EditOutcome::failure(error);
-    }
-    if (!EditSql::run(connection,
-                      QStringLiteral("INSERT INTO TASK_OBJECT_WORKSHEET (NID, TASKID, NOTES, TIMESTAMP)"
-                                     " VALUES (?, ?, ?, ?)"),
-                      {*id, taskId, text.isEmpty() ? EditSql::nullText() : QVariant(text), Stamp::toText(clock.now())},
-                      &error)) {
-        return EditOutcome::failure(error);
-    }
-    if (!tx.commit()) {
-        return EditOutcome::failure(tx.error());
-    }
-    EditOutcome outcome;
-    outcome.ok = true;
-    outcome.written = true;
-    outcome.id = *id;
-    outcome.parentId = taskId;
-    return outcome;
+    return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
+        const auto id = Counters::next(connection, Counters::Kind::Note, error);
+        if (!id ||
+            !EditSql::run(
+                connection,
+                QStringLiteral("INSERT INTO TASK_OBJECT_WORKSHEET (NID, TASKID, NOTES, TIMESTAMP) VALUES (?, ?, ?, ?)"),
+                {*id, taskId, text.isEmpty() ? EditSql::nullText() : QVariant(text), Stamp::toText(clock.now())},
+                error)) {
+            return false;
+        }
+        outcome.written = true;
+        outcome.id = *id;
+        outcome.parentId = taskId;
+        return true;
+    });
 }
 
 EditOutcome NoteEditor::saveChanges(const QString& connection,
@@ -60,33 +48,26 @@ EditOutcome NoteEditor::saveChanges(const QString& connection,
                                     const QString& text,
                                     const Clock& clock)
 {
-    EditOutcome outcome;
-    outcome.id = stored.id;
-    outcome.parentId = stored.taskId;
+    EditOutcome unchanged;
+    unchanged.id = stored.id;
+    unchanged.parentId = stored.taskId;
     if (!textDiffers(stored.notes, text)) {
-        outcome.ok = true;
-        return outcome;
+        unchanged.ok = true;
+        return unchanged;
     }
-    Transaction tx(connection);
-    if (!tx.isActive()) {
-        return EditOutcome::failure(tx.error());
-    }
-    QString error;
-    QSqlQuery update(Sql::db(connection));
-    if (!EditSql::run(update,
-                      QStringLiteral("UPDATE TASK_OBJECT_WORKSHEET SET NOTES = ?, TIMESTAMP = ? WHERE NID = ?"),
-                      {text, Stamp::toText(clock.now()), stored.id},
-                      &error)) {
-        return EditOutcome::failure(error);
-    }
-    if (update.numRowsAffected() != 1) {
-        return EditOutcome::failure(QStringLiteral("The note no longer exists."));
-    }
-    update.finish();
-    if (!tx.commit()) {
-        return EditOutcome::failure(tx.error());
-    }
-    outcome.ok = true;
-    outcome.written = true;
-    return outcome;
+    ColumnChanges changes;
+    changes.change(true, "NOTES", text);
+    changes.change(true, "TIMESTAMP", Stamp::toText(clock.now()));
+    return EditTransaction::run(connection, unchanged, [&](EditOutcome& outcome, QString* error) {
+        if (!changes.update(connection,
+                            QStringLiteral("TASK_OBJECT_WORKSHEET"),
+                            QStringLiteral("WHERE NID = ?"),
+                            {stored.id},
+                            QStringLiteral("The note no longer exists."),
+                            error)) {
+            return false;
+        }
+        outcome.written = true;
+        return true;
+    });
 }
