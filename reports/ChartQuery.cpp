@@ -7,26 +7,44 @@ namespace {
 // old data files used, so averages and sums of dates compare with their figures.
 const char* const kDayZero = "2415018.5";
 
-// The rows of CompDatesRes for the chosen members only. The view groups by a
-// NOCASE name, which keeps SQLite from pushing a name filter into it, so every
-// chart would aggregate all assignment rows of all snapshots; this is the view's
-// definition with the filter applied first (a test holds the two equal). OBJ and
-// Calc match the member index, which holds every column read here; likely() says
-// that most rows are assignment rows, so that the planner keeps to that index
-// rather than the one on OBJ whatever the number of members.
-QString memberRows(const QString& filter)
+// The figure of CompDatesRes for one measure, as the view defines it.
+QString memberFigure(ChartState::Measure measure)
 {
-    return QStringLiteral(
-               "(SELECT Res, TimeStamp,"
-               " SUM(Planned) AS SPlanned,"
-               " SUM(Est) AS SEst,"
-               " CASE WHEN SUM(Planned) > 0 THEN SUM(Planned * PerComp) / SUM(Planned) ELSE 0 END AS SPerComp,"
-               " SUM(Needed) AS SNeeded,"
-               " SUM(Diff) AS SDiff,"
-               " MAX(Completion_Date) AS SCompletion_Date,"
-               " CASE WHEN SUM(Planned) > 0 THEN (SUM(Planned) - SUM(Est)) / SUM(Planned) ELSE 0 END AS SProgress"
-               " FROM CompDates WHERE likely(OBJ = 'R') AND Calc = 1 AND ") +
-        filter + QStringLiteral(" GROUP BY Res, TimeStamp) AS CompDatesRes");
+    using Measure = ChartState::Measure;
+    switch (measure) {
+    case Measure::Planned:
+        return QStringLiteral("SUM(Planned)");
+    case Measure::Est:
+        return QStringLiteral("SUM(Est)");
+    case Measure::PerComp:
+        return QStringLiteral("CASE WHEN SUM(Planned) > 0 THEN SUM(Planned * PerComp) / SUM(Planned) ELSE 0 END");
+    case Measure::Needed:
+        return QStringLiteral("SUM(Needed)");
+    case Measure::Diff:
+        break;
+    case Measure::Completion_Date:
+        return QStringLiteral("MAX(Completion_Date)");
+    case Measure::Progress:
+        return QStringLiteral("CASE WHEN SUM(Planned) > 0 THEN (SUM(Planned) - SUM(Est)) / SUM(Planned) ELSE 0 END");
+    }
+    return QStringLiteral("SUM(Diff)");
+}
+
+// The rows of CompDatesRes for the chosen members only, with the one figure the
+// chart shows. The view groups by a NOCASE name, which keeps SQLite from pushing
+// a name filter into it, so every chart would aggregate all assignment rows of
+// all snapshots; this is the view's definition with the filter applied first (a
+// test holds the two equal). Its other figures would be computed for every group
+// and thrown away, which doubles the cost. OBJ and Calc match the member index,
+// which holds every column read here; likely() says that most rows are
+// assignment rows, so that the planner keeps to that index rather than the one on
+// OBJ whatever the number of members.
+QString memberRows(ChartState::Measure measure, const QString& filter)
+{
+    return QStringLiteral("(SELECT Res, TimeStamp, %1 AS S%2"
+                          " FROM CompDates WHERE likely(OBJ = 'R') AND Calc = 1 AND %3"
+                          " GROUP BY Res, TimeStamp) AS CompDatesRes")
+        .arg(memberFigure(measure), ChartState::measureWord(measure), filter);
 }
 } // namespace
 
@@ -40,7 +58,7 @@ ChartQuery ChartQuery::BuildChartSql(const ChartState& state)
     const QString period = ChartPeriod::startExpression(state.grouping, QStringLiteral("TimeStamp"));
     const QString filter =
         state.filter.isEmpty() ? QStringLiteral("0") : QStringLiteral("(%1)").arg(state.filter.sql());
-    const QString table = goals ? QStringLiteral("CompDates") : memberRows(filter);
+    const QString table = goals ? QStringLiteral("CompDates") : memberRows(state.measure, filter);
     const QString where = goals ? filter : QStringLiteral("1");
 
     ChartQuery query;
