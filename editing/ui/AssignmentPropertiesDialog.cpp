@@ -2,7 +2,6 @@
 
 #include "common/ui/MessageBoxPrompter.h"
 #include "editing/AssignmentEditor.h"
-#include "editing/MemberNames.h"
 #include "editing/ui/DialogFields.h"
 #include "editing/ui/FieldText.h"
 
@@ -46,11 +45,7 @@ AssignmentPropertiesDialog::~AssignmentPropertiesDialog() = default;
 
 void AssignmentPropertiesDialog::clearFields()
 {
-    QStringList names;
-    QString ignored; // a list that cannot be read stays empty, as any load step
-    MemberNames::all(connection(), &names, &ignored);
-    m_member->clear();
-    m_member->addItems(names);
+    DialogFields::loadMembers(m_member, connection());
     m_member->setCurrentIndex(-1);
     for (QLineEdit* line : {m_workload, m_completed, m_days, m_task}) {
         line->clear();

@@ -1,5 +1,7 @@
 #include "editing/ui/DialogFields.h"
 
+#include "editing/MemberNames.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -64,4 +66,13 @@ void DialogFields::select(QComboBox* box, const QString& value)
     if (box->isEditable() && index < 0) {
         box->setEditText(value);
     }
+}
+
+void DialogFields::loadMembers(QComboBox* box, const QString& connection)
+{
+    QStringList names;
+    QString ignored;
+    MemberNames::all(connection, &names, &ignored);
+    box->clear();
+    box->addItems(names);
 }

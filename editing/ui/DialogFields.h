@@ -25,4 +25,7 @@ public:
     // Selects `value` in a drop-down (exact match first, then ignoring letter case);
     // a value the list does not hold leaves the box empty.
     static void select(QComboBox* box, const QString& value);
+    // Refills `box` with the member names; a list that cannot be read stays empty,
+    // as with any other step of preparing a dialog.
+    static void loadMembers(QComboBox* box, const QString& connection);
 };

@@ -1,17 +1,13 @@
 #pragma once
 
 #include "editing/EditingRecords.h"
-#include "editing/ui/PropertiesDialog.h"
-
-class QComboBox;
-class QLineEdit;
-class QPlainTextEdit;
+#include "editing/ui/ObjectPropertiesDialog.h"
 
 // "frmPropertiesTask": adds a task or software object under a goal (with the
 // goal's default member carrying the whole workload) and edits an existing one.
 // The opener then refills the task list, selects the task row outcome().id again
 // (a plain row, never a bold goal row) and refills its assignment and note lists.
-class TaskPropertiesDialog : public PropertiesDialog
+class TaskPropertiesDialog : public ObjectPropertiesDialog
 {
     Q_OBJECT
 
@@ -26,21 +22,16 @@ public:
 
 protected:
     void onOk() override;
+    bool checkStatusChange(const QString& selected,
+                           Prompter& prompter,
+                           StatusChangeCheck::Verdict* verdict,
+                           QString* error) override;
 
 private:
     void clearFields();
     PropertiesValidation::TaskFields fields() const;
 
-    bool m_adding = true;
     TaskProperties m_stored;
-    QComboBox* m_type;
-    QLineEdit* m_name;
-    QComboBox* m_priority;
-    QComboBox* m_status;
-    QPlainTextEdit* m_description;
     QLineEdit* m_days;
-    QLineEdit* m_created;
-    QLineEdit* m_lastEdited;
-    QLineEdit* m_id;
     QLineEdit* m_goal;
 };
