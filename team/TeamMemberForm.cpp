@@ -143,6 +143,15 @@ bool TeamMemberForm::writePending(Result* result)
     return true;
 }
 
+bool TeamMemberForm::leaveCurrent(Result* result)
+{
+    if (m_mode != Mode::Browse) {
+        *result = browseOnly();
+        return false;
+    }
+    return writePending(result);
+}
+
 bool TeamMemberForm::reread(Result* result)
 {
     QList<MemberRecord> members;
@@ -172,11 +181,8 @@ TeamMemberForm::Result TeamMemberForm::load()
 
 TeamMemberForm::Result TeamMemberForm::add()
 {
-    if (m_mode != Mode::Browse) {
-        return browseOnly();
-    }
     Result r;
-    if (!writePending(&r)) {
+    if (!leaveCurrent(&r)) {
         return r;
     }
     if (hasCurrent()) {
@@ -264,11 +270,8 @@ TeamMemberForm::Result TeamMemberForm::remove()
 
 TeamMemberForm::Result TeamMemberForm::refresh()
 {
-    if (m_mode != Mode::Browse) {
-        return browseOnly();
-    }
     Result r;
-    if (!writePending(&r) || !reread(&r)) {
+    if (!leaveCurrent(&r) || !reread(&r)) {
         return r;
     }
     setPosition(0);
@@ -277,43 +280,31 @@ TeamMemberForm::Result TeamMemberForm::refresh()
 
 TeamMemberForm::Result TeamMemberForm::moveFirst()
 {
-    if (m_mode != Mode::Browse) {
-        return browseOnly();
-    }
-    Result r;
-    if (!writePending(&r)) {
-        return r;
-    }
-    if (m_rows.isEmpty()) {
-        return emptyListFailure();
-    }
-    setPosition(0);
-    return r;
+    return moveToEnd(false);
 }
 
 TeamMemberForm::Result TeamMemberForm::moveLast()
 {
-    if (m_mode != Mode::Browse) {
-        return browseOnly();
-    }
+    return moveToEnd(true);
+}
+
+TeamMemberForm::Result TeamMemberForm::moveToEnd(bool last)
+{
     Result r;
-    if (!writePending(&r)) {
+    if (!leaveCurrent(&r)) {
         return r;
     }
     if (m_rows.isEmpty()) {
         return emptyListFailure();
     }
-    setPosition(recordCount() - 1);
+    setPosition(last ? recordCount() - 1 : 0);
     return r;
 }
 
 TeamMemberForm::Result TeamMemberForm::moveNext()
 {
-    if (m_mode != Mode::Browse) {
-        return browseOnly();
-    }
     Result r;
-    if (!writePending(&r)) {
+    if (!leaveCurrent(&r)) {
         return r;
     }
     if (!isEof()) {
@@ -328,11 +319,8 @@ TeamMemberForm::Result TeamMemberForm::moveNext()
 
 TeamMemberForm::Result TeamMemberForm::movePrevious()
 {
-    if (m_mode != Mode::Browse) {
-        return browseOnly();
-    }
     Result r;
-    if (!writePending(&r)) {
+    if (!leaveCurrent(&r)) {
         return r;
     }
     if (!isBof()) {

@@ -109,6 +109,10 @@ private:
     Result browseOnly() const;
     bool reread(Result* result);
     bool writePending(Result* result);
+    // Leaving the current record is for browsing only: writes its pending change;
+    // false with *result when the step must not go on.
+    bool leaveCurrent(Result* result);
+    Result moveToEnd(bool last);
     void showCurrent();
     void setPosition(int pos);
 
