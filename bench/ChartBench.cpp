@@ -3,6 +3,7 @@
 // CW_CHART_BENCH_DB (default /tmp/M.cwk), e.g.
 //   cairnwork-cli synth /tmp/M.cwk --goals 500 --tasks 10000 --members 50 --seed 1
 //   then 52 x cairnwork-cli snapshot /tmp/M.cwk --now "2026-01-05 09:00:00" (one week apart)
+#include "bench/BenchMain.h"
 #include "db/Database.h"
 #include "db/Sql.h"
 #include "reports/ChartPivot.h"
@@ -137,13 +138,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QString error;
-    const QString path = qEnvironmentVariable("CW_CHART_BENCH_DB", QStringLiteral("/tmp/M.cwk"));
-    if (!Database::open(path, kConnection, &error)) {
-        qFatal("%s", qPrintable(error));
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    BenchMain::open(BenchMain::projectPath("CW_CHART_BENCH_DB", QStringLiteral("/tmp/M.cwk")), kConnection);
+    return BenchMain::run(argc, argv);
 }

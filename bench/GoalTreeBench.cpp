@@ -1,6 +1,7 @@
 // Goal tree on a large project: the first fill of the top level and a click
 // (refresh) on a goal. Needs a project file in CW_BENCH_DB (default /tmp/L.cwk),
 // e.g. cairnwork-cli synth /tmp/L.cwk --goals 2000 --tasks 50000 --members 200 --depth 6 --seed 1
+#include "bench/BenchMain.h"
 #include "browser/ui/GoalTree.h"
 #include "db/Database.h"
 #include "db/Sql.h"
@@ -89,13 +90,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QString error;
-    const QString path = qEnvironmentVariable("CW_BENCH_DB", QStringLiteral("/tmp/L.cwk"));
-    if (!Database::open(path, kConnection, &error)) {
-        qFatal("%s", qPrintable(error));
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    BenchMain::open(BenchMain::projectPath(), kConnection);
+    return BenchMain::run(argc, argv);
 }

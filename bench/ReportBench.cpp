@@ -3,6 +3,7 @@
 // the two schedules. Needs a project with a snapshot in CW_BENCH_DB (default /tmp/L.cwk):
 //   cairnwork-cli synth /tmp/L.cwk --goals 2000 --tasks 50000 --members 200 --depth 6 --seed 1
 //   cairnwork-cli snapshot /tmp/L.cwk
+#include "bench/BenchMain.h"
 #include "db/Database.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
@@ -86,16 +87,14 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const QString path = BenchMain::projectPath();
+    BenchMain::open(path, kConnection);
     QString error;
-    const QString path = qEnvironmentVariable("CW_BENCH_DB", QStringLiteral("/tmp/L.cwk"));
-    if (!Database::open(path, kConnection, &error) || !ReportRows::newestStamp(kConnection, &g_stamp, &error)) {
+    if (!ReportRows::newestStamp(kConnection, &g_stamp, &error)) {
         qFatal("%s", qPrintable(error));
     }
     if (g_stamp.isEmpty()) {
         qFatal("%s has no snapshot; run cairnwork-cli snapshot first", qPrintable(path));
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchMain::run(argc, argv);
 }

@@ -4,6 +4,7 @@
 //   cairnwork-cli synth /tmp/L.cwk --goals 2000 --tasks 50000 --members 200 --depth 6 --seed 1
 // Every iteration works on a fresh copy of that file, so the table does not grow
 // from one iteration to the next. Run with --benchmark_repetitions=5 for medians.
+#include "bench/BenchMain.h"
 #include "common/FixedClock.h"
 #include "common/Stamp.h"
 #include "db/Database.h"
@@ -229,8 +230,5 @@ int main(int argc, char** argv)
     if (!QFile::exists(sourcePath())) {
         qFatal("no project at %s; see the comment at the top of SnapshotBench.cpp", qPrintable(sourcePath()));
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchMain::run(argc, argv);
 }

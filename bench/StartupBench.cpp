@@ -5,6 +5,7 @@
 #include "app/AppSettings.h"
 #include "app/MainWindow.h"
 #include "app/StartupUi.h"
+#include "bench/BenchMain.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -42,9 +43,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    g_path = qEnvironmentVariable("CW_BENCH_DB", QStringLiteral("/tmp/L.cwk"));
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    g_path = BenchMain::projectPath();
+    return BenchMain::run(argc, argv);
 }

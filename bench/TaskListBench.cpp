@@ -3,6 +3,7 @@
 // /tmp/L.cwk), e.g.
 //   cairnwork-cli synth /tmp/L.cwk --goals 2000 --tasks 50000 --members 200 --depth 6 --seed 1
 // Run with --benchmark_repetitions=5 for medians.
+#include "bench/BenchMain.h"
 #include "browser/GoalRollup.h"
 #include "browser/TaskListRows.h"
 #include "browser/ui/NoteList.h"
@@ -148,15 +149,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    const QByteArray env = qgetenv("CW_BENCH_DB");
-    const QString path = env.isEmpty() ? QStringLiteral("/tmp/L.cwk") : QString::fromLocal8Bit(env);
-    QString error;
-    if (!Database::open(path, kConnection, &error)) {
-        qFatal("%s", qPrintable(error));
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchMain::open(BenchMain::projectPath(), kConnection);
+    const int result = BenchMain::run(argc, argv);
     Database::close(kConnection);
-    return 0;
+    return result;
 }
