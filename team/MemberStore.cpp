@@ -54,12 +54,40 @@ QVariant textOrNull(const QString& text)
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
-void bindFields(QSqlQuery& query, const MemberRecord& member)
+QVariantList fieldValues(const MemberRecord& member)
 {
+    QVariantList values;
     for (int i = 0; i < MemberFields::kCount; ++i) {
         const QString value = MemberFields::value(member, i);
-        query.addBindValue(i == MemberFields::kNotes ? textOrNull(value) : QVariant(value));
+        values << (i == MemberFields::kNotes ? textOrNull(value) : QVariant(value));
     }
+    return values;
+}
+
+// Prepares `sql`, binds `values` in order and runs it.
+bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, MemberStore::Failure* failure)
+{
+    if (!query.prepare(sql)) {
+        return failSql(failure, query.lastError());
+    }
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    return query.exec() || failSql(failure, query.lastError());
+}
+
+// The single number a COUNT(*) query for `name` answers.
+bool count(const QString& connection, const QString& sql, const QString& name, qint64* n, MemberStore::Failure* failure)
+{
+    QSqlQuery query(Sql::db(connection));
+    if (!run(query, sql, {name}, failure)) {
+        return false;
+    }
+    if (!query.next()) {
+        return failSql(failure, query.lastError());
+    }
+    *n = query.value(0).toLongLong();
+    return true;
 }
 
 QString counted(qint64 n, const QString& one, const QString& many)
@@ -104,48 +132,42 @@ bool MemberStore::load(QList<MemberRecord>* members, Failure* failure) const
     return true;
 }
 
-bool MemberStore::nameTaken(const QString& name, bool* taken, Failure* failure) const
+bool MemberStore::refuseTakenName(const QString& name, Failure* failure) const
 {
-    QSqlQuery query(Sql::db(m_connection));
-    if (!query.prepare(QStringLiteral("SELECT COUNT(*) FROM RESOURCES WHERE R_NAME = ?"))) {
-        return failSql(failure, query.lastError());
+    qint64 n = 0;
+    if (!count(m_connection, QStringLiteral("SELECT COUNT(*) FROM RESOURCES WHERE R_NAME = ?"), name, &n, failure)) {
+        return false;
     }
-    query.addBindValue(name);
-    if (!query.exec() || !query.next()) {
-        return failSql(failure, query.lastError());
-    }
-    *taken = query.value(0).toLongLong() > 0;
-    return true;
+    return n == 0 || failDuplicate(failure, name);
 }
 
-bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
+bool MemberStore::prepareWrite(const MemberRecord& entered, MemberRecord* member, Failure* failure) const
 {
     if (!connected(failure)) {
         return false;
     }
-    const MemberRecord member = normalized(entered);
-    if (!validate(member, failure)) {
+    *member = normalized(entered);
+    return validate(*member, failure);
+}
+
+bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
+{
+    MemberRecord member;
+    if (!prepareWrite(entered, &member, failure)) {
         return false;
     }
     Transaction tx(m_connection);
     if (!tx.isActive()) {
         return failTransaction(failure, tx);
     }
-    bool taken = false;
-    if (!nameTaken(member.name, &taken, failure)) {
-        return false;
-    }
-    if (taken) {
-        return failDuplicate(failure, member.name);
-    }
     QSqlQuery query(Sql::db(m_connection));
-    if (!query.prepare(QStringLiteral("INSERT INTO RESOURCES (") + kColumns +
-                       QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))) {
-        return failSql(failure, query.lastError());
-    }
-    bindFields(query, member);
-    if (!query.exec()) {
-        return failSql(failure, query.lastError());
+    if (!refuseTakenName(member.name, failure) ||
+        !run(query,
+             QStringLiteral("INSERT INTO RESOURCES (") + kColumns +
+                 QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             fieldValues(member),
+             failure)) {
+        return false;
     }
     if (!tx.commit()) {
         return failTransaction(failure, tx);
@@ -155,11 +177,8 @@ bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
 
 bool MemberStore::update(const QString& name, const MemberRecord& entered, Failure* failure) const
 {
-    if (!connected(failure)) {
-        return false;
-    }
-    const MemberRecord member = normalized(entered);
-    if (!validate(member, failure)) {
+    MemberRecord member;
+    if (!prepareWrite(entered, &member, failure)) {
         return false;
     }
     Transaction tx(m_connection);
@@ -167,28 +186,20 @@ bool MemberStore::update(const QString& name, const MemberRecord& entered, Failu
         return failTransaction(failure, tx);
     }
     // A change of letter case alone keeps the name; any other change must not meet another member.
-    if (member.name.compare(name, Qt::CaseInsensitive) != 0) {
-        bool taken = false;
-        if (!nameTaken(member.name, &taken, failure)) {
-            return false;
-        }
-        if (taken) {
-            return failDuplicate(failure, member.name);
-        }
+    if (member.name.compare(name, Qt::CaseInsensitive) != 0 && !refuseTakenName(member.name, failure)) {
+        return false;
     }
     QSqlQuery query(Sql::db(m_connection));
     QStringList assignments;
     for (int i = 0; i < MemberFields::kCount; ++i) {
         assignments << MemberFields::column(i) + QStringLiteral(" = ?");
     }
-    if (!query.prepare(QStringLiteral("UPDATE RESOURCES SET ") + assignments.join(QStringLiteral(", ")) +
-                       QStringLiteral(" WHERE R_NAME = ?"))) {
-        return failSql(failure, query.lastError());
-    }
-    bindFields(query, member);
-    query.addBindValue(name);
-    if (!query.exec()) {
-        return failSql(failure, query.lastError());
+    if (!run(query,
+             QStringLiteral("UPDATE RESOURCES SET ") + assignments.join(QStringLiteral(", ")) +
+                 QStringLiteral(" WHERE R_NAME = ?"),
+             fieldValues(member) << name,
+             failure)) {
+        return false;
     }
     if (query.numRowsAffected() == 0) {
         return fail(failure,
@@ -203,13 +214,8 @@ bool MemberStore::update(const QString& name, const MemberRecord& entered, Failu
              {QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET FK_R_NAME = ? WHERE FK_R_NAME = ?"),
               QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = ? WHERE DEFAULT_RESOURCE = ?")}) {
             QSqlQuery carry(Sql::db(m_connection));
-            if (!carry.prepare(sql)) {
-                return failSql(failure, carry.lastError());
-            }
-            carry.addBindValue(member.name);
-            carry.addBindValue(name);
-            if (!carry.exec()) {
-                return failSql(failure, carry.lastError());
+            if (!run(carry, sql, {member.name, name}, failure)) {
+                return false;
             }
         }
     }
@@ -234,15 +240,9 @@ bool MemberStore::remove(const QString& name, Failure* failure) const
         QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE DEFAULT_RESOURCE = ?"),
     };
     for (int i = 0; i < 2; ++i) {
-        QSqlQuery query(Sql::db(m_connection));
-        if (!query.prepare(countSql[i])) {
-            return failSql(failure, query.lastError());
+        if (!count(m_connection, countSql[i], name, &counts[i], failure)) {
+            return false;
         }
-        query.addBindValue(name);
-        if (!query.exec() || !query.next()) {
-            return failSql(failure, query.lastError());
-        }
-        counts[i] = query.value(0).toLongLong();
     }
     if (counts[0] > 0 || counts[1] > 0) {
         QStringList reasons;
@@ -268,12 +268,8 @@ bool MemberStore::remove(const QString& name, Failure* failure) const
                         .arg(name, reasons.join(QStringLiteral(" and ")), remedy));
     }
     QSqlQuery query(Sql::db(m_connection));
-    if (!query.prepare(QStringLiteral("DELETE FROM RESOURCES WHERE R_NAME = ?"))) {
-        return failSql(failure, query.lastError());
-    }
-    query.addBindValue(name);
-    if (!query.exec()) {
-        return failSql(failure, query.lastError());
+    if (!run(query, QStringLiteral("DELETE FROM RESOURCES WHERE R_NAME = ?"), {name}, failure)) {
+        return false;
     }
     if (!tx.commit()) {
         return failTransaction(failure, tx);

@@ -44,7 +44,10 @@ public:
 
 private:
     bool connected(Failure* failure) const;
-    bool nameTaken(const QString& name, bool* taken, Failure* failure) const;
+    // False with the duplicate failure when another member already has the name.
+    bool refuseTakenName(const QString& name, Failure* failure) const;
+    // Connected, `entered` normalized into *member and valid.
+    bool prepareWrite(const MemberRecord& entered, MemberRecord* member, Failure* failure) const;
 
     QString m_connection;
 };
