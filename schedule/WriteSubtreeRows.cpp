@@ -31,6 +31,16 @@ void sortByPriority(std::vector<int>& indexes, const std::vector<T>& items)
 }
 } // namespace
 
+void WriteSubtreeRows::setFigures(SnapshotRow& row, const SubtreeTotals& sums)
+{
+    row.planned = sums.planned;
+    row.perComp = sums.planned <= 0 ? 0 : sums.done / sums.planned * 100;
+    row.needed = sums.needed;
+    row.est = sums.est;
+    row.diff = sums.planned - sums.est;
+    row.progress = row.planned == 0 ? 0 : (row.planned - row.est) / row.planned;
+}
+
 WriteSubtreeRows::WriteSubtreeRows(const SnapshotInput& input)
     : m_input(input)
 {
@@ -71,12 +81,7 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
     root.key = QStringLiteral("0");
     root.depth = 0;
     root.calc = -1;
-    root.planned = top.planned;
-    root.perComp = top.planned <= 0 ? 0 : top.done / top.planned * 100;
-    root.needed = top.needed;
-    root.est = top.est;
-    root.diff = top.planned - top.est;
-    root.progress = root.planned == 0 ? 0 : (root.planned - root.est) / root.planned;
+    setFigures(root, top);
     adopt(topRows, int(m_rows.size()));
     m_rows.push_back(std::move(root));
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
@@ -113,12 +118,7 @@ WriteSubtreeRows::SubtreeTotals WriteSubtreeRows::walk(
             row.key = goalKey;
             row.depth = depth + 1;
             row.calc = calc ? 1 : 0;
-            row.planned = sums.planned;
-            row.perComp = sums.planned <= 0 ? 0 : sums.done / sums.planned * 100;
-            row.needed = sums.needed;
-            row.est = sums.est;
-            row.diff = sums.planned - sums.est;
-            row.progress = row.planned == 0 ? 0 : (row.planned - row.est) / row.planned;
+            setFigures(row, sums);
             adopt(children, int(m_rows.size()));
             directRows.push_back(int(m_rows.size()));
             m_rows.push_back(std::move(row));

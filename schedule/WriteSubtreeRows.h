@@ -44,6 +44,8 @@ private:
     // Writes a task's assignment rows and its own row, whose index it returns.
     int writeTask(int taskIndex, int depth, const QString& key, const QString& path, bool calc, SubtreeTotals& level);
     void adopt(const std::vector<int>& children, int parentRow);
+    // The figures of a goal or the root from the totals of what hangs below it.
+    static void setFigures(SnapshotRow& row, const SubtreeTotals& sums);
 
     const SnapshotInput& m_input;
     std::vector<SnapshotRow> m_rows;
