@@ -280,10 +280,10 @@ ReportEngine::Progress progressIn(QProgressDialog& dialog)
 }
 } // namespace
 
-bool ReportPreviewWindow::exportPdf(const QString& path)
+bool ReportPreviewWindow::writePages(
+    const QString& label, const std::function<bool(QString* error, const ReportEngine::Progress& progress)>& write)
 {
-    QProgressDialog progress(
-        QStringLiteral("Exporting..."), QStringLiteral("Cancel"), 0, m_document->pageCount(), this);
+    QProgressDialog progress(label, QStringLiteral("Cancel"), 0, m_document->pageCount(), this);
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
@@ -291,7 +291,7 @@ bool ReportPreviewWindow::exportPdf(const QString& path)
     m_document->setPrintedAt(QDateTime::currentDateTime());
     m_view->update();
     QString error;
-    const bool ok = ReportEngine::writePdf(*m_document, path, &error, progressIn(progress));
+    const bool ok = write(&error, progressIn(progress));
     progress.reset();
     if (!ok && !progress.wasCanceled()) {
         MessageBox::error(this, error);
@@ -299,22 +299,19 @@ bool ReportPreviewWindow::exportPdf(const QString& path)
     return ok;
 }
 
+bool ReportPreviewWindow::exportPdf(const QString& path)
+{
+    return writePages(QStringLiteral("Exporting..."), [&](QString* error, const ReportEngine::Progress& progress) {
+        return ReportEngine::writePdf(*m_document, path, error, progress);
+    });
+}
+
 bool ReportPreviewWindow::printTo(QPrinter* printer, int first, int last)
 {
     printer->setFullPage(true);
-    QProgressDialog progress(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, m_document->pageCount(), this);
-    progress.setWindowTitle(windowTitle());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    m_document->setPrintedAt(QDateTime::currentDateTime());
-    m_view->update();
-    QString error;
-    const bool ok = ReportEngine::print(*m_document, printer, &error, progressIn(progress), first, last);
-    progress.reset();
-    if (!ok && !progress.wasCanceled()) {
-        MessageBox::error(this, error);
-    }
-    return ok;
+    return writePages(QStringLiteral("Printing..."), [&](QString* error, const ReportEngine::Progress& progress) {
+        return ReportEngine::print(*m_document, printer, error, progress, first, last);
+    });
 }
 
 void ReportPreviewWindow::print()

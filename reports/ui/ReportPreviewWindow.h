@@ -1,6 +1,9 @@
 #pragma once
 
+#include "reports/ReportEngine.h"
+
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -54,6 +57,11 @@ private:
     class PageView;
     void updatePageView();
     void updateControls();
+    // Stamps the pages as printed now, then runs `write` with the error to fill and a
+    // progress callback under a cancellable box captioned `label`. A failure other
+    // than a cancel goes to the error box.
+    bool writePages(const QString& label,
+                    const std::function<bool(QString* error, const ReportEngine::Progress& progress)>& write);
 
     std::unique_ptr<ReportDocument> m_document;
     QScrollArea* m_scroll = nullptr;
