@@ -24,6 +24,7 @@
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QDateTime>
+#include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -584,6 +585,7 @@ void MainWindow::openTeamMembers()
     if (!projectOpen()) {
         return;
     }
+    m_membersMayHaveChanged = true;
     if (!m_team) {
         m_team = new TeamMemberWindow(m_dbPath, this);
         placeBeside(m_team, 0);
@@ -601,6 +603,20 @@ ReportsWindow* MainWindow::reportsWindow() const
 ChartWindow* MainWindow::chartWindow() const
 {
     return m_chart;
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // The team window writes through its own connection: when the user comes
+    // back here, show the members of the selected task as they now are.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_membersMayHaveChanged) {
+        m_membersMayHaveChanged = !m_team.isNull();
+        const int row = m_lvTask->indexOfTopLevelItem(m_lvTask->currentItem());
+        if (row >= 0) {
+            FillResourceList(row);
+        }
+    }
 }
 
 TeamMemberWindow* MainWindow::teamMemberWindow() const

@@ -122,6 +122,7 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildUi();
@@ -175,6 +176,8 @@ private:
     QPointer<ReportsWindow> m_reports;
     QPointer<ChartWindow> m_chart;
     QPointer<TeamMemberWindow> m_team;
+    // Set while the team window may have renamed members the resource list shows.
+    bool m_membersMayHaveChanged = false;
     std::optional<QPoint> m_rightPress; // where the last right button went down over a pane
     int m_taskListViewMode = 3;
     QSize m_taskListIconSize;

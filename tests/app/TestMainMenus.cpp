@@ -1,3 +1,4 @@
+#include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "common/ui/MessageBox.h"
 #include "reports/ui/ChartWindow.h"
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void aboutBox();
     void reportsOpensBothWindows();
     void teamMembersWindowAndClosing();
+    void renamedMemberShowsWhenBack();
     void toolbarPlaceholders();
     void toolbarViewModes();
     void withoutProject();
@@ -149,6 +151,29 @@ void TestMainMenus::teamMembersWindowAndClosing()
     QTRY_VERIFY(!team);
     QCOMPARE(p.scalar(QStringLiteral("SELECT MON_BEG FROM RESOURCES WHERE R_NAME = 'Ann'")).toString(),
              QStringLiteral("07:30"));
+}
+
+// A rename made in the team window must not leave a stale name in the resource
+// list, whose Properties would then point at no assignment.
+void TestMainMenus::renamedMemberShowsWhenBack()
+{
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 goal = p.goal(QStringLiteral("G"));
+    p.assign(p.task(goal, QStringLiteral("T"), 2), QStringLiteral("Ann"), 100, 0, 0);
+    auto w = openWindow(*m_settings, m_ui, p.path());
+    clickRow(w->goalTree(), childNamed(w->goalTree()->topLevelItem(0), QStringLiteral("G")));
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    QVERIFY(rowNamed(w->resourceList(), QStringLiteral("Ann")));
+
+    w->teamMembersAction()->trigger();
+    QPointer<TeamMemberWindow> team = w->teamMemberWindow();
+    QVERIFY(team);
+    QApplication::setActiveWindow(team);
+    runSql(p, QStringLiteral("UPDATE RESOURCES SET R_NAME = 'Anna' WHERE R_NAME = 'Ann'"));
+    QApplication::setActiveWindow(w.get());
+    QTRY_VERIFY(rowNamed(w->resourceList(), QStringLiteral("Anna")));
+    QVERIFY(!rowNamed(w->resourceList(), QStringLiteral("Ann")));
 }
 
 void TestMainMenus::toolbarPlaceholders()
