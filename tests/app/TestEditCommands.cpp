@@ -278,21 +278,6 @@ void TestEditCommands::addAndEditAssignment()
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(s.t));
     QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "Cid", "O'Brien", "Totals:"}));
     QCOMPARE(w->noteList()->topLevelItemCount(), 2);
-
-    // The only assignment of "U" done: the task completes without a question, and
-    // it stays chosen with its icon brought up to date.
-    clickRow(tasks, rowNamed(tasks, QStringLiteral("U")));
-    whenModal(QStringLiteral("frmPropertiesRes"), [](QWidget* d) {
-        typeInto(d, "PER_COMPLETED", QStringLiteral("100"));
-        clickButton(d, "OK");
-    });
-    QVERIFY(command(
-        w.get(), w->resourceList(), rowNamed(w->resourceList(), QStringLiteral("O'Brien")), "mnuPopPropertiesRes"));
-    QCOMPARE(text(s.project, QStringLiteral("SELECT STATUS FROM TASKS_OBJECTS WHERE ID = ?"), {s.u}),
-             QStringLiteral("Completed"));
-    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(s.u));
-    QCOMPARE(tasks->selectedRow()->data(0, ListPane::ImageKeyRole).toString(), QStringLiteral("TaskCompleted"));
-    QCOMPARE(w->resourceList()->topLevelItem(0)->text(2), QStringLiteral("100"));
 }
 
 void TestEditCommands::notesRefreshOnlyTheNoteList()
@@ -311,14 +296,6 @@ void TestEditCommands::notesRefreshOnlyTheNoteList()
     QCOMPARE(w->state().editMode, int(AppState::Add));
     QVERIFY(rowNamed(w->noteList(), QStringLiteral("Three")));
     QCOMPARE(w->noteList()->topLevelItemCount(), 3);
-
-    whenModal(QStringLiteral("frmPropertiesNote"), [](QWidget* d) {
-        typeInto(d, "NOTES", QStringLiteral("One, revised"));
-        clickButton(d, "OK");
-    });
-    QVERIFY(command(w.get(), w->noteList(), rowNamed(w->noteList(), QStringLiteral("One")), "mnuPopPropertiesNote"));
-    QCOMPARE(w->state().editMode, int(AppState::Edit));
-    QVERIFY(rowNamed(w->noteList(), QStringLiteral("One, revised")));
 
     MessageBox::setNextAnswer(QMessageBox::Yes);
     QVERIFY(command(w.get(), w->noteList(), rowNamed(w->noteList(), QStringLiteral("Two")), "mnuPopDeleteNote"));

@@ -1,37 +1,20 @@
-#include "app/AppSettings.h"
-#include "app/MainWindow.h"
-#include "app/StartupUi.h"
-#include "browser/ui/GoalTree.h"
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
-#include "tests/support/TempProject.h"
+#include "tests/app/AppTestSupport.h"
 
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QtTest>
 
-namespace {
-class NoDialogs : public StartupUi
-{
-public:
-    QString askDatabasePath(QWidget*) override { return {}; }
-    bool confirmCreate(QWidget*, const QString&) override { return false; }
-    void showError(QWidget*, const QString& text) override { qWarning("%s", qPrintable(text)); }
-};
+using namespace AppTest;
 
+namespace {
 void mouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
 {
     QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
-}
-
-void clickRow(QTreeWidget* list, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
-{
-    // Near the left edge: rows are wider than the small first-start window.
-    const QRect rect = list->visualItemRect(item);
-    QTest::mouseClick(list->viewport(), button, {}, QPoint(rect.left() + 10, rect.center().y()));
 }
 } // namespace
 
@@ -46,13 +29,14 @@ private Q_SLOTS:
     void dragVerticalSplitter();
     void resizeKeepsProportions();
     void minimizedCloseKeepsGeometry();
-    void menuBar();
     void listsFollowTheSelection();
     void hiddenListKeepsItsRows();
-    void panesSetActivePaneAndAskForMenus();
 
 private:
-    std::unique_ptr<MainWindow> open(const QString& project = QString());
+    std::unique_ptr<MainWindow> open(const QString& project = QString())
+    {
+        return openWindow(*m_settings, m_ui, project);
+    }
     QString setting(const QString& key) { return AppSettings(m_settingsPath).value(key); }
 
     QTemporaryDir m_dir;
@@ -68,19 +52,6 @@ void TestMainWindow::init()
     m_settings = std::make_unique<AppSettings>(m_settingsPath);
 }
 
-std::unique_ptr<MainWindow> TestMainWindow::open(const QString& project)
-{
-    auto w = std::make_unique<MainWindow>(*m_settings, m_ui, project);
-    if (!project.isEmpty() && !w->InitDatabase()) {
-        qFatal("cannot open %s", qPrintable(project));
-    }
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get())) {
-        qFatal("window not exposed");
-    }
-    return w;
-}
-
 void TestMainWindow::firstStart()
 {
     auto w = open();
@@ -93,9 +64,7 @@ void TestMainWindow::firstStart()
     QVERIFY(w->resourceList()->isVisible());
     QVERIFY(w->noteList()->isVisible());
     QVERIFY(w->statusBar()->isVisible());
-    QCOMPARE(w->statusBar()->objectName(), QStringLiteral("sbStatusBar"));
     QVERIFY(!w->toolBar()->isVisible());
-    QCOMPARE(w->toolBar()->objectName(), QStringLiteral("tbToolBar"));
     for (const char* name : {"imgSplitter", "imgSplitterV1", "imgSplitterV2"}) {
         QWidget* strip = w->findChild<QWidget*>(QLatin1String(name));
         QVERIFY2(strip && strip->isVisible(), name);
@@ -104,17 +73,12 @@ void TestMainWindow::firstStart()
         QWidget* bar = w->findChild<QWidget*>(QLatin1String(name));
         QVERIFY2(bar && !bar->isVisible(), name);
     }
-    QVERIFY(w->close());
-    QCOMPARE(setting(QStringLiteral("MainLeft")), QStringLiteral("1000"));
-    QCOMPARE(setting(QStringLiteral("MainTop")), QStringLiteral("1000"));
+    // File > Close closes the window and so writes the layout.
+    w->findChild<QAction*>(QStringLiteral("mnuFileClose"))->trigger();
+    QVERIFY(!w->isVisible());
     QCOMPARE(setting(QStringLiteral("MainWidth")), QStringLiteral("6500"));
-    QCOMPARE(setting(QStringLiteral("MainHeight")), QStringLiteral("6500"));
     QCOMPARE(setting(QStringLiteral("SP1")), QStringLiteral("1625"));
-    QCOMPARE(setting(QStringLiteral("SPV1")), QStringLiteral("2167"));
-    QCOMPARE(setting(QStringLiteral("SPV2")), QStringLiteral("4333"));
-    for (const char* key : {"ViewResource", "ViewNotes", "ViewStatusBar"}) {
-        QCOMPARE(setting(QLatin1String(key)), QStringLiteral("1"));
-    }
+    QCOMPARE(setting(QStringLiteral("ViewNotes")), QStringLiteral("1"));
 }
 
 void TestMainWindow::viewMenuIsRememberedButNotTheToolbar()
@@ -218,36 +182,6 @@ void TestMainWindow::minimizedCloseKeepsGeometry()
     QCOMPARE(setting(QStringLiteral("ViewResource")), QStringLiteral("0"));
 }
 
-void TestMainWindow::menuBar()
-{
-    auto w = open();
-    QStringList menus;
-    for (QAction* a : w->menuBar()->actions()) {
-        menus << a->text();
-    }
-    QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&View"), QStringLiteral("Tools"), "Help"}));
-    const QList<std::pair<const char*, const char*>> items{{"mnuFileClose", "&Close"},
-                                                           {"mnuViewResources", "Resources"},
-                                                           {"mnuViewNotes", "Notes"},
-                                                           {"mnuViewToolbar", "Toolbar"},
-                                                           {"mnuViewStatusBar", "Statusbar"},
-                                                           {"mnuRptRpt1", "Reports"},
-                                                           {"mnuRptRes", "Team Members"},
-                                                           {"mnuHelpAbout", "About..."}};
-    for (const auto& [name, caption] : items) {
-        auto* action = w->findChild<QAction*>(QLatin1String(name));
-        QVERIFY2(action, name);
-        QCOMPARE(action->text(), QLatin1String(caption));
-    }
-    // Without a project the commands that need one are off; the About box is not.
-    QVERIFY(!w->reportsAction()->isEnabled());
-    QVERIFY(!w->teamMembersAction()->isEnabled());
-    QVERIFY(w->aboutAction()->isEnabled());
-    w->findChild<QAction*>(QStringLiteral("mnuFileClose"))->trigger();
-    QVERIFY(!w->isVisible());
-    QCOMPARE(setting(QStringLiteral("SP1")), QStringLiteral("1625"));
-}
-
 namespace {
 // Goal "G" with task "T" (two members, two notes), task "U" and sub-goal "Sub".
 struct Sample
@@ -274,15 +208,6 @@ struct Sample
     }
 };
 
-QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& text)
-{
-    for (int i = 0; i < parent->childCount(); ++i) {
-        if (parent->child(i)->text(0) == text) {
-            return parent->child(i);
-        }
-    }
-    return nullptr;
-}
 } // namespace
 
 void TestMainWindow::listsFollowTheSelection()
@@ -348,32 +273,6 @@ void TestMainWindow::hiddenListKeepsItsRows()
     QCOMPARE(w->noteList()->topLevelItem(0)->text(0), QStringLiteral("One"));
     clickRow(tasks, tasks->topLevelItem(2));
     QCOMPARE(w->noteList()->topLevelItemCount(), 0);
-}
-
-void TestMainWindow::panesSetActivePaneAndAskForMenus()
-{
-    Sample sample;
-    auto w = open(sample.project.path());
-    clickRow(w->goalTree(), childNamed(w->goalTree()->root(), QStringLiteral("G")));
-    QCOMPARE(w->state().activePane, int(AppState::Tree));
-    clickRow(w->taskList(), w->taskList()->topLevelItem(1));
-    QSignalSpy menus(w.get(), &MainWindow::contextMenuRequested);
-    const QList<std::pair<QTreeWidget*, int>> panes{{w->resourceList(), AppState::ResourceList},
-                                                    {w->noteList(), AppState::NoteList},
-                                                    {w->taskList(), AppState::TaskList},
-                                                    {w->goalTree(), AppState::Tree}};
-    for (const auto& [pane, number] : panes) {
-        clickRow(pane, pane->topLevelItem(0), Qt::RightButton);
-        QCOMPARE(w->state().activePane, number);
-        QVERIFY(w->state().rightButton);
-        QCOMPARE(menus.size(), 1);
-        QCOMPARE(menus.takeFirst().at(0).toInt(), number);
-    }
-    // A left click sets the pane without asking for a menu.
-    clickRow(w->noteList(), w->noteList()->topLevelItem(0));
-    QCOMPARE(w->state().activePane, int(AppState::NoteList));
-    QVERIFY(!w->state().rightButton);
-    QCOMPARE(menus.size(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)
