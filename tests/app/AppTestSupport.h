@@ -44,12 +44,16 @@ inline std::unique_ptr<MainWindow> openWindow(AppSettings& settings, StartupUi& 
     return w;
 }
 
-// Clicks near the left end of the row; returns the point clicked, in global coordinates.
+// Clicks near the left end of the row (none: the pane's blank space below the rows);
+// returns the point clicked, in global coordinates.
 inline QPoint clickRow(QTreeWidget* view, QTreeWidgetItem* item, Qt::MouseButton button = Qt::LeftButton)
 {
-    view->scrollToItem(item);
-    const QRect rect = view->visualItemRect(item);
-    const QPoint at(rect.left() + 10, rect.center().y());
+    QPoint at(20, view->viewport()->height() - 5);
+    if (item) {
+        view->scrollToItem(item);
+        const QRect rect = view->visualItemRect(item);
+        at = QPoint(rect.left() + 10, rect.center().y());
+    }
     QTest::mouseClick(view->viewport(), button, {}, at);
     return view->viewport()->mapToGlobal(at);
 }

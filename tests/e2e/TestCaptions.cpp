@@ -225,18 +225,7 @@ void TestCaptions::controlText_data()
         QTest::addRow("%s/%s", window, *control ? control : "title") << window << control << text;
     };
     row("frmMain", "", "Cairnwork");
-    row("frmMain", "mnuFile", "&File");
-    row("frmMain", "mnuFileClose", "&Close");
-    row("frmMain", "mnuView", "&View");
-    row("frmMain", "mnuViewResources", "Resources");
-    row("frmMain", "mnuViewNotes", "Notes");
-    row("frmMain", "mnuViewToolbar", "Toolbar");
-    row("frmMain", "mnuViewStatusBar", "Statusbar");
-    row("frmMain", "mnuRpt", "Tools");
-    row("frmMain", "mnuRptRpt1", "Reports");
-    row("frmMain", "mnuRptRes", "Team Members");
-    row("frmMain", "mnuHelp", "Help");
-    row("frmMain", "mnuHelpAbout", "About...");
+    // The menu bar's menus and items: menuBarInOrder.
     row("frmMain", "mnuPop", "Pop");
     row("frmMain", "mnuPopAddGoal", "Add Goal / Application");
     row("frmMain", "mnuPopAddTask", "Add Task / Software Object");
