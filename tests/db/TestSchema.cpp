@@ -18,7 +18,6 @@ private Q_SLOTS:
     void quotedMemberNames();
     void memberNamesIgnoreCase();
     void countersSeparateAndRolledBack();
-    void compDatesDefaults();
     void reportViews();
 };
 
@@ -199,22 +198,6 @@ void TestSchema::countersSeparateAndRolledBack()
     }
     QCOMPARE(*Counters::last(p.connection(), Counters::Kind::Goal, &error), 2);
     QVERIFY(!Sql::exec(p.connection(), QStringLiteral("INSERT INTO COUNTERS DEFAULT VALUES"), nullptr));
-}
-
-void TestSchema::compDatesDefaults()
-{
-    TempProject p;
-    QVERIFY(Sql::exec(p.connection(),
-                      QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ) VALUES ('2026-01-01 00:00:00', 'G')"),
-                      nullptr));
-    QVERIFY(Sql::exec(p.connection(),
-                      QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ) VALUES ('2026-01-01 00:00:00', 'G')"),
-                      nullptr));
-    QCOMPARE(p.scalar(QStringLiteral("SELECT GT_ID FROM CompDates WHERE ID = 1")).toInt(), 0);
-    QCOMPARE(
-        p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates WHERE ID = 2 AND Planned IS NULL AND Calc IS NULL"))
-            .toInt(),
-        1);
 }
 
 void TestSchema::reportViews()
