@@ -186,10 +186,6 @@ void TestChartWindow::tickingDrawsOneSeriesPerNode()
         QCOMPARE(v->max(), 4.0);
         QCOMPARE(v->tickCount(), 11);
     }
-    // Last of January 2027 for Alpha: the 8th stamp, 7 / 2.
-    const int alphaColumn = w->table().series.indexOf(QStringLiteral("Alpha"));
-    QCOMPARE(w->table().value(3, alphaColumn), std::optional<double>(3.5));
-
     if (qEnvironmentVariableIsSet("CW_CHART_GRAB_DIR")) {
         node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
         picture(w, "goals");
@@ -364,8 +360,7 @@ void TestChartWindow::dialogOkAndEscape()
     QTRY_VERIFY(!d);
     QCOMPARE(w->state().aggregate, ChartState::Aggregate::First);
     QCOMPARE(w->chart()->title(), QStringLiteral("First (Days Ahead/Behind Plan)"));
-    QCOMPARE(static_cast<QBarCategoryAxis*>(w->chart()->axes(Qt::Horizontal).first())->categories(),
-             (QStringList{"1 '26", "45 '26", "47 '26", "53 '26", "1 '27"}));
+    QCOMPARE(w->table().periods.size(), 5); // weeks (their labels and values: the pivot test)
 
     // The dialog has no use without its chart window and closes with it.
     d = openDialog(w);
