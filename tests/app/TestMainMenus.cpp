@@ -230,7 +230,6 @@ void TestMainMenus::withoutProject()
     w->openReports();
     w->openTeamMembers();
     QVERIFY(!w->reportsWindow() && !w->chartWindow() && !w->teamMemberWindow());
-    QVERIFY(!w->SetPopMenu(0, QPoint(10, 10)));
     QVERIFY(w->close());
 }
 
