@@ -22,7 +22,6 @@ class TestReportsWindow : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void listsSnapshotsNewestFirst();
     void buttonsExplainWithoutData();
     void reportButtonsOpenPreviews();
     void failedGenerationKeepsList();
@@ -45,19 +44,6 @@ void TestReportsWindow::init()
 void TestReportsWindow::cleanup()
 {
     MessageBox::setAutoAnswer(false);
-}
-
-void TestReportsWindow::listsSnapshotsNewestFirst()
-{
-    TempProject p;
-    ReportFixture::build(p);
-    ReportsWindow w(p.connection());
-    auto* list = w.findChild<QListWidget*>("dParTStamp");
-    QCOMPARE(list->count(), 3);
-    QCOMPARE(list->item(0)->text(), Stamp::toDisplay(ReportFixture::kNew));
-    QCOMPARE(list->item(2)->text(), Stamp::toDisplay(ReportFixture::kIdle));
-    QCOMPARE(w.selectedStamp(), ReportFixture::kNew);
-    QVERIFY(MessageBox::takeShown().isEmpty());
 }
 
 // With no snapshot the list is empty and each report button says why it cannot run.
