@@ -132,18 +132,12 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
         (scope ? QStringLiteral(" WHERE r.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN sub)")
                : QString());
 
+    const QVariantList scopeValues = scope ? QVariantList{*scope} : QVariantList{};
     std::vector<qint64> ids;
     std::vector<TaskSums> tasks;
     {
         QSqlQuery query(Sql::db(connection));
-        query.setForwardOnly(true);
-        if (!Sql::prepare(query, taskSql, error)) {
-            return false;
-        }
-        if (scope) {
-            query.addBindValue(*scope);
-        }
-        if (!Sql::exec(query, error)) {
+        if (!Sql::run(query, taskSql, scopeValues, error)) {
             return false;
         }
         while (query.next()) {
@@ -154,14 +148,7 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
     const TaskIndex index(ids);
     {
         QSqlQuery query(Sql::db(connection));
-        query.setForwardOnly(true);
-        if (!Sql::prepare(query, assignmentSql, error)) {
-            return false;
-        }
-        if (scope) {
-            query.addBindValue(*scope);
-        }
-        if (!Sql::exec(query, error)) {
+        if (!Sql::run(query, assignmentSql, scopeValues, error)) {
             return false;
         }
         while (query.next()) {

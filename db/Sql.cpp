@@ -40,3 +40,21 @@ bool Sql::exec(const QString& connection, const QString& sql, QString* error)
     setError(error, describe(query.lastError()));
     return false;
 }
+
+bool Sql::run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
+{
+    query.setForwardOnly(true);
+    if (!prepare(query, sql, error)) {
+        return false;
+    }
+    for (const QVariant& v : values) {
+        query.addBindValue(v);
+    }
+    return exec(query, error);
+}
+
+bool Sql::run(const QString& connection, const QString& sql, const QVariantList& values, QString* error)
+{
+    QSqlQuery query(db(connection));
+    return run(query, sql, values, error);
+}

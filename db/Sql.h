@@ -4,6 +4,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
 
 // Small helpers around Qt SQL so that every caller reports errors the same way:
 // "<native code>: <description>", the text the error box shows.
@@ -18,6 +19,10 @@ public:
     static bool exec(QSqlQuery& query, QString* error);
     // Executes one statement without parameters.
     static bool exec(const QString& connection, const QString& sql, QString* error);
+    // Prepares `sql` forward-only on `query`, binds `values` in order and executes it.
+    static bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error);
+    // The same on a fresh query of `connection`, for statements that return no rows.
+    static bool run(const QString& connection, const QString& sql, const QVariantList& values, QString* error);
     static void setError(QString* error, const QString& text)
     {
         if (error) {

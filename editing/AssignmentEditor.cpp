@@ -10,11 +10,11 @@ namespace {
 bool isAssigned(const QString& connection, qint64 taskId, const QString& member, bool* assigned, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
-    if (!EditSql::run(q,
-                      QStringLiteral("SELECT EXISTS (SELECT 1 FROM TASK_OBJECT_RESOURCE"
-                                     " WHERE FK_TASKID = ? AND FK_R_NAME = ?)"),
-                      {taskId, member},
-                      error) ||
+    if (!Sql::run(q,
+                  QStringLiteral("SELECT EXISTS (SELECT 1 FROM TASK_OBJECT_RESOURCE"
+                                 " WHERE FK_TASKID = ? AND FK_R_NAME = ?)"),
+                  {taskId, member},
+                  error) ||
         !q.next()) {
         return false;
     }
@@ -71,7 +71,7 @@ bool AssignmentEditor::followAssignments(
     const QString& connection, qint64 taskId, Prompter& prompter, EditOutcome* outcome, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
-    if (!EditSql::run(q, QStringLiteral("SELECT FK_ID FROM TASKS_OBJECTS WHERE ID = ?"), {taskId}, error)) {
+    if (!Sql::run(q, QStringLiteral("SELECT FK_ID FROM TASKS_OBJECTS WHERE ID = ?"), {taskId}, error)) {
         return false;
     }
     const std::optional<qint64> goalId = q.next() ? std::optional<qint64>(q.value(0).toLongLong()) : std::nullopt;
@@ -85,11 +85,11 @@ EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentPro
 {
     return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
         if (!refuseDuplicate(connection, row.taskId, row.member, error) ||
-            !EditSql::run(connection,
-                          QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE (FK_TASKID, FK_R_NAME, PER_WORKLOAD,"
-                                         " PER_COMPLETED, DAYS_NEEDED) VALUES (?, ?, ?, ?, ?)"),
-                          {row.taskId, row.member, row.perWorkload, row.perCompleted, row.daysNeeded},
-                          error) ||
+            !Sql::run(connection,
+                      QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE (FK_TASKID, FK_R_NAME, PER_WORKLOAD,"
+                                     " PER_COMPLETED, DAYS_NEEDED) VALUES (?, ?, ?, ?, ?)"),
+                      {row.taskId, row.member, row.perWorkload, row.perCompleted, row.daysNeeded},
+                      error) ||
             !followAssignments(connection, row.taskId, prompter, &outcome, error)) {
             return false;
         }

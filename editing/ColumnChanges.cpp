@@ -18,11 +18,11 @@ bool ColumnChanges::update(const QString& connection,
                            QString* error) const
 {
     QSqlQuery update(Sql::db(connection));
-    if (!EditSql::run(update,
-                      QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") +
-                          m_columns.join(QStringLiteral(", ")) + QLatin1Char(' ') + where,
-                      m_values + keys,
-                      error)) {
+    if (!Sql::run(update,
+                  QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + m_columns.join(QStringLiteral(", ")) +
+                      QLatin1Char(' ') + where,
+                  m_values + keys,
+                  error)) {
         return false;
     }
     if (update.numRowsAffected() != 1) {

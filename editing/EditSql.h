@@ -10,9 +10,6 @@
 class EditSql
 {
 public:
-    // Runs a statement with `values` bound in order; on failure fills *error.
-    static bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error);
-    static bool run(const QString& connection, const QString& sql, const QVariantList& values, QString* error);
     // Runs a query and steps to its first row; with no row fills *error with `missing`.
     static bool
     runToRow(QSqlQuery& query, const QString& sql, const QVariantList& values, const QString& missing, QString* error);

@@ -63,7 +63,7 @@ GoalEditor::add(const QString& connection, const GoalProperties& goal, Prompter&
         saved.defaultResource = nonEmpty(goal.defaultResource);
         saved.created = Stamp::toText(clock.now());
         saved.lastEdited.clear();
-        if (!EditSql::run(
+        if (!Sql::run(
                 connection,
                 QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS,"
                                " P_GID, DESCRIPTION, DEFAULT_RESOURCE, CREATED) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),

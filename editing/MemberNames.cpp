@@ -6,7 +6,7 @@ bool MemberNames::all(const QString& connection, QStringList* names, QString* er
 {
     names->clear();
     QSqlQuery query(Sql::db(connection));
-    if (!EditSql::run(query, QStringLiteral("SELECT R_NAME FROM RESOURCES ORDER BY R_NAME"), {}, error)) {
+    if (!Sql::run(query, QStringLiteral("SELECT R_NAME FROM RESOURCES ORDER BY R_NAME"), {}, error)) {
         return false;
     }
     while (query.next()) {

@@ -29,7 +29,7 @@ EditOutcome NoteEditor::add(const QString& connection, qint64 taskId, const QStr
     return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
         const auto id = Counters::next(connection, Counters::Kind::Note, error);
         if (!id ||
-            !EditSql::run(
+            !Sql::run(
                 connection,
                 QStringLiteral("INSERT INTO TASK_OBJECT_WORKSHEET (NID, TASKID, NOTES, TIMESTAMP) VALUES (?, ?, ?, ?)"),
                 {*id, taskId, text.isEmpty() ? EditSql::nullText() : QVariant(text), Stamp::toText(clock.now())},

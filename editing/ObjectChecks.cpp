@@ -25,12 +25,12 @@ bool ObjectChecks::ResourcesCompleted(const QString& connection, qint64 taskId, 
 {
     *done = false;
     QSqlQuery query(Sql::db(connection));
-    if (!EditSql::run(query,
-                      QStringLiteral("SELECT EXISTS (SELECT 1 FROM TASK_OBJECT_RESOURCE"
-                                     "  WHERE FK_TASKID = ? AND PER_COMPLETED < 100 AND PER_WORKLOAD > 0),"
-                                     " (SELECT SUM(PER_WORKLOAD) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?)"),
-                      {taskId, taskId},
-                      error) ||
+    if (!Sql::run(query,
+                  QStringLiteral("SELECT EXISTS (SELECT 1 FROM TASK_OBJECT_RESOURCE"
+                                 "  WHERE FK_TASKID = ? AND PER_COMPLETED < 100 AND PER_WORKLOAD > 0),"
+                                 " (SELECT SUM(PER_WORKLOAD) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?)"),
+                  {taskId, taskId},
+                  error) ||
         !query.next()) {
         return false;
     }
@@ -44,13 +44,13 @@ bool ObjectChecks::SubObjectState(const QString& connection, qint64 goalId, int*
 {
     *state = None;
     QSqlQuery query(Sql::db(connection));
-    if (!EditSql::run(query,
-                      QStringLiteral("SELECT (SELECT COUNT(*) FROM GOALS_SW WHERE P_GID = ?)"
-                                     "  + (SELECT COUNT(*) FROM TASKS_OBJECTS WHERE FK_ID = ?),"
-                                     " EXISTS (SELECT 1 FROM GOALS_SW WHERE P_GID = ? AND STATUS = 'Open')"
-                                     "  OR EXISTS (SELECT 1 FROM TASKS_OBJECTS WHERE FK_ID = ? AND STATUS = 'Open')"),
-                      {goalId, goalId, goalId, goalId},
-                      error) ||
+    if (!Sql::run(query,
+                  QStringLiteral("SELECT (SELECT COUNT(*) FROM GOALS_SW WHERE P_GID = ?)"
+                                 "  + (SELECT COUNT(*) FROM TASKS_OBJECTS WHERE FK_ID = ?),"
+                                 " EXISTS (SELECT 1 FROM GOALS_SW WHERE P_GID = ? AND STATUS = 'Open')"
+                                 "  OR EXISTS (SELECT 1 FROM TASKS_OBJECTS WHERE FK_ID = ? AND STATUS = 'Open')"),
+                  {goalId, goalId, goalId, goalId},
+                  error) ||
         !query.next()) {
         return false;
     }
@@ -82,11 +82,10 @@ bool ObjectChecks::CheckParentStatus(const QString& connection,
     while (current && !visited.contains(*current)) {
         visited.insert(*current);
         QSqlQuery row(Sql::db(connection));
-        if (!EditSql::run(
-                row,
-                QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, STATUS, P_GID FROM GOALS_SW WHERE ID = ?"),
-                {*current},
-                error)) {
+        if (!Sql::run(row,
+                      QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, STATUS, P_GID FROM GOALS_SW WHERE ID = ?"),
+                      {*current},
+                      error)) {
             return false;
         }
         // A goal that is gone has no stored parent to continue with.
@@ -146,10 +145,10 @@ bool ObjectChecks::CheckTaskStatus(
         return false;
     }
     QSqlQuery row(Sql::db(connection));
-    if (!EditSql::run(row,
-                      QStringLiteral("SELECT ID, SHORT_NAME, STATUS, OBJECT_TYPE FROM TASKS_OBJECTS WHERE ID = ?"),
-                      {taskId},
-                      error)) {
+    if (!Sql::run(row,
+                  QStringLiteral("SELECT ID, SHORT_NAME, STATUS, OBJECT_TYPE FROM TASKS_OBJECTS WHERE ID = ?"),
+                  {taskId},
+                  error)) {
         return false;
     }
     if (!row.next()) {

@@ -26,7 +26,7 @@ bool remove(
     const QString& connection, const QString& sql, const QVariantList& values, EditOutcome& outcome, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
-    if (!EditSql::run(q, sql, values, error)) {
+    if (!Sql::run(q, sql, values, error)) {
         return false;
     }
     outcome.written = q.numRowsAffected() > 0;

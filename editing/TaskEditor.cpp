@@ -78,25 +78,24 @@ TaskEditor::add(const QString& connection, const TaskProperties& task, Prompter&
         }
         saved.created = Stamp::toText(clock.now());
         saved.lastEdited.clear();
-        if (!EditSql::run(
-                connection,
-                QStringLiteral("INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS,"
-                               " DAYSPLANNED, FK_ID, DESCRIPTION, CREATED) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {saved.id,
-                 saved.objectType,
-                 saved.shortName,
-                 saved.priority,
-                 saved.status,
-                 saved.daysPlanned,
-                 saved.goalId,
-                 EditSql::orNull(saved.description),
-                 saved.created},
-                error) ||
-            !EditSql::run(connection,
-                          QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE (FK_TASKID, FK_R_NAME, PER_WORKLOAD,"
-                                         " PER_COMPLETED, DAYS_NEEDED) VALUES (?, ?, 100, 0, 0)"),
-                          {saved.id, member},
-                          error) ||
+        if (!Sql::run(connection,
+                      QStringLiteral("INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS,"
+                                     " DAYSPLANNED, FK_ID, DESCRIPTION, CREATED) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                      {saved.id,
+                       saved.objectType,
+                       saved.shortName,
+                       saved.priority,
+                       saved.status,
+                       saved.daysPlanned,
+                       saved.goalId,
+                       EditSql::orNull(saved.description),
+                       saved.created},
+                      error) ||
+            !Sql::run(connection,
+                      QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE (FK_TASKID, FK_R_NAME, PER_WORKLOAD,"
+                                     " PER_COMPLETED, DAYS_NEEDED) VALUES (?, ?, 100, 0, 0)"),
+                      {saved.id, member},
+                      error) ||
             !ObjectChecks::CheckParentStatus(connection, saved.goalId, prompter, &outcome.statusChanges, error)) {
             return false;
         }

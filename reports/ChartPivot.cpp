@@ -17,14 +17,7 @@ bool ChartPivot::run(
     }
     const ChartQuery query = ChartQuery::BuildChartSql(state);
     QSqlQuery q(Sql::db(connection));
-    q.setForwardOnly(true);
-    if (!Sql::prepare(q, query.sql, error)) {
-        return false;
-    }
-    for (const QVariant& v : query.values) {
-        q.addBindValue(v);
-    }
-    if (!Sql::exec(q, error)) {
+    if (!Sql::run(q, query.sql, query.values, error)) {
         return false;
     }
     QList<Row> rows;

@@ -13,14 +13,7 @@ bool read(const QString& connection,
           QString* error)
 {
     QSqlQuery q(Sql::db(connection));
-    q.setForwardOnly(true);
-    if (!Sql::prepare(q, sql, error)) {
-        return false;
-    }
-    if (value.isValid()) {
-        q.addBindValue(value);
-    }
-    if (!Sql::exec(q, error)) {
+    if (!Sql::run(q, sql, value.isValid() ? QVariantList{value} : QVariantList{}, error)) {
         return false;
     }
     while (q.next()) {

@@ -38,18 +38,6 @@ private:
     QHash<QString, QString> m_pool;
 };
 
-bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error)
-{
-    query.setForwardOnly(true);
-    if (!Sql::prepare(query, sql, error)) {
-        return false;
-    }
-    for (const QVariant& v : values) {
-        query.addBindValue(v);
-    }
-    return Sql::exec(query, error);
-}
-
 bool finished(const QSqlQuery& query, QString* error)
 {
     if (query.lastError().isValid()) {
@@ -65,7 +53,8 @@ bool ReportRows::stamps(const QString& connection, QStringList* out, QString* er
 {
     out->clear();
     QSqlQuery query(Sql::db(connection));
-    if (!run(query, QStringLiteral("SELECT DISTINCT TimeStamp FROM CompDates ORDER BY TimeStamp DESC"), {}, error)) {
+    if (!Sql::run(
+            query, QStringLiteral("SELECT DISTINCT TimeStamp FROM CompDates ORDER BY TimeStamp DESC"), {}, error)) {
         return false;
     }
     while (query.next()) {
@@ -78,7 +67,7 @@ bool ReportRows::newestStamp(const QString& connection, QString* out, QString* e
 {
     out->clear();
     QSqlQuery query(Sql::db(connection));
-    if (!run(query, QStringLiteral("SELECT MAX(TimeStamp) FROM CompDates"), {}, error)) {
+    if (!Sql::run(query, QStringLiteral("SELECT MAX(TimeStamp) FROM CompDates"), {}, error)) {
         return false;
     }
     if (query.next()) {
@@ -91,7 +80,7 @@ bool ReportRows::stampExists(const QString& connection, const QString& stamp, bo
 {
     *exists = false;
     QSqlQuery query(Sql::db(connection));
-    if (!run(query, QStringLiteral("SELECT 1 FROM CompDates WHERE TimeStamp = ? LIMIT 1"), {stamp}, error)) {
+    if (!Sql::run(query, QStringLiteral("SELECT 1 FROM CompDates WHERE TimeStamp = ? LIMIT 1"), {stamp}, error)) {
         return false;
     }
     *exists = query.next();
@@ -107,7 +96,7 @@ bool ReportRows::overview(const QString& connection, const QString& stamp, QList
         QStringLiteral("SELECT OBJ, HName, GT_Status, Completion_Date, Planned,"
                        " CASE WHEN OBJ = 'R' THEN Res_PerWrk ELSE NULL END AS RWrk, PerComp, Needed, Est, Diff"
                        " FROM rptVBHierarchy WHERE TimeStamp = ? ORDER BY HTreeSort DESC");
-    if (!run(query, sql, {stamp}, error)) {
+    if (!Sql::run(query, sql, {stamp}, error)) {
         return false;
     }
     TextPool pool;
@@ -141,7 +130,7 @@ bool ReportRows::taskSchedule(const QString& connection,
                                        " R_STATUS, R_PW, R_COMP, R_DIFF, T_ID"
                                        " FROM rptVBScheduleTeamMembers WHERE TT = ? AND T_STATUS = 'Open'"
                                        " ORDER BY T_CounterTask, R_RES, T_ID");
-    if (!run(query, sql, {stamp}, error)) {
+    if (!Sql::run(query, sql, {stamp}, error)) {
         return false;
     }
     TextPool pool;
@@ -189,7 +178,7 @@ bool ReportRows::memberSchedule(const QString& connection,
     const QString sql = QStringLiteral("SELECT R_RES, CounterTask, T_NAME, T_PATH, R_STATUS, R_PW, R_COMP, R_DIFF"
                                        " FROM rptVBScheduleTeamMembers WHERE TT = ? AND R_STATUS = 'Open'"
                                        " ORDER BY R_RES, CounterTask, T_ID");
-    if (!run(query, sql, {stamp}, error)) {
+    if (!Sql::run(query, sql, {stamp}, error)) {
         return false;
     }
     TextPool pool;
