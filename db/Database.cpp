@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 bool Database::connect(const QString& path, const QString& connection, QString* error)
 {
     close(connection);
@@ -163,4 +165,27 @@ bool Database::isOpen(const QString& connection)
 QString Database::filePath(const QString& connection)
 {
     return QSqlDatabase::database(connection, false).databaseName();
+}
+
+namespace {
+bool sameFile(const struct stat& a, const QString& path)
+{
+    struct stat b;
+    return ::stat(QFile::encodeName(path).constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+} // namespace
+
+bool Database::isOpenInProcess(const QString& path)
+{
+    struct stat target;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &target) != 0) {
+        return false;
+    }
+    const QStringList names = QSqlDatabase::connectionNames();
+    for (const QString& name : names) {
+        if (isOpen(name) && sameFile(target, filePath(name))) {
+            return true;
+        }
+    }
+    return false;
 }

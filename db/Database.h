@@ -16,8 +16,13 @@ public:
     static bool create(const QString& path, const QString& connection, QString* error);
     static void close(const QString& connection);
     static bool isOpen(const QString& connection);
-    // The file behind an open connection.
+    // The file behind an open connection (a plain path, never a URI).
     static QString filePath(const QString& connection);
+    // True when a connection of this process has the file at `path` open (the same
+    // file by device and inode, whatever the path or link that names it). Nothing in
+    // the process may then open that file, or its -wal/-shm, by other means: closing
+    // any descriptor of it drops all of the process's locks on it.
+    static bool isOpenInProcess(const QString& path);
 
 private:
     static bool connect(const QString& path, const QString& connection, QString* error);
