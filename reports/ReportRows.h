@@ -1,15 +1,15 @@
 #pragma once
 
+#include "common/Figure.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <cmath>
-#include <limits>
 #include <optional>
 
 // The row sets the three reports print, read from the report views for one snapshot.
-// Numbers that are empty in the snapshot are NaN (see ReportRows::isEmpty), which keeps
-// a large overview compact in memory. Text values are as stored; dates are stored text.
+// Numbers that are empty in the snapshot, or not known (see Figure), are NaN, which
+// keeps a large overview compact in memory. Text values are as stored; dates are stored text.
 
 struct OverviewRow
 {
@@ -68,8 +68,8 @@ struct MemberScheduleGroup
 class ReportRows
 {
 public:
-    static constexpr double kEmpty = std::numeric_limits<double>::quiet_NaN();
-    static bool isEmpty(double value) { return std::isnan(value); }
+    static constexpr double kEmpty = Figure::kUnknown;
+    static bool isEmpty(double value) { return !Figure::isKnown(value); }
 
     // Stored stamps of all snapshots, newest first.
     static bool stamps(const QString& connection, QStringList* out, QString* error);
