@@ -1,5 +1,6 @@
 #include "reports/ReportRows.h"
 
+#include "common/Figure.h"
 #include "db/Sql.h"
 
 #include <QHash>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/Figure.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -68,9 +66,6 @@ struct MemberScheduleGroup
 class ReportRows
 {
 public:
-    static constexpr double kEmpty = Figure::kUnknown;
-    static bool isEmpty(double value) { return !Figure::isKnown(value); }
-
     // Stored stamps of all snapshots, newest first.
     static bool stamps(const QString& connection, QStringList* out, QString* error);
     // The newest stamp, or an empty text when there is no snapshot.
