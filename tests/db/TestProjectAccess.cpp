@@ -4,6 +4,7 @@
 #include "db/Sql.h"
 #include "db/Transaction.h"
 #include "tests/support/TempProject.h"
+#include "tests/support/WriteProtection.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
@@ -52,39 +53,6 @@ ino_t inode(const QString& path)
     struct stat s;
     return ::stat(QFile::encodeName(path).constData(), &s) == 0 ? s.st_ino : 0;
 }
-
-// Makes a file or folder unwritable for this process until destroyed. Root ignores
-// permission bits, so as root the immutable attribute stands in for them.
-class WriteProtection
-{
-public:
-    explicit WriteProtection(const QString& path)
-        : m_path(path)
-        , m_permissions(QFile::permissions(path))
-    {
-        if (::geteuid() == 0) {
-            m_attribute = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
-        } else {
-            QFile::setPermissions(
-                path, m_permissions & ~(QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther));
-        }
-    }
-    ~WriteProtection() { lift(); }
-    bool holds() const { return ::access(QFile::encodeName(m_path).constData(), W_OK) != 0; }
-    void lift()
-    {
-        if (m_attribute) {
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_path});
-            m_attribute = false;
-        }
-        QFile::setPermissions(m_path, m_permissions);
-    }
-
-private:
-    QString m_path;
-    QFile::Permissions m_permissions;
-    bool m_attribute = false;
-};
 
 // A second program that holds the project with an exclusive lock until its stdin closes.
 // The test runs itself as that program (see main()).
