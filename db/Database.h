@@ -38,10 +38,6 @@ public:
     // any descriptor of it drops all of the process's locks on it.
     static bool isOpenInProcess(const QString& path);
 
-    // The mode for a file from what the file system allows. `walFormat`: the header
-    // asks for a WAL journal; `walExists`: a -wal file lies beside it.
-    static Mode chooseMode(Access access, bool writable, bool walFormat, bool walExists);
-
     // The outermost Transaction asks before BEGIN: false (with the message) when the
     // connection is read-only.
     static bool writableCheck(const QString& connection, QString* error);
@@ -55,6 +51,9 @@ public:
     static QString inUseMessage(const QString& path, const QSqlError& error);
 
 private:
+    // The mode for a file from what the file system allows. `walFormat`: the header
+    // asks for a WAL journal; `walExists`: a -wal file lies beside it.
+    static Mode chooseMode(Access access, bool writable, bool walFormat, bool walExists);
     static bool connect(const QString& path, const QString& connection, Mode mode, QString* error);
     static bool configure(const QString& connection, Mode mode, QString* error);
     // Reads the file through the connection: our application_id, a version we read,
