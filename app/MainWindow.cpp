@@ -692,6 +692,10 @@ bool MainWindow::InitDatabase()
         }
     }
     m_dbPath = path;
+    if (Database::isReadOnly(kConnection)) {
+        // The file system refuses writing: browsing works, every save says why it cannot.
+        setWindowTitle(QStringLiteral("Cairnwork (read-only)"));
+    }
     m_mnuRptRpt1->setEnabled(true);
     m_mnuRptRes->setEnabled(true);
     QTreeWidgetItem* root = m_tvGoal->addRoot();

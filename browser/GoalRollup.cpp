@@ -1,5 +1,7 @@
 #include "browser/GoalRollup.h"
 
+#include "browser/TaskFigures.h"
+#include "common/Figure.h"
 #include "db/Sql.h"
 
 #include <QSet>
@@ -21,10 +23,7 @@ const char* const kSubtree = "WITH RECURSIVE sub(ID) AS ("
 struct TaskSums
 {
     qint64 goal = 0;
-    double planned = 0;
-    double done = 0; // PDONE: sum of PerTotWkldDone
-    double needed = 0; // dNeed
-    double estimate = 0; // newEstimate
+    TaskFigures figures;
 };
 
 // Task identifier -> position among the counted tasks. Identifiers are usually
@@ -142,7 +141,10 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
         }
         while (query.next()) {
             ids.push_back(query.value(0).toLongLong());
-            tasks.push_back({query.value(1).toLongLong(), query.value(2).toDouble()});
+            // An unknown figure makes every sum it enters unknown (NaN).
+            TaskSums t{query.value(1).toLongLong(), {}};
+            t.figures.planned = Figure::nonNegative(Figure::fromVariant(query.value(2)));
+            tasks.push_back(t);
         }
     }
     const TaskIndex index(ids);
@@ -156,18 +158,13 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
             if (slot == TaskIndex::npos) {
                 continue; // a task that does not count
             }
-            TaskSums& t = tasks[slot];
-            const double workload = query.value(1).toDouble();
-            const double completed = query.value(2).toDouble();
-            const double needed = query.value(3).toDouble();
-            // The figures of qAssignmentFigures: PerTotWkldDone and the estimate Est.
-            t.done += completed * workload / 100.0;
-            t.needed += needed;
-            t.estimate += completed == 0 ? t.planned / 100.0 * workload : needed * 100.0 / completed;
+            tasks[slot].figures.add(Figure::fromVariant(query.value(1)),
+                                    Figure::fromVariant(query.value(2)),
+                                    Figure::fromVariant(query.value(3)));
         }
     }
-    for (const TaskSums& t : tasks) {
-        auto goal = m_goals.find(t.goal);
+    for (const auto& [goalId, t] : tasks) {
+        auto goal = m_goals.find(goalId);
         if (goal == m_goals.end()) {
             continue;
         }
@@ -176,7 +173,7 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
         v.DaysDone += t.planned / 100 * t.done;
         v.DaysNeeded += t.needed;
         v.NewEstimate += t.estimate;
-        v.Difference += t.planned - t.estimate;
+        v.Difference += t.difference();
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "browser/NumberText.h"
 
+#include "common/Figure.h"
 #include "common/Rounding.h"
 
 #include <QVariant>
@@ -12,6 +13,9 @@ NumberText::NumberText()
 
 QString NumberText::number(double value) const
 {
+    if (!Figure::isKnown(value)) {
+        return {};
+    }
     // A rounded -0.001 must not read "-0".
     if (value == 0) {
         value = 0;
@@ -26,15 +30,8 @@ QString NumberText::number(qint64 value) const
 
 QString NumberText::value(const QVariant& value) const
 {
-    switch (value.typeId()) {
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::ULongLong:
-    case QMetaType::UInt:
-        return number(value.toLongLong());
-    default:
-        return number(value.toDouble());
-    }
+    // Whole numbers below Figure::kLimit print alike as doubles and as integers.
+    return number(Figure::fromVariant(value));
 }
 
 QString NumberText::rounded(double value) const

@@ -2,11 +2,20 @@
 
 #include "browser/GoalRollup.h"
 #include "browser/NumberText.h"
+#include "browser/TaskFigures.h"
+#include "common/Figure.h"
 #include "db/Sql.h"
 
+#include <QHash>
+
 namespace {
+// Behind plan red, on or ahead of plan green; an unknown difference is neither,
+// so it keeps the list's own colour beside its empty cell.
 ListRow::Colour signColour(double value)
 {
+    if (!Figure::isKnown(value)) {
+        return ListRow::Colour::Normal;
+    }
     return value < 0 ? ListRow::Colour::Red : ListRow::Colour::Green;
 }
 
@@ -71,6 +80,28 @@ bool TaskListRows::build(const QString& connection, std::optional<qint64> goalId
     }
 
     if (goalId) {
+        // The view computes the task figures as SQLite reads the stored values (text
+        // as 0, a negative planned day count as it is); each is shown where the same
+        // formulas over the checked values give a known figure.
+        QHash<qint64, TaskFigures> checked;
+        QSqlQuery inputs(Sql::db(connection));
+        if (!Sql::run(inputs,
+                      QStringLiteral("SELECT t.ID, t.DAYSPLANNED, r.PER_WORKLOAD, r.PER_COMPLETED, r.DAYS_NEEDED"
+                                     " FROM TASKS_OBJECTS t LEFT JOIN TASK_OBJECT_RESOURCE r ON r.FK_TASKID = t.ID"
+                                     " WHERE t.FK_ID = ?"),
+                      {*goalId},
+                      &queryError)) {
+            return fail(queryError);
+        }
+        while (inputs.next()) {
+            TaskFigures& f = checked[inputs.value(0).toLongLong()];
+            f.planned = Figure::nonNegative(Figure::fromVariant(inputs.value(1)));
+            if (!inputs.isNull(2)) {
+                f.add(Figure::fromVariant(inputs.value(2)),
+                      Figure::fromVariant(inputs.value(3)),
+                      Figure::fromVariant(inputs.value(4)));
+            }
+        }
         QSqlQuery tasks(Sql::db(connection));
         const QString taskSql =
             QStringLiteral("SELECT ID, SHORT_NAME, OBJECT_TYPE, STATUS, PRIORITY, DAYSPLANNED, PDONE, DaysNeed,"
@@ -79,14 +110,19 @@ bool TaskListRows::build(const QString& connection, std::optional<qint64> goalId
             return fail(queryError);
         }
         while (tasks.next()) {
-            const double difference = tasks.value(9).toDouble();
+            const qint64 id = tasks.value(0).toLongLong();
+            const TaskFigures f = checked.value(id);
+            auto shown = [&tasks](double check, int column) {
+                return Figure::isKnown(check) ? Figure::fromVariant(tasks.value(column)) : Figure::kUnknown;
+            };
+            const double difference = shown(f.difference(), 9);
             ListRow row;
             row.kind = ListRow::Kind::Task;
-            row.tag = tasks.value(0).toLongLong();
+            row.tag = id;
             row.imageKey = tasks.value(2).toString() + tasks.value(3).toString();
-            row.cells << tasks.value(1).toString() << text.value(tasks.value(4)) << text.value(tasks.value(5))
-                      << text.value(tasks.value(6)) << text.value(tasks.value(7))
-                      << text.rounded(tasks.value(8).toDouble()) << text.rounded(difference);
+            row.cells << tasks.value(1).toString() << text.value(tasks.value(4)) << text.number(shown(f.planned, 5))
+                      << text.number(shown(f.done, 6)) << text.number(shown(f.needed, 7))
+                      << text.rounded(shown(f.estimate, 8)) << text.rounded(difference);
             row.colours = QList<ListRow::Colour>(kColumns, ListRow::Colour::Normal);
             row.colours[kScheduleColumn] = signColour(difference);
             rows->append(row);
@@ -99,7 +135,8 @@ bool TaskListRows::build(const QString& connection, std::optional<qint64> goalId
     summary.tag = QStringLiteral("SUMMARY");
     summary.imageKey = QStringLiteral("Sum");
     summary.bold = true;
-    summary.cells << (rolledUp ? text.rounded(own.daysToGo()) + QStringLiteral(" Days to go") : QString());
+    const QString daysToGo = text.rounded(own.daysToGo());
+    summary.cells << (rolledUp && !daysToGo.isEmpty() ? daysToGo + QStringLiteral(" Days to go") : QString());
     addRolledUpCells(summary, text.number(qint64(0)), rolledUp, own, text);
     summary.colours[1] = ListRow::Colour::Hidden;
     rows->append(summary);

@@ -103,7 +103,7 @@ int runChart(const QStringList& args)
     state.source = members.isEmpty() ? ChartSource::Goals : ChartSource::Members;
     state.filter = ChartFilter::BuildChartFilter(state.source, &nodes);
 
-    if (const int rc = CliCommand::openProject(parser.positionalArguments().first())) {
+    if (const int rc = CliCommand::openProject(parser.positionalArguments().first(), Database::Access::ReadOnly)) {
         return rc;
     }
     ChartTable table;

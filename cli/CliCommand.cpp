@@ -48,10 +48,10 @@ int CliCommand::parse(QCommandLineParser& parser, const QStringList& args, const
     return Ok;
 }
 
-int CliCommand::openProject(const QString& path)
+int CliCommand::openProject(const QString& path, Database::Access access)
 {
     QString error;
-    if (!Database::open(path, connection(), &error)) {
+    if (!Database::open(path, connection(), &error, access)) {
         return fail(error);
     }
     return Ok;

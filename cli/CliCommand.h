@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Database.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -38,8 +40,9 @@ public:
     static int usage(const QString& message);
     // Parses `args` (program name first) with one positional FILE; returns Ok or Usage.
     static int parse(QCommandLineParser& parser, const QStringList& args, const QString& command);
-    // Opens an existing project on connection(); returns Ok or Failed.
-    static int openProject(const QString& path);
+    // Opens an existing project on connection(); returns Ok or Failed. Commands that
+    // only read open it read-only: they change no byte of the project.
+    static int openProject(const QString& path, Database::Access access);
     // True when stderr is a terminal (show progress).
     static bool progressWanted();
 };

@@ -36,7 +36,7 @@ int runReport(const QStringList& args)
     if (path.isEmpty() || (suffix != QLatin1String("pdf") && suffix != QLatin1String("csv"))) {
         return CliCommand::usage(QStringLiteral("--out takes a file name ending in .pdf or .csv"));
     }
-    if (const int rc = CliCommand::openProject(parser.positionalArguments().first())) {
+    if (const int rc = CliCommand::openProject(parser.positionalArguments().first(), Database::Access::ReadOnly)) {
         return rc;
     }
 

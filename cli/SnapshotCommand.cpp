@@ -30,7 +30,7 @@ int runSnapshot(const QStringList& args)
         }
         fixed = std::make_unique<FixedClock>(moment);
     }
-    if (const int rc = CliCommand::openProject(parser.positionalArguments().first())) {
+    if (const int rc = CliCommand::openProject(parser.positionalArguments().first(), Database::Access::ReadWrite)) {
         return rc;
     }
     const bool terminal = CliCommand::progressWanted();

@@ -46,7 +46,7 @@ int runTaskList(const QStringList& args)
             return CliCommand::usage(QStringLiteral("--goal takes a goal ID (a whole number)"));
         }
     }
-    if (const int rc = CliCommand::openProject(parser.positionalArguments().first())) {
+    if (const int rc = CliCommand::openProject(parser.positionalArguments().first(), Database::Access::ReadOnly)) {
         return rc;
     }
     const QString connection = CliCommand::connection();

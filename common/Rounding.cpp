@@ -1,6 +1,7 @@
 #include "common/Rounding.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 double roundScaledHalfEven(double x)
@@ -26,5 +27,17 @@ double Rounding::halfEven(double value, int decimals)
 
 qint64 Rounding::toInteger(double value)
 {
-    return static_cast<qint64>(roundScaledHalfEven(value));
+    // Converting a double outside qint64 is undefined behaviour (on x86 it gives
+    // the smallest qint64 whatever the sign): saturate instead.
+    if (std::isnan(value)) {
+        return 0;
+    }
+    const double rounded = roundScaledHalfEven(value);
+    if (rounded >= 9223372036854775807.0) {
+        return std::numeric_limits<qint64>::max();
+    }
+    if (rounded <= -9223372036854775808.0) {
+        return std::numeric_limits<qint64>::min();
+    }
+    return static_cast<qint64>(rounded);
 }

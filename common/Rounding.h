@@ -9,5 +9,7 @@ class Rounding
 {
 public:
     static double halfEven(double value, int decimals);
+    // Out of range saturates and NaN gives 0; where an unknown figure matters,
+    // check Figure::isKnown first.
     static qint64 toInteger(double value);
 };

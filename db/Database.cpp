@@ -8,10 +8,97 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSqlRecord>
+#include <QUrl>
 
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
-bool Database::connect(const QString& path, const QString& connection, QString* error)
+namespace {
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa;
+    struct stat sb;
+    return !a.isEmpty() && !b.isEmpty() && ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+        ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+struct Opened
+{
+    QString path; // plain path, whatever name the connection was given
+    Database::Mode mode = Database::Mode::Normal;
+};
+
+// The connections made by open() and create(), by connection name.
+QHash<QString, Opened>& opened()
+{
+    static QHash<QString, Opened> connections;
+    return connections;
+}
+
+QString shownPath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool writableByUs(const QString& path)
+{
+    // access() asks the kernel, so read-only mounts and immutable files count too.
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    return ::access(file.constData(), W_OK) == 0 && ::access(folder.constData(), W_OK) == 0;
+}
+
+// One check of the identifiers and the goal tree: the first offending row, if any,
+// becomes the message's arguments.
+struct IdentifierCheck
+{
+    const char* sql;
+    const char* cause;
+};
+
+const IdentifierCheck kIdentifierChecks[] = {
+    {"SELECT ID FROM GOALS_SW WHERE ID < 1 LIMIT 1", "goal %1 has an identifier below 1"},
+    {"SELECT ID, P_GID FROM GOALS_SW WHERE P_GID < 1 LIMIT 1", "goal %1 names %2 as its parent goal"},
+    {"SELECT ID FROM GOALS_SW WHERE P_GID = ID LIMIT 1", "goal %1 is its own parent goal"},
+    {"SELECT ID FROM TASKS_OBJECTS WHERE ID < 1 LIMIT 1", "task %1 has an identifier below 1"},
+    {"SELECT ID, FK_ID FROM TASKS_OBJECTS WHERE FK_ID < 1 LIMIT 1", "task %1 names %2 as its goal"},
+    {"SELECT FK_TASKID, FK_R_NAME FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID < 1 LIMIT 1",
+     "an assignment of %2 names %1 as its task"},
+    {"SELECT NID FROM TASK_OBJECT_WORKSHEET WHERE NID < 1 LIMIT 1", "note %1 has an identifier below 1"},
+    {"SELECT NID, TASKID FROM TASK_OBJECT_WORKSHEET WHERE TASKID < 1 LIMIT 1", "note %1 names %2 as its task"},
+    {"SELECT GOAL_APP, TASK_OBJECT, NOTE FROM COUNTERS WHERE GOAL_APP < 0 OR TASK_OBJECT < 0 OR NOTE < 0 LIMIT 1",
+     "the identifier counters (%1, %2, %3) are below 0"},
+    // Goals that no walk down from the top level reaches (their parent goal exists) lie on
+    // or below a cycle. UNION keeps this walk finite whatever the data.
+    {"WITH RECURSIVE reach(id) AS ("
+     " SELECT g.ID FROM GOALS_SW g"
+     "  WHERE g.P_GID IS NULL OR NOT EXISTS (SELECT 1 FROM GOALS_SW p WHERE p.ID = g.P_GID)"
+     " UNION SELECT c.ID FROM GOALS_SW c JOIN reach ON c.P_GID = reach.id)"
+     " SELECT ID FROM GOALS_SW WHERE ID NOT IN (SELECT id FROM reach) LIMIT 1",
+     "goal %1 lies on a cycle of parent goals"},
+};
+
+// How long opening waits for a file another program holds before saying it is in use.
+constexpr int kOpenBusyMs = 2000;
+constexpr int kBusyMs = 10000;
+} // namespace
+
+Database::Mode Database::chooseMode(Access access, bool writable, bool walFormat, bool walExists)
+{
+    if (writable) {
+        return access == Access::ReadWrite ? Mode::Normal : Mode::QueryOnly;
+    }
+    // SQLite's read-only mode still creates -wal/-shm (with the file's permissions) and
+    // cannot remove them: they would keep the project unwritable once it is made
+    // writable again. Without a -wal nobody has a WAL-format file open, and nobody
+    // can write it here.
+    return walFormat && !walExists ? Mode::Immutable : Mode::ReadOnly;
+}
+
+bool Database::connect(const QString& path, const QString& connection, Mode mode, QString* error)
 {
     close(connection);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
@@ -20,12 +107,22 @@ bool Database::connect(const QString& path, const QString& connection, QString* 
         QSqlDatabase::removeDatabase(connection);
         return false;
     }
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyMs);
+    if (mode == Mode::ReadOnly || mode == Mode::Immutable) {
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    }
+    if (mode == Mode::Immutable) {
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded()) +
+                           QStringLiteral("?immutable=1"));
+    } else {
+        db.setDatabaseName(path);
+    }
+    db.setConnectOptions(options);
     if (!db.open()) {
         Sql::setError(error,
                       QStringLiteral("The project file \"%1\" cannot be opened: %2")
-                          .arg(QDir::toNativeSeparators(path), Sql::describe(db.lastError())));
+                          .arg(shownPath(path), Sql::describe(db.lastError())));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection);
         return false;
@@ -33,13 +130,18 @@ bool Database::connect(const QString& path, const QString& connection, QString* 
     return true;
 }
 
-bool Database::configure(const QString& connection, QString* error)
+bool Database::configure(const QString& connection, Mode mode, QString* error)
 {
-    for (const char* pragma : {"PRAGMA foreign_keys = ON",
-                               "PRAGMA journal_mode = WAL",
-                               "PRAGMA synchronous = FULL",
-                               "PRAGMA cache_size = -32000",
-                               "PRAGMA temp_store = MEMORY"}) {
+    QList<const char*> pragmas = {
+        "PRAGMA foreign_keys = ON", "PRAGMA cache_size = -32000", "PRAGMA temp_store = MEMORY"};
+    if (mode == Mode::Normal) {
+        // Changes the file (its journal format): only for connections that may write.
+        pragmas << "PRAGMA journal_mode = WAL"
+                << "PRAGMA synchronous = FULL";
+    } else {
+        pragmas << "PRAGMA query_only = ON";
+    }
+    for (const char* pragma : pragmas) {
         if (!Sql::exec(connection, QString::fromLatin1(pragma), error)) {
             return false;
         }
@@ -47,64 +149,146 @@ bool Database::configure(const QString& connection, QString* error)
     return true;
 }
 
-bool Database::open(const QString& path, const QString& connection, QString* error)
+QString Database::inUseMessage(const QString& path, const QSqlError& error)
 {
-    const FileProbe::Result probe = FileProbe::probe(path);
-    if (probe.kind == FileProbe::Kind::Empty) {
-        Sql::setError(error,
-                      QStringLiteral("The file \"%1\" is empty; it is not a Cairnwork database yet.")
-                          .arg(QDir::toNativeSeparators(path)));
-        return false;
+    // SQLITE_BUSY and SQLITE_LOCKED, with or without their extended codes.
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (code != 5 && code != 6) {
+        return QString();
     }
-    if (probe.kind != FileProbe::Kind::Project) {
-        Sql::setError(error, probe.message);
-        return false;
-    }
-    if (!connect(path, connection, error)) {
-        return false;
-    }
-    QString failure;
-    // A damaged file can pass the header test; reading the schema catches most of the rest.
+    return QStringLiteral("The project file \"%1\" is in use by another program; close it there and try again.")
+        .arg(shownPath(path));
+}
+
+bool Database::judge(const QString& connection, int* version, QString* error)
+{
+    const QString path = filePath(connection);
     QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    const auto failed = [&](const QSqlError& sqlError) {
+        const QString inUse = inUseMessage(path, sqlError);
+        Sql::setError(
+            error,
+            inUse.isEmpty()
+                ? QStringLiteral("The project file \"%1\" is damaged: %2").arg(shownPath(path), Sql::describe(sqlError))
+                : inUse);
+        return false;
+    };
+    // The header may be old news: the -wal can hold a newer application_id or version.
+    if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next()) {
+        return failed(query.lastError());
+    }
+    if (query.value(0).toInt() != Schema::kApplicationId) {
+        Sql::setError(error, FileProbe::notProjectMessage(path));
+        return false;
+    }
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        return failed(query.lastError());
+    }
+    *version = query.value(0).toInt();
+    if (*version > Schema::kVersion) {
+        Sql::setError(error, FileProbe::newerMessage(path, *version));
+        return false;
+    }
+    // A damaged file can pass the header test; reading the schema catches most of the rest.
     int found = 0;
-    if (query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
-        const QStringList required = Schema::requiredTables();
-        while (query.next()) {
-            if (required.contains(query.value(0).toString())) {
-                ++found;
-            }
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+        return failed(query.lastError());
+    }
+    const QStringList required = Schema::requiredTables();
+    while (query.next()) {
+        if (required.contains(query.value(0).toString())) {
+            ++found;
         }
+    }
+    if (found != required.size()) {
+        Sql::setError(error,
+                      QStringLiteral("The project file \"%1\" is damaged: tables are missing").arg(shownPath(path)));
+        return false;
+    }
+    // Other programs may write what ours never does; the tree walks rely on these.
+    for (const IdentifierCheck& check : kIdentifierChecks) {
+        if (!query.exec(QString::fromLatin1(check.sql))) {
+            return failed(query.lastError());
+        }
+        if (query.next()) {
+            QString cause = QString::fromLatin1(check.cause);
+            for (int i = 0; i < query.record().count() && cause.contains(QLatin1Char('%')); ++i) {
+                cause = cause.arg(query.value(i).toString());
+            }
+            Sql::setError(error,
+                          QStringLiteral("The project file \"%1\" cannot be used: %2 (identifiers start at 1 and "
+                                         "goals form a tree). Another program wrote this.")
+                              .arg(shownPath(path), cause));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Database::open(const QString& path, const QString& connection, QString* error, Access access)
+{
+    bool walFormat = false;
+    std::optional<Mode> sharedMode;
+    // A file this process has open already is not probed: the probe's descriptor would
+    // drop the locks of the connection that has it open. Its mode is that connection's.
+    const QStringList names = opened().keys();
+    for (const QString& other : names) {
+        if (other != connection && isOpen(other) && sameFile(filePath(other), path)) {
+            sharedMode = opened().value(other).mode;
+            break;
+        }
+    }
+    if (!sharedMode) {
+        const FileProbe::Result probe = FileProbe::probe(path);
+        if (probe.kind == FileProbe::Kind::Empty) {
+            Sql::setError(
+                error,
+                QStringLiteral("The file \"%1\" is empty; it is not a Cairnwork database yet.").arg(shownPath(path)));
+            return false;
+        }
+        if (probe.kind != FileProbe::Kind::Project && probe.kind != FileProbe::Kind::OpenInProcess) {
+            Sql::setError(error, probe.message);
+            return false;
+        }
+        walFormat = probe.walFormat;
+    }
+    Mode mode;
+    if (sharedMode) {
+        mode = *sharedMode == Mode::Normal && access == Access::ReadOnly ? Mode::QueryOnly : *sharedMode;
     } else {
-        failure = Sql::describe(query.lastError());
+        mode = chooseMode(access, writableByUs(path), walFormat, QFileInfo::exists(path + QStringLiteral("-wal")));
     }
-    query.finish();
-    if (failure.isEmpty() && found != Schema::requiredTables().size()) {
-        failure = QStringLiteral("tables are missing");
-    }
-    if (!failure.isEmpty()) {
-        close(connection);
-        Sql::setError(
-            error,
-            QStringLiteral("The project file \"%1\" is damaged: %2").arg(QDir::toNativeSeparators(path), failure));
+    if (!connect(path, connection, mode, error)) {
         return false;
     }
-    if (!configure(connection, &failure)) {
+    opened().insert(connection, {path, mode});
+    QString failure;
+    int version = 0;
+    const bool ok = Sql::exec(connection, QStringLiteral("PRAGMA busy_timeout = %1").arg(kOpenBusyMs), &failure) &&
+        judge(connection, &version, &failure) &&
+        Sql::exec(connection, QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyMs), &failure);
+    if (!ok) {
         close(connection);
-        Sql::setError(
-            error,
-            QStringLiteral("The project file \"%1\" cannot be used: %2").arg(QDir::toNativeSeparators(path), failure));
+        Sql::setError(error, failure);
         return false;
     }
-    if (probe.version < Schema::kVersion) {
+    if (!configure(connection, mode, &failure)) {
+        close(connection);
+        Sql::setError(error,
+                      QStringLiteral("The project file \"%1\" cannot be used: %2").arg(shownPath(path), failure));
+        return false;
+    }
+    if (version < Schema::kVersion) {
         Transaction tx(connection);
-        if (!tx.isActive() || !Schema::migrate(connection, probe.version, &failure) || !tx.commit()) {
+        if (!tx.isActive() || !Schema::migrate(connection, version, &failure) || !tx.commit()) {
             if (failure.isEmpty()) {
                 failure = tx.error();
             }
             close(connection);
             Sql::setError(error,
                           QStringLiteral("The project file \"%1\" could not be brought up to date: %2")
-                              .arg(QDir::toNativeSeparators(path), failure));
+                              .arg(shownPath(path), failure));
             return false;
         }
     }
@@ -121,7 +305,7 @@ bool Database::create(const QString& path, const QString& connection, QString* e
         return false;
     }
     const bool existed = info.exists();
-    if (!connect(path, connection, error)) {
+    if (!connect(path, connection, Mode::Normal, error)) {
         return false;
     }
     QString failure;
@@ -133,7 +317,7 @@ bool Database::create(const QString& path, const QString& connection, QString* e
             failure = tx.error();
         }
     }
-    ok = ok && configure(connection, &failure);
+    ok = ok && configure(connection, Mode::Normal, &failure);
     if (!ok) {
         close(connection);
         if (!existed) {
@@ -142,11 +326,14 @@ bool Database::create(const QString& path, const QString& connection, QString* e
         Sql::setError(error, QStringLiteral("A new project cannot be created at \"%1\": %2").arg(shown, failure));
         return false;
     }
+    // Registered only now: the transaction above wrote the marks that later writes check.
+    opened().insert(connection, {path, Mode::Normal});
     return true;
 }
 
 void Database::close(const QString& connection)
 {
+    opened().remove(connection);
     if (!QSqlDatabase::contains(connection)) {
         return;
     }
@@ -164,28 +351,65 @@ bool Database::isOpen(const QString& connection)
 
 QString Database::filePath(const QString& connection)
 {
-    return QSqlDatabase::database(connection, false).databaseName();
+    const auto it = opened().constFind(connection);
+    return it != opened().constEnd() ? it->path : QSqlDatabase::database(connection, false).databaseName();
 }
-
-namespace {
-bool sameFile(const struct stat& a, const QString& path)
-{
-    struct stat b;
-    return ::stat(QFile::encodeName(path).constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-} // namespace
 
 bool Database::isOpenInProcess(const QString& path)
 {
-    struct stat target;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &target) != 0) {
+    if (path.isEmpty()) {
         return false;
     }
     const QStringList names = QSqlDatabase::connectionNames();
     for (const QString& name : names) {
-        if (isOpen(name) && sameFile(target, filePath(name))) {
+        if (isOpen(name) && sameFile(filePath(name), path)) {
             return true;
         }
     }
     return false;
+}
+
+bool Database::isReadOnly(const QString& connection)
+{
+    const auto it = opened().constFind(connection);
+    return it != opened().constEnd() && it->mode != Mode::Normal;
+}
+
+bool Database::writableCheck(const QString& connection, QString* error)
+{
+    if (!isReadOnly(connection)) {
+        return true;
+    }
+    Sql::setError(error, QStringLiteral("The project file \"%1\" is read-only.").arg(shownPath(filePath(connection))));
+    return false;
+}
+
+bool Database::formatCheck(const QString& connection, QString* error)
+{
+    if (!opened().contains(connection)) {
+        return true;
+    }
+    const QString path = filePath(connection);
+    QSqlQuery query(Sql::db(connection));
+    if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next()) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    if (query.value(0).toInt() != Schema::kApplicationId) {
+        Sql::setError(error,
+                      QStringLiteral("Nothing was saved: another program has changed the project file \"%1\"; it is "
+                                     "no longer a Cairnwork database.")
+                          .arg(shownPath(path)));
+        return false;
+    }
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    const int version = query.value(0).toInt();
+    if (version > Schema::kVersion) {
+        Sql::setError(error, QStringLiteral("Nothing was saved: %1").arg(FileProbe::newerMessage(path, version)));
+        return false;
+    }
+    return true;
 }

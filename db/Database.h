@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlError>
 #include <QString>
 
 // Opening and creating project files on named Qt SQL connections. Never changes
@@ -7,15 +8,28 @@
 class Database
 {
 public:
-    // Opens an existing project on a new connection `connection` (foreign keys on,
-    // WAL journal, busy timeout), migrating an older format in one transaction.
-    // On failure the connection is removed and *error names the file.
-    static bool open(const QString& path, const QString& connection, QString* error);
+    enum class Access { ReadWrite, ReadOnly };
+    // How a connection reaches its file. Read-only connections never change a byte of it.
+    enum class Mode {
+        Normal, // read and write; WAL journal
+        QueryOnly, // writable file and folder: SQLite manages (and removes) -wal/-shm, but nothing is written
+        ReadOnly, // the file or its folder is not writable: SQLite's read-only mode
+        Immutable, // not writable, WAL format, no -wal: nobody can be writing it, and no -wal/-shm may be made
+    };
+
+    // Opens an existing project on a new connection `connection`, migrating an older
+    // format in one transaction. ReadWrite falls back to read-only when the file or its
+    // folder is not writable; isReadOnly() tells. A file this process has open already
+    // is judged through the new connection only (see isOpenInProcess()). On failure the
+    // connection is removed and *error names the file and the cause.
+    static bool open(const QString& path, const QString& connection, QString* error, Access access = Access::ReadWrite);
     // Creates a new, empty project at `path`, which must not exist or be empty,
     // and leaves it open on `connection`.
     static bool create(const QString& path, const QString& connection, QString* error);
     static void close(const QString& connection);
     static bool isOpen(const QString& connection);
+    // True when writes on the connection are refused (by Transaction).
+    static bool isReadOnly(const QString& connection);
     // The file behind an open connection (a plain path, never a URI).
     static QString filePath(const QString& connection);
     // True when a connection of this process has the file at `path` open (the same
@@ -24,7 +38,25 @@ public:
     // any descriptor of it drops all of the process's locks on it.
     static bool isOpenInProcess(const QString& path);
 
+    // The outermost Transaction asks before BEGIN: false (with the message) when the
+    // connection is read-only.
+    static bool writableCheck(const QString& connection, QString* error);
+    // The outermost Transaction asks after BEGIN IMMEDIATE: false when the file is no
+    // longer one this version may write, because a newer version or another program
+    // changed application_id or user_version since it was opened (possibly only in the
+    // -wal). Connections not opened through open() or create() pass.
+    static bool formatCheck(const QString& connection, QString* error);
+    // The message for a SQLite error that means another program holds the file
+    // (busy or locked); empty for any other error.
+    static QString inUseMessage(const QString& path, const QSqlError& error);
+
 private:
-    static bool connect(const QString& path, const QString& connection, QString* error);
-    static bool configure(const QString& connection, QString* error);
+    // The mode for a file from what the file system allows. `walFormat`: the header
+    // asks for a WAL journal; `walExists`: a -wal file lies beside it.
+    static Mode chooseMode(Access access, bool writable, bool walFormat, bool walExists);
+    static bool connect(const QString& path, const QString& connection, Mode mode, QString* error);
+    static bool configure(const QString& connection, Mode mode, QString* error);
+    // Reads the file through the connection: our application_id, a version we read,
+    // the tables, identifiers >= 1 and a goal tree without cycles. *version gets user_version.
+    static bool judge(const QString& connection, int* version, QString* error);
 };

@@ -1,5 +1,6 @@
 #include "db/FileProbe.h"
 
+#include "db/Database.h"
 #include "db/Schema.h"
 
 #include <QDir>
@@ -15,7 +16,7 @@ quint32 be32(const QByteArray& b, int at)
 
 FileProbe::Result make(FileProbe::Kind kind, const QString& message, int version = 0)
 {
-    return {kind, version, message};
+    return {kind, version, false, message};
 }
 } // namespace
 
@@ -32,13 +33,16 @@ FileProbe::Result FileProbe::probe(const QString& path)
     if (info.size() == 0) {
         return make(Kind::Empty, QString());
     }
+    if (Database::isOpenInProcess(path)) {
+        return make(Kind::OpenInProcess, QString());
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return make(Kind::Unreadable,
                     QStringLiteral("The file \"%1\" cannot be read: %2").arg(shown, file.errorString()));
     }
     const QByteArray header = file.read(100);
-    const QString notOurs = QStringLiteral("\"%1\" is not a Cairnwork database.").arg(shown);
+    const QString notOurs = notProjectMessage(path);
     if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0"))) {
         return make(Kind::NotProject, notOurs);
     }
@@ -61,13 +65,24 @@ FileProbe::Result FileProbe::probe(const QString& path)
             version);
     }
     if (version > Schema::kVersion) {
-        return make(Kind::Newer,
-                    QStringLiteral("The project file \"%1\" was written by a newer version of Cairnwork (format %2; "
-                                   "this version reads up to %3).")
-                        .arg(shown)
-                        .arg(version)
-                        .arg(Schema::kVersion),
-                    version);
+        return make(Kind::Newer, newerMessage(path, version), version);
     }
-    return make(Kind::Project, QString(), version);
+    Result result = make(Kind::Project, QString(), version);
+    // Read and write format versions: 2 means WAL.
+    result.walFormat = header[18] == 2 && header[19] == 2;
+    return result;
+}
+
+QString FileProbe::notProjectMessage(const QString& path)
+{
+    return QStringLiteral("\"%1\" is not a Cairnwork database.").arg(QDir::toNativeSeparators(path));
+}
+
+QString FileProbe::newerMessage(const QString& path, int version)
+{
+    return QStringLiteral("The project file \"%1\" was written by a newer version of Cairnwork (format %2; "
+                          "this version reads up to %3).")
+        .arg(QDir::toNativeSeparators(path))
+        .arg(version)
+        .arg(Schema::kVersion);
 }

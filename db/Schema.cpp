@@ -13,6 +13,20 @@ QString timeColumn(const QString& name)
         .arg(name);
 }
 
+// An identifier (or a reference to one): a whole number from 1. NULL passes a CHECK,
+// so optional references stay optional.
+QString idCheck(const QString& column)
+{
+    return QStringLiteral("CHECK (%1 >= 1)").arg(column);
+}
+
+// A number a user can type into the dialogs: no NaN (stored as NULL), no infinity, no
+// negative or absurd values. Text and blobs sort above every number and fail too.
+QString rangeCheck(const QString& column, double max)
+{
+    return QStringLiteral("CHECK (%1 BETWEEN 0 AND %2)").arg(column).arg(max, 0, 'f', 0);
+}
+
 QStringList tableStatements()
 {
     QStringList days;
@@ -23,9 +37,9 @@ QStringList tableStatements()
     const QString statusCheck = QStringLiteral("CHECK (STATUS IN ('Open', 'Completed', 'On Hold', 'Closed'))");
     return {
         QStringLiteral("CREATE TABLE COUNTERS ("
-                       " GOAL_APP INTEGER NOT NULL DEFAULT 0,"
-                       " TASK_OBJECT INTEGER NOT NULL DEFAULT 0,"
-                       " NOTE INTEGER NOT NULL DEFAULT 0)"),
+                       " GOAL_APP INTEGER NOT NULL DEFAULT 0 CHECK (GOAL_APP >= 0),"
+                       " TASK_OBJECT INTEGER NOT NULL DEFAULT 0 CHECK (TASK_OBJECT >= 0),"
+                       " NOTE INTEGER NOT NULL DEFAULT 0 CHECK (NOTE >= 0))"),
         // Member names are compared without regard to letter case.
         QStringLiteral("CREATE TABLE RESOURCES ("
                        " R_NAME TEXT NOT NULL PRIMARY KEY COLLATE NOCASE CHECK (length(trim(R_NAME)) > 0),"
@@ -33,43 +47,51 @@ QStringList tableStatements()
                        " R_DESCRIPTION TEXT)")
             .arg(days.join(QStringLiteral(", "))),
         QStringLiteral("CREATE TABLE GOALS_SW ("
-                       " ID INTEGER PRIMARY KEY,"
+                       " ID INTEGER PRIMARY KEY %2,"
                        " OBJECT_TYPE TEXT NOT NULL CHECK (OBJECT_TYPE IN ('Goal', 'Application')),"
                        " SHORT_NAME TEXT NOT NULL CHECK (SHORT_NAME <> ''),"
                        " PRIORITY INTEGER NOT NULL CHECK (PRIORITY BETWEEN 0 AND 99),"
                        " STATUS TEXT NOT NULL %1,"
-                       " P_GID INTEGER REFERENCES GOALS_SW (ID) ON DELETE CASCADE,"
+                       " P_GID INTEGER %3 REFERENCES GOALS_SW (ID) ON DELETE CASCADE,"
                        " DESCRIPTION TEXT,"
                        " DEFAULT_RESOURCE TEXT COLLATE NOCASE"
                        "  REFERENCES RESOURCES (R_NAME) ON UPDATE CASCADE ON DELETE RESTRICT,"
                        " CREATED TEXT NOT NULL,"
                        " LAST_EDITED TEXT)")
-            .arg(statusCheck),
+            .arg(statusCheck, idCheck(QStringLiteral("ID")), idCheck(QStringLiteral("P_GID"))),
         QStringLiteral("CREATE TABLE TASKS_OBJECTS ("
-                       " ID INTEGER PRIMARY KEY,"
+                       " ID INTEGER PRIMARY KEY %2,"
                        " OBJECT_TYPE TEXT NOT NULL CHECK (OBJECT_TYPE IN ('Task', 'Software Object')),"
                        " SHORT_NAME TEXT NOT NULL CHECK (SHORT_NAME <> ''),"
                        " PRIORITY INTEGER NOT NULL CHECK (PRIORITY BETWEEN 0 AND 99),"
                        " STATUS TEXT NOT NULL %1,"
-                       " DAYSPLANNED REAL NOT NULL CHECK (DAYSPLANNED >= 0),"
-                       " FK_ID INTEGER NOT NULL REFERENCES GOALS_SW (ID) ON DELETE CASCADE,"
+                       " DAYSPLANNED REAL NOT NULL %3,"
+                       " FK_ID INTEGER NOT NULL %4 REFERENCES GOALS_SW (ID) ON DELETE CASCADE,"
                        " DESCRIPTION TEXT,"
                        " CREATED TEXT NOT NULL,"
                        " LAST_EDITED TEXT)")
-            .arg(statusCheck),
+            .arg(statusCheck,
+                 idCheck(QStringLiteral("ID")),
+                 rangeCheck(QStringLiteral("DAYSPLANNED"), Schema::kMaxDays),
+                 idCheck(QStringLiteral("FK_ID"))),
         QStringLiteral("CREATE TABLE TASK_OBJECT_RESOURCE ("
-                       " FK_TASKID INTEGER NOT NULL REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
+                       " FK_TASKID INTEGER NOT NULL %1 REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
                        " FK_R_NAME TEXT NOT NULL COLLATE NOCASE"
                        "  REFERENCES RESOURCES (R_NAME) ON UPDATE CASCADE ON DELETE RESTRICT,"
-                       " PER_WORKLOAD REAL NOT NULL DEFAULT 0,"
-                       " PER_COMPLETED REAL NOT NULL DEFAULT 0,"
-                       " DAYS_NEEDED REAL NOT NULL DEFAULT 0,"
-                       " PRIMARY KEY (FK_TASKID, FK_R_NAME))"),
+                       " PER_WORKLOAD REAL NOT NULL DEFAULT 0 %2,"
+                       " PER_COMPLETED REAL NOT NULL DEFAULT 0 %3,"
+                       " DAYS_NEEDED REAL NOT NULL DEFAULT 0 %4,"
+                       " PRIMARY KEY (FK_TASKID, FK_R_NAME))")
+            .arg(idCheck(QStringLiteral("FK_TASKID")),
+                 rangeCheck(QStringLiteral("PER_WORKLOAD"), Schema::kMaxPercent),
+                 rangeCheck(QStringLiteral("PER_COMPLETED"), Schema::kMaxPercent),
+                 rangeCheck(QStringLiteral("DAYS_NEEDED"), Schema::kMaxDays)),
         QStringLiteral("CREATE TABLE TASK_OBJECT_WORKSHEET ("
-                       " NID INTEGER PRIMARY KEY,"
-                       " TASKID INTEGER NOT NULL REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
+                       " NID INTEGER PRIMARY KEY %1,"
+                       " TASKID INTEGER NOT NULL %2 REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
                        " NOTES TEXT,"
-                       " TIMESTAMP TEXT NOT NULL)"),
+                       " TIMESTAMP TEXT NOT NULL)")
+            .arg(idCheck(QStringLiteral("NID")), idCheck(QStringLiteral("TASKID"))),
         // Snapshot rows. Only ID (numbered by the database) and GT_ID carry defaults:
         // every column a row kind does not write stays NULL.
         QStringLiteral("CREATE TABLE CompDates ("

@@ -11,6 +11,11 @@ public:
     // 'CWK1' in the file header marks a Cairnwork project.
     static constexpr qint32 kApplicationId = 0x43574B31;
     static constexpr int kVersion = 1;
+    // The largest number of days a task may plan or an assignment may have needed
+    // (about 2,700 years): keeps every sum, product and rounding of them finite and
+    // exact enough. Percentages lie between 0 and 100.
+    static constexpr double kMaxDays = 1000000.0;
+    static constexpr double kMaxPercent = 100.0;
 
     // Creates the whole current schema and the COUNTERS row in an empty database.
     // The caller holds the transaction.

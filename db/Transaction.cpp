@@ -1,5 +1,6 @@
 #include "db/Transaction.h"
 
+#include "db/Database.h"
 #include "db/Sql.h"
 
 #include <QHash>
@@ -16,14 +17,33 @@ Transaction::Transaction(const QString& connection)
     : m_connection(connection)
 {
     int& depth = depths()[connection];
-    const QString begin =
-        depth == 0 ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT cw_sp%1").arg(depth);
     if (depth > 0) {
         m_savepoint = QStringLiteral("cw_sp%1").arg(depth);
+        if (Sql::exec(connection, QStringLiteral("SAVEPOINT ") + m_savepoint, &m_error)) {
+            m_active = true;
+            ++depth;
+        }
+        return;
     }
-    if (Sql::exec(connection, begin, &m_error)) {
-        m_active = true;
-        ++depth;
+    // Every write of the program starts here: the one place that refuses writing to a
+    // read-only project, or to a file a newer version or another program has changed.
+    if (!Database::writableCheck(connection, &m_error)) {
+        return;
+    }
+    QSqlQuery begin(Sql::db(connection));
+    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        m_error = Database::inUseMessage(Database::filePath(connection), begin.lastError());
+        if (m_error.isEmpty()) {
+            m_error = Sql::describe(begin.lastError());
+        }
+        return;
+    }
+    m_active = true;
+    ++depth;
+    QString refusal;
+    if (!Database::formatCheck(connection, &refusal)) {
+        rollback();
+        m_error = refusal;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "editing/PropertiesValidation.h"
 
 #include "common/Rounding.h"
+#include "db/Schema.h"
 #include "editing/Vocabulary.h"
 
 #include <QLocale>
@@ -103,6 +104,11 @@ std::optional<Problem> PropertiesValidation::taskAfterStatusCheck(const TaskFiel
     if (!days || *days < 0) {
         return Problem{kDaysPlanned, QStringLiteral("DAYSPLANNED")};
     }
+    // The file refuses more (its CHECK); say so here rather than with the database's words.
+    if (*days > Schema::kMaxDays) {
+        return Problem{QStringLiteral("Object days planned must be at most %1!").arg(Schema::kMaxDays, 0, 'f', 0),
+                       QStringLiteral("DAYSPLANNED")};
+    }
     return std::nullopt;
 }
 
@@ -116,14 +122,33 @@ std::optional<Problem> PropertiesValidation::assignment(AssignmentFields& fields
             *text = QStringLiteral("0");
         }
     }
+    // A number, and one the file accepts (its CHECKs): no negative share, done part or
+    // days, nothing beyond 100 % or Schema::kMaxDays.
+    const auto inRange = [](const QString& text, double max) {
+        const auto value = number(text);
+        return value && *value >= 0 && *value <= max;
+    };
+    const auto between = [](const QString& what, double max) {
+        return QStringLiteral("%1 must be a number from 0 to %2!").arg(what).arg(max, 0, 'f', 0);
+    };
     if (!number(fields.perWorkload)) {
         return Problem{QStringLiteral("% of total workload must be a number!"), QStringLiteral("PER_WORKLOAD")};
+    }
+    if (!inRange(fields.perWorkload, Schema::kMaxPercent)) {
+        return Problem{between(QStringLiteral("% of total workload"), Schema::kMaxPercent),
+                       QStringLiteral("PER_WORKLOAD")};
     }
     if (!number(fields.perCompleted)) {
         return Problem{QStringLiteral("% completed must be a number!"), QStringLiteral("PER_COMPLETED")};
     }
+    if (!inRange(fields.perCompleted, Schema::kMaxPercent)) {
+        return Problem{between(QStringLiteral("% completed"), Schema::kMaxPercent), QStringLiteral("PER_COMPLETED")};
+    }
     if (!number(fields.daysNeeded)) {
         return Problem{QStringLiteral("Days needed must be a number!"), QStringLiteral("DAYS_NEEDED")};
+    }
+    if (!inRange(fields.daysNeeded, Schema::kMaxDays)) {
+        return Problem{between(QStringLiteral("Days needed"), Schema::kMaxDays), QStringLiteral("DAYS_NEEDED")};
     }
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #include "reports/ChartPivot.h"
 
+#include "common/Figure.h"
 #include "db/Sql.h"
 #include "reports/ChartPeriod.h"
 #include "reports/ChartQuery.h"
@@ -73,12 +74,9 @@ ChartPivot::pivot(const QList<Row>& rows, ChartState::Grouping grouping, ChartSo
     table.cells =
         QList<QList<std::optional<double>>>(table.periods.size(), QList<std::optional<double>>(table.series.size()));
     for (const Row& row : rows) {
-        if (row.value.isNull()) {
-            continue;
-        }
-        bool ok = false;
-        const double v = row.value.toDouble(&ok);
-        if (ok) {
+        // NULL and figures that are not known (see Figure) leave the cell empty.
+        const double v = Figure::fromVariant(row.value);
+        if (Figure::isKnown(v)) {
             table.cells[periodIndex.value(row.periodStart)][seriesIndex.value(keyOf(row.series))] = v;
         }
     }

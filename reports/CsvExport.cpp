@@ -1,5 +1,6 @@
 #include "reports/CsvExport.h"
 
+#include "common/Figure.h"
 #include "reports/ReportRows.h"
 
 #include <QDir>
@@ -9,7 +10,7 @@ namespace {
 
 QString number(double value)
 {
-    return ReportRows::isEmpty(value) ? QString() : QString::number(value, 'g', QLocale::FloatingPointShortest);
+    return Figure::isKnown(value) ? QString::number(value, 'g', QLocale::FloatingPointShortest) : QString();
 }
 
 QString integer(const std::optional<qint64>& value)

@@ -1,14 +1,14 @@
 #include "reports/ReportFormat.h"
 
+#include "common/Figure.h"
 #include "common/Rounding.h"
 #include "common/Stamp.h"
-#include "reports/ReportRows.h"
 
 #include <QLocale>
 
 QString ReportFormat::twoDecimals(double value)
 {
-    if (ReportRows::isEmpty(value)) {
+    if (!Figure::isKnown(value)) {
         return {};
     }
     return QLocale::system().toString(Rounding::halfEven(value, 2), 'f', 2);
@@ -16,7 +16,7 @@ QString ReportFormat::twoDecimals(double value)
 
 QString ReportFormat::asItComes(double value)
 {
-    if (ReportRows::isEmpty(value)) {
+    if (!Figure::isKnown(value)) {
         return {};
     }
     QLocale locale = QLocale::system();

@@ -4,7 +4,8 @@
 #include <QString>
 #include <optional>
 
-// How the reports show values: in the user's locale, empty values as empty text.
+// How the reports show values: in the user's locale, empty and unknown values
+// (see Figure) as empty text.
 class ReportFormat
 {
 public:

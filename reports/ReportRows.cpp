@@ -1,23 +1,11 @@
 #include "reports/ReportRows.h"
 
+#include "common/Figure.h"
 #include "db/Sql.h"
 
 #include <QHash>
 
 namespace {
-
-double number(const QVariant& v)
-{
-    return v.isNull() ? ReportRows::kEmpty : v.toDouble();
-}
-
-std::optional<qint64> integer(const QVariant& v)
-{
-    if (v.isNull()) {
-        return std::nullopt;
-    }
-    return v.toLongLong();
-}
 
 // Statuses and member names repeat on most rows; sharing one copy keeps large reports small.
 class TextPool
@@ -107,12 +95,12 @@ bool ReportRows::overview(const QString& connection, const QString& stamp, QList
         row.hName = query.value(1).toString();
         row.status = pool(query.value(2));
         row.completionDate = query.value(3).toString();
-        row.planned = number(query.value(4));
-        row.rWrk = number(query.value(5));
-        row.perComp = number(query.value(6));
-        row.needed = number(query.value(7));
-        row.est = number(query.value(8));
-        row.diff = number(query.value(9));
+        row.planned = Figure::fromVariant(query.value(4));
+        row.rWrk = Figure::fromVariant(query.value(5));
+        row.perComp = Figure::fromVariant(query.value(6));
+        row.needed = Figure::fromVariant(query.value(7));
+        row.est = Figure::fromVariant(query.value(8));
+        row.diff = Figure::fromVariant(query.value(9));
         out->append(std::move(row));
     }
     return finished(query, error);
@@ -145,11 +133,11 @@ bool ReportRows::taskSchedule(const QString& connection,
         if (it == groupOfTask.constEnd()) {
             TaskScheduleGroup group;
             group.status = pool(query.value(1));
-            group.counterTask = integer(query.value(2));
+            group.counterTask = Figure::wholeFromVariant(query.value(2));
             group.name = query.value(3).toString();
             group.path = query.value(4).toString();
-            group.comp = number(query.value(5));
-            group.diff = number(query.value(6));
+            group.comp = Figure::fromVariant(query.value(5));
+            group.diff = Figure::fromVariant(query.value(6));
             group.taskId = taskId;
             index = out->size();
             out->append(std::move(group));
@@ -160,9 +148,9 @@ bool ReportRows::taskSchedule(const QString& connection,
         ScheduleAssignment line;
         line.res = pool(query.value(0));
         line.status = pool(query.value(7));
-        line.pw = number(query.value(8));
-        line.comp = number(query.value(9));
-        line.diff = number(query.value(10));
+        line.pw = Figure::fromVariant(query.value(8));
+        line.comp = Figure::fromVariant(query.value(9));
+        line.diff = Figure::fromVariant(query.value(10));
         (*out)[index].members.append(std::move(line));
     }
     return finished(query, error);
@@ -189,13 +177,13 @@ bool ReportRows::memberSchedule(const QString& connection,
             out->append(MemberScheduleGroup{res, {}});
         }
         MemberScheduleLine line;
-        line.counterTask = integer(query.value(1));
+        line.counterTask = Figure::wholeFromVariant(query.value(1));
         line.name = query.value(2).toString();
         line.path = query.value(3).toString();
         line.status = pool(query.value(4));
-        line.pw = number(query.value(5));
-        line.comp = number(query.value(6));
-        line.diff = number(query.value(7));
+        line.pw = Figure::fromVariant(query.value(5));
+        line.comp = Figure::fromVariant(query.value(6));
+        line.diff = Figure::fromVariant(query.value(7));
         out->last().tasks.append(std::move(line));
     }
     return finished(query, error);

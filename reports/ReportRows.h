@@ -3,13 +3,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <cmath>
-#include <limits>
 #include <optional>
 
 // The row sets the three reports print, read from the report views for one snapshot.
-// Numbers that are empty in the snapshot are NaN (see ReportRows::isEmpty), which keeps
-// a large overview compact in memory. Text values are as stored; dates are stored text.
+// Numbers that are empty in the snapshot, or not known (see Figure), are NaN, which
+// keeps a large overview compact in memory. Text values are as stored; dates are stored text.
 
 struct OverviewRow
 {
@@ -68,9 +66,6 @@ struct MemberScheduleGroup
 class ReportRows
 {
 public:
-    static constexpr double kEmpty = std::numeric_limits<double>::quiet_NaN();
-    static bool isEmpty(double value) { return std::isnan(value); }
-
     // Stored stamps of all snapshots, newest first.
     static bool stamps(const QString& connection, QStringList* out, QString* error);
     // The newest stamp, or an empty text when there is no snapshot.

@@ -75,10 +75,11 @@ void MemberCalendar::start(qint64 moment)
 
 qint64 MemberCalendar::place(double hours)
 {
-    if (!(hours > 0)) {
+    if (hours <= 0) {
         return kNever;
     }
-    if (m_exhausted || m_weekly == 0 || hours * 3600.0 > double(kLastMoment)) {
+    // Work of unknown size (NaN) ends at no known moment, and nor does later work.
+    if (m_exhausted || m_weekly == 0 || std::isnan(hours) || hours * 3600.0 > double(kLastMoment)) {
         m_exhausted = true;
         return kNever;
     }

@@ -33,7 +33,8 @@ public:
     // Lays `hours` of work onto the week from the cursor on and moves the cursor to
     // the moment its last hour ends, which it returns. Work of 0 hours or less is
     // skipped (kNever, cursor unchanged). Work that can never end (no working time,
-    // or an end after the year 9999) gives kNever, as does all later work.
+    // an end after the year 9999, or an unknown amount: NaN) gives kNever, as does
+    // all later work.
     qint64 place(double hours);
 
     // Naive wall-clock moments: the QDateTime's own date and time fields.

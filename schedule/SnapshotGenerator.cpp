@@ -1,5 +1,6 @@
 #include "schedule/SnapshotGenerator.h"
 
+#include "common/Figure.h"
 #include "common/Stamp.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
@@ -28,6 +29,12 @@ QVariant nullInteger()
 QVariant nullReal()
 {
     return QVariant(QMetaType(QMetaType::Double));
+}
+
+// A figure the snapshot cannot know (see Figure) is stored as NULL, never as NaN or ±Inf.
+QVariant figureOrNull(double value)
+{
+    return Figure::isKnown(value) ? QVariant(value) : nullReal();
 }
 
 QVariant textOrNull(const QString& text)
@@ -195,7 +202,7 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
             const SnapshotInput::Task& task = input.tasks[std::size_t(rows[std::size_t(row.parentRow)].source)];
             name = a.member + QStringLiteral(" (") + task.name + QLatin1Char(')');
             res = a.member;
-            resShare = a.workload;
+            resShare = figureOrNull(a.workload);
             break;
         }
         }
@@ -222,12 +229,12 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
         insert.bindValue(8, root ? nullInteger() : QVariant(row.parentId));
         insert.bindValue(9, res);
         insert.bindValue(10, resShare);
-        insert.bindValue(11, row.planned);
-        insert.bindValue(12, row.perComp);
-        insert.bindValue(13, row.needed);
-        insert.bindValue(14, row.est);
-        insert.bindValue(15, row.diff);
-        insert.bindValue(16, summary ? QVariant(row.progress) : nullReal());
+        insert.bindValue(11, figureOrNull(row.planned));
+        insert.bindValue(12, figureOrNull(row.perComp));
+        insert.bindValue(13, figureOrNull(row.needed));
+        insert.bindValue(14, figureOrNull(row.est));
+        insert.bindValue(15, figureOrNull(row.diff));
+        insert.bindValue(16, summary ? figureOrNull(row.progress) : nullReal());
         insert.bindValue(17, row.key);
         insert.bindValue(18, row.depth);
         insert.bindValue(19, row.calc < 0 ? nullInteger() : QVariant(row.calc));

@@ -1,5 +1,6 @@
 #include "schedule/SnapshotInput.h"
 
+#include "common/Figure.h"
 #include "db/Sql.h"
 
 #include <QSet>
@@ -50,7 +51,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
                          query.value(2).toString(),
                          query.value(3).toInt(),
                          query.value(4).toString(),
-                         query.value(5).toDouble(),
+                         Figure::nonNegative(Figure::fromVariant(query.value(5))),
                          query.value(6).toLongLong()});
     }
     // The primary key's order: by task, then by member name.
@@ -67,9 +68,9 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         const QString member = *names.insert(query.value(1).toString());
         assignments.push_back({query.value(0).toLongLong(),
                                member,
-                               query.value(2).toDouble(),
-                               query.value(3).toDouble(),
-                               query.value(4).toDouble()});
+                               Figure::fromVariant(query.value(2)),
+                               Figure::fromVariant(query.value(3)),
+                               Figure::fromVariant(query.value(4))});
     }
     if (!run(query,
              QStringLiteral("SELECT R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG, THU_END,"

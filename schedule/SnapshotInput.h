@@ -24,7 +24,7 @@ public:
         QString name;
         int priority = 0;
         QString status;
-        double daysPlanned = 0; // days
+        double daysPlanned = 0; // days; NaN when unknown (see Figure), as all figures here
         qint64 goalId = 0;
     };
     struct Assignment

@@ -1,5 +1,6 @@
 #include "schedule/WriteSubtreeRows.h"
 
+#include "common/Figure.h"
 #include "common/Rounding.h"
 
 #include <algorithm>
@@ -146,7 +147,7 @@ int WriteSubtreeRows::writeTask(
     const QString assignmentPath = path + QLatin1Char('\\') + task.name;
     const bool taskOpen = task.status == QLatin1String("Open");
     const QString completed = QStringLiteral("Completed");
-    qint64 t = 0;
+    double t = 0; // percent done, rounded to whole numbers as it goes; NaN once unknown
     double needed = 0;
     double estimate = 0;
     const int firstAssignmentRow = int(m_rows.size());
@@ -174,7 +175,7 @@ int WriteSubtreeRows::writeTask(
             row.planned = share;
             row.est = e;
             row.diff = share - e;
-            t = Rounding::toInteger(double(t) + a.completed * a.workload / 100);
+            t = Figure::checked(Rounding::halfEven(t + a.completed * a.workload / 100, 0));
             needed += a.daysNeeded;
             estimate += e;
         }
@@ -191,7 +192,7 @@ int WriteSubtreeRows::writeTask(
     row.depth = depth;
     row.calc = calc ? 1 : 0;
     row.planned = task.daysPlanned;
-    row.perComp = double(t);
+    row.perComp = t;
     row.needed = needed;
     row.est = estimate;
     row.diff = counted ? task.daysPlanned - estimate : 0;
@@ -202,7 +203,7 @@ int WriteSubtreeRows::writeTask(
     m_rows.push_back(std::move(row));
     if (counted) {
         level.planned += task.daysPlanned;
-        level.done += task.daysPlanned / 100 * double(t);
+        level.done += task.daysPlanned / 100 * t;
         level.needed += needed;
         level.est += estimate;
     }

@@ -2,6 +2,8 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "tests/app/AppTestSupport.h"
+#include "tests/support/TempProject.h"
+#include "tests/support/WriteProtection.h"
 
 #include <QMenuBar>
 #include <QStatusBar>
@@ -30,6 +32,7 @@ private Q_SLOTS:
     void resizeKeepsProportions();
     void minimizedCloseKeepsGeometry();
     void listsFollowTheSelection();
+    void readOnlyProjectIsBrowsed();
 
 private:
     std::unique_ptr<MainWindow> open(const QString& project = QString())
@@ -229,6 +232,23 @@ void TestMainWindow::listsFollowTheSelection()
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(sample.other));
     QCOMPARE(w->resourceList()->topLevelItemCount(), 2);
     QCOMPARE(w->noteList()->topLevelItemCount(), 0);
+}
+
+// A project in a folder we may not write used to be refused as damaged.
+void TestMainWindow::readOnlyProjectIsBrowsed()
+{
+    TempProject p(QStringLiteral("maker"));
+    p.goal(QStringLiteral("Browse me"));
+    p.close();
+    WriteProtection protection(p.dir());
+    if (!protection.holds()) {
+        QSKIP("Cannot make the folder unwritable here (running as root without chattr +i support)");
+    }
+    auto w = open(p.path());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Cairnwork (read-only)"));
+    QTreeWidgetItem* first = w->taskList()->topLevelItem(0);
+    QVERIFY(first);
+    QCOMPARE(first->text(0), QStringLiteral("Browse me"));
 }
 
 QTEST_MAIN(TestMainWindow)

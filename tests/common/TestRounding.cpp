@@ -2,6 +2,7 @@
 #include "common/Stamp.h"
 
 #include <QtTest>
+#include <limits>
 
 class TestRounding : public QObject
 {
@@ -10,6 +11,8 @@ class TestRounding : public QObject
 private Q_SLOTS:
     void halfEven_data();
     void halfEven();
+    void toIntegerSaturates_data();
+    void toIntegerSaturates();
     void stampsAreNaiveWallClock();
 };
 
@@ -34,6 +37,23 @@ void TestRounding::halfEven()
     QFETCH(int, decimals);
     QFETCH(double, expected);
     QCOMPARE(Rounding::halfEven(value, decimals), expected);
+}
+
+void TestRounding::toIntegerSaturates_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<qint64>("expected");
+    // A plain cast made the smallest integer of each of these (undefined behaviour).
+    QTest::newRow("1e300") << 1e300 << std::numeric_limits<qint64>::max();
+    QTest::newRow("+Inf") << std::numeric_limits<double>::infinity() << std::numeric_limits<qint64>::max();
+    QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN() << qint64(0);
+}
+
+void TestRounding::toIntegerSaturates()
+{
+    QFETCH(double, value);
+    QFETCH(qint64, expected);
+    QCOMPARE(Rounding::toInteger(value), expected);
 }
 
 // A stamp inside the spring-forward gap of the test's time zone must survive.

@@ -51,6 +51,8 @@ private Q_SLOTS:
     void newerVersionRefused();
     void missingFileNeverCreated();
     void createRefusesExistingFile();
+    void impossibleIdentifiersRefused_data();
+    void impossibleIdentifiersRefused();
 };
 
 void TestOpening::createThenReopen()
@@ -164,6 +166,58 @@ void TestOpening::createRefusesExistingFile()
     writeFile(empty, QByteArray());
     QVERIFY2(Database::create(empty, QStringLiteral("c"), &error), qPrintable(error));
     Database::close(QStringLiteral("c"));
+}
+
+void TestOpening::impossibleIdentifiersRefused_data()
+{
+    QTest::addColumn<QStringList>("rows"); // written by "another program", without our guards
+    QTest::addColumn<QString>("cause");
+    const QString goal = QStringLiteral("INSERT INTO GOALS_SW (ID, P_GID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, "
+                                        "CREATED) VALUES (%1, %2, 'Goal', 'g', 1, 'Open', '2026-01-01 00:00:00')");
+    const QString task = QStringLiteral("INSERT INTO TASKS_OBJECTS (ID, FK_ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, "
+                                        "STATUS, DAYSPLANNED, CREATED) VALUES (%1, %2, 'Task', 't', 1, 'Open', 1, "
+                                        "'2026-01-01 00:00:00')");
+    // Goal 0 was taken as its own child: the snapshot recursed until memory ran out.
+    QTest::newRow("goal 0") << QStringList{goal.arg(0).arg(QStringLiteral("NULL"))}
+                            << "goal 0 has an identifier below 1";
+    QTest::newRow("negative goal") << QStringList{goal.arg(-4).arg(QStringLiteral("NULL"))}
+                                   << "goal -4 has an identifier below 1";
+    QTest::newRow("own parent") << QStringList{goal.arg(5).arg(5)} << "goal 5 is its own parent goal";
+    QTest::newRow("cycle of two") << QStringList{goal.arg(1).arg(2), goal.arg(2).arg(1)}
+                                  << "lies on a cycle of parent goals";
+    QTest::newRow("parent 0") << QStringList{goal.arg(3).arg(0)} << "goal 3 names 0 as its parent goal";
+    QTest::newRow("task 0") << QStringList{goal.arg(1).arg(QStringLiteral("NULL")), task.arg(0).arg(1)}
+                            << "task 0 has an identifier below 1";
+    QTest::newRow("note of task 0")
+        << QStringList{QStringLiteral(
+               "INSERT INTO TASK_OBJECT_WORKSHEET (NID, TASKID, TIMESTAMP) VALUES (1, 0, '2026-01-01 00:00:00')")}
+        << "note 1 names 0 as its task";
+}
+
+// Data our program never writes but another tool may: refused at open, naming the
+// file and the cause, and the file stays as it was.
+void TestOpening::impossibleIdentifiersRefused()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QString, cause);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.cwk"));
+    QString error;
+    QVERIFY(Database::create(path, QStringLiteral("c"), &error));
+    const QString c = QStringLiteral("c");
+    QVERIFY(Sql::exec(c, QStringLiteral("PRAGMA foreign_keys = OFF"), &error));
+    QVERIFY(Sql::exec(c, QStringLiteral("PRAGMA ignore_check_constraints = ON"), &error));
+    QVERIFY(Sql::exec(c, QStringLiteral("DROP TRIGGER GOALS_SW_no_cycle_insert"), &error));
+    for (const QString& row : rows) {
+        QVERIFY2(Sql::exec(c, row, &error), qPrintable(error));
+    }
+    QVERIFY(Sql::exec(c, QStringLiteral("PRAGMA journal_mode = DELETE"), &error));
+    Database::close(c);
+    const QByteArray before = digest(path);
+    QVERIFY(!Database::open(path, c, &error));
+    QVERIFY2(error.contains(cause), qPrintable(error));
+    QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
+    QCOMPARE(digest(path), before);
 }
 
 QTEST_GUILESS_MAIN(TestOpening)

@@ -1,9 +1,11 @@
 #include "db/Counters.h"
+#include "db/Schema.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
 #include "tests/support/TempProject.h"
 
 #include <QtTest>
+#include <limits>
 
 class TestSchema : public QObject
 {
@@ -19,6 +21,8 @@ private Q_SLOTS:
     void memberNamesIgnoreCase();
     void countersSeparateAndRolledBack();
     void reportViews();
+    void checksRefuseImpossibleValues_data();
+    void checksRefuseImpossibleValues();
 };
 
 // Per-task figures with 0, 1 and 2 assignments, hand computed.
@@ -226,6 +230,69 @@ void TestSchema::reportViews()
     QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDatesRes WHERE TimeStamp = 'S2'")).toInt(), 0);
     QCOMPARE(p.scalar(QStringLiteral("SELECT SCompletion_Date FROM CompDatesRes WHERE Res = 'Ben'")).toString(),
              QStringLiteral("2026-02-04 10:00:00"));
+}
+
+void TestSchema::checksRefuseImpossibleValues_data()
+{
+    QTest::addColumn<QString>("sql"); // :t is the task, :g the goal
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<bool>("accepted");
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const QString planned = QStringLiteral("UPDATE TASKS_OBJECTS SET DAYSPLANNED = ? WHERE ID = :t");
+    const QString workload = QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET PER_WORKLOAD = ? WHERE FK_TASKID = :t");
+    const QString completed = QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET PER_COMPLETED = ? WHERE FK_TASKID = :t");
+    const QString needed = QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = ? WHERE FK_TASKID = :t");
+    QTest::newRow("days planned NaN") << planned << QVariant(nan) << false;
+    QTest::newRow("days planned +Inf") << planned << QVariant(inf) << false;
+    QTest::newRow("days planned negative") << planned << QVariant(-1.0) << false;
+    QTest::newRow("days planned 1e308") << planned << QVariant(1e308) << false;
+    QTest::newRow("days planned text") << planned << QVariant(QStringLiteral("soon")) << false;
+    QTest::newRow("days planned at the bound") << planned << QVariant(Schema::kMaxDays) << true;
+    QTest::newRow("workload above 100") << workload << QVariant(100.5) << false;
+    QTest::newRow("workload -Inf") << workload << QVariant(-inf) << false;
+    QTest::newRow("workload 100") << workload << QVariant(100.0) << true;
+    QTest::newRow("completed negative") << completed << QVariant(-0.5) << false;
+    QTest::newRow("completed NaN") << completed << QVariant(nan) << false;
+    QTest::newRow("days needed 1e308") << needed << QVariant(1e308) << false;
+    QTest::newRow("days needed 0") << needed << QVariant(0.0) << true;
+    QTest::newRow("goal id 0") << QStringLiteral("UPDATE GOALS_SW SET ID = ? WHERE ID = :g") << QVariant(0) << false;
+    QTest::newRow("parent goal 0") << QStringLiteral("UPDATE GOALS_SW SET P_GID = ? WHERE ID = :g") << QVariant(0)
+                                   << false;
+    QTest::newRow("task id -1") << QStringLiteral("UPDATE TASKS_OBJECTS SET ID = ? WHERE ID = :t") << QVariant(-1)
+                                << false;
+    QTest::newRow("task goal 0") << QStringLiteral("UPDATE TASKS_OBJECTS SET FK_ID = ? WHERE ID = :t") << QVariant(0)
+                                 << false;
+    QTest::newRow("assignment task 0") << QStringLiteral(
+                                              "UPDATE TASK_OBJECT_RESOURCE SET FK_TASKID = ? WHERE FK_TASKID = :t")
+                                       << QVariant(0) << false;
+    QTest::newRow("note id 0") << QStringLiteral("UPDATE TASK_OBJECT_WORKSHEET SET NID = ? WHERE TASKID = :t")
+                               << QVariant(0) << false;
+    QTest::newRow("note task 0") << QStringLiteral("UPDATE TASK_OBJECT_WORKSHEET SET TASKID = ? WHERE TASKID = :t")
+                                 << QVariant(0) << false;
+    QTest::newRow("counter below 0") << QStringLiteral("UPDATE COUNTERS SET NOTE = ?") << QVariant(-1) << false;
+}
+
+// Numbers no dialog accepts and identifiers below 1 never enter a new file, whoever writes.
+void TestSchema::checksRefuseImpossibleValues()
+{
+    QFETCH(QString, sql);
+    QFETCH(QVariant, value);
+    QFETCH(bool, accepted);
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    const qint64 t = p.task(g, QStringLiteral("T"), 1);
+    p.assign(t, QStringLiteral("Ann"), 100, 0, 0);
+    p.note(t, QStringLiteral("n"));
+    // Foreign keys off: only the CHECKs may refuse.
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("PRAGMA foreign_keys = OFF"), nullptr));
+    sql.replace(QStringLiteral(":t"), QString::number(t)).replace(QStringLiteral(":g"), QString::number(g));
+    QString error;
+    QCOMPARE(Sql::run(p.connection(), sql, {value}, &error), accepted);
+    if (!accepted) {
+        QVERIFY2(error.contains(QStringLiteral("constraint failed")), qPrintable(error));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

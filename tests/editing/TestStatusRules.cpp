@@ -39,7 +39,7 @@ void TestStatusRules::resourcesCompleted_data()
     QTest::newRow("50+50 done") << Workloads{{50, 100}, {50, 100}} << true;
     QTest::newRow("50+40 done: sum 90") << Workloads{{50, 100}, {40, 100}} << false;
     QTest::newRow("zero workload unfinished is ignored") << Workloads{{100, 100}, {0, 10}} << true;
-    QTest::newRow("over 100 counts") << Workloads{{120, 100}} << true;
+    QTest::newRow("over 100 counts") << Workloads{{70, 100}, {60, 100}} << true;
 }
 
 void TestStatusRules::resourcesCompleted()

@@ -88,6 +88,9 @@ void TestValidation::task_data()
     QTest::newRow("days -1") << QStringList{"Task", "T", "10", "Open", "-1"} << false << kDays << "DAYSPLANNED";
     // A text that is not a number gets the days message, not a raw conversion error.
     QTest::newRow("days text") << QStringList{"Task", "T", "10", "Open", "two"} << false << kDays << "DAYSPLANNED";
+    QTest::newRow("days 1e308") << QStringList{"Task", "T", "10", "Open", "1e308"} << false
+                                << "Object days planned must be at most 1000000!"
+                                << "DAYSPLANNED";
     QTest::newRow("days 0") << QStringList{"Task", "T", "10", "Open", "0"} << false << ""
                             << "";
     QTest::newRow("days 2.5") << QStringList{"Task", "T", "10", "Open", "2.5"} << false << ""
@@ -118,8 +121,18 @@ void TestValidation::assignment_data()
         << QStringList{"", "", "", ""} << "Resource cannot be empty!" << QStringList{"", "", "", ""};
     QTest::newRow("empty numbers become 0")
         << QStringList{"Ann", "", " ", ""} << "" << QStringList{"Ann", "0", "0", "0"};
-    QTest::newRow("no range test") << QStringList{"Ann", "150", "-5", "3.5"} << ""
-                                   << QStringList{"Ann", "150", "-5", "3.5"};
+    QTest::newRow("bounds accepted") << QStringList{"Ann", "100", "0", "1000000"} << ""
+                                     << QStringList{"Ann", "100", "0", "1000000"};
+    // Values the file's CHECKs refuse are refused here, with the field to correct.
+    QTest::newRow("workload above 100") << QStringList{"Ann", "150", "0", "0"}
+                                        << "% of total workload must be a number from 0 to 100!"
+                                        << QStringList{"Ann", "150", "0", "0"};
+    QTest::newRow("completed negative") << QStringList{"Ann", "50", "-5", "3.5"}
+                                        << "% completed must be a number from 0 to 100!"
+                                        << QStringList{"Ann", "50", "-5", "3.5"};
+    QTest::newRow("days huge") << QStringList{"Ann", "50", "10", "1e308"}
+                               << "Days needed must be a number from 0 to 1000000!"
+                               << QStringList{"Ann", "50", "10", "1e308"};
     QTest::newRow("workload not a number")
         << QStringList{"Ann", "half", "", ""} << "% of total workload must be a number!"
         << QStringList{"Ann", "half", "0", "0"};

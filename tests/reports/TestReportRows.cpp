@@ -1,3 +1,4 @@
+#include "common/Figure.h"
 #include "reports/CsvExport.h"
 #include "reports/ReportFormat.h"
 #include "reports/ReportRows.h"
@@ -82,7 +83,7 @@ void TestReportRows::overviewOfChosenSnapshotInOutlineOrder()
                           "                Bob"}));
     // The share shows on assignment lines only.
     for (const OverviewRow& r : rows) {
-        QCOMPARE(ReportRows::isEmpty(r.rWrk), r.obj != QLatin1Char('R'));
+        QCOMPARE(!Figure::isKnown(r.rWrk), r.obj != QLatin1Char('R'));
     }
     QCOMPARE(rows.at(5).rWrk, 40.0);
     QCOMPARE(rows.at(0).planned, 30.0);
@@ -231,7 +232,7 @@ void TestReportRows::numberFormats_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("two");
     QTest::addColumn<QString>("asItComes");
-    QTest::newRow("empty") << ReportRows::kEmpty << QString() << QString();
+    QTest::newRow("empty") << Figure::kUnknown << QString() << QString();
     QTest::newRow("whole") << 12.0 << "12.00"
                            << "12";
     QTest::newRow("half to even down") << 0.125 << "0.12"

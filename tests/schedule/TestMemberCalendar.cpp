@@ -2,6 +2,7 @@
 #include "schedule/MemberCalendar.h"
 
 #include <QtTest>
+#include <limits>
 
 namespace {
 // Monday to Friday from..to, Saturday and Sunday free.
@@ -62,6 +63,10 @@ void TestMemberCalendar::fullTimeWeek_data()
         << "2026-12-07 10:00:00" << QList<double>{6, 1} << QStringList{"2026-12-07 16:00:00", "2026-12-08 09:00:00"};
     QTest::newRow("no work left is skipped and leaves the cursor")
         << "2026-12-07 10:00:00" << QList<double>{0, -3, 2} << QStringList{"-", "-", "2026-12-07 12:00:00"};
+    // Days another tool wrote as NaN: no moment ends such work, nor the member's later work.
+    QTest::newRow("work of unknown size dates nothing after it")
+        << "2026-12-07 10:00:00" << QList<double>{2, std::numeric_limits<double>::quiet_NaN(), 2}
+        << QStringList{"2026-12-07 12:00:00", "-", "-"};
     QTest::newRow("time of day in whole minutes: 15:59:30 offers one minute")
         << "2026-12-07 15:59:30" << QList<double>{1} << QStringList{"2026-12-08 08:59:00"};
     QTest::newRow("the seconds of the cursor carry into the end")
