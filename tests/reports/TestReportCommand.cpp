@@ -83,6 +83,8 @@ private Q_SLOTS:
     void neverReplacesWhatIsNotAnExport_data();
     void neverReplacesWhatIsNotAnExport();
     void updatesAnEarlierExportThroughItsLink();
+    void chartNamesWhatIsMissing_data();
+    void chartNamesWhatIsMissing();
 };
 
 void TestReportCommand::initTestCase()
@@ -272,6 +274,45 @@ void TestReportCommand::updatesAnEarlierExportThroughItsLink()
     QVERIFY(QFileInfo(link).isSymLink());
     QVERIFY(read(earlier.fileName()).startsWith("R_RES,CounterTask,"));
     QCOMPARE(QDir(dir.filePath(QStringLiteral("exports"))).entryList(QDir::Files), QStringList{"members.csv"});
+}
+
+void TestReportCommand::chartNamesWhatIsMissing_data()
+{
+    QTest::addColumn<QStringList>("choice");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no such goal") << QStringList{"--goal", "999999"} << 1 << "There is no goal with ID 999999";
+    QTest::newRow("no such task") << QStringList{"--goal", "1", "--task", "77"} << 1 << "There is no task with ID 77";
+    QTest::newRow("no such assignment") << QStringList{"--assignment", "12:Bob"} << 1
+                                        << "There is no assignment of \"Bob\" to task 12";
+    QTest::newRow("no such member") << QStringList{"--member", "Zoe"} << 1 << "There is no team member \"Zoe\"";
+    // Gone from the project but kept in the snapshots, or new and in none yet.
+    QTest::newRow("snapshot goal") << QStringList{"--goal", "1"} << 0 << "";
+    QTest::newRow("snapshot assignment") << QStringList{"--assignment", "12:amy"} << 0 << "";
+    QTest::newRow("live goal") << QStringList{"--goal", "LIVE"} << 0 << "";
+    QTest::newRow("live member") << QStringList{"--member", "Lee"} << 0 << "";
+}
+
+// A chart of a goal, task, assignment or member that exists nowhere printed a bare
+// header and exited 0.
+void TestReportCommand::chartNamesWhatIsMissing()
+{
+    QFETCH(QStringList, choice);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    TempProject p;
+    ReportFixture::build(p);
+    p.member(QStringLiteral("Lee"));
+    const qint64 live = p.goal(QStringLiteral("Live"));
+    p.close();
+    choice.replaceInStrings(QStringLiteral("LIVE"), QString::number(live));
+    QProcess process;
+    process.start(cliPath(), QStringList{"chart", p.path()} + choice);
+    QVERIFY(process.waitForFinished(120000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QCOMPARE(process.readAllStandardOutput().startsWith("Month"), exitCode == 0);
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)
