@@ -4,9 +4,63 @@
 #include "reports/ChartPivot.h"
 #include "reports/ChartState.h"
 
+#include "db/Sql.h"
+
 #include <cstdio>
 
 namespace {
+
+// The first chosen goal, task, assignment or member that neither the project nor
+// any snapshot holds, described for the user; empty when all exist. A chart of
+// something that exists nowhere would print a bare header and pass for a result.
+bool findMissing(const QString& connection, const ChartFilter& filter, QString* missing, QString* error)
+{
+    using Kind = ChartFilter::Kind;
+    missing->clear();
+    for (const ChartFilter::Term& term : filter.terms()) {
+        QString sql;
+        QVariantList values;
+        QString what;
+        switch (term.kind) {
+        case Kind::Root:
+            continue;
+        case Kind::Goal:
+            // GT_ID 0 is the root's row in a snapshot, not a goal.
+            sql = QStringLiteral("SELECT 1 FROM GOALS_SW WHERE ID = ? UNION ALL "
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'G' AND GT_ID = ? AND GT_ID <> 0 LIMIT 1");
+            values = {term.id, term.id};
+            what = QStringLiteral("There is no goal with ID %1").arg(term.id);
+            break;
+        case Kind::Task:
+            sql = QStringLiteral("SELECT 1 FROM TASKS_OBJECTS WHERE ID = ? UNION ALL "
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'T' AND GT_ID = ? LIMIT 1");
+            values = {term.id, term.id};
+            what = QStringLiteral("There is no task with ID %1").arg(term.id);
+            break;
+        case Kind::Assignment:
+            sql = QStringLiteral("SELECT 1 FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ? AND FK_R_NAME = ? UNION ALL "
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'R' AND GT_Parent_ID = ? AND Res = ? LIMIT 1");
+            values = {term.id, term.member, term.id, term.member};
+            what = QStringLiteral("There is no assignment of \"%1\" to task %2").arg(term.member).arg(term.id);
+            break;
+        case Kind::Member:
+            sql = QStringLiteral("SELECT 1 FROM RESOURCES WHERE R_NAME = ? UNION ALL "
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'R' AND Res = ? LIMIT 1");
+            values = {term.member, term.member};
+            what = QStringLiteral("There is no team member \"%1\"").arg(term.member);
+            break;
+        }
+        QSqlQuery query(Sql::db(connection));
+        if (!Sql::run(query, sql, values, error)) {
+            return false;
+        }
+        if (!query.next()) {
+            *missing = what + QStringLiteral(" in the project or any of its snapshots");
+            return true;
+        }
+    }
+    return true;
+}
 
 int runChart(const QStringList& args)
 {
@@ -106,8 +160,15 @@ int runChart(const QStringList& args)
     if (const int rc = CliCommand::openProject(parser.positionalArguments().first(), Database::Access::ReadOnly)) {
         return rc;
     }
-    ChartTable table;
     QString error;
+    QString missing;
+    if (!findMissing(CliCommand::connection(), state.filter, &missing, &error)) {
+        return CliCommand::fail(error);
+    }
+    if (!missing.isEmpty()) {
+        return CliCommand::fail(missing);
+    }
+    ChartTable table;
     if (!ChartPivot::run(CliCommand::connection(), state, &table, &error)) {
         return CliCommand::fail(error);
     }

@@ -6,6 +6,9 @@
 #include "editing/EditTransaction.h"
 #include "editing/ObjectChecks.h"
 
+#include <QHash>
+#include <QSet>
+
 namespace {
 // Asks `question` ("Delete", No by default); on Yes runs `steps` as one transaction.
 // Any other answer changes nothing and comes back cancelled.
@@ -30,6 +33,48 @@ bool remove(
         return false;
     }
     outcome.written = q.numRowsAffected() > 0;
+    return true;
+}
+
+// Deletes goal `goalId` with every goal below it, deepest first, so that each
+// delete leaves the database only its own tasks to cascade to: one cascade
+// through the whole subtree would nest a trigger level per goal level, which the
+// database refuses past a fixed depth. A loop of parents (only another tool can
+// write one) is taken once. The goal is known to exist (read in this transaction).
+bool removeGoalTree(const QString& connection, qint64 goalId, EditOutcome& outcome, QString* error)
+{
+    QSqlQuery links(Sql::db(connection));
+    links.setForwardOnly(true);
+    if (!Sql::run(links, QStringLiteral("SELECT ID, P_GID FROM GOALS_SW WHERE P_GID IS NOT NULL"), {}, error)) {
+        return false;
+    }
+    QHash<qint64, QList<qint64>> children;
+    while (links.next()) {
+        children[links.value(1).toLongLong()].append(links.value(0).toLongLong());
+    }
+    links.finish();
+    // Breadth first: every goal comes after its parent, so the reverse is leaves first.
+    QList<qint64> order{goalId};
+    QSet<qint64> seen{goalId};
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        for (qint64 child : children.value(order.at(i))) {
+            if (!seen.contains(child)) {
+                seen.insert(child);
+                order.append(child);
+            }
+        }
+    }
+    QSqlQuery remove(Sql::db(connection));
+    if (!Sql::prepare(remove, QStringLiteral("DELETE FROM GOALS_SW WHERE ID = ?"), error)) {
+        return false;
+    }
+    for (qsizetype i = order.size(); i-- > 0;) {
+        remove.bindValue(0, order.at(i));
+        if (!Sql::exec(remove, error)) {
+            return false;
+        }
+    }
+    outcome.written = true;
     return true;
 }
 
@@ -86,13 +131,12 @@ EditOutcome ObjectDeleter::deleteGoal(const QString& connection, qint64 goalId, 
                       error)) {
             return false;
         }
-        const QString sql = QStringLiteral("DELETE FROM GOALS_SW WHERE ID = ?");
         if (source == GoalSource::TaskList) {
             return ObjectChecks::CheckParentStatus(
                        connection, outcome.parentId, prompter, &outcome.statusChanges, error) &&
-                remove(connection, sql, {goalId}, outcome, error);
+                removeGoalTree(connection, goalId, outcome, error);
         }
-        return remove(connection, sql, {goalId}, outcome, error) &&
+        return removeGoalTree(connection, goalId, outcome, error) &&
             ObjectChecks::CheckParentStatus(connection, outcome.parentId, prompter, &outcome.statusChanges, error);
     });
 }

@@ -1,5 +1,7 @@
 #include "reports/ChartCsv.h"
 
+#include "reports/CsvField.h"
+
 namespace {
 QString number(double value, bool date)
 {
@@ -13,28 +15,17 @@ QString number(double value, bool date)
 }
 } // namespace
 
-QString ChartCsv::field(const QString& text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')) &&
-        !text.contains(QLatin1Char('\r'))) {
-        return text;
-    }
-    QString quoted = text;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
 QString ChartCsv::write(const ChartTable& table, const ChartState& state)
 {
-    QStringList header{field(ChartState::groupingText(state.grouping))};
+    QStringList header{CsvField::text(ChartState::groupingText(state.grouping))};
     for (const QString& name : table.series) {
-        header << field(name);
+        header << CsvField::text(name);
     }
     QString out = header.join(QLatin1Char(',')) + QLatin1Char('\n');
     for (int p = 0; p < table.periods.size(); ++p) {
         const ChartTable::Period& period = table.periods.at(p);
-        QStringList line{
-            field(state.grouping == ChartState::Grouping::Day ? period.start.toString(Qt::ISODate) : period.label)};
+        QStringList line{CsvField::text(state.grouping == ChartState::Grouping::Day ? period.start.toString(Qt::ISODate)
+                                                                                    : period.label)};
         for (int s = 0; s < table.series.size(); ++s) {
             const std::optional<double> v = table.value(p, s);
             line << (v ? number(*v, state.isDateMeasure()) : QString());

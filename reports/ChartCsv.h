@@ -5,7 +5,7 @@
 
 #include <QString>
 
-// The pivoted chart table as CSV (RFC 4180 quoting, "\n" line ends): a header
+// The pivoted chart table as CSV (fields as CsvField::text(), "\n" line ends): a header
 // with the period column (named by the grouping) and one column per series,
 // then one line per period in time order. Empty cells stay empty; dates are
 // written "YYYY-MM-DD HH:MM:SS", days "YYYY-MM-DD" whatever the locale, other
@@ -14,5 +14,4 @@ class ChartCsv
 {
 public:
     static QString write(const ChartTable& table, const ChartState& state);
-    static QString field(const QString& text);
 };

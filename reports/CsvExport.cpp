@@ -1,10 +1,9 @@
 #include "reports/CsvExport.h"
 
 #include "common/Figure.h"
+#include "reports/CsvField.h"
+#include "reports/ExportFile.h"
 #include "reports/ReportRows.h"
-
-#include <QDir>
-#include <QSaveFile>
 
 namespace {
 
@@ -18,30 +17,18 @@ QString integer(const std::optional<qint64>& value)
     return value ? QString::number(*value) : QString();
 }
 
+// Text fields come through CsvField::text(); number() and integer() never need quotes.
 QString join(const QStringList& fields)
 {
-    QStringList quoted;
-    quoted.reserve(fields.size());
-    for (const QString& f : fields) {
-        quoted.append(CsvExport::field(f));
-    }
-    return quoted.join(QLatin1Char(','));
+    return fields.join(QLatin1Char(','));
+}
+
+QString text(const QString& value)
+{
+    return CsvField::text(value);
 }
 
 } // namespace
-
-QString CsvExport::field(const QString& text)
-{
-    const bool needsQuotes = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
-        text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) || text.startsWith(QLatin1Char(' ')) ||
-        text.endsWith(QLatin1Char(' '));
-    if (!needsQuotes) {
-        return text;
-    }
-    QString escaped = text;
-    escaped.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
 
 bool CsvExport::lines(
     const QString& connection, ReportLoader::Kind kind, const QString& stamp, QStringList* out, QString* error)
@@ -67,10 +54,10 @@ bool CsvExport::forEachLine(const QString& connection,
         }
         sink(QStringLiteral("OBJ,HName,GT_Status,Completion_Date,Planned,RWrk,PerComp,Needed,Est,Diff"));
         for (const OverviewRow& r : rows) {
-            if (!sink(join({r.obj.isNull() ? QString() : QString(r.obj),
-                            r.hName,
-                            r.status,
-                            r.completionDate,
+            if (!sink(join({text(r.obj.isNull() ? QString() : QString(r.obj)),
+                            text(r.hName),
+                            text(r.status),
+                            text(r.completionDate),
                             number(r.planned),
                             number(r.rWrk),
                             number(r.perComp),
@@ -91,13 +78,13 @@ bool CsvExport::forEachLine(const QString& connection,
         for (const TaskScheduleGroup& g : groups) {
             for (const ScheduleAssignment& a : g.members) {
                 if (!sink(join({integer(g.counterTask),
-                                g.name,
-                                g.path,
-                                g.status,
+                                text(g.name),
+                                text(g.path),
+                                text(g.status),
                                 number(g.comp),
                                 number(g.diff),
-                                a.res,
-                                a.status,
+                                text(a.res),
+                                text(a.status),
                                 number(a.pw),
                                 number(a.comp),
                                 number(a.diff)}))) {
@@ -115,11 +102,11 @@ bool CsvExport::forEachLine(const QString& connection,
         sink(QStringLiteral("R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF"));
         for (const MemberScheduleGroup& g : groups) {
             for (const MemberScheduleLine& t : g.tasks) {
-                if (!sink(join({g.res,
+                if (!sink(join({text(g.res),
                                 integer(t.counterTask),
-                                t.name,
-                                t.path,
-                                t.status,
+                                text(t.name),
+                                text(t.path),
+                                text(t.status),
                                 number(t.pw),
                                 number(t.comp),
                                 number(t.diff)}))) {
@@ -136,16 +123,9 @@ bool CsvExport::forEachLine(const QString& connection,
 bool CsvExport::write(
     const QString& connection, ReportLoader::Kind kind, const QString& stamp, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    auto failed = [&]() {
-        if (error) {
-            *error =
-                QStringLiteral("\"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        }
+    ExportFile file(path);
+    if (!file.open(error)) {
         return false;
-    };
-    if (!file.open(QIODevice::WriteOnly)) {
-        return failed();
     }
     bool written = true;
     const bool read = forEachLine(connection, kind, stamp, error, [&](const QString& line) {
@@ -153,12 +133,10 @@ bool CsvExport::write(
         written = file.write(bytes) == bytes.size();
         return written;
     });
-    if (!read || !written) {
-        file.cancelWriting();
-        return read ? failed() : false;
+    if (!read) {
+        file.cancel();
+        return false;
     }
-    if (!file.commit()) {
-        return failed();
-    }
-    return true;
+    // A failed write is reported by commit(), with its cause.
+    return file.commit(error);
 }

@@ -1,12 +1,11 @@
 #include "reports/ReportEngine.h"
 
+#include "reports/ExportFile.h"
 #include "reports/ReportDocument.h"
 
-#include <QDir>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace {
 void setError(QString* error, const QString& text)
@@ -65,11 +64,8 @@ bool ReportEngine::writePdf(const ReportDocument& document,
                             QString* error,
                             const Progress& progress)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(
-            error,
-            QStringLiteral("\"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    ExportFile file(path);
+    if (!file.open(error)) {
         return false;
     }
     bool ok = false;
@@ -82,16 +78,11 @@ bool ReportEngine::writePdf(const ReportDocument& document,
         ok = print(document, &writer, error, progress);
     }
     if (!ok) {
-        file.cancelWriting();
+        file.cancel();
         return false;
     }
-    if (!file.commit()) {
-        setError(
-            error,
-            QStringLiteral("\"%1\" cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-        return false;
-    }
-    return true;
+    // The PDF writer does not look at write errors; commit() reports the first one.
+    return file.commit(error);
 }
 
 QImage ReportEngine::renderPage(const ReportDocument& document, int page, qreal dpi)

@@ -27,6 +27,7 @@ public:
                       int last = 0);
     // Writes the whole report as a PDF file; the file is replaced only when all pages
     // were written (a cancelled or failed export leaves any earlier file untouched).
+    // A path ExportTarget refuses (the project, a device...) is not touched.
     static bool
     writePdf(const ReportDocument& document, const QString& path, QString* error, const Progress& progress = {});
     // One page as a picture at `dpi` dots per inch (white paper).

@@ -121,19 +121,6 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     if (!freeStamp(m_connection, clock.now(), exactStamp, &snapshotStamp, &failure)) {
         return fail(QString());
     }
-    // The deepest level of the whole table, older snapshots included: task keys are
-    // lengthened to it so that keys of all snapshots have a common length.
-    int tableDepth = 0;
-    {
-        QSqlQuery query(Sql::db(m_connection));
-        if (!query.exec(QStringLiteral("SELECT MAX(Tree_Depth) FROM CompDates"))) {
-            failure = Sql::describe(query.lastError());
-            return fail(QStringLiteral("Reading the snapshot depth failed"));
-        }
-        if (query.next()) {
-            tableDepth = query.value(0).toInt();
-        }
-    }
     SnapshotInput input;
     if (!input.load(m_connection, &failure)) {
         return fail(QString());
@@ -141,8 +128,9 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     m_times.load = timer.restart();
     report(10);
 
+    // Task keys are lengthened to this snapshot's own deepest level: what older
+    // snapshots hold (or another tool wrote into them) never shapes a new one.
     std::vector<SnapshotRow> rows = WriteSubtreeRows(input).run();
-    WriteSubtreeRows::lengthenTaskKeys(rows, std::max(tableDepth, WriteSubtreeRows::deepest(rows)));
     m_times.writeSubtreeRows = timer.restart();
     report(20);
 
@@ -212,7 +200,8 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
         if (root) {
             hname = kRootName;
         } else {
-            const int indent = 4 * (row.kind == SnapshotRow::Kind::Assignment ? row.depth + 1 : row.depth);
+            const int level = row.kind == SnapshotRow::Kind::Assignment ? row.depth + 1 : row.depth;
+            const int indent = 4 * std::min(level, SnapshotRow::kIndentLevels);
             const QString& shown = row.kind == SnapshotRow::Kind::Assignment ? row.member : name;
             hname.reserve(indent + shown.size());
             hname.fill(QLatin1Char(' '), indent);

@@ -36,7 +36,8 @@ bool SnapshotInput::load(const QString& connection, QString* error)
                          query.value(2).toString(),
                          query.value(3).toInt(),
                          query.value(4).toString(),
-                         query.value(5).toLongLong()});
+                         query.value(5).toLongLong(),
+                         query.isNull(5)});
     }
     if (!run(query,
              QStringLiteral(

@@ -16,6 +16,7 @@ public:
         int priority = 0;
         QString status;
         qint64 parentId = 0; // 0 for a top-level goal
+        bool topLevel = false; // P_GID is empty; a goal with ID 0 is not the root
     };
     struct Task
     {

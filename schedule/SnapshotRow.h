@@ -10,6 +10,11 @@ struct SnapshotRow
 {
     enum class Kind : char { Root, Goal, Task, Assignment };
     static constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
+    // Stored text stays bounded at any depth: GT_Path keeps at most this many
+    // characters (a longer path keeps its start and its end around "…"), and HName
+    // indents at most kIndentLevels levels (4 spaces each). Completion_Order: OrderKeys.
+    static constexpr int kMaxPathLength = 256;
+    static constexpr int kIndentLevels = 32;
 
     Kind kind = Kind::Root;
     int source = -1; // index into SnapshotInput goals, tasks or assignments

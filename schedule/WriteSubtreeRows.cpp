@@ -16,11 +16,6 @@ bool isCounted(const QString& status)
     return status == QLatin1String("Open") || status == QLatin1String("Completed");
 }
 
-QString twoDigits(int priority)
-{
-    return QStringLiteral("%1").arg(priority, 2, 10, QLatin1Char('0'));
-}
-
 template <typename T>
 void sortByPriority(std::vector<int>& indexes, const std::vector<T>& items)
 {
@@ -31,6 +26,45 @@ void sortByPriority(std::vector<int>& indexes, const std::vector<T>& items)
     });
 }
 } // namespace
+
+void WriteSubtreeRows::SubtreeTotals::add(const SubtreeTotals& other)
+{
+    planned += other.planned;
+    done += other.done;
+    needed += other.needed;
+    est += other.est;
+}
+
+WriteSubtreeRows::Path WriteSubtreeRows::Path::child(const QString& name) const
+{
+    // The start names the top of the tree, the end the nearest levels.
+    constexpr qsizetype kHead = 64;
+    constexpr qsizetype kTail = SnapshotRow::kMaxPathLength - kHead - 1;
+    Path path;
+    path.length = length + 1 + name.size();
+    if (path.length <= SnapshotRow::kMaxPathLength) {
+        path.text = text + QLatin1Char('\\') + name;
+        return path;
+    }
+    const bool elided = length > text.size();
+    QString head = elided ? text.left(kHead) : QString(text + QLatin1Char('\\') + name.left(kHead)).left(kHead);
+    QString tail;
+    if (name.size() >= kTail) {
+        tail = name.right(kTail);
+    } else {
+        const QString before = elided ? text.right(kTail) : text;
+        tail = before.right(kTail - 1 - name.size()) + QLatin1Char('\\') + name;
+    }
+    // Never half a character at a cut.
+    if (!head.isEmpty() && head.back().isHighSurrogate()) {
+        head.chop(1);
+    }
+    if (!tail.isEmpty() && tail.front().isLowSurrogate()) {
+        tail.remove(0, 1);
+    }
+    path.text = head + QChar(0x2026) + tail;
+    return path;
+}
 
 void WriteSubtreeRows::setFigures(SnapshotRow& row, const SubtreeTotals& sums)
 {
@@ -46,8 +80,14 @@ WriteSubtreeRows::WriteSubtreeRows(const SnapshotInput& input)
     : m_input(input)
 {
     for (std::size_t i = 0; i < input.goals.size(); ++i) {
-        m_childGoals[input.goals[i].parentId].push_back(int(i));
+        const SnapshotInput::Goal& goal = input.goals[i];
+        if (goal.topLevel) {
+            m_topGoals.push_back(int(i));
+        } else {
+            m_childGoals[goal.parentId].push_back(int(i));
+        }
     }
+    sortByPriority(m_topGoals, input.goals);
     for (auto& children : m_childGoals) {
         sortByPriority(children, input.goals);
     }
@@ -71,80 +111,122 @@ WriteSubtreeRows::WriteSubtreeRows(const SnapshotInput& input)
 std::vector<SnapshotRow> WriteSubtreeRows::run()
 {
     m_rows.clear();
-    m_rows.reserve(m_input.goals.size() + m_input.tasks.size() + m_input.assignments.size() + 1);
-    std::vector<int> topRows;
-    const SubtreeTotals top = walk(0, 0, QStringLiteral("0"), QString(), true, topRows);
+    m_keyNodes.clear();
+    m_lengthened.clear();
+    const std::size_t expected = m_input.goals.size() + m_input.tasks.size() + m_input.assignments.size() + 1;
+    m_rows.reserve(expected);
+    m_keyNodes.reserve(expected);
+    m_lengthened.reserve(expected);
+
+    // One frame per goal level being walked; the bottom frame is the root's level.
+    struct Frame
+    {
+        int goal; // index into the input's goals; -1 for the root
+        const std::vector<int>* children;
+        std::size_t next;
+        int depth; // of the goal's own row
+        int keyNode;
+        Path path; // as passed to the goal's children
+        bool calc; // the flag of the goal's level
+        SubtreeTotals sums;
+        std::vector<int> directRows;
+    };
+    const std::vector<int> none;
+    auto childGoals = [&](qint64 id) {
+        const auto found = m_childGoals.constFind(id);
+        return found == m_childGoals.cend() ? &none : &*found;
+    };
+    std::vector<char> written(m_input.goals.size(), 0);
+    std::vector<Frame> stack;
+    stack.push_back({-1, &m_topGoals, 0, 0, OrderKeys::root(), Path(), true, {}, {}});
+    while (true) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.children->size()) {
+            const int g = (*frame.children)[frame.next++];
+            if (written[std::size_t(g)]) {
+                continue;
+            }
+            written[std::size_t(g)] = 1;
+            const SnapshotInput::Goal& goal = m_input.goals[std::size_t(g)];
+            const bool calc = isHeld(goal.status) ? false : frame.calc;
+            Frame below{g,
+                        childGoals(goal.id),
+                        0,
+                        frame.depth + 1,
+                        m_keys.child(frame.keyNode, goal.priority),
+                        frame.path.child(goal.name),
+                        calc,
+                        {},
+                        {}};
+            stack.push_back(std::move(below));
+            continue;
+        }
+        // The level's goals are written; its tasks follow, then the goal itself.
+        const qint64 levelId = frame.goal < 0 ? -1 : m_input.goals[std::size_t(frame.goal)].id;
+        if (frame.goal >= 0) {
+            const auto tasks = m_goalTasks.constFind(levelId);
+            if (tasks != m_goalTasks.cend()) {
+                for (int t : *tasks) {
+                    frame.directRows.push_back(
+                        writeTask(t, frame.depth + 1, frame.keyNode, frame.path, frame.calc, frame.sums));
+                }
+            }
+        }
+        if (stack.size() == 1) {
+            break;
+        }
+        Frame done = std::move(stack.back());
+        stack.pop_back();
+        Frame& parent = stack.back();
+        const SnapshotInput::Goal& goal = m_input.goals[std::size_t(done.goal)];
+        const SubtreeTotals sums = isHeld(goal.status) ? SubtreeTotals{} : done.sums;
+        SnapshotRow row;
+        row.kind = SnapshotRow::Kind::Goal;
+        row.source = done.goal;
+        row.gtId = goal.id;
+        row.parentId = goal.parentId;
+        row.status = goal.status;
+        if (!parent.path.text.isEmpty()) {
+            row.path = parent.path.text;
+        }
+        row.depth = done.depth;
+        row.calc = parent.calc ? 1 : 0;
+        setFigures(row, sums);
+        adopt(done.directRows, int(m_rows.size()));
+        parent.directRows.push_back(int(m_rows.size()));
+        parent.sums.add(sums);
+        m_rows.push_back(std::move(row));
+        m_keyNodes.push_back(done.keyNode);
+        m_lengthened.push_back(0);
+    }
 
     SnapshotRow root;
     root.kind = SnapshotRow::Kind::Root;
     root.gtId = 0;
     root.path = QStringLiteral("\\");
-    root.key = QStringLiteral("0");
     root.depth = 0;
     root.calc = -1;
-    setFigures(root, top);
-    adopt(topRows, int(m_rows.size()));
+    setFigures(root, stack.back().sums);
+    adopt(stack.back().directRows, int(m_rows.size()));
     m_rows.push_back(std::move(root));
+    m_keyNodes.push_back(OrderKeys::root());
+    m_lengthened.push_back(0);
+
+    std::vector<QString> keys = m_keys.keys(m_keyNodes, m_lengthened);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         m_rows[i].treeSort = qint64(i) + 1;
+        m_rows[i].key = std::move(keys[i]);
     }
     return std::move(m_rows);
 }
 
-WriteSubtreeRows::SubtreeTotals WriteSubtreeRows::walk(
-    qint64 parentId, int depth, const QString& key, const QString& path, bool calc, std::vector<int>& directRows)
-{
-    SubtreeTotals level;
-    const auto goals = m_childGoals.constFind(parentId);
-    if (goals != m_childGoals.constEnd()) {
-        for (int g : *goals) {
-            const SnapshotInput::Goal& goal = m_input.goals[std::size_t(g)];
-            const QString goalKey = key + twoDigits(goal.priority);
-            const bool held = isHeld(goal.status);
-            std::vector<int> children;
-            SubtreeTotals sums =
-                walk(goal.id, depth + 1, goalKey, path + QLatin1Char('\\') + goal.name, held ? false : calc, children);
-            if (held) {
-                sums = {};
-            }
-            SnapshotRow row;
-            row.kind = SnapshotRow::Kind::Goal;
-            row.source = g;
-            row.gtId = goal.id;
-            row.parentId = goal.parentId;
-            row.status = goal.status;
-            if (!path.isEmpty()) {
-                row.path = path;
-            }
-            row.key = goalKey;
-            row.depth = depth + 1;
-            row.calc = calc ? 1 : 0;
-            setFigures(row, sums);
-            adopt(children, int(m_rows.size()));
-            directRows.push_back(int(m_rows.size()));
-            m_rows.push_back(std::move(row));
-            level.planned += sums.planned;
-            level.done += sums.done;
-            level.needed += sums.needed;
-            level.est += sums.est;
-        }
-    }
-    const auto tasks = m_goalTasks.constFind(parentId);
-    if (tasks != m_goalTasks.constEnd()) {
-        for (int t : *tasks) {
-            directRows.push_back(writeTask(t, depth + 1, key, path, calc, level));
-        }
-    }
-    return level;
-}
-
 int WriteSubtreeRows::writeTask(
-    int taskIndex, int depth, const QString& key, const QString& path, bool calc, SubtreeTotals& level)
+    int taskIndex, int depth, int keyNode, const Path& path, bool calc, SubtreeTotals& level)
 {
     const SnapshotInput::Task& task = m_input.tasks[std::size_t(taskIndex)];
     const bool counted = isCounted(task.status);
-    const QString taskKey = key + twoDigits(task.priority);
-    const QString assignmentPath = path + QLatin1Char('\\') + task.name;
+    const int taskKey = m_keys.child(keyNode, task.priority);
+    const QString assignmentPath = path.child(task.name).text;
     const bool taskOpen = task.status == QLatin1String("Open");
     const QString completed = QStringLiteral("Completed");
     double t = 0; // percent done, rounded to whole numbers as it goes; NaN once unknown
@@ -162,7 +244,6 @@ int WriteSubtreeRows::writeTask(
         row.status = taskOpen && a.completed == 100 ? completed : task.status;
         row.path = assignmentPath;
         row.member = a.member;
-        row.key = taskKey;
         row.depth = depth;
         row.calc = calc ? 1 : 0;
         row.perComp = a.completed;
@@ -180,6 +261,8 @@ int WriteSubtreeRows::writeTask(
             estimate += e;
         }
         m_rows.push_back(std::move(row));
+        m_keyNodes.push_back(taskKey);
+        m_lengthened.push_back(0);
     }
     SnapshotRow row;
     row.kind = SnapshotRow::Kind::Task;
@@ -187,8 +270,7 @@ int WriteSubtreeRows::writeTask(
     row.gtId = task.id;
     row.parentId = task.goalId;
     row.status = task.status;
-    row.path = path;
-    row.key = taskKey;
+    row.path = path.text;
     row.depth = depth;
     row.calc = calc ? 1 : 0;
     row.planned = task.daysPlanned;
@@ -201,6 +283,8 @@ int WriteSubtreeRows::writeTask(
         m_rows[std::size_t(i)].parentRow = ownRow;
     }
     m_rows.push_back(std::move(row));
+    m_keyNodes.push_back(taskKey);
+    m_lengthened.push_back(1);
     if (counted) {
         level.planned += task.daysPlanned;
         level.done += task.daysPlanned / 100 * t;
@@ -215,33 +299,4 @@ void WriteSubtreeRows::adopt(const std::vector<int>& children, int parentRow)
     for (int child : children) {
         m_rows[std::size_t(child)].parentRow = parentRow;
     }
-}
-
-void WriteSubtreeRows::lengthenTaskKeys(std::vector<SnapshotRow>& rows, int maxDepth)
-{
-    for (SnapshotRow& row : rows) {
-        if (row.kind != SnapshotRow::Kind::Task) {
-            continue;
-        }
-        const int keyDepth = int((row.key.size() - 1) / 2);
-        if (keyDepth >= maxDepth || row.key.size() < 3) {
-            continue;
-        }
-        const QString last = row.key.right(2);
-        QString key = row.key;
-        key.reserve(key.size() + 2 * (maxDepth - keyDepth));
-        for (int i = keyDepth; i < maxDepth; ++i) {
-            key += last;
-        }
-        row.key = key;
-    }
-}
-
-int WriteSubtreeRows::deepest(const std::vector<SnapshotRow>& rows)
-{
-    int depth = 0;
-    for (const SnapshotRow& row : rows) {
-        depth = std::max(depth, row.depth);
-    }
-    return depth;
 }

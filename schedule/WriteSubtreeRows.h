@@ -1,5 +1,6 @@
 #pragma once
 
+#include "schedule/OrderKeys.h"
 #include "schedule/SnapshotInput.h"
 #include "schedule/SnapshotRow.h"
 
@@ -9,8 +10,13 @@
 // The walk that turns the project into snapshot rows: one row per goal, task and
 // assignment and the root row last, in post-order (the order of HTreeSort), with
 // the figures rolled up from assignments to tasks to goals, the Calc flags, the
-// order keys, paths and depths. Completion dates and numbers are left to the later
-// steps.
+// order keys (task keys lengthened to the snapshot's own deepest level), paths and
+// depths. Completion dates and numbers are left to the later steps.
+//
+// The walk keeps its own stack, so no depth of goals can exhaust the call stack,
+// and it starts from the goals without a parent: goals whose parent is missing or
+// that sit on a loop of parents (only another tool can write either) lie outside
+// the tree and are not written, and no goal is written twice.
 class WriteSubtreeRows
 {
 public:
@@ -21,6 +27,7 @@ public:
         double done = 0;
         double needed = 0;
         double est = 0;
+        void add(const SubtreeTotals& other);
     };
 
     explicit WriteSubtreeRows(const SnapshotInput& input);
@@ -28,30 +35,30 @@ public:
     // All rows of the snapshot; HTreeSort runs 1, 2, ... in vector order.
     std::vector<SnapshotRow> run();
 
-    // Lengthens the order keys of the task rows whose depth is below `maxDepth` by
-    // repeating their last two characters, so that tasks at different depths compare
-    // fairly. Assignment and goal keys keep their length.
-    static void lengthenTaskKeys(std::vector<SnapshotRow>& rows, int maxDepth);
-
-    // The largest Tree_Depth among `rows`.
-    static int deepest(const std::vector<SnapshotRow>& rows);
-
 private:
-    // Writes the rows below goal `parentId` (0: the root) and returns their sums;
-    // `directRows` receives the rows of its own child goals and tasks.
-    SubtreeTotals
-    walk(qint64 parentId, int depth, const QString& key, const QString& path, bool calc, std::vector<int>& directRows);
+    struct Path
+    {
+        QString text;
+        qint64 length = 0; // of the full path, of which text may hold the ends only
+        // This path, "\" and `name`, kept to SnapshotRow::kMaxPathLength characters.
+        Path child(const QString& name) const;
+    };
+
     // Writes a task's assignment rows and its own row, whose index it returns.
-    int writeTask(int taskIndex, int depth, const QString& key, const QString& path, bool calc, SubtreeTotals& level);
+    int writeTask(int taskIndex, int depth, int keyNode, const Path& path, bool calc, SubtreeTotals& level);
     void adopt(const std::vector<int>& children, int parentRow);
     // The figures of a goal or the root from the totals of what hangs below it.
     static void setFigures(SnapshotRow& row, const SubtreeTotals& sums);
 
     const SnapshotInput& m_input;
     std::vector<SnapshotRow> m_rows;
+    OrderKeys m_keys;
+    std::vector<int> m_keyNodes; // per row
+    std::vector<char> m_lengthened; // per row: a task row, its key lengthened
     // Children in writing order: the highest priority number first, then the
     // highest ID, so that the outline (read backwards) lists equal priorities in
     // the order they were created.
+    std::vector<int> m_topGoals;
     QHash<qint64, std::vector<int>> m_childGoals;
     QHash<qint64, std::vector<int>> m_goalTasks;
     QHash<qint64, std::pair<int, int>> m_taskAssignments; // first index, count

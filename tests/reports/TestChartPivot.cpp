@@ -324,6 +324,11 @@ void TestChartPivot::csvTable()
     t.periods[0].label = QStringLiteral("1 '27");
     QCOMPARE(ChartCsv::write(t, s).section(QLatin1Char('\n'), 1, 2),
              QStringLiteral("1 '27,46419.3336805556,\n05.01.27,,46000.25"));
+    // A series named like a formula is written as text; a negative value stays a number.
+    t.series[1] = QStringLiteral("=1+2");
+    t.cells[1][1] = -2.5;
+    QCOMPARE(ChartCsv::write(t, s).section(QLatin1Char('\n'), 0, 0), QStringLiteral("Week,Plain,'=1+2"));
+    QCOMPARE(ChartCsv::write(t, s).section(QLatin1Char('\n'), 2, 2), QStringLiteral("05.01.27,,-2.5"));
 }
 
 QTEST_MAIN(TestChartPivot)

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void membersCompareWithoutCase();
     void csvLines();
     void csvFileIsComplete();
+    void csvCellsAreNeverFormulas();
     void numberFormats_data();
     void numberFormats();
 };
@@ -225,6 +226,25 @@ void TestReportRows::csvFileIsComplete()
     QVERIFY(!CsvExport::write(
         p.connection(), ReportLoader::Kind::Overview, kNew, p.dir() + QStringLiteral("/none/x.csv"), &error));
     QVERIFY(error.contains(QStringLiteral("cannot be written")));
+}
+
+// Names another tool or a user wrote must not run as spreadsheet formulas; the
+// program's own negative numbers must stay numbers.
+void TestReportRows::csvCellsAreNeverFormulas()
+{
+    TempProject p;
+    row(p, kNew, task(2, 12, "=HYPERLINK(\"http://x\",\"y\")", "@SUM(A1)", "Open", 1, 0, -1.5));
+    row(p, kNew, assignment(1, 12, "-2+3", "    -2+3", "Open", 100, 0, -0.5));
+    row(p, kNew, assignment(3, 12, "+Amy", "    +Amy", "\tOpen", 50, 0, 0));
+    row(p, kNew, assignment(4, 12, "\rBob", "    \rBob", "Open", 50, 0, 0));
+    QStringList lines;
+    QString error;
+    QVERIFY2(CsvExport::lines(p.connection(), ReportLoader::Kind::TaskSchedule, kNew, &lines, &error),
+             qPrintable(error));
+    const QString task = QStringLiteral("1,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",'@SUM(A1),Open,0,-1.5,");
+    QCOMPARE(
+        lines.mid(1),
+        QStringList({task + "\"'\rBob\",Open,50,0,0", task + "'+Amy,'\tOpen,50,0,0", task + "'-2+3,Open,100,0,-0.5"}));
 }
 
 void TestReportRows::numberFormats_data()

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QtTest>
+#include <sys/stat.h>
 
 class TestReportsWindow : public QObject
 {
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void reportButtonsOpenPreviews();
     void failedGenerationKeepsList();
     void previewPagesZoomsAndExports();
+    void previewNeverExportsOntoTheProject_data();
+    void previewNeverExportsOntoTheProject();
 
 private:
     static QPushButton* button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
@@ -181,6 +184,59 @@ void TestReportsWindow::previewPagesZoomsAndExports()
     const QString text = QString::fromLatin1(printed.readAll());
     QCOMPARE(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 2);
     QVERIFY(text.contains(QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*0\\s+0\\s+84[12]"))));
+}
+
+void TestReportsWindow::previewNeverExportsOntoTheProject_data()
+{
+    // The name chosen in the file dialog; a link to what follows the colon when given.
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("the project") << "project.cwk"
+                                 << "it is an open Cairnwork project";
+    QTest::newRow("link to the project") << "plan.pdf:project.cwk"
+                                         << "it is an open Cairnwork project";
+    QTest::newRow("link to its -wal") << "wal.pdf:project.cwk-wal"
+                                      << "it belongs to the open Cairnwork project";
+}
+
+// Export PDF... onto the open project replaced it with the PDF.
+void TestReportsWindow::previewNeverExportsOntoTheProject()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, cause);
+    TempProject p;
+    ReportFixture::build(p);
+    QCOMPARE(QFileInfo(p.path()).fileName(), QStringLiteral("project.cwk"));
+    const QDir dir(p.dir());
+    QString path = dir.filePath(chosen.section(QLatin1Char(':'), 0, 0));
+    if (chosen.contains(QLatin1Char(':'))) {
+        QVERIFY(QFile::link(dir.filePath(chosen.section(QLatin1Char(':'), 1)), path));
+    }
+    ReportsWindow w(p.connection());
+    QTest::mouseClick(button(w, "bShowReport"), Qt::LeftButton);
+    ReportPreviewWindow* preview = previews(w).value(0);
+    QVERIFY(preview);
+    // The project is open here: only stat() may look at its files.
+    auto identity = [&](const QString& file) -> QByteArray {
+        struct stat st;
+        if (::stat(QFile::encodeName(file).constData(), &st) != 0) {
+            return QByteArray();
+        }
+        return QByteArray::number(qulonglong(st.st_ino)) + ' ' + QByteArray::number(qlonglong(st.st_size)) + ' ' +
+            QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+    };
+    const QByteArray project = identity(p.path());
+    const QByteArray wal = identity(p.path() + QStringLiteral("-wal"));
+    MessageBox::takeShown();
+
+    QVERIFY(!preview->exportPdf(path));
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().icon, QMessageBox::Critical);
+    QVERIFY2(shown.first().text.contains(cause), qPrintable(shown.first().text));
+    QCOMPARE(identity(p.path()), project);
+    QCOMPARE(identity(p.path() + QStringLiteral("-wal")), wal);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(DISTINCT TimeStamp) FROM CompDates")).toInt(), 3);
 }
 
 QTEST_MAIN(TestReportsWindow)

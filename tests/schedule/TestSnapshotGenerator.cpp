@@ -2,7 +2,10 @@
 
 #include "db/ProjectWriter.h"
 #include "db/Transaction.h"
+#include "schedule/OrderKeys.h"
+#include "schedule/WriteSubtreeRows.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 using P = SnapshotProbe;
@@ -35,7 +38,11 @@ private Q_SLOTS:
     void heldGoalStopsCalculationBelow_data();
     void heldGoalStopsCalculationBelow();
     void writingOrderIsPostOrder();
-    void taskKeysLengthenToTableDepth();
+    void taskKeysLengthenToTheirSnapshotsDepth();
+    void oldHistoryLeavesKeysAlone_data();
+    void oldHistoryLeavesKeysAlone();
+    void deepKeysSortAsSpelledOut();
+    void walkTakesEachGoalOnce();
     void quotesInNames();
     void failureLeavesNoPartialSnapshot();
     void olderSnapshotsStayUntouched();
@@ -243,45 +250,183 @@ void TestSnapshotGenerator::writingOrderIsPostOrder()
     QCOMPARE(P::row(rows, "G", a1).value("HName").toString(), QString(spaces(8) + "A1"));
 }
 
-// Task keys are lengthened to the deepest Tree_Depth of the whole table, older
-// snapshots included, by repeating their last two digits; assignment and goal keys
-// keep their length.
-void TestSnapshotGenerator::taskKeysLengthenToTableDepth()
+// Goal A (5) with task T (3), and below A goal B (1) with goal C (1) holding task U (9):
+// four levels deep.
+struct KeyTree
+{
+    qint64 a, b, c, t, u;
+    explicit KeyTree(TempProject& p)
+    {
+        p.member(QStringLiteral("M"));
+        const auto prio = [&](const QString& name, std::optional<qint64> parent, int priority) {
+            return p.goal(name, parent, QStringLiteral("Open"), QStringLiteral("Goal"), priority);
+        };
+        a = prio(QStringLiteral("A"), std::nullopt, 5);
+        t = p.task(a, QStringLiteral("T"), 2, QStringLiteral("Open"), 3);
+        p.assign(t, QStringLiteral("M"), 100, 0, 0);
+        b = prio(QStringLiteral("B"), a, 1);
+        c = prio(QStringLiteral("C"), b, 1);
+        u = p.task(c, QStringLiteral("U"), 2, QStringLiteral("Open"), 9);
+    }
+};
+
+// Task keys are lengthened to the deepest Tree_Depth of their own snapshot by
+// repeating their last two digits; assignment and goal keys keep their length.
+void TestSnapshotGenerator::taskKeysLengthenToTheirSnapshotsDepth()
+{
+    TempProject p;
+    const KeyTree tree(p);
+    auto rows = P::rows(p, P::generate(p, kMonday));
+    QCOMPARE(P::row(rows, "T", tree.t).value("Completion_Order").toString(), QStringLiteral("005030303"));
+    QCOMPARE(P::row(rows, "R", tree.t, "M").value("Completion_Order").toString(), QStringLiteral("00503"));
+    QCOMPARE(P::row(rows, "T", tree.u).value("Completion_Order").toString(), QStringLiteral("005010109"));
+    QCOMPARE(P::row(rows, "G", tree.c).value("Completion_Order").toString(), QStringLiteral("0050101"));
+
+    // Without the deep branch the project is two levels deep; the deeper snapshot
+    // before it does not lengthen its keys.
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DELETE FROM GOALS_SW WHERE ID = %1").arg(tree.b), nullptr));
+    rows = P::rows(p, P::generate(p, QStringLiteral("2026-12-08 10:00:00")));
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(P::row(rows, "T", tree.t).value("Completion_Order").toString(), QStringLiteral("00503"));
+}
+
+void TestSnapshotGenerator::oldHistoryLeavesKeysAlone_data()
+{
+    QTest::addColumn<qint64>("depth");
+    QTest::newRow("deeper snapshot") << qint64(12);
+    // Garbage another tool wrote: it made every later snapshot hang or write keys of
+    // millions of characters.
+    QTest::newRow("three million levels") << qint64(3000000);
+    QTest::newRow("two billion levels") << qint64(2000000000);
+}
+
+// Whatever Tree_Depth older rows hold, a new snapshot is exactly the one the same
+// project gets without them.
+void TestSnapshotGenerator::oldHistoryLeavesKeysAlone()
+{
+    QFETCH(qint64, depth);
+    TempProject clean(QStringLiteral("clean"));
+    TempProject p;
+    KeyTree{clean};
+    const KeyTree tree(p);
+    QVERIFY(Sql::run(p.connection(),
+                     QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ, GT_ID, GT_Name, Completion_Order,"
+                                    " Tree_Depth, HTreeSort) VALUES ('2020-01-06 10:00:00', 'G', 0, 'Cairnwork',"
+                                    " '0', ?, 1)"),
+                     {depth},
+                     nullptr));
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    const auto expected = P::rows(clean, P::generate(clean, kMonday));
+    QCOMPARE(rows.size(), expected.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(P::describe(rows[i]), P::describe(expected[i]));
+    }
+    QCOMPARE(P::row(rows, "T", tree.t).value("Completion_Order").toString(), QStringLiteral("005030303"));
+}
+
+// Past OrderKeys::kSpelledLevels a key keeps its first levels and ends in a rank, yet
+// within its snapshot it sorts and ties exactly as the key spelled out in full: the
+// order of work and its numbers do not change with depth. A random tree 45 levels
+// deep with few priorities, so that lengthened task keys often meet deeper paths.
+void TestSnapshotGenerator::deepKeysSortAsSpelledOut()
 {
     TempProject p;
     p.member(QStringLiteral("M"));
-    const auto prio = [&](const QString& name, std::optional<qint64> parent, int priority) {
-        return p.goal(name, parent, QStringLiteral("Open"), QStringLiteral("Goal"), priority);
+    QRandomGenerator random(7);
+    QHash<qint64, QString> goalKey;
+    QList<qint64> goals;
+    const auto addGoal = [&](std::optional<qint64> parent, int priority) {
+        const qint64 id = p.goal(
+            QStringLiteral("G%1").arg(goals.size()), parent, QStringLiteral("Open"), QStringLiteral("Goal"), priority);
+        goalKey.insert(id,
+                       (parent ? goalKey.value(*parent) : QStringLiteral("0")) +
+                           QStringLiteral("%1").arg(priority, 2, 10, QLatin1Char('0')));
+        goals << id;
     };
-    const qint64 a = prio(QStringLiteral("A"), std::nullopt, 5);
-    const qint64 t = p.task(a, QStringLiteral("T"), 2, QStringLiteral("Open"), 3);
-    p.assign(t, QStringLiteral("M"), 100, 0, 0);
-    const qint64 b = prio(QStringLiteral("B"), a, 1);
-    const qint64 c = prio(QStringLiteral("C"), b, 1);
-    const qint64 u = p.task(c, QStringLiteral("U"), 2, QStringLiteral("Open"), 9);
+    for (int i = 0; i < 45; ++i) {
+        addGoal(goals.isEmpty() ? std::nullopt : std::optional<qint64>(goals.last()), 1 + random.bounded(2));
+    }
+    for (int i = 0; i < 40; ++i) {
+        addGoal(goals.at(random.bounded(int(goals.size()))), 1 + random.bounded(3));
+    }
+    QHash<qint64, QString> taskKey;
+    for (int i = 0; i < 80; ++i) {
+        const qint64 goal = goals.at(random.bounded(int(goals.size())));
+        const int priority = 1 + random.bounded(3);
+        const qint64 id = p.task(goal, QStringLiteral("T%1").arg(i), 1, QStringLiteral("Open"), priority);
+        p.assign(id, QStringLiteral("M"), 100, 0, 0);
+        taskKey.insert(id, goalKey.value(goal) + QStringLiteral("%1").arg(priority, 2, 10, QLatin1Char('0')));
+    }
+    const auto rows = P::rows(p, P::generate(p, kMonday));
+    int deepest = 0;
+    for (const QVariantMap& r : rows) {
+        deepest = std::max(deepest, r.value("Tree_Depth").toInt());
+    }
+    QVERIFY(deepest > OrderKeys::kSpelledLevels);
 
-    const QString first = P::generate(p, kMonday);
-    auto rows = P::rows(p, first);
-    QCOMPARE(P::row(rows, "T", t).value("Completion_Order").toString(), QStringLiteral("005030303"));
-    QCOMPARE(P::row(rows, "R", t, "M").value("Completion_Order").toString(), QStringLiteral("00503"));
-    QCOMPARE(P::row(rows, "T", u).value("Completion_Order").toString(), QStringLiteral("005010109"));
-    QCOMPARE(P::row(rows, "G", c).value("Completion_Order").toString(), QStringLiteral("0050101"));
+    QHash<QString, QList<std::pair<QString, QString>>> byKind; // stored key, full key
+    for (const QVariantMap& r : rows) {
+        const QString obj = r.value("OBJ").toString();
+        const QString stored = r.value("Completion_Order").toString();
+        QVERIFY2(stored.size() <= OrderKeys::kMaxLength, qPrintable(stored));
+        QString full;
+        if (obj == QLatin1String("G")) {
+            const qint64 id = r.value("GT_ID").toLongLong();
+            full = id == 0 ? QStringLiteral("0") : goalKey.value(id);
+        } else if (obj == QLatin1String("R")) {
+            full = taskKey.value(r.value("GT_Parent_ID").toLongLong());
+        } else {
+            full = taskKey.value(r.value("GT_ID").toLongLong());
+            full += full.right(2).repeated(deepest - (full.size() - 1) / 2);
+        }
+        if (full.size() <= 1 + 2 * OrderKeys::kSpelledLevels) {
+            QCOMPARE(stored, full);
+        } else {
+            QCOMPARE(stored.left(1 + 2 * OrderKeys::kSpelledLevels), full.left(1 + 2 * OrderKeys::kSpelledLevels));
+        }
+        byKind[obj].append({stored, full});
+    }
+    const auto sign = [](int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); };
+    for (const auto& keys : std::as_const(byKind)) {
+        for (const auto& [storedA, fullA] : keys) {
+            for (const auto& [storedB, fullB] : keys) {
+                if (sign(storedA.compare(storedB)) != sign(fullA.compare(fullB))) {
+                    QFAIL(qPrintable(
+                        QStringLiteral("%1 vs %2 sort unlike %3 vs %4").arg(storedA, storedB, fullA, fullB)));
+                }
+            }
+        }
+    }
+}
 
-    // Without the deep branch the project is two levels deep, yet the table still
-    // holds a snapshot four levels deep.
-    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DELETE FROM GOALS_SW WHERE ID = %1").arg(b), nullptr));
-    rows = P::rows(p, P::generate(p, QStringLiteral("2026-12-08 10:00:00")));
-    QCOMPARE(rows.size(), 4);
-    QCOMPARE(P::row(rows, "T", t).value("Completion_Order").toString(), QStringLiteral("005030303"));
-    Q_UNUSED(c);
-
-    // In a table that never held a deeper snapshot the key keeps its length.
-    TempProject shallow(QStringLiteral("shallow"));
-    shallow.member(QStringLiteral("M"));
-    const qint64 g = shallow.goal(QStringLiteral("A"), std::nullopt, QStringLiteral("Open"), QStringLiteral("Goal"), 5);
-    const qint64 s = shallow.task(g, QStringLiteral("T"), 2, QStringLiteral("Open"), 3);
-    rows = P::rows(shallow, P::generate(shallow, kMonday));
-    QCOMPARE(P::row(rows, "T", s).value("Completion_Order").toString(), QStringLiteral("00503"));
+// The walk starts from the goals without a parent and takes each goal once: a goal
+// numbered 0 is an ordinary goal, not the root, and goals on a loop of parents or
+// below a missing one are left out (only another tool can write them).
+void TestSnapshotGenerator::walkTakesEachGoalOnce()
+{
+    SnapshotInput input;
+    const auto goal = [](qint64 id, std::optional<qint64> parent) {
+        SnapshotInput::Goal g;
+        g.id = id;
+        g.type = QStringLiteral("Goal");
+        g.name = QStringLiteral("G%1").arg(id);
+        g.status = QStringLiteral("Open");
+        g.parentId = parent.value_or(0);
+        g.topLevel = !parent;
+        return g;
+    };
+    input.goals = {goal(0, std::nullopt), goal(1, 0), goal(2, 2), goal(3, 4), goal(4, 3), goal(5, 99)};
+    input.tasks = {{7, QStringLiteral("Task"), QStringLiteral("T"), 50, QStringLiteral("Open"), 2, 0}};
+    const std::vector<SnapshotRow> rows = WriteSubtreeRows(input).run();
+    QStringList written;
+    for (const SnapshotRow& row : rows) {
+        written << QStringLiteral("%1%2@%3").arg(int(row.kind)).arg(row.gtId).arg(row.depth);
+    }
+    // Kinds: 0 root, 1 goal, 2 task. G1 and T7 hang below G0, which is at the top.
+    QCOMPARE(written.join(QLatin1Char(' ')), QStringLiteral("11@2 27@2 10@1 00@0"));
+    QCOMPARE(rows[1].parentRow, 2);
+    QCOMPARE(rows[2].parentRow, 3);
+    QCOMPARE(rows.back().planned, 2.0);
 }
 
 // Names with quotes are bound, never spliced: the member is scheduled and numbered.

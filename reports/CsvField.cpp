@@ -1,0 +1,18 @@
+#include "reports/CsvField.h"
+
+QString CsvField::text(const QString& text)
+{
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    QString field = text;
+    if (!field.isEmpty() && kFormulaStarts.contains(field.front())) {
+        field.prepend(QLatin1Char('\''));
+    }
+    const bool needsQuotes = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
+        field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')) || field.startsWith(QLatin1Char(' ')) ||
+        field.endsWith(QLatin1Char(' '));
+    if (!needsQuotes) {
+        return field;
+    }
+    field.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + field + QLatin1Char('"');
+}
