@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
+
+#include <cstring>
+#include <optional>
 
 namespace {
 quint32 be32(const QByteArray& b, int at)
@@ -17,6 +21,72 @@ quint32 be32(const QByteArray& b, int at)
 FileProbe::Result make(FileProbe::Kind kind, const QString& message, int version = 0)
 {
     return {kind, version, false, message};
+}
+
+// The first 100 bytes of the newest committed image of page 1 in a write-ahead log,
+// or nothing when the log holds no committed page 1. A program that crashed or still
+// runs may have committed a new application_id or user_version only there. Frames
+// count only while their salts match the log's and their running checksum agrees,
+// as the engine itself reads the log.
+std::optional<QByteArray> committedHeaderInWal(const QString& walPath)
+{
+    QFile wal(walPath);
+    if (!wal.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray head = wal.read(32);
+    const quint32 magic = head.size() == 32 ? be32(head, 0) : 0;
+    if ((magic & 0xfffffffe) != 0x377f0682) {
+        return std::nullopt;
+    }
+    const bool bigEndian = magic & 1;
+    const quint32 pageSize = be32(head, 8);
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0) {
+        return std::nullopt;
+    }
+    quint32 s0 = 0;
+    quint32 s1 = 0;
+    const auto sum = [&](const char* data, qsizetype size) {
+        for (qsizetype i = 0; i + 8 <= size; i += 8) {
+            quint32 x0;
+            quint32 x1;
+            memcpy(&x0, data + i, 4);
+            memcpy(&x1, data + i + 4, 4);
+            if (bigEndian) {
+                x0 = qFromBigEndian(x0);
+                x1 = qFromBigEndian(x1);
+            } else {
+                x0 = qFromLittleEndian(x0);
+                x1 = qFromLittleEndian(x1);
+            }
+            s0 += x0 + s1;
+            s1 += x1 + s0;
+        }
+    };
+    sum(head.constData(), 24);
+    if (s0 != be32(head, 24) || s1 != be32(head, 28)) {
+        return std::nullopt;
+    }
+    std::optional<QByteArray> pending; // page 1 written since the last commit
+    std::optional<QByteArray> committed;
+    QByteArray frame;
+    while ((frame = wal.read(24 + pageSize)).size() == qsizetype(24 + pageSize)) {
+        if (frame.mid(8, 8) != head.mid(16, 8)) {
+            break;
+        }
+        sum(frame.constData(), 8);
+        sum(frame.constData() + 24, pageSize);
+        if (s0 != be32(frame, 16) || s1 != be32(frame, 20)) {
+            break;
+        }
+        if (be32(frame, 0) == 1) {
+            pending = frame.mid(24, 100);
+        }
+        if (be32(frame, 4) != 0 && pending) {
+            committed = pending;
+        }
+    }
+    return committed;
 }
 } // namespace
 
@@ -66,6 +136,17 @@ FileProbe::Result FileProbe::probe(const QString& path)
     }
     if (version > Schema::kVersion) {
         return make(Kind::Newer, newerMessage(path, version), version);
+    }
+    // Opening would read the log and closing would fold it into the file: judge it first.
+    if (hasWal) {
+        if (const std::optional<QByteArray> logged = committedHeaderInWal(path + QStringLiteral("-wal"))) {
+            if (qint32(be32(*logged, 68)) != Schema::kApplicationId) {
+                return make(Kind::NotProject, notOurs);
+            }
+            if (int(be32(*logged, 60)) > Schema::kVersion) {
+                return make(Kind::Newer, newerMessage(path, int(be32(*logged, 60))), int(be32(*logged, 60)));
+            }
+        }
     }
     Result result = make(Kind::Project, QString(), version);
     // Read and write format versions: 2 means WAL.

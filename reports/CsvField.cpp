@@ -4,7 +4,12 @@ QString CsvField::text(const QString& text)
 {
     static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
     QString field = text;
-    if (!field.isEmpty() && kFormulaStarts.contains(field.front())) {
+    // Indentation does not protect: some spreadsheets trim leading spaces on import.
+    qsizetype first = 0;
+    while (first < field.size() && field.at(first) == QLatin1Char(' ')) {
+        ++first;
+    }
+    if (first < field.size() && kFormulaStarts.contains(field.at(first))) {
         field.prepend(QLatin1Char('\''));
     }
     const bool needsQuotes = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||

@@ -1,5 +1,6 @@
 #include "common/Figure.h"
 #include "reports/CsvExport.h"
+#include "reports/CsvField.h"
 #include "reports/ReportFormat.h"
 #include "reports/ReportRows.h"
 #include "tests/reports/ReportFixture.h"
@@ -245,6 +246,8 @@ void TestReportRows::csvCellsAreNeverFormulas()
     QCOMPARE(
         lines.mid(1),
         QStringList({task + "\"'\rBob\",Open,50,0,0", task + "'+Amy,'\tOpen,50,0,0", task + "'-2+3,Open,100,0,-0.5"}));
+    // The overview indents its names; the indentation must not hide a formula.
+    QCOMPARE(CsvField::text(QStringLiteral("    =1+1")), QStringLiteral("'    =1+1"));
 }
 
 void TestReportRows::numberFormats_data()
