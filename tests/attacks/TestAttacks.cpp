@@ -300,7 +300,7 @@ QString readText(const QString& path)
 // Text no list, report or export may show for a number.
 QString garbageNumber(const QString& text)
 {
-    static const QRegularExpression bad(QStringLiteral("(?i)\\b(-?nan|-?inf(inity)?)\\b|\\d{16,}"));
+    static const QRegularExpression bad(QStringLiteral("(?i)\\b(-?nan|-?inf(inity)?)\\b|(?<![\\d.])\\d{16,}"));
     const QRegularExpressionMatch m = bad.match(text);
     return m.hasMatch() ? m.captured() : QString();
 }
@@ -620,18 +620,20 @@ QList<Attack> attacks()
                    }};
 
     // Files the program must judge through its connection and refuse with the real cause.
-    list << Attack{QStringLiteral("newer format only in the write-ahead log"),
-                   [](Fixture& f) { changeOnlyInWal(f, QStringLiteral("PRAGMA user_version = 99")); },
-                   {QStringLiteral("snapshot"), QStringLiteral("{P}")},
-                   1,
-                   QStringLiteral("(?i)newer"),
-                   Guard::All};
-    list << Attack{QStringLiteral("foreign application id only in the write-ahead log"),
-                   [](Fixture& f) { changeOnlyInWal(f, QStringLiteral("PRAGMA application_id = 42")); },
-                   {QStringLiteral("snapshot"), QStringLiteral("{P}")},
-                   1,
-                   QStringLiteral("(?i)not a Cairnwork"),
-                   Guard::All};
+    for (const QString& command : {QStringLiteral("snapshot"), QStringLiteral("tasklist")}) {
+        list << Attack{QStringLiteral("%1 of a newer format only in the write-ahead log").arg(command),
+                       [](Fixture& f) { changeOnlyInWal(f, QStringLiteral("PRAGMA user_version = 99")); },
+                       {command, QStringLiteral("{P}")},
+                       1,
+                       QStringLiteral("(?i)newer"),
+                       Guard::All};
+        list << Attack{QStringLiteral("%1 of a foreign application id only in the write-ahead log").arg(command),
+                       [](Fixture& f) { changeOnlyInWal(f, QStringLiteral("PRAGMA application_id = 42")); },
+                       {command, QStringLiteral("{P}")},
+                       1,
+                       QStringLiteral("(?i)not a Cairnwork"),
+                       Guard::All};
+    }
     list << Attack{QStringLiteral("damaged file"),
                    [](Fixture& f) {
                        demo(f);
