@@ -1,0 +1,827 @@
+// Attacks on a project file through the built command-line tool and the real
+// windows: files another tool wrote, links, devices, locks, read-only places.
+// Each case states its set-up, the command, the exit status, the cause the
+// message must name and which files must stay byte for byte as they were.
+
+#include "common/ui/MessageBox.h"
+#include "db/Database.h"
+#include "db/Sql.h"
+#include "team/ui/TeamMemberWindow.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kCli = QStringLiteral(CW_CLI_PATH);
+
+struct Run
+{
+    int exitCode = -1;
+    bool finished = false;
+    QString out;
+    QString err;
+};
+
+// What must stay as it was after the command.
+enum class Guard {
+    None, // the check decides
+    Project, // the project file, byte for byte, and no -wal/-shm left behind
+    All, // every entry of the project's folder, byte for byte, and nothing added
+};
+
+// One folder for the project ({D}, the project {P} inside it) and one writable
+// folder for outputs ({O}). Both are open to everyone so that a command can run
+// as an unprivileged user when the tests run as root (root ignores permissions).
+class Fixture
+{
+public:
+    Fixture()
+    {
+        QFile::setPermissions(m_dir.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                  QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                  QFileDevice::ExeGroup);
+        QDir(m_dir.path()).mkdir(QStringLiteral("d"));
+        QDir(m_dir.path()).mkdir(QStringLiteral("o"));
+        ::chmod(QFile::encodeName(folder()).constData(), 0777);
+        ::chmod(QFile::encodeName(outputs()).constData(), 0777);
+    }
+    ~Fixture()
+    {
+        for (const QString& name : std::as_const(m_held)) {
+            Database::close(name);
+        }
+        // A read-only folder must become writable again for the clean-up.
+        ::chmod(QFile::encodeName(folder()).constData(), 0777);
+    }
+    QString folder() const { return m_dir.filePath(QStringLiteral("d")); }
+    QString outputs() const { return m_dir.filePath(QStringLiteral("o")); }
+    QString at(const QString& name) const { return folder() + QLatin1Char('/') + name; }
+    QString project() const { return at(m_projectName); }
+    void setProjectName(const QString& name) { m_projectName = name; }
+    QString expand(const QString& arg) const
+    {
+        QString s = arg;
+        return s.replace(QStringLiteral("{P}"), project())
+            .replace(QStringLiteral("{D}"), folder())
+            .replace(QStringLiteral("{O}"), outputs());
+    }
+    void hold(const QString& connection) { m_held << connection; }
+    void releaseHeld()
+    {
+        for (const QString& name : std::as_const(m_held)) {
+            Database::close(name);
+        }
+        m_held.clear();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_projectName = QStringLiteral("p.cwk");
+    QStringList m_held;
+};
+
+// The command-line tool where an unprivileged user can run it (the build folder
+// may sit below a home folder that user cannot enter).
+QString loweredCli()
+{
+    static QTemporaryDir place;
+    static const QString copy = [] {
+        const QString target = place.filePath(QStringLiteral("cairnwork-cli"));
+        if (!QFile::copy(kCli, target)) {
+            qFatal("cannot copy the command-line tool");
+        }
+        ::chmod(QFile::encodeName(place.path()).constData(), 0755);
+        ::chmod(QFile::encodeName(target).constData(), 0755);
+        return target;
+    }();
+    return copy;
+}
+
+// Runs the command-line tool; `lowered` drops root's privileges first.
+Run cli(const QStringList& args, bool lowered = false, const QString& home = QDir::tempPath())
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    p.setProcessEnvironment(env);
+    if (lowered && ::geteuid() == 0) {
+        p.start(QStringLiteral("setpriv"),
+                QStringList{QStringLiteral("--reuid=65534"),
+                            QStringLiteral("--regid=65534"),
+                            QStringLiteral("--clear-groups"),
+                            QStringLiteral("--"),
+                            loweredCli()} +
+                    args);
+    } else {
+        p.start(kCli, args);
+    }
+    Run run;
+    run.finished = p.waitForFinished(60000);
+    if (!run.finished) {
+        p.kill();
+        p.waitForFinished();
+    }
+    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+void mustRun(const QStringList& args)
+{
+    const Run run = cli(args);
+    if (run.exitCode != 0) {
+        QTest::qFail(
+            qPrintable(QStringLiteral("set-up command %1 failed: %2").arg(args.join(QLatin1Char(' ')), run.err)),
+            __FILE__,
+            __LINE__);
+    }
+}
+
+// Writes as another tool would: a plain connection, no program rules, no checks.
+void rawSql(const QString& path, const QStringList& statements)
+{
+    const QString name = QStringLiteral("raw");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            qFatal("raw open failed: %s", qPrintable(db.lastError().text()));
+        }
+        QSqlQuery q(db);
+        for (const QString& sql : statements) {
+            if (!q.exec(sql)) {
+                QTest::qFail(
+                    qPrintable(QStringLiteral("set-up statement failed: %1: %2").arg(sql, q.lastError().text())),
+                    __FILE__,
+                    __LINE__);
+                break;
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Every entry of a folder: name -> kind and content hash (or link target).
+QMap<QString, QByteArray> folderState(const QString& folder)
+{
+    QMap<QString, QByteArray> state;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info(path);
+        QByteArray entry;
+        if (info.isSymLink()) {
+            entry = "link:" + info.symLinkTarget().toUtf8();
+        } else if (info.isDir()) {
+            entry = "dir";
+        } else if (!info.isFile()) {
+            entry = "special";
+        } else {
+            QFile f(path);
+            entry = f.open(QIODevice::ReadOnly)
+                ? QByteArray("file:") + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()
+                : QByteArray("unreadable");
+        }
+        state.insert(info.fileName(), entry);
+    }
+    return state;
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray("missing");
+}
+
+// A goal chain `depth` levels deep with one open task and assignment at the bottom.
+void deepChain(const QString& path, int depth)
+{
+    rawSql(
+        path,
+        {QStringLiteral("INSERT INTO RESOURCES (R_NAME, MON_BEG, MON_END) VALUES ('Deep', '08:00', '16:00')"),
+         QStringLiteral("BEGIN"),
+         QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1)"
+                        " INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, P_GID, CREATED)"
+                        " SELECT 100000 + i, 'Goal', 'Level ' || i, 50, 'Open',"
+                        "  CASE WHEN i = 1 THEN NULL ELSE 100000 + i - 1 END, '2026-01-01 00:00:00' FROM c")
+             .arg(depth),
+         QStringLiteral("INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED, FK_ID,"
+                        " CREATED) VALUES (900000, 'Task', 'Bottom', 50, 'Open', 4, %1, '2026-01-01 00:00:00')")
+             .arg(100000 + depth),
+         QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE VALUES (900000, 'Deep', 100, 0, 0)"),
+         QStringLiteral("UPDATE COUNTERS SET GOAL_APP = %1, TASK_OBJECT = 900000").arg(100000 + depth),
+         QStringLiteral("COMMIT")});
+}
+
+// The project with a newer format (or a foreign application id) in its -wal only,
+// as a newer version that crashed or still runs leaves it.
+void changeOnlyInWal(const Fixture& f, const QString& pragma)
+{
+    const QString staging = f.at(QStringLiteral("staging.cwk"));
+    mustRun({QStringLiteral("demo"), staging});
+    const QString name = QStringLiteral("walwriter");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(staging);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode = WAL")));
+        QVERIFY(q.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0")));
+        QVERIFY(q.exec(pragma));
+        // Copy the pair while the writer still has it open, so the change stays in the -wal.
+        QVERIFY(QFile::copy(staging, f.project()));
+        QVERIFY(QFile::copy(staging + QStringLiteral("-wal"), f.project() + QStringLiteral("-wal")));
+    }
+    QSqlDatabase::removeDatabase(name);
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        QFile::remove(staging + suffix);
+    }
+}
+
+// Cells of a CSV text, quotes removed.
+QList<QStringList> csvRows(const QString& text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString cell;
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                cell += c;
+                ++i;
+            } else if (c == QLatin1Char('"')) {
+                quoted = false;
+            } else {
+                cell += c;
+            }
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            row << cell;
+            cell.clear();
+        } else if (c == QLatin1Char('\n')) {
+            row << cell;
+            rows << row;
+            row.clear();
+            cell.clear();
+        } else if (c != QLatin1Char('\r')) {
+            cell += c;
+        }
+    }
+    if (!cell.isEmpty() || !row.isEmpty()) {
+        rows << (row << cell);
+    }
+    return rows;
+}
+
+QString readText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// Text no list, report or export may show for a number.
+QString garbageNumber(const QString& text)
+{
+    static const QRegularExpression bad(QStringLiteral("(?i)\\b(-?nan|-?inf(inity)?)\\b|(?<![\\d.])\\d{16,}"));
+    const QRegularExpressionMatch m = bad.match(text);
+    return m.hasMatch() ? m.captured() : QString();
+}
+
+using Setup = std::function<void(Fixture&)>;
+using Check = std::function<QString(Fixture&, const Run&)>; // empty when it holds
+
+struct Attack
+{
+    QString name;
+    Setup setup;
+    QStringList args;
+    int exitCode;
+    QString cause; // a pattern stderr must match; empty: not checked
+    Guard guard;
+    Check check = {};
+    bool lowered = false; // run without root's privileges, so permissions count
+};
+
+void demo(Fixture& f)
+{
+    mustRun({QStringLiteral("demo"), f.project()});
+}
+
+Setup demoThen(const QStringList& statements)
+{
+    return [statements](Fixture& f) {
+        demo(f);
+        rawSql(f.project(), statements);
+    };
+}
+
+const QString kHostileValues = QStringLiteral(
+    "UPDATE TASKS_OBJECTS SET DAYSPLANNED = CASE ID % 3 WHEN 0 THEN 1e999 WHEN 1 THEN -1e999 ELSE 1e308 END"
+    " WHERE STATUS = 'Open' AND ID IN (SELECT ID FROM TASKS_OBJECTS WHERE STATUS = 'Open' LIMIT 6)");
+
+QList<Attack> attacks()
+{
+    const QString report = QStringLiteral("report");
+    const QString kind = QStringLiteral("--kind");
+    const QString out = QStringLiteral("--out");
+    QList<Attack> list;
+
+    // Exports never land on a project, a database or anything but a regular file.
+    list << Attack{QStringLiteral("export onto the project itself"),
+                   [](Fixture& f) {
+                       f.setProjectName(QStringLiteral("plan.pdf"));
+                       demo(f);
+                   },
+                   {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{P}")},
+                   1,
+                   QStringLiteral("(?i)project|database"),
+                   Guard::All};
+    list << Attack{QStringLiteral("export through a link to the project"),
+                   [](Fixture& f) {
+                       demo(f);
+                       QFile::link(f.project(), f.at(QStringLiteral("link.csv")));
+                   },
+                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/link.csv")},
+                   1,
+                   QStringLiteral("(?i)project|database"),
+                   Guard::All};
+    list << Attack{QStringLiteral("export through a link to another database"),
+                   [](Fixture& f) {
+                       demo(f);
+                       mustRun({QStringLiteral("init"), f.at(QStringLiteral("other.cwk"))});
+                       QFile::link(f.at(QStringLiteral("other.cwk")), f.at(QStringLiteral("other.csv")));
+                   },
+                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/other.csv")},
+                   1,
+                   QStringLiteral("(?i)database|SQLite"),
+                   Guard::All};
+    // The link dangles until the command opens the project and its log appears.
+    list << Attack{QStringLiteral("export through a link to the project's write-ahead log"),
+                   [](Fixture& f) {
+                       demo(f);
+                       QFile::link(f.project() + QStringLiteral("-wal"), f.at(QStringLiteral("wal.csv")));
+                   },
+                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/wal.csv")},
+                   1,
+                   QStringLiteral("(?i)project|database"),
+                   Guard::All};
+    list << Attack{
+        QStringLiteral("export onto a folder"),
+        [](Fixture& f) {
+            demo(f);
+            QDir(f.folder()).mkdir(QStringLiteral("sub.pdf"));
+        },
+        {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{D}/sub.pdf")},
+        1,
+        QStringLiteral("(?i)folder|directory"),
+        Guard::All};
+    list << Attack{QStringLiteral("export onto a named pipe"),
+                   [](Fixture& f) {
+                       demo(f);
+                       QCOMPARE(::mkfifo(QFile::encodeName(f.at(QStringLiteral("pipe.csv"))).constData(), 0666), 0);
+                   },
+                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/pipe.csv")},
+                   1,
+                   QStringLiteral("(?i)regular|not a file"),
+                   Guard::All};
+    list << Attack{
+        QStringLiteral("export through a link to an earlier export updates it"),
+        [](Fixture& f) {
+            demo(f);
+            QFile earlier(f.at(QStringLiteral("earlier.csv")));
+            QVERIFY(earlier.open(QIODevice::WriteOnly));
+            earlier.write("old\n");
+            earlier.close();
+            QFile::link(earlier.fileName(), f.at(QStringLiteral("latest.csv")));
+        },
+        {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/latest.csv")},
+        0,
+        QString(),
+        Guard::Project,
+        [](Fixture& f, const Run&) {
+            const QFileInfo link(f.at(QStringLiteral("latest.csv")));
+            if (!link.isSymLink()) {
+                return QStringLiteral("the link was replaced");
+            }
+            const QString text = readText(f.at(QStringLiteral("earlier.csv")));
+            return text.startsWith(QStringLiteral("old")) || text.isEmpty()
+                ? QStringLiteral("the linked file was not updated")
+                : QString();
+        }};
+
+    // Charts name what exists nowhere instead of printing an empty table.
+    for (const auto& [option, value] : {std::pair{QStringLiteral("--goal"), QStringLiteral("999999")},
+                                        std::pair{QStringLiteral("--task"), QStringLiteral("999999")},
+                                        std::pair{QStringLiteral("--member"), QStringLiteral("Nobody Known")},
+                                        std::pair{QStringLiteral("--assignment"), QStringLiteral("999999:Nobody")}}) {
+        list << Attack{QStringLiteral("chart of a %1 that exists nowhere").arg(option.mid(2)),
+                       demo,
+                       {QStringLiteral("chart"), QStringLiteral("{P}"), option, value},
+                       1,
+                       QRegularExpression::escape(value.section(QLatin1Char(':'), 0, 0)),
+                       Guard::All};
+    }
+
+    // Cells a spreadsheet would evaluate are written as text; the program's numbers stay numbers.
+    const Check csvIsInert = [](Fixture& f, const Run&) -> QString {
+        const QList<QStringList> rows = csvRows(readText(f.outputs() + QStringLiteral("/r.csv")));
+        bool sawDefused = false;
+        bool sawNegative = false;
+        static const QRegularExpression number(QStringLiteral("^-\\d+([.,]\\d+)?$"));
+        for (const QStringList& row : rows) {
+            for (const QString& cell : row) {
+                if (cell.startsWith(QLatin1Char('\''))) {
+                    sawDefused = true;
+                } else if (number.match(cell).hasMatch()) {
+                    sawNegative = true;
+                } else if (!cell.isEmpty() && QStringLiteral("=+-@\t\r").contains(cell.at(0))) {
+                    return QStringLiteral("live cell: ") + cell;
+                }
+            }
+        }
+        if (!sawDefused) {
+            return QStringLiteral("no cell was written as text");
+        }
+        return sawNegative ? QString() : QStringLiteral("no negative number left as a number");
+    };
+    const Setup formulaNames = [](Fixture& f) {
+        demo(f);
+        rawSql(f.project(),
+               {QStringLiteral("PRAGMA foreign_keys = ON"),
+                QStringLiteral("UPDATE GOALS_SW SET SHORT_NAME = '=HYPERLINK(\"http://x\",\"y\")'"
+                               " WHERE ID = (SELECT MIN(ID) FROM GOALS_SW)"),
+                QStringLiteral("UPDATE TASKS_OBJECTS SET SHORT_NAME = '+1+cmd|'' /C calc''!A0'"
+                               " WHERE STATUS = 'Open'"),
+                QStringLiteral("UPDATE RESOURCES SET R_NAME = '@SUM(1)'"
+                               " WHERE R_NAME = (SELECT FK_R_NAME FROM TASK_OBJECT_RESOURCE LIMIT 1)"),
+                // Behind plan, so a negative figure is among the numbers.
+                QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET PER_COMPLETED = 10, DAYS_NEEDED = 50"
+                               " WHERE FK_TASKID IN (SELECT ID FROM TASKS_OBJECTS WHERE STATUS = 'Open')")});
+        mustRun(
+            {QStringLiteral("snapshot"), f.project(), QStringLiteral("--now"), QStringLiteral("2027-01-04 09:00:00")});
+    };
+    for (const QString& k : {QStringLiteral("overview"), QStringLiteral("tasks"), QStringLiteral("members")}) {
+        list << Attack{QStringLiteral("formula-like names in the %1 CSV").arg(k),
+                       formulaNames,
+                       {report, QStringLiteral("{P}"), kind, k, out, QStringLiteral("{O}/r.csv")},
+                       0,
+                       QString(),
+                       Guard::All,
+                       csvIsInert};
+    }
+
+    // Numbers no user can type, written by another tool, show as empty.
+    const Setup hostileNumbers = [](Fixture& f) {
+        demo(f);
+        rawSql(f.project(),
+               {QStringLiteral("PRAGMA ignore_check_constraints = ON"),
+                kHostileValues,
+                QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = -5, PER_COMPLETED = 1e999"
+                               " WHERE FK_TASKID = (SELECT MAX(ID) FROM TASKS_OBJECTS WHERE STATUS = 'Open')")});
+    };
+    const Check noGarbageOut = [](Fixture&, const Run& run) {
+        const QString bad = garbageNumber(run.out);
+        return bad.isEmpty() ? QString() : QStringLiteral("shows %1").arg(bad);
+    };
+    list << Attack{QStringLiteral("impossible numbers in the task list"),
+                   hostileNumbers,
+                   {QStringLiteral("tasklist"), QStringLiteral("{P}")},
+                   0,
+                   QString(),
+                   Guard::All,
+                   noGarbageOut};
+    for (const QString& k : {QStringLiteral("overview"), QStringLiteral("tasks"), QStringLiteral("members")}) {
+        list << Attack{QStringLiteral("impossible numbers in the %1 CSV").arg(k),
+                       [hostileNumbers](Fixture& f) {
+                           hostileNumbers(f);
+                           mustRun({QStringLiteral("snapshot"),
+                                    f.project(),
+                                    QStringLiteral("--now"),
+                                    QStringLiteral("2027-01-04 09:00:00")});
+                       },
+                       {report, QStringLiteral("{P}"), kind, k, out, QStringLiteral("{O}/r.csv")},
+                       0,
+                       QString(),
+                       Guard::All,
+                       [](Fixture& f, const Run&) {
+                           const QString bad = garbageNumber(readText(f.outputs() + QStringLiteral("/r.csv")));
+                           return bad.isEmpty() ? QString() : QStringLiteral("shows %1").arg(bad);
+                       }};
+    }
+    list << Attack{QStringLiteral("impossible numbers in the chart"),
+                   [hostileNumbers](Fixture& f) {
+                       hostileNumbers(f);
+                       mustRun({QStringLiteral("snapshot"),
+                                f.project(),
+                                QStringLiteral("--now"),
+                                QStringLiteral("2027-01-04 09:00:00")});
+                   },
+                   {QStringLiteral("chart"),
+                    QStringLiteral("{P}"),
+                    QStringLiteral("--measure"),
+                    QStringLiteral("Planned"),
+                    QStringLiteral("--aggregate"),
+                    QStringLiteral("Sum"),
+                    QStringLiteral("--root")},
+                   0,
+                   QString(),
+                   Guard::All,
+                   noGarbageOut};
+
+    // Trees another tool wrote: deep, or with history it never would write.
+    const Check staysSmall = [](Fixture& f, const Run&) {
+        const qint64 size = QFileInfo(f.project()).size();
+        return size < 64LL * 1024 * 1024 ? QString() : QStringLiteral("file grew to %1 bytes").arg(size);
+    };
+    list << Attack{QStringLiteral("snapshot of a chain 20,000 goals deep"),
+                   [](Fixture& f) {
+                       mustRun({QStringLiteral("init"), f.project()});
+                       deepChain(f.project(), 20000);
+                   },
+                   {QStringLiteral("snapshot"),
+                    QStringLiteral("{P}"),
+                    QStringLiteral("--now"),
+                    QStringLiteral("2027-01-04 09:00:00")},
+                   0,
+                   QString(),
+                   Guard::None,
+                   staysSmall};
+    list << Attack{QStringLiteral("overview of a chain 20,000 goals deep"),
+                   [](Fixture& f) {
+                       mustRun({QStringLiteral("init"), f.project()});
+                       deepChain(f.project(), 20000);
+                       mustRun({QStringLiteral("snapshot"), f.project()});
+                   },
+                   {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{O}/r.csv")},
+                   0,
+                   QString(),
+                   Guard::All,
+                   [](Fixture& f, const Run&) {
+                       const QString text = readText(f.outputs() + QStringLiteral("/r.csv"));
+                       return text.contains(QStringLiteral("Level 20000")) && text.contains(QStringLiteral("Bottom"))
+                           ? QString()
+                           : QStringLiteral("the deepest rows are missing");
+                   }};
+    list << Attack{QStringLiteral("task list above a chain 20,000 goals deep"),
+                   [](Fixture& f) {
+                       mustRun({QStringLiteral("init"), f.project()});
+                       deepChain(f.project(), 20000);
+                   },
+                   {QStringLiteral("tasklist"), QStringLiteral("{P}")},
+                   0,
+                   QString(),
+                   Guard::All,
+                   [](Fixture&, const Run& run) {
+                       // The top goal rolls up the one task 20,000 levels below it.
+                       return run.out.contains(QStringLiteral("Level 1\t")) && run.out.contains(QStringLiteral("\t4"))
+                           ? QString()
+                           : QStringLiteral("roll-up missing: ") + run.out.left(300);
+                   }};
+    list << Attack{
+        QStringLiteral("snapshot with a goal numbered 0"),
+        demoThen({QStringLiteral("PRAGMA ignore_check_constraints = ON"),
+                  QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, CREATED)"
+                                 " VALUES (0, 'Goal', 'Zero', 50, 'Open', '2026-01-01 00:00:00')")}),
+        {QStringLiteral("snapshot"), QStringLiteral("{P}")},
+        1,
+        QStringLiteral("(?i)identifier|number"),
+        Guard::All};
+    list << Attack{QStringLiteral("snapshot after a garbage depth in old history"),
+                   demoThen({QStringLiteral("UPDATE CompDates SET Tree_Depth = 2000000000"
+                                            " WHERE ID = (SELECT MIN(ID) FROM CompDates)")}),
+                   {QStringLiteral("snapshot"),
+                    QStringLiteral("{P}"),
+                    QStringLiteral("--now"),
+                    QStringLiteral("2027-01-04 09:00:00")},
+                   0,
+                   QString(),
+                   Guard::None,
+                   [](Fixture& f, const Run&) {
+                       const qint64 size = QFileInfo(f.project()).size();
+                       return size < 4 * 1024 * 1024 ? QString() : QStringLiteral("file grew to %1 bytes").arg(size);
+                   }};
+
+    // Files the program must judge through its connection and refuse with the real cause.
+    for (const QString& command : {QStringLiteral("snapshot"), QStringLiteral("tasklist")}) {
+        list << Attack{QStringLiteral("%1 of a newer format only in the write-ahead log").arg(command),
+                       [](Fixture& f) { changeOnlyInWal(f, QStringLiteral("PRAGMA user_version = 99")); },
+                       {command, QStringLiteral("{P}")},
+                       1,
+                       QStringLiteral("(?i)newer"),
+                       Guard::All};
+        list << Attack{QStringLiteral("%1 of a foreign application id only in the write-ahead log").arg(command),
+                       [](Fixture& f) { changeOnlyInWal(f, QStringLiteral("PRAGMA application_id = 42")); },
+                       {command, QStringLiteral("{P}")},
+                       1,
+                       QStringLiteral("(?i)not a Cairnwork"),
+                       Guard::All};
+    }
+    list << Attack{QStringLiteral("damaged file"),
+                   [](Fixture& f) {
+                       demo(f);
+                       QVERIFY(QFile::resize(f.project(), QFileInfo(f.project()).size() / 2));
+                   },
+                   {QStringLiteral("tasklist"), QStringLiteral("{P}")},
+                   1,
+                   QStringLiteral("(?i)damaged"),
+                   Guard::All};
+    list << Attack{QStringLiteral("another program's database"),
+                   [](Fixture& f) { rawSql(f.project(), {QStringLiteral("CREATE TABLE t (x)")}); },
+                   {QStringLiteral("snapshot"), QStringLiteral("{P}")},
+                   1,
+                   QStringLiteral("(?i)not a Cairnwork"),
+                   Guard::All};
+    list << Attack{QStringLiteral("a file another program holds exclusively"),
+                   [](Fixture& f) {
+                       demo(f);
+                       QString error;
+                       QVERIFY2(Database::open(f.project(), QStringLiteral("holder"), &error), qPrintable(error));
+                       f.hold(QStringLiteral("holder"));
+                       QSqlQuery q(Sql::db(QStringLiteral("holder")));
+                       QVERIFY(q.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")));
+                       QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+                   },
+                   {QStringLiteral("tasklist"), QStringLiteral("{P}")},
+                   1,
+                   QStringLiteral("(?i)in use"),
+                   Guard::None};
+
+    // Read-only places: reads work and change nothing, writes are refused saying why.
+    const Setup readOnlyFile = [](Fixture& f) {
+        demo(f);
+        QVERIFY(::chmod(QFile::encodeName(f.project()).constData(), 0444) == 0);
+    };
+    const Setup readOnlyFolder = [](Fixture& f) {
+        demo(f);
+        QVERIFY(::chmod(QFile::encodeName(f.folder()).constData(), 0555) == 0);
+    };
+    for (const auto& [place, setup] :
+         {std::pair{QStringLiteral("file"), readOnlyFile}, std::pair{QStringLiteral("folder"), readOnlyFolder}}) {
+        list << Attack{QStringLiteral("task list of a read-only %1").arg(place),
+                       setup,
+                       {QStringLiteral("tasklist"), QStringLiteral("{P}")},
+                       0,
+                       QString(),
+                       Guard::All,
+                       {},
+                       true};
+        list << Attack{
+            QStringLiteral("report of a read-only %1").arg(place),
+            setup,
+            {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{O}/r.pdf")},
+            0,
+            QString(),
+            Guard::All,
+            {},
+            true};
+        list << Attack{QStringLiteral("snapshot of a read-only %1").arg(place),
+                       setup,
+                       {QStringLiteral("snapshot"), QStringLiteral("{P}")},
+                       1,
+                       QStringLiteral("(?i)read-only"),
+                       Guard::All,
+                       {},
+                       true};
+    }
+    list << Attack{QStringLiteral("task list of a file in rollback-journal mode"),
+                   demoThen({QStringLiteral("PRAGMA journal_mode = DELETE")}),
+                   {QStringLiteral("tasklist"), QStringLiteral("{P}")},
+                   0,
+                   QString(),
+                   Guard::All};
+    list << Attack{QStringLiteral("chart of a file in rollback-journal mode"),
+                   demoThen({QStringLiteral("PRAGMA journal_mode = DELETE")}),
+                   {QStringLiteral("chart"), QStringLiteral("{P}"), QStringLiteral("--root")},
+                   0,
+                   QString(),
+                   Guard::All};
+    return list;
+}
+
+} // namespace
+
+class TestAttacks : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandLine_data();
+    void commandLine();
+    void teamWindowKeepsTheLocks();
+};
+
+void TestAttacks::commandLine_data()
+{
+    QTest::addColumn<int>("index");
+    const QList<Attack> all = attacks();
+    for (int i = 0; i < all.size(); ++i) {
+        QTest::newRow(qPrintable(all.at(i).name)) << i;
+    }
+}
+
+void TestAttacks::commandLine()
+{
+    QFETCH(int, index);
+    const Attack attack = attacks().at(index);
+    Fixture f;
+    attack.setup(f);
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    const QMap<QString, QByteArray> before =
+        attack.guard == Guard::All ? folderState(f.folder()) : QMap<QString, QByteArray>();
+    const QByteArray projectBefore = attack.guard == Guard::Project ? fileHash(f.project()) : QByteArray();
+
+    QStringList args;
+    for (const QString& arg : attack.args) {
+        args << f.expand(arg);
+    }
+    const Run run = cli(args, attack.lowered, f.outputs());
+    f.releaseHeld();
+
+    QVERIFY2(run.finished, "the command hung");
+    QVERIFY2(
+        run.exitCode == attack.exitCode,
+        qPrintable(
+            QStringLiteral("exit %1, expected %2; stderr: %3").arg(run.exitCode).arg(attack.exitCode).arg(run.err)));
+    if (!attack.cause.isEmpty()) {
+        QVERIFY2(QRegularExpression(attack.cause).match(run.err).hasMatch(),
+                 qPrintable(QStringLiteral("the message does not name the cause: ") + run.err));
+    }
+    QVERIFY2(!run.err.contains(QStringLiteral("damaged")) || attack.cause.contains(QStringLiteral("damaged")),
+             qPrintable(run.err));
+    if (attack.guard == Guard::All) {
+        const QMap<QString, QByteArray> after = folderState(f.folder());
+        for (auto it = before.cbegin(); it != before.cend(); ++it) {
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + QStringLiteral(" changed")));
+        }
+        for (const QString& name : after.keys()) {
+            QVERIFY2(before.contains(name), qPrintable(name + QStringLiteral(" was left behind")));
+        }
+    } else if (attack.guard == Guard::Project) {
+        QVERIFY2(fileHash(f.project()) == projectBefore, "the project changed");
+        QVERIFY(!QFile::exists(f.project() + QStringLiteral("-wal")));
+        QVERIFY(!QFile::exists(f.project() + QStringLiteral("-shm")));
+    }
+    if (attack.check) {
+        const QString failure = attack.check(f, run);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    }
+}
+
+// A member saved in the team window while another program opens and closes the
+// project must still be in the file: the window's connection may not drop the
+// process's locks, or that program deletes the -wal the window writes into.
+void TestAttacks::teamWindowKeepsTheLocks()
+{
+    MessageBox::setAutoAnswer(true);
+    Fixture f;
+    demo(f);
+    QString error;
+    QVERIFY2(Database::open(f.project(), QStringLiteral("main"), &error), qPrintable(error));
+    f.hold(QStringLiteral("main"));
+    {
+        TeamMemberWindow window(f.project());
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.show();
+        const Run other = cli({QStringLiteral("tasklist"), f.project()});
+        QCOMPARE(other.exitCode, 0);
+        QVERIFY2(QFile::exists(f.project() + QStringLiteral("-wal")), "another program deleted the -wal");
+
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdAdd")), Qt::LeftButton);
+        QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("txtFields_0")), QStringLiteral("Night Owl"));
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdUpdate")), Qt::LeftButton);
+        QCOMPARE(MessageBox::takeShown().size(), 0);
+    }
+    f.releaseHeld();
+    // Nothing of this process holds the file now; a fresh look must find the member.
+    QVERIFY2(Database::open(f.project(), QStringLiteral("fresh"), &error), qPrintable(error));
+    QSqlQuery q(Sql::db(QStringLiteral("fresh")));
+    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM RESOURCES WHERE R_NAME = 'Night Owl'")) && q.next());
+    const int found = q.value(0).toInt();
+    q.finish();
+    Database::close(QStringLiteral("fresh"));
+    QCOMPARE(found, 1);
+    MessageBox::setAutoAnswer(false);
+}
+
+QTEST_MAIN(TestAttacks)
+#include "TestAttacks.moc"
