@@ -1,6 +1,7 @@
 #include "reports/ui/ReportPreviewWindow.h"
 
 #include "common/ui/MessageBox.h"
+#include "reports/ExportTarget.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
 
@@ -308,6 +309,16 @@ bool ReportPreviewWindow::exportPdf(const QString& path)
 
 bool ReportPreviewWindow::printTo(QPrinter* printer, int first, int last)
 {
+    // Printing to a file writes as an export does, and may not land on a project either.
+    if (!printer->outputFileName().isEmpty()) {
+        QString target;
+        QString error;
+        if (!ExportTarget::resolve(printer->outputFileName(), &target, &error)) {
+            MessageBox::error(this, error);
+            return false;
+        }
+        printer->setOutputFileName(target);
+    }
     printer->setFullPage(true);
     return writePages(QStringLiteral("Printing..."), [&](QString* error, const ReportEngine::Progress& progress) {
         return ReportEngine::print(*m_document, printer, error, progress, first, last);
