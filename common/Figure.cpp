@@ -15,7 +15,7 @@ bool isInteger(const QVariant& value)
 }
 } // namespace
 
-double Figure::fromVariant(const QVariant& value)
+double Figure::fromOtherVariant(const QVariant& value)
 {
     if (value.isNull()) {
         return kUnknown;
