@@ -7,12 +7,12 @@
 #include "db/Database.h"
 #include "db/Sql.h"
 #include "team/ui/TeamMemberWindow.h"
+#include "tests/support/CliRun.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -23,16 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QString kCli = QStringLiteral(CW_CLI_PATH);
-
-struct Run
-{
-    int exitCode = -1;
-    bool finished = false;
-    QString out;
-    QString err;
-};
 
 // What must stay as it was after the command.
 enum class Guard {
@@ -100,7 +90,7 @@ QString loweredCli()
     static QTemporaryDir place;
     static const QString copy = [] {
         const QString target = place.filePath(QStringLiteral("cairnwork-cli"));
-        if (!QFile::copy(kCli, target)) {
+        if (!QFile::copy(CliRun::path(), target)) {
             qFatal("cannot copy the command-line tool");
         }
         ::chmod(QFile::encodeName(place.path()).constData(), 0755);
@@ -111,38 +101,25 @@ QString loweredCli()
 }
 
 // Runs the command-line tool; `lowered` drops root's privileges first.
-Run cli(const QStringList& args, bool lowered = false, const QString& home = QDir::tempPath())
+CliRun cli(const QStringList& args, bool lowered = false, const QString& home = QDir::tempPath())
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home);
-    p.setProcessEnvironment(env);
+    QStringList launcher;
     if (lowered && ::geteuid() == 0) {
-        p.start(QStringLiteral("setpriv"),
-                QStringList{QStringLiteral("--reuid=65534"),
-                            QStringLiteral("--regid=65534"),
-                            QStringLiteral("--clear-groups"),
-                            QStringLiteral("--"),
-                            loweredCli()} +
-                    args);
-    } else {
-        p.start(kCli, args);
+        launcher = {QStringLiteral("setpriv"),
+                    QStringLiteral("--reuid=65534"),
+                    QStringLiteral("--regid=65534"),
+                    QStringLiteral("--clear-groups"),
+                    QStringLiteral("--"),
+                    loweredCli()};
     }
-    Run run;
-    run.finished = p.waitForFinished(60000);
-    if (!run.finished) {
-        p.kill();
-        p.waitForFinished();
-    }
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
+    return CliRun::run(args, env, launcher, 60000);
 }
 
 void mustRun(const QStringList& args)
 {
-    const Run run = cli(args);
+    const CliRun run = cli(args);
     if (run.exitCode != 0) {
         QTest::qFail(
             qPrintable(QStringLiteral("set-up command %1 failed: %2").arg(args.join(QLatin1Char(' ')), run.err)),
@@ -306,7 +283,7 @@ QString garbageNumber(const QString& text)
 }
 
 using Setup = std::function<void(Fixture&)>;
-using Check = std::function<QString(Fixture&, const Run&)>; // empty when it holds
+using Check = std::function<QString(Fixture&, const CliRun&)>; // empty when it holds
 
 struct Attack
 {
@@ -416,7 +393,7 @@ QList<Attack> attacks()
         0,
         QString(),
         Guard::Project,
-        [](Fixture& f, const Run&) {
+        [](Fixture& f, const CliRun&) {
             const QFileInfo link(f.at(QStringLiteral("latest.csv")));
             if (!link.isSymLink()) {
                 return QStringLiteral("the link was replaced");
@@ -441,7 +418,7 @@ QList<Attack> attacks()
     }
 
     // Cells a spreadsheet would evaluate are written as text; the program's numbers stay numbers.
-    const Check csvIsInert = [](Fixture& f, const Run&) -> QString {
+    const Check csvIsInert = [](Fixture& f, const CliRun&) -> QString {
         const QList<QStringList> rows = csvRows(readText(f.outputs() + QStringLiteral("/r.csv")));
         bool sawDefused = false;
         bool sawNegative = false;
@@ -497,7 +474,7 @@ QList<Attack> attacks()
                 QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = -5, PER_COMPLETED = 1e999"
                                " WHERE FK_TASKID = (SELECT MAX(ID) FROM TASKS_OBJECTS WHERE STATUS = 'Open')")});
     };
-    const Check noGarbageOut = [](Fixture&, const Run& run) {
+    const Check noGarbageOut = [](Fixture&, const CliRun& run) {
         const QString bad = garbageNumber(run.out);
         return bad.isEmpty() ? QString() : QStringLiteral("shows %1").arg(bad);
     };
@@ -521,7 +498,7 @@ QList<Attack> attacks()
                        0,
                        QString(),
                        Guard::All,
-                       [](Fixture& f, const Run&) {
+                       [](Fixture& f, const CliRun&) {
                            const QString bad = garbageNumber(readText(f.outputs() + QStringLiteral("/r.csv")));
                            return bad.isEmpty() ? QString() : QStringLiteral("shows %1").arg(bad);
                        }};
@@ -547,7 +524,7 @@ QList<Attack> attacks()
                    noGarbageOut};
 
     // Trees another tool wrote: deep, or with history it never would write.
-    const Check staysSmall = [](Fixture& f, const Run&) {
+    const Check staysSmall = [](Fixture& f, const CliRun&) {
         const qint64 size = QFileInfo(f.project()).size();
         return size < 64LL * 1024 * 1024 ? QString() : QStringLiteral("file grew to %1 bytes").arg(size);
     };
@@ -574,7 +551,7 @@ QList<Attack> attacks()
                    0,
                    QString(),
                    Guard::All,
-                   [](Fixture& f, const Run&) {
+                   [](Fixture& f, const CliRun&) {
                        const QString text = readText(f.outputs() + QStringLiteral("/r.csv"));
                        return text.contains(QStringLiteral("Level 20000")) && text.contains(QStringLiteral("Bottom"))
                            ? QString()
@@ -589,7 +566,7 @@ QList<Attack> attacks()
                    0,
                    QString(),
                    Guard::All,
-                   [](Fixture&, const Run& run) {
+                   [](Fixture&, const CliRun& run) {
                        // The top goal rolls up the one task 20,000 levels below it.
                        return run.out.contains(QStringLiteral("Level 1\t")) && run.out.contains(QStringLiteral("\t4"))
                            ? QString()
@@ -614,7 +591,7 @@ QList<Attack> attacks()
                    0,
                    QString(),
                    Guard::None,
-                   [](Fixture& f, const Run&) {
+                   [](Fixture& f, const CliRun&) {
                        const qint64 size = QFileInfo(f.project()).size();
                        return size < 4 * 1024 * 1024 ? QString() : QStringLiteral("file grew to %1 bytes").arg(size);
                    }};
@@ -754,7 +731,7 @@ void TestAttacks::commandLine()
     for (const QString& arg : attack.args) {
         args << f.expand(arg);
     }
-    const Run run = cli(args, attack.lowered, f.outputs());
+    const CliRun run = cli(args, attack.lowered, f.outputs());
     f.releaseHeld();
 
     QVERIFY2(run.finished, "the command hung");
@@ -802,7 +779,7 @@ void TestAttacks::teamWindowKeepsTheLocks()
         TeamMemberWindow window(f.project());
         window.setAttribute(Qt::WA_DeleteOnClose, false);
         window.show();
-        const Run other = cli({QStringLiteral("tasklist"), f.project()});
+        const CliRun other = cli({QStringLiteral("tasklist"), f.project()});
         QCOMPARE(other.exitCode, 0);
         QVERIFY2(QFile::exists(f.project() + QStringLiteral("-wal")), "another program deleted the -wal");
 

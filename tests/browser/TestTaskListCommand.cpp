@@ -1,6 +1,6 @@
+#include "tests/support/CliRun.h"
 #include "tests/support/TempProject.h"
 
-#include <QProcess>
 #include <QtTest>
 
 class TestTaskListCommand : public QObject
@@ -15,13 +15,7 @@ private Q_SLOTS:
     void errors();
 
 private:
-    struct Result
-    {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
-    Result run(const QStringList& args) const;
+    CliRun run(const QStringList& args) const;
 
     TempProject m_project;
     qint64 m_goal = 0;
@@ -38,16 +32,13 @@ void TestTaskListCommand::initTestCase()
     m_project.close();
 }
 
-TestTaskListCommand::Result TestTaskListCommand::run(const QStringList& args) const
+CliRun TestTaskListCommand::run(const QStringList& args) const
 {
-    QProcess process;
-    process.start(QStringLiteral(CW_CLI), args);
-    if (!process.waitForFinished(30000)) {
+    const CliRun r = CliRun::run(args, QProcessEnvironment::systemEnvironment(), {}, 30000);
+    if (!r.finished) {
         qFatal("cairnwork-cli did not finish");
     }
-    return {process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    return r;
 }
 
 void TestTaskListCommand::printsTheList_data()
@@ -71,7 +62,7 @@ void TestTaskListCommand::printsTheList()
     if (!root) {
         args << QStringLiteral("--goal") << QString::number(m_goal);
     }
-    const Result r = run(args);
+    const CliRun r = run(args);
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.out, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
@@ -90,7 +81,7 @@ void TestTaskListCommand::errors_data()
 void TestTaskListCommand::errors()
 {
     QFETCH(QStringList, args);
-    const Result r = run(QStringList{QStringLiteral("tasklist"), m_project.path()} + args);
+    const CliRun r = run(QStringList{QStringLiteral("tasklist"), m_project.path()} + args);
     QTEST(r.exitCode, "exitCode");
     QVERIFY(r.out.isEmpty());
     QFETCH(QString, message);

@@ -1,5 +1,6 @@
 #include "db/Database.h"
 #include "db/Sql.h"
+#include "tests/support/CliRun.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
@@ -8,19 +9,9 @@
 #include <QtTest>
 
 namespace {
-struct Run
+CliRun cli(const QStringList& args)
 {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-Run cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(CW_CLI_PATH), args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return CliRun::run(args);
 }
 
 // The project's rows as text, to compare two files' contents.
@@ -73,7 +64,7 @@ void TestCli::exitStatuses()
     QCOMPARE(cli({QStringLiteral("init"), path}).exitCode, 0);
     QVERIFY(QFile::exists(path));
     // A second init must not touch the existing project.
-    const Run again = cli({QStringLiteral("init"), path});
+    const CliRun again = cli({QStringLiteral("init"), path});
     QCOMPARE(again.exitCode, 1);
     QVERIFY(again.err.contains(QStringLiteral("already exists")));
 }
@@ -120,7 +111,7 @@ void TestCli::demoCoversEveryKindAndStatus()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("demo.cwk"));
-    const Run run = cli({QStringLiteral("demo"), path});
+    const CliRun run = cli({QStringLiteral("demo"), path});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QString error;
     QVERIFY(Database::open(path, QStringLiteral("d"), &error));

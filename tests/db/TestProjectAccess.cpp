@@ -3,6 +3,7 @@
 #include "db/Schema.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
+#include "tests/support/CliRun.h"
 #include "tests/support/TempProject.h"
 #include "tests/support/WriteProtection.h"
 
@@ -19,19 +20,9 @@
 // its file changed underneath: the process's own locks, other programs, read-only
 // files and folders, and newer formats that only the -wal holds.
 namespace {
-struct Run
+CliRun cli(const QStringList& args)
 {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-Run cli(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(CW_CLI_PATH), args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return CliRun::run(args);
 }
 
 QByteArray digest(const QString& path)
@@ -132,11 +123,11 @@ void TestProjectAccess::secondConnectionKeepsTheProcessLocks()
     const ino_t walBefore = inode(wal);
     QVERIFY(walBefore != 0);
 
-    const Run list = cli({QStringLiteral("tasklist"), p.path()});
+    const CliRun list = cli({QStringLiteral("tasklist"), p.path()});
     QCOMPARE(list.exitCode, 0);
     QVERIFY2(addGoal(QStringLiteral("team"), QStringLiteral("Saved by the team window"), &error), qPrintable(error));
     QCOMPARE(inode(wal), walBefore);
-    const Run fresh = cli({QStringLiteral("tasklist"), p.path()});
+    const CliRun fresh = cli({QStringLiteral("tasklist"), p.path()});
     QCOMPARE(fresh.exitCode, 0);
     QVERIFY2(fresh.out.contains(QStringLiteral("Saved by the team window")), qPrintable(fresh.out + fresh.err));
     Database::close(QStringLiteral("team"));
@@ -181,7 +172,7 @@ void TestProjectAccess::formatChangedInTheWalRefused()
     QString error;
     QVERIFY(!Database::open(p.path(), QStringLiteral("d"), &error));
     QVERIFY2(error.contains(onOpen), qPrintable(error));
-    const Run list = cli({QStringLiteral("tasklist"), p.path()});
+    const CliRun list = cli({QStringLiteral("tasklist"), p.path()});
     QCOMPARE(list.exitCode, 1);
     QVERIFY2(list.err.contains(onOpen), qPrintable(list.err));
     QSqlDatabase::database(other, false).close();
@@ -206,7 +197,7 @@ void TestProjectAccess::lockedByAnotherProgram()
     QVERIFY(!Database::open(p.path(), QStringLiteral("c"), &error));
     QVERIFY2(error.contains(QStringLiteral("in use by another program")) && error.contains(p.path()),
              qPrintable(error));
-    const Run list = cli({QStringLiteral("tasklist"), p.path()});
+    const CliRun list = cli({QStringLiteral("tasklist"), p.path()});
     QCOMPARE(list.exitCode, 1);
     QVERIFY2(list.err.contains(QStringLiteral("in use by another program")), qPrintable(list.err));
 
@@ -339,7 +330,7 @@ void TestProjectAccess::readCommandsChangeNothing()
     const qint64 g = p.goal(QStringLiteral("Release"));
     p.assign(p.task(g, QStringLiteral("Build"), 4), QStringLiteral("Ann"), 100, 50, 2);
     p.close();
-    const Run snapshot =
+    const CliRun snapshot =
         cli({QStringLiteral("snapshot"), p.path(), QStringLiteral("--now"), QStringLiteral("2026-03-02 09:00:00")});
     QCOMPARE(snapshot.exitCode, 0);
     if (journal == QLatin1String("delete")) {
@@ -359,7 +350,7 @@ void TestProjectAccess::readCommandsChangeNothing()
     }
     args.replaceInStrings(QStringLiteral("FILE"), p.path());
     args.replaceInStrings(QStringLiteral("OUT"), outDir.filePath(QStringLiteral("tasks.csv")));
-    const Run run = cli(args);
+    const CliRun run = cli(args);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     if (protection) {
         protection->lift();

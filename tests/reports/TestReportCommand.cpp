@@ -1,8 +1,8 @@
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/CliRun.h"
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 #include <cstring>
@@ -12,29 +12,14 @@
 #include <unistd.h>
 
 namespace {
-struct Run
+// Without any display, as a cron job runs it.
+CliRun cli(const QStringList& args)
 {
-    int exitCode = -1;
-    QString err;
-};
-
-// The command-line program of the same build tree.
-QString cliPath()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/../../cli/cairnwork-cli");
-}
-
-Run cli(const QStringList& args)
-{
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    p.setProcessEnvironment(env);
-    p.start(cliPath(), args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    return CliRun::run(args, env);
 }
 
 QByteArray read(const QString& path)
@@ -75,7 +60,6 @@ class TestReportCommand : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void exportsNewestOrChosenSnapshot();
     void pdfWithoutDisplay();
     void refusesWhatItCannotDo_data();
@@ -87,20 +71,13 @@ private Q_SLOTS:
     void chartNamesWhatIsMissing();
 };
 
-void TestReportCommand::initTestCase()
-{
-    if (!QFileInfo::exists(cliPath())) {
-        QSKIP("cairnwork-cli is not built");
-    }
-}
-
 void TestReportCommand::exportsNewestOrChosenSnapshot()
 {
     TempProject p;
     ReportFixture::build(p);
     p.close();
     const QString csv = p.dir() + QStringLiteral("/members.csv");
-    Run run = cli({QStringLiteral("report"), p.path(), "--kind", "members", "--out", csv});
+    CliRun run = cli({QStringLiteral("report"), p.path(), "--kind", "members", "--out", csv});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     // The newest snapshot: Amy has two open tasks there.
     QCOMPARE(read(csv).count("\r\nAmy,"), 2);
@@ -118,7 +95,7 @@ void TestReportCommand::pdfWithoutDisplay()
     ReportFixture::build(p);
     p.close();
     const QString pdf = p.dir() + QStringLiteral("/overview.pdf");
-    const Run run = cli({"report", p.path(), "--kind", "overview", "--out", pdf});
+    const CliRun run = cli({"report", p.path(), "--kind", "overview", "--out", pdf});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     const QString text = QString::fromLatin1(read(pdf));
@@ -156,7 +133,7 @@ void TestReportCommand::refusesWhatItCannotDo()
     for (const QString& o : options) {
         args << (o.startsWith(QLatin1String("x.")) ? p.dir() + QLatin1Char('/') + o : o);
     }
-    const Run run = cli(args);
+    const CliRun run = cli(args);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(QDir(p.dir()).entryList({QStringLiteral("x.*")}).isEmpty());
@@ -247,7 +224,7 @@ void TestReportCommand::neverReplacesWhatIsNotAnExport()
     const QByteArray before = fingerprint(p.dir());
 
     for (const char* kind : {"overview", "tasks"}) {
-        const Run run = cli({"report", dir.filePath(project), "--kind", kind, "--out", target});
+        const CliRun run = cli({"report", dir.filePath(project), "--kind", kind, "--out", target});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QStringLiteral("\"%1\"").arg(target)) && run.err.contains(cause),
                  qPrintable(run.err));
@@ -269,7 +246,7 @@ void TestReportCommand::updatesAnEarlierExportThroughItsLink()
     earlier.close();
     const QString link = dir.filePath(QStringLiteral("members.csv"));
     QVERIFY(QFile::link(QStringLiteral("exports/members.csv"), link));
-    const Run run = cli({"report", p.path(), "--kind", "members", "--out", link});
+    const CliRun run = cli({"report", p.path(), "--kind", "members", "--out", link});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY(QFileInfo(link).isSymLink());
     QVERIFY(read(earlier.fileName()).startsWith("R_RES,CounterTask,"));
@@ -306,13 +283,10 @@ void TestReportCommand::chartNamesWhatIsMissing()
     const qint64 live = p.goal(QStringLiteral("Live"));
     p.close();
     choice.replaceInStrings(QStringLiteral("LIVE"), QString::number(live));
-    QProcess process;
-    process.start(cliPath(), QStringList{"chart", p.path()} + choice);
-    QVERIFY(process.waitForFinished(120000));
-    const QString err = QString::fromUtf8(process.readAllStandardError());
-    QCOMPARE(process.exitCode(), exitCode);
-    QVERIFY2(err.contains(message), qPrintable(err));
-    QCOMPARE(process.readAllStandardOutput().startsWith("Month"), exitCode == 0);
+    const CliRun run = cli(QStringList{"chart", p.path()} + choice);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(run.out.startsWith(QStringLiteral("Month")), exitCode == 0);
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)
