@@ -88,8 +88,16 @@ constexpr int kBusyMs = 10000;
 
 Database::Mode Database::chooseMode(Access access, bool writable, bool walFormat, bool walExists)
 {
+    if (writable && access == Access::ReadWrite) {
+        return Mode::Normal;
+    }
+    if (writable && !walExists) {
+        return Mode::QueryOnly;
+    }
+    // A -wal someone left (a program that crashed, or one that runs now): a writable
+    // connection closing last would fold it into the file, so a reader leaves it be.
     if (writable) {
-        return access == Access::ReadWrite ? Mode::Normal : Mode::QueryOnly;
+        return Mode::ReadOnly;
     }
     // SQLite's read-only mode still creates -wal/-shm (with the file's permissions) and
     // cannot remove them: they would keep the project unwritable once it is made

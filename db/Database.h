@@ -13,7 +13,7 @@ public:
     enum class Mode {
         Normal, // read and write; WAL journal
         QueryOnly, // writable file and folder: SQLite manages (and removes) -wal/-shm, but nothing is written
-        ReadOnly, // the file or its folder is not writable: SQLite's read-only mode
+        ReadOnly, // not writable, or a reader of a file with a -wal: SQLite's read-only mode
         Immutable, // not writable, WAL format, no -wal: nobody can be writing it, and no -wal/-shm may be made
     };
 

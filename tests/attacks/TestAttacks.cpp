@@ -29,6 +29,7 @@ enum class Guard {
     None, // the check decides
     Project, // the project file, byte for byte, and no -wal/-shm left behind
     All, // every entry of the project's folder, byte for byte, and nothing added
+    ProjectAndLog, // the project file and its -wal, byte for byte (readers mark the -shm)
 };
 
 // One folder for the project ({D}, the project {P} inside it) and one writable
@@ -611,6 +612,20 @@ QList<Attack> attacks()
                        QStringLiteral("(?i)not a Cairnwork"),
                        Guard::All};
     }
+    // What a crashed program left in its -wal is read, and left for the next writer.
+    for (const QString& command : {QStringLiteral("tasklist"), QStringLiteral("chart")}) {
+        list << Attack{QStringLiteral("%1 of a project a crashed program left with its -wal").arg(command),
+                       [](Fixture& f) {
+                           changeOnlyInWal(f,
+                                           QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY,"
+                                                          " STATUS, CREATED) VALUES (424242, 'Goal', 'Only in the log',"
+                                                          " 50, 'Open', '2026-01-01 00:00:00')"));
+                       },
+                       {command, QStringLiteral("{P}"), QStringLiteral("--goal"), QStringLiteral("424242")},
+                       0,
+                       QString(),
+                       Guard::ProjectAndLog};
+    }
     list << Attack{QStringLiteral("damaged file"),
                    [](Fixture& f) {
                        demo(f);
@@ -635,6 +650,7 @@ QList<Attack> attacks()
                        QSqlQuery q(Sql::db(QStringLiteral("holder")));
                        QVERIFY(q.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")));
                        QVERIFY(q.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+                       QVERIFY(q.exec(QStringLiteral("UPDATE GOALS_SW SET DESCRIPTION = 'held'")));
                    },
                    {QStringLiteral("tasklist"), QStringLiteral("{P}")},
                    1,
@@ -725,7 +741,11 @@ void TestAttacks::commandLine()
     }
     const QMap<QString, QByteArray> before =
         attack.guard == Guard::All ? folderState(f.folder()) : QMap<QString, QByteArray>();
-    const QByteArray projectBefore = attack.guard == Guard::Project ? fileHash(f.project()) : QByteArray();
+    // Never read the files while a connection of this process holds them: closing
+    // the descriptor would drop its locks.
+    const bool hashed = attack.guard == Guard::Project || attack.guard == Guard::ProjectAndLog;
+    const QByteArray projectBefore = hashed ? fileHash(f.project()) : QByteArray();
+    const QByteArray logBefore = hashed ? fileHash(f.project() + QStringLiteral("-wal")) : QByteArray();
 
     QStringList args;
     for (const QString& arg : attack.args) {
@@ -753,6 +773,9 @@ void TestAttacks::commandLine()
         for (const QString& name : after.keys()) {
             QVERIFY2(before.contains(name), qPrintable(name + QStringLiteral(" was left behind")));
         }
+    } else if (attack.guard == Guard::ProjectAndLog) {
+        QVERIFY2(fileHash(f.project()) == projectBefore, "the project changed");
+        QVERIFY2(fileHash(f.project() + QStringLiteral("-wal")) == logBefore, "the -wal changed");
     } else if (attack.guard == Guard::Project) {
         QVERIFY2(fileHash(f.project()) == projectBefore, "the project changed");
         QVERIFY(!QFile::exists(f.project() + QStringLiteral("-wal")));
