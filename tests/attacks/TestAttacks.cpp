@@ -18,8 +18,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstring>
 #include <functional>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -322,64 +325,72 @@ QList<Attack> attacks()
     const QString out = QStringLiteral("--out");
     QList<Attack> list;
 
-    // Exports never land on a project, a database or anything but a regular file.
-    list << Attack{QStringLiteral("export onto the project itself"),
-                   [](Fixture& f) {
-                       f.setProjectName(QStringLiteral("plan.pdf"));
-                       demo(f);
-                   },
-                   {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{P}")},
-                   1,
-                   QStringLiteral("(?i)project|database"),
-                   Guard::All};
-    list << Attack{QStringLiteral("export through a link to the project"),
-                   [](Fixture& f) {
-                       demo(f);
-                       QFile::link(f.project(), f.at(QStringLiteral("link.csv")));
-                   },
-                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/link.csv")},
-                   1,
-                   QStringLiteral("(?i)project|database"),
-                   Guard::All};
-    list << Attack{QStringLiteral("export through a link to another database"),
-                   [](Fixture& f) {
-                       demo(f);
-                       mustRun({QStringLiteral("init"), f.at(QStringLiteral("other.cwk"))});
-                       QFile::link(f.at(QStringLiteral("other.cwk")), f.at(QStringLiteral("other.csv")));
-                   },
-                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/other.csv")},
-                   1,
-                   QStringLiteral("(?i)database|SQLite"),
-                   Guard::All};
-    // The link dangles until the command opens the project and its log appears.
-    list << Attack{QStringLiteral("export through a link to the project's write-ahead log"),
-                   [](Fixture& f) {
-                       demo(f);
-                       QFile::link(f.project() + QStringLiteral("-wal"), f.at(QStringLiteral("wal.csv")));
-                   },
-                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/wal.csv")},
-                   1,
-                   QStringLiteral("(?i)project|database"),
-                   Guard::All};
-    list << Attack{
-        QStringLiteral("export onto a folder"),
-        [](Fixture& f) {
-            demo(f);
-            QDir(f.folder()).mkdir(QStringLiteral("sub.pdf"));
-        },
-        {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{D}/sub.pdf")},
-        1,
-        QStringLiteral("(?i)folder|directory"),
-        Guard::All};
-    list << Attack{QStringLiteral("export onto a named pipe"),
-                   [](Fixture& f) {
-                       demo(f);
-                       QCOMPARE(::mkfifo(QFile::encodeName(f.at(QStringLiteral("pipe.csv"))).constData(), 0666), 0);
-                   },
-                   {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/pipe.csv")},
-                   1,
-                   QStringLiteral("(?i)regular|not a file"),
-                   Guard::All};
+    // Exports never land on a project, a database or anything but a regular file: the
+    // project's name, the output, what is put there first (a link to a name, a folder,
+    // a pipe or a socket) and the cause the message names. A socket stands for devices
+    // too: an attack that let an export replace /dev/full would, run as root, replace
+    // the machine's /dev/full.
+    struct Target
+    {
+        const char* name;
+        const char* project;
+        const char* output;
+        const char* make;
+        const char* cause;
+    };
+    const Target targets[] = {
+        {"the project itself", "plan.pdf", "plan.pdf", "", "it is an open Cairnwork project"},
+        {"a link to the project", "p.cwk", "link.csv", "link:p.cwk", "it is an open Cairnwork project"},
+        {"a link to another database", "p.cwk", "other.pdf", "link:other.cwk", "it is a database \\(SQLite\\) file"},
+        // The link dangles until the command opens the project and its log appears.
+        {"a link to the project's -wal",
+         "p.cwk",
+         "wal.csv",
+         "link:p.cwk-wal",
+         "it belongs to the open Cairnwork project"},
+        {"a link to another database's journal",
+         "p.cwk",
+         "journal.csv",
+         "link:other.cwk-journal",
+         "it belongs to the database"},
+        {"a folder", "p.cwk", "folder.pdf", "folder", "it is a folder"},
+        {"a named pipe", "p.cwk", "pipe.csv", "pipe", "it is a named pipe"},
+        {"a socket", "p.cwk", "socket.csv", "socket", "it is a socket"},
+        {"a link loop", "p.cwk", "loop.csv", "link:loop.csv", "too many symbolic links"},
+    };
+    for (const Target& t : targets) {
+        const QString output = QString::fromLatin1(t.output);
+        list << Attack{
+            QStringLiteral("export onto %1").arg(QLatin1String(t.name)),
+            [t, output](Fixture& f) {
+                f.setProjectName(QString::fromLatin1(t.project));
+                demo(f);
+                mustRun({QStringLiteral("init"), f.at(QStringLiteral("other.cwk"))});
+                const QString make = QString::fromLatin1(t.make);
+                const QString target = f.at(output);
+                if (make.startsWith(QLatin1String("link:"))) {
+                    QVERIFY(QFile::link(f.at(make.mid(5)), target));
+                } else if (make == QLatin1String("folder")) {
+                    QVERIFY(QDir(f.folder()).mkdir(output));
+                } else if (make == QLatin1String("pipe")) {
+                    QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0666), 0);
+                } else if (make == QLatin1String("socket")) {
+                    sockaddr_un address{};
+                    address.sun_family = AF_UNIX;
+                    const QByteArray name = QFile::encodeName(target);
+                    QVERIFY(size_t(name.size()) < sizeof(address.sun_path));
+                    memcpy(address.sun_path, name.constData(), size_t(name.size()));
+                    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+                    ::close(fd);
+                }
+            },
+            {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{D}/") + output},
+            1,
+            QRegularExpression::escape(QStringLiteral("/") + output + QStringLiteral("\"")) + QStringLiteral(".*") +
+                QString::fromLatin1(t.cause),
+            Guard::All};
+    }
     list << Attack{
         QStringLiteral("export through a link to an earlier export updates it"),
         [](Fixture& f) {
@@ -658,16 +669,19 @@ QList<Attack> attacks()
                    Guard::None};
 
     // Read-only places: reads work and change nothing, writes are refused saying why.
-    const Setup readOnlyFile = [](Fixture& f) {
-        demo(f);
-        QVERIFY(::chmod(QFile::encodeName(f.project()).constData(), 0444) == 0);
+    const auto readOnly = [](bool folder, bool rollbackJournal) -> Setup {
+        return [folder, rollbackJournal](Fixture& f) {
+            demo(f);
+            if (rollbackJournal) {
+                rawSql(f.project(), {QStringLiteral("PRAGMA journal_mode = DELETE")});
+            }
+            const QString place = folder ? f.folder() : f.project();
+            QVERIFY(::chmod(QFile::encodeName(place).constData(), folder ? 0555 : 0444) == 0);
+        };
     };
-    const Setup readOnlyFolder = [](Fixture& f) {
-        demo(f);
-        QVERIFY(::chmod(QFile::encodeName(f.folder()).constData(), 0555) == 0);
-    };
-    for (const auto& [place, setup] :
-         {std::pair{QStringLiteral("file"), readOnlyFile}, std::pair{QStringLiteral("folder"), readOnlyFolder}}) {
+    for (const auto& [place, setup] : {std::pair{QStringLiteral("file"), readOnly(false, false)},
+                                       std::pair{QStringLiteral("folder"), readOnly(true, false)},
+                                       std::pair{QStringLiteral("folder, rollback journal"), readOnly(true, true)}}) {
         list << Attack{QStringLiteral("task list of a read-only %1").arg(place),
                        setup,
                        {QStringLiteral("tasklist"), QStringLiteral("{P}")},
@@ -694,18 +708,19 @@ QList<Attack> attacks()
                        {},
                        true};
     }
-    list << Attack{QStringLiteral("task list of a file in rollback-journal mode"),
-                   demoThen({QStringLiteral("PRAGMA journal_mode = DELETE")}),
-                   {QStringLiteral("tasklist"), QStringLiteral("{P}")},
-                   0,
-                   QString(),
-                   Guard::All};
-    list << Attack{QStringLiteral("chart of a file in rollback-journal mode"),
-                   demoThen({QStringLiteral("PRAGMA journal_mode = DELETE")}),
-                   {QStringLiteral("chart"), QStringLiteral("{P}"), QStringLiteral("--root")},
-                   0,
-                   QString(),
-                   Guard::All};
+    // Reading used to switch such a file to a write-ahead log.
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("tasklist"), QStringLiteral("{P}")},
+          QStringList{QStringLiteral("chart"), QStringLiteral("{P}"), QStringLiteral("--root")},
+          QStringList{
+              report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{O}/r.csv")}}) {
+        list << Attack{QStringLiteral("%1 of a file in rollback-journal mode").arg(args.first()),
+                       demoThen({QStringLiteral("PRAGMA journal_mode = DELETE")}),
+                       args,
+                       0,
+                       QString(),
+                       Guard::All};
+    }
     return list;
 }
 

