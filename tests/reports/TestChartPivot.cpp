@@ -27,6 +27,8 @@ private Q_SLOTS:
     void membersIgnoreCaseAndTakeAnyName();
     void memberFiguresMatchTheView();
     void emptyFilterReadsNothing();
+    void unplaceableSnapshotsAreLeftOut_data();
+    void unplaceableSnapshotsAreLeftOut();
     void csvTable();
 
 private:
@@ -303,6 +305,58 @@ void TestChartPivot::emptyFilterReadsNothing()
     QVERIFY(t.series.isEmpty());
     // The statement of an empty filter selects nothing rather than everything.
     QVERIFY(ChartQuery::BuildChartSql(ChartState::defaults()).sql.contains(QLatin1String("WHERE 0")));
+}
+
+void TestChartPivot::unplaceableSnapshotsAreLeftOut_data()
+{
+    QTest::addColumn<QString>("stamp");
+    // Read as no date at all: a period with an empty label.
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("month 13") << "2026-13-45 99:99:99";
+    QTest::newRow("leading space") << " 2026-11-20 09:00:00";
+    // Read as a date, and then the latest (or earliest) of its period or a period of its own.
+    QTest::newRow("31 November") << "2026-11-31 09:00:00";
+    QTest::newRow("24 o'clock") << "2027-01-04 24:00:00";
+    QTest::newRow("date without time") << "2026-11-20";
+    QTest::newRow("30 February") << "2026-02-30 09:00:00";
+}
+
+// Another tool's snapshot with a stamp that is not a date and time changes no
+// chart: same periods and labels, and its values are counted nowhere.
+void TestChartPivot::unplaceableSnapshotsAreLeftOut()
+{
+    QFETCH(QString, stamp);
+    TempProject clean(QStringLiteral("clean"));
+    TempProject dirty(QStringLiteral("dirty"));
+    for (TempProject* p : {&clean, &dirty}) {
+        ChartHistory::build(*p);
+        const QStringList stamps = ChartHistory::stamps();
+        for (int i = 0; i < stamps.size(); ++i) {
+            ChartHistory::assignment(*p, stamps.at(i), 1, QStringLiteral("Ann"), double(i + 1));
+        }
+    }
+    ChartHistory::goal(dirty, stamp, 1, QStringLiteral("Alpha"), 100.0);
+    ChartHistory::goal(dirty, stamp, 0, QStringLiteral("Cairnwork"), 100.0);
+    ChartHistory::assignment(dirty, stamp, 1, QStringLiteral("Ann"), 100.0);
+
+    for (ChartSource source : {ChartSource::Goals, ChartSource::Members}) {
+        for (Grouping g : {Grouping::Year, Grouping::Quarter, Grouping::Month, Grouping::Week, Grouping::Day}) {
+            for (Aggregate a : {Aggregate::Avg, Aggregate::Sum, Aggregate::First, Aggregate::Last}) {
+                ChartState s = goals({0, 1}, g, a);
+                if (source == ChartSource::Members) {
+                    s.source = source;
+                    s.filter = ChartFilter();
+                    s.filter.add({ChartFilter::Kind::Member, 0, QStringLiteral("Ann")});
+                }
+                const ChartTable expected = run(clean, s);
+                const ChartTable actual = run(dirty, s);
+                QVERIFY(!labels(actual).contains(QString()));
+                QCOMPARE(labels(actual), labels(expected));
+                QCOMPARE(actual.series, expected.series);
+                QCOMPARE(actual.cells, expected.cells);
+            }
+        }
+    }
 }
 
 void TestChartPivot::csvTable()

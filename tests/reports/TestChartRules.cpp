@@ -236,6 +236,8 @@ void TestChartRules::snapshotMembers()
     // Res on a row that is not an assignment does not make a member.
     ChartHistory::row(
         p, QStringLiteral("2026-02-01 10:00:00"), QStringLiteral("T"), {{"Res", QStringLiteral("Ghost")}});
+    // Nor does a snapshot whose stamp is no date and time: no chart can show it.
+    ChartHistory::assignment(p, QStringLiteral("garbage"), 1, QStringLiteral("Dora"), 1.0);
     QVERIFY(ChartTreeSource::members(p.connection(), &names, &error));
     QCOMPARE(names.size(), 3);
     QCOMPARE(names.at(0), QStringLiteral("Ann O'Neil"));

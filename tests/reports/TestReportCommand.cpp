@@ -16,6 +16,7 @@ struct Run
 {
     int exitCode = -1;
     QString err;
+    QByteArray out;
 };
 
 // The command-line program of the same build tree.
@@ -34,7 +35,7 @@ Run cli(const QStringList& args)
     p.setProcessEnvironment(env);
     p.start(cliPath(), args);
     p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError()), p.readAllStandardOutput()};
 }
 
 QByteArray read(const QString& path)
@@ -68,6 +69,24 @@ QByteArray fingerprint(const QString& dir)
     }
     return all;
 }
+
+// Writes every row of snapshot `from` again under the stamp `to`, as another tool might.
+void copySnapshot(const TempProject& p, const QString& from, const QString& to)
+{
+    QSqlQuery q(Sql::db(p.connection()));
+    QStringList columns;
+    QVERIFY(q.exec(
+        QStringLiteral("SELECT name FROM pragma_table_info('CompDates') WHERE name NOT IN ('ID', 'TimeStamp')")));
+    while (q.next()) {
+        columns << q.value(0).toString();
+    }
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO CompDates (TimeStamp, %1) SELECT ?, %1 FROM CompDates WHERE "
+                                     "TimeStamp = ?")
+                          .arg(columns.join(QLatin1Char(',')))));
+    q.addBindValue(to);
+    q.addBindValue(from);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+}
 } // namespace
 
 class TestReportCommand : public QObject
@@ -85,6 +104,8 @@ private Q_SLOTS:
     void updatesAnEarlierExportThroughItsLink();
     void chartNamesWhatIsMissing_data();
     void chartNamesWhatIsMissing();
+    void unplaceableSnapshotChangesNothing_data();
+    void unplaceableSnapshotChangesNothing();
 };
 
 void TestReportCommand::initTestCase()
@@ -313,6 +334,57 @@ void TestReportCommand::chartNamesWhatIsMissing()
     QCOMPARE(process.exitCode(), exitCode);
     QVERIFY2(err.contains(message), qPrintable(err));
     QCOMPARE(process.readAllStandardOutput().startsWith("Month"), exitCode == 0);
+}
+
+void TestReportCommand::unplaceableSnapshotChangesNothing_data()
+{
+    QTest::addColumn<QString>("stamp");
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("impossible date and time") << "9999-99-99 99:99:99";
+    QTest::newRow("date without time") << "2026-03-10";
+    QTest::newRow("leading space") << " 2026-03-10 09:00:00";
+    QTest::newRow("30 February") << "2026-02-30 09:00:00";
+}
+
+// A copy of an old snapshot under a stamp that is no date and time (written by
+// another tool) was reported as the newest snapshot and charted as a period with
+// an empty label; it must change no report and no chart, and cannot be chosen.
+void TestReportCommand::unplaceableSnapshotChangesNothing()
+{
+    QFETCH(QString, stamp);
+    TempProject clean(QStringLiteral("clean"));
+    TempProject dirty(QStringLiteral("dirty"));
+    ReportFixture::build(clean);
+    ReportFixture::build(dirty);
+    copySnapshot(dirty, ReportFixture::kOld, stamp);
+    clean.close();
+    dirty.close();
+
+    const QList<QStringList> commands{
+        {"report", "--kind", "members", "--out", "OUT"},
+        {"report", "--kind", "overview", "--out", "OUT"},
+        {"chart", "--root", "--period", "Month"},
+        {"chart", "--goal", "1", "--period", "Day", "--aggregate", "First"},
+        {"chart", "--assignment", "12:amy", "--period", "Week", "--aggregate", "Sum"},
+        {"chart", "--member", "Amy", "--measure", "PerComp", "--period", "Quarter", "--aggregate", "Avg"},
+    };
+    for (const QStringList& command : commands) {
+        QList<QByteArray> outputs;
+        for (TempProject* p : {&clean, &dirty}) {
+            const QString csv = p->dir() + QStringLiteral("/out.csv");
+            QStringList args{command.first(), p->path()};
+            args += command.mid(1);
+            args.replaceInStrings(QStringLiteral("OUT"), csv);
+            const Run run = cli(args);
+            QVERIFY2(run.exitCode == 0, qPrintable(command.join(' ') + ": " + run.err));
+            outputs << (command.first() == QLatin1String("report") ? read(csv) : run.out);
+        }
+        QVERIFY(!outputs.at(1).contains("\n,"));
+        QCOMPARE(outputs.at(1), outputs.at(0));
+    }
+    const Run run = cli({"report", dirty.path(), "--kind", "tasks", "--stamp", stamp, "--out", dirty.dir() + "/x.csv"});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("no snapshot with the stamp")), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)
