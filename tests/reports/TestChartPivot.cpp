@@ -1,3 +1,4 @@
+#include "db/Transaction.h"
 #include "reports/ChartCsv.h"
 #include "reports/ChartPivot.h"
 #include "reports/ChartQuery.h"
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void emptyFilterReadsNothing();
     void unplaceableSnapshotsAreLeftOut_data();
     void unplaceableSnapshotsAreLeftOut();
+    void thousandsOfNodes_data();
+    void thousandsOfNodes();
     void csvTable();
 
 private:
@@ -356,6 +359,88 @@ void TestChartPivot::unplaceableSnapshotsAreLeftOut()
                 QCOMPARE(actual.cells, expected.cells);
             }
         }
+    }
+}
+
+void TestChartPivot::thousandsOfNodes_data()
+{
+    QTest::addColumn<QString>("kinds"); // one letter per node, in tick order
+    QTest::newRow("5,000 tasks") << QString(5000, QLatin1Char('T'));
+    QTest::newRow("5,000 assignments, few members") << QString(5000, QLatin1Char('R'));
+    QTest::newRow("5,000 assignments, few tasks") << QString(5000, QLatin1Char('A'));
+    QTest::newRow("5,000 members") << QString(5000, QLatin1Char('M'));
+    QTest::newRow("5,000 of every goal-tree kind") << QStringLiteral("GTRTRRG").repeated(714) + QStringLiteral("O");
+}
+
+// One OR-ed condition per ticked node made SQLite refuse a chart of more than about
+// a thousand nodes ("Expression tree is too large").
+void TestChartPivot::thousandsOfNodes()
+{
+    QFETCH(QString, kinds);
+    TempProject p;
+    const QString stamp = QStringLiteral("2026-03-02 09:00:00");
+    ChartState s;
+    s.source = kinds.startsWith(QLatin1Char('M')) ? ChartSource::Members : ChartSource::Goals;
+    QHash<QString, double> expected; // series name -> value
+    {
+        Transaction t(p.connection());
+        for (int k = 1; k <= kinds.size(); ++k) {
+            const double value = k;
+            switch (kinds.at(k - 1).unicode()) {
+            case 'O':
+                ChartHistory::goal(p, stamp, 0, QStringLiteral("Cairnwork"), value);
+                s.filter.add({ChartFilter::Kind::Root, 0, {}});
+                expected.insert(QStringLiteral("Cairnwork"), value);
+                break;
+            case 'G':
+                ChartHistory::goal(p, stamp, k, QStringLiteral("Goal %1").arg(k), value);
+                s.filter.add({ChartFilter::Kind::Goal, k, {}});
+                expected.insert(QStringLiteral("Goal %1").arg(k), value);
+                break;
+            case 'T':
+                ChartHistory::row(p,
+                                  stamp,
+                                  QStringLiteral("T"),
+                                  {{"GT_ID", k}, {"GT_Name", QStringLiteral("Task %1").arg(k)}, {"Diff", value}});
+                s.filter.add({ChartFilter::Kind::Task, k, {}});
+                expected.insert(QStringLiteral("Task %1").arg(k), value);
+                break;
+            case 'R':
+            case 'A': {
+                // Seven members on many tasks, or many members on seven tasks.
+                const bool fewMembers = kinds.at(k - 1) == QLatin1Char('R');
+                const QString member = QStringLiteral("Member %1").arg(fewMembers ? k % 7 : k);
+                const qint64 task = fewMembers ? k / 3 : k % 7;
+                ChartHistory::assignment(p, stamp, task, member, value);
+                s.filter.add({ChartFilter::Kind::Assignment, task, member});
+                expected.insert(QStringLiteral("%1 (T%2)").arg(member).arg(task), value);
+                break;
+            }
+            case 'M': {
+                const QString member = QStringLiteral("Member %1").arg(k);
+                ChartHistory::assignment(p, stamp, 1, member, value);
+                s.filter.add({ChartFilter::Kind::Member, 0, member});
+                expected.insert(member, value);
+                break;
+            }
+            }
+        }
+        QVERIFY(t.commit());
+    }
+    // Rows the filter must leave out: the same numbers under another kind, a ticked
+    // member on a task not ticked for that member, a member not ticked.
+    ChartHistory::row(p, stamp, QStringLiteral("T"), {{"GT_ID", 0}, {"GT_Name", QStringLiteral("Task 0")}});
+    ChartHistory::goal(p, stamp, 2, QStringLiteral("Goal two"), -1.0);
+    ChartHistory::assignment(p, stamp, 1, QStringLiteral("Nobody"), -1.0);
+    if (s.source == ChartSource::Goals) {
+        ChartHistory::assignment(p, stamp, 100000, QStringLiteral("Member 1"), -1.0);
+    }
+
+    const ChartTable t = run(p, s);
+    QCOMPARE(t.series.size(), expected.size());
+    for (int i = 0; i < t.series.size(); ++i) {
+        QVERIFY2(expected.contains(t.series.at(i)), qPrintable(t.series.at(i)));
+        QCOMPARE(t.value(0, i), std::optional<double>(expected.value(t.series.at(i))));
     }
 }
 
