@@ -1,5 +1,6 @@
 // chart: print a history chart's pivoted table as CSV.
 #include "cli/CliCommand.h"
+#include "common/Stamp.h"
 #include "reports/ChartCsv.h"
 #include "reports/ChartPivot.h"
 #include "reports/ChartState.h"
@@ -17,6 +18,8 @@ bool findMissing(const QString& connection, const ChartFilter& filter, QString* 
 {
     using Kind = ChartFilter::Kind;
     missing->clear();
+    // A snapshot whose stamp is not a date and time has no place on the chart.
+    const QString stamped = Stamp::sqlIsStamp(QStringLiteral("TimeStamp"));
     for (const ChartFilter::Term& term : filter.terms()) {
         QString sql;
         QVariantList values;
@@ -27,31 +30,32 @@ bool findMissing(const QString& connection, const ChartFilter& filter, QString* 
         case Kind::Goal:
             // GT_ID 0 is the root's row in a snapshot, not a goal.
             sql = QStringLiteral("SELECT 1 FROM GOALS_SW WHERE ID = ? UNION ALL "
-                                 "SELECT 1 FROM CompDates WHERE OBJ = 'G' AND GT_ID = ? AND GT_ID <> 0 LIMIT 1");
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'G' AND GT_ID = ? AND GT_ID <> 0 AND %1 LIMIT 1");
             values = {term.id, term.id};
             what = QStringLiteral("There is no goal with ID %1").arg(term.id);
             break;
         case Kind::Task:
             sql = QStringLiteral("SELECT 1 FROM TASKS_OBJECTS WHERE ID = ? UNION ALL "
-                                 "SELECT 1 FROM CompDates WHERE OBJ = 'T' AND GT_ID = ? LIMIT 1");
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'T' AND GT_ID = ? AND %1 LIMIT 1");
             values = {term.id, term.id};
             what = QStringLiteral("There is no task with ID %1").arg(term.id);
             break;
         case Kind::Assignment:
             sql = QStringLiteral("SELECT 1 FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ? AND FK_R_NAME = ? UNION ALL "
-                                 "SELECT 1 FROM CompDates WHERE OBJ = 'R' AND GT_Parent_ID = ? AND Res = ? LIMIT 1");
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'R' AND GT_Parent_ID = ? AND Res = ? AND %1 "
+                                 "LIMIT 1");
             values = {term.id, term.member, term.id, term.member};
             what = QStringLiteral("There is no assignment of \"%1\" to task %2").arg(term.member).arg(term.id);
             break;
         case Kind::Member:
             sql = QStringLiteral("SELECT 1 FROM RESOURCES WHERE R_NAME = ? UNION ALL "
-                                 "SELECT 1 FROM CompDates WHERE OBJ = 'R' AND Res = ? LIMIT 1");
+                                 "SELECT 1 FROM CompDates WHERE OBJ = 'R' AND Res = ? AND %1 LIMIT 1");
             values = {term.member, term.member};
             what = QStringLiteral("There is no team member \"%1\"").arg(term.member);
             break;
         }
         QSqlQuery query(Sql::db(connection));
-        if (!Sql::run(query, sql, values, error)) {
+        if (!Sql::run(query, sql.arg(stamped), values, error)) {
             return false;
         }
         if (!query.next()) {

@@ -27,6 +27,12 @@ QDateTime Stamp::fromText(const QString& text)
     return QDateTime(d, t, QTimeZone::utc());
 }
 
+QString Stamp::sqlIsStamp(const QString& column)
+{
+    // "IS TRUE": a NULL from datetime() counts as false, also under NOT.
+    return QStringLiteral("((datetime(%1, '+0 seconds') = %1) IS TRUE)").arg(column);
+}
+
 QString Stamp::toDisplay(const QString& storedText)
 {
     const QDateTime t = fromText(storedText);

@@ -17,7 +17,7 @@ struct ChartTreeNode
     bool topLevel = false;
 };
 
-// The choice of series: one term per ticked node, OR-ed together. Identifiers
+// The choice of series: one term per ticked node. Identifiers
 // and names are bound values, never part of the statement text, so any name
 // (quotes included) works. Empty means nothing is chosen. Display-free.
 class ChartFilter
@@ -42,7 +42,9 @@ public:
     void add(const Term& term) { m_terms.append(term); }
 
     // The condition over CompDates (goal terms) or CompDatesRes (member terms)
-    // with one placeholder per bound value; values() gives them in order.
+    // with one placeholder per bound value; values() gives them in order. Terms
+    // of one kind share one IN list, so any number of nodes makes a shallow
+    // condition (bounded by SQLite's number of bound values, 32,766 or more).
     QString sql() const;
     QVariantList values() const;
 

@@ -1,5 +1,6 @@
 #include "reports/ChartQuery.h"
 
+#include "common/Stamp.h"
 #include "reports/ChartPeriod.h"
 
 namespace {
@@ -38,12 +39,14 @@ QString memberFigure(ChartState::Measure measure)
 // and thrown away, which doubles the cost. OBJ and Calc match the member index,
 // which holds every column read here; likely() says that most rows are
 // assignment rows, so that the planner keeps to that index rather than the one on
-// OBJ whatever the number of members.
+// OBJ whatever the number of members. "LIMIT -1" keeps the outer query's stamp
+// check out of this one (SQLite never moves a condition past a LIMIT): there it
+// runs once per member and snapshot, here it would run once per assignment row.
 QString memberRows(ChartState::Measure measure, const QString& filter)
 {
     return QStringLiteral("(SELECT Res, TimeStamp, %1 AS S%2"
                           " FROM CompDates WHERE likely(OBJ = 'R') AND Calc = 1 AND %3"
-                          " GROUP BY Res, TimeStamp) AS CompDatesRes")
+                          " GROUP BY Res, TimeStamp LIMIT -1) AS CompDatesRes")
         .arg(memberFigure(measure), ChartState::measureWord(measure), filter);
 }
 } // namespace
@@ -59,7 +62,10 @@ ChartQuery ChartQuery::BuildChartSql(const ChartState& state)
     const QString filter =
         state.filter.isEmpty() ? QStringLiteral("0") : QStringLiteral("(%1)").arg(state.filter.sql());
     const QString table = goals ? QStringLiteral("CompDates") : memberRows(state.measure, filter);
-    const QString where = goals ? filter : QStringLiteral("1");
+    // A snapshot whose stamp is not a stored date and time cannot be placed in any
+    // period (another tool wrote it): it is left out before any aggregate sees it.
+    const QString stamped = Stamp::sqlIsStamp(QStringLiteral("TimeStamp"));
+    const QString where = goals ? filter + QStringLiteral(" AND ") + stamped : stamped;
 
     ChartQuery query;
     query.values = state.filter.values();

@@ -18,6 +18,7 @@ public:
     // Assembles the statement for `state`: CompDates rows for the goal tree,
     // CompDatesRes rows for the member tree. "First" and "Last" take the value of
     // the earliest and latest snapshot in the period (by TimeStamp, then row ID),
-    // NULL included. The filter's values are bound, never spliced.
+    // NULL included. Snapshots whose stamp is not a stored date and time are left
+    // out. The filter's values are bound, never spliced.
     static ChartQuery BuildChartSql(const ChartState& state);
 };

@@ -1,5 +1,6 @@
 #include "reports/ChartTreeSource.h"
 
+#include "common/Stamp.h"
 #include "db/Sql.h"
 
 namespace {
@@ -81,7 +82,8 @@ bool ChartTreeSource::children(const QString& connection, const QString& tag, QL
 bool ChartTreeSource::members(const QString& connection, QStringList* names, QString* error)
 {
     // Steps through the distinct names on the Res index (one seek per member)
-    // instead of reading every assignment row of every snapshot.
+    // instead of reading every assignment row of every snapshot. A member seen only
+    // in snapshots whose stamp is no date and time has no chart to show.
     QSqlQuery q(Sql::db(connection));
     q.setForwardOnly(true);
     if (!Sql::prepare(
@@ -91,7 +93,8 @@ bool ChartTreeSource::members(const QString& connection, QStringList* names, QSt
                            " UNION ALL"
                            " SELECT (SELECT MIN(Res) FROM CompDates WHERE Res > m.R) FROM m WHERE m.R IS NOT NULL)"
                            " SELECT R FROM m WHERE R IS NOT NULL"
-                           " AND EXISTS (SELECT 1 FROM CompDates c WHERE c.Res = m.R AND c.OBJ = 'R')"),
+                           " AND EXISTS (SELECT 1 FROM CompDates c WHERE c.Res = m.R AND c.OBJ = 'R' AND %1)")
+                .arg(Stamp::sqlIsStamp(QStringLiteral("c.TimeStamp"))),
             error) ||
         !Sql::exec(q, error)) {
         return false;

@@ -1,6 +1,7 @@
 #include "reports/ReportRows.h"
 
 #include "common/Figure.h"
+#include "common/Stamp.h"
 #include "db/Sql.h"
 
 #include <QHash>
@@ -35,14 +36,28 @@ bool finished(const QSqlQuery& query, QString* error)
     return true;
 }
 
+// The distinct stamps from the newest down, one index seek each rather than a
+// pass over every snapshot row; stamps that are not a stored date and time
+// (another tool may write anything) are stepped over. With `newestOnly` the walk
+// stops at the first real stamp.
+QString stampWalk(bool newestOnly)
+{
+    const QString isStamp = Stamp::sqlIsStamp(QStringLiteral("s.t"));
+    return QStringLiteral("WITH RECURSIVE s(t) AS ("
+                          " SELECT MAX(TimeStamp) FROM CompDates"
+                          " UNION ALL SELECT (SELECT MAX(TimeStamp) FROM CompDates WHERE TimeStamp < s.t)"
+                          " FROM s WHERE s.t IS NOT NULL%1)"
+                          " SELECT t FROM s WHERE %2 ORDER BY t DESC")
+        .arg(newestOnly ? QStringLiteral(" AND NOT ") + isStamp : QString(), isStamp);
+}
+
 } // namespace
 
 bool ReportRows::stamps(const QString& connection, QStringList* out, QString* error)
 {
     out->clear();
     QSqlQuery query(Sql::db(connection));
-    if (!Sql::run(
-            query, QStringLiteral("SELECT DISTINCT TimeStamp FROM CompDates ORDER BY TimeStamp DESC"), {}, error)) {
+    if (!Sql::run(query, stampWalk(false), {}, error)) {
         return false;
     }
     while (query.next()) {
@@ -55,7 +70,7 @@ bool ReportRows::newestStamp(const QString& connection, QString* out, QString* e
 {
     out->clear();
     QSqlQuery query(Sql::db(connection));
-    if (!Sql::run(query, QStringLiteral("SELECT MAX(TimeStamp) FROM CompDates"), {}, error)) {
+    if (!Sql::run(query, stampWalk(true), {}, error)) {
         return false;
     }
     if (query.next()) {
@@ -68,7 +83,9 @@ bool ReportRows::stampExists(const QString& connection, const QString& stamp, bo
 {
     *exists = false;
     QSqlQuery query(Sql::db(connection));
-    if (!Sql::run(query, QStringLiteral("SELECT 1 FROM CompDates WHERE TimeStamp = ? LIMIT 1"), {stamp}, error)) {
+    const QString sql = QStringLiteral("SELECT 1 FROM CompDates WHERE TimeStamp = ? AND %1 LIMIT 1")
+                            .arg(Stamp::sqlIsStamp(QStringLiteral("TimeStamp")));
+    if (!Sql::run(query, sql, {stamp}, error)) {
         return false;
     }
     *exists = query.next();

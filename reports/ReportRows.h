@@ -66,7 +66,9 @@ struct MemberScheduleGroup
 class ReportRows
 {
 public:
-    // Stored stamps of all snapshots, newest first.
+    // Stored stamps of all snapshots, newest first. Rows whose stamp is not a stored
+    // date and time (see Stamp::sqlIsStamp) are no snapshot that can be placed in
+    // time: they are left out here, in newestStamp() and in stampExists().
     static bool stamps(const QString& connection, QStringList* out, QString* error);
     // The newest stamp, or an empty text when there is no snapshot.
     static bool newestStamp(const QString& connection, QString* out, QString* error);

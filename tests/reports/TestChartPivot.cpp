@@ -1,3 +1,4 @@
+#include "db/Transaction.h"
 #include "reports/ChartCsv.h"
 #include "reports/ChartPivot.h"
 #include "reports/ChartQuery.h"
@@ -27,6 +28,10 @@ private Q_SLOTS:
     void membersIgnoreCaseAndTakeAnyName();
     void memberFiguresMatchTheView();
     void emptyFilterReadsNothing();
+    void unplaceableSnapshotsAreLeftOut_data();
+    void unplaceableSnapshotsAreLeftOut();
+    void thousandsOfNodes_data();
+    void thousandsOfNodes();
     void csvTable();
 
 private:
@@ -303,6 +308,140 @@ void TestChartPivot::emptyFilterReadsNothing()
     QVERIFY(t.series.isEmpty());
     // The statement of an empty filter selects nothing rather than everything.
     QVERIFY(ChartQuery::BuildChartSql(ChartState::defaults()).sql.contains(QLatin1String("WHERE 0")));
+}
+
+void TestChartPivot::unplaceableSnapshotsAreLeftOut_data()
+{
+    QTest::addColumn<QString>("stamp");
+    // Read as no date at all: a period with an empty label.
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("month 13") << "2026-13-45 99:99:99";
+    QTest::newRow("leading space") << " 2026-11-20 09:00:00";
+    // Read as a date, and then the latest (or earliest) of its period or a period of its own.
+    QTest::newRow("31 November") << "2026-11-31 09:00:00";
+    QTest::newRow("24 o'clock") << "2027-01-04 24:00:00";
+    QTest::newRow("date without time") << "2026-11-20";
+    QTest::newRow("30 February") << "2026-02-30 09:00:00";
+}
+
+// Another tool's snapshot with a stamp that is not a date and time changes no
+// chart: same periods and labels, and its values are counted nowhere.
+void TestChartPivot::unplaceableSnapshotsAreLeftOut()
+{
+    QFETCH(QString, stamp);
+    TempProject clean(QStringLiteral("clean"));
+    TempProject dirty(QStringLiteral("dirty"));
+    for (TempProject* p : {&clean, &dirty}) {
+        ChartHistory::build(*p);
+        const QStringList stamps = ChartHistory::stamps();
+        for (int i = 0; i < stamps.size(); ++i) {
+            ChartHistory::assignment(*p, stamps.at(i), 1, QStringLiteral("Ann"), double(i + 1));
+        }
+    }
+    ChartHistory::goal(dirty, stamp, 1, QStringLiteral("Alpha"), 100.0);
+    ChartHistory::goal(dirty, stamp, 0, QStringLiteral("Cairnwork"), 100.0);
+    ChartHistory::assignment(dirty, stamp, 1, QStringLiteral("Ann"), 100.0);
+
+    for (ChartSource source : {ChartSource::Goals, ChartSource::Members}) {
+        for (Grouping g : {Grouping::Year, Grouping::Quarter, Grouping::Month, Grouping::Week, Grouping::Day}) {
+            for (Aggregate a : {Aggregate::Avg, Aggregate::Sum, Aggregate::First, Aggregate::Last}) {
+                ChartState s = goals({0, 1}, g, a);
+                if (source == ChartSource::Members) {
+                    s.source = source;
+                    s.filter = ChartFilter();
+                    s.filter.add({ChartFilter::Kind::Member, 0, QStringLiteral("Ann")});
+                }
+                const ChartTable expected = run(clean, s);
+                const ChartTable actual = run(dirty, s);
+                QVERIFY(!labels(actual).contains(QString()));
+                QCOMPARE(labels(actual), labels(expected));
+                QCOMPARE(actual.series, expected.series);
+                QCOMPARE(actual.cells, expected.cells);
+            }
+        }
+    }
+}
+
+void TestChartPivot::thousandsOfNodes_data()
+{
+    QTest::addColumn<QString>("kinds"); // one letter per node, in tick order
+    QTest::newRow("5,000 tasks") << QString(5000, QLatin1Char('T'));
+    QTest::newRow("5,000 assignments, few members") << QString(5000, QLatin1Char('R'));
+    QTest::newRow("5,000 assignments, few tasks") << QString(5000, QLatin1Char('A'));
+    QTest::newRow("5,000 members") << QString(5000, QLatin1Char('M'));
+    QTest::newRow("5,000 of every goal-tree kind") << QStringLiteral("GTRTRRG").repeated(714) + QStringLiteral("O");
+}
+
+// One OR-ed condition per ticked node made SQLite refuse a chart of more than about
+// a thousand nodes ("Expression tree is too large").
+void TestChartPivot::thousandsOfNodes()
+{
+    QFETCH(QString, kinds);
+    TempProject p;
+    const QString stamp = QStringLiteral("2026-03-02 09:00:00");
+    ChartState s;
+    s.source = kinds.startsWith(QLatin1Char('M')) ? ChartSource::Members : ChartSource::Goals;
+    QHash<QString, double> expected; // series name -> value
+    {
+        Transaction t(p.connection());
+        for (int k = 1; k <= kinds.size(); ++k) {
+            const double value = k;
+            switch (kinds.at(k - 1).unicode()) {
+            case 'O':
+                ChartHistory::goal(p, stamp, 0, QStringLiteral("Cairnwork"), value);
+                s.filter.add({ChartFilter::Kind::Root, 0, {}});
+                expected.insert(QStringLiteral("Cairnwork"), value);
+                break;
+            case 'G':
+                ChartHistory::goal(p, stamp, k, QStringLiteral("Goal %1").arg(k), value);
+                s.filter.add({ChartFilter::Kind::Goal, k, {}});
+                expected.insert(QStringLiteral("Goal %1").arg(k), value);
+                break;
+            case 'T':
+                ChartHistory::row(p,
+                                  stamp,
+                                  QStringLiteral("T"),
+                                  {{"GT_ID", k}, {"GT_Name", QStringLiteral("Task %1").arg(k)}, {"Diff", value}});
+                s.filter.add({ChartFilter::Kind::Task, k, {}});
+                expected.insert(QStringLiteral("Task %1").arg(k), value);
+                break;
+            case 'R':
+            case 'A': {
+                // Seven members on many tasks, or many members on seven tasks.
+                const bool fewMembers = kinds.at(k - 1) == QLatin1Char('R');
+                const QString member = QStringLiteral("Member %1").arg(fewMembers ? k % 7 : k);
+                const qint64 task = fewMembers ? k / 3 : k % 7;
+                ChartHistory::assignment(p, stamp, task, member, value);
+                s.filter.add({ChartFilter::Kind::Assignment, task, member});
+                expected.insert(QStringLiteral("%1 (T%2)").arg(member).arg(task), value);
+                break;
+            }
+            case 'M': {
+                const QString member = QStringLiteral("Member %1").arg(k);
+                ChartHistory::assignment(p, stamp, 1, member, value);
+                s.filter.add({ChartFilter::Kind::Member, 0, member});
+                expected.insert(member, value);
+                break;
+            }
+            }
+        }
+        QVERIFY(t.commit());
+    }
+    // Rows the filter must leave out: the same numbers under another kind, a ticked
+    // member on a task not ticked for that member, a member not ticked.
+    ChartHistory::row(p, stamp, QStringLiteral("T"), {{"GT_ID", 0}, {"GT_Name", QStringLiteral("Task 0")}});
+    ChartHistory::goal(p, stamp, 2, QStringLiteral("Goal two"), -1.0);
+    ChartHistory::assignment(p, stamp, 1, QStringLiteral("Nobody"), -1.0);
+    if (s.source == ChartSource::Goals) {
+        ChartHistory::assignment(p, stamp, 100000, QStringLiteral("Member 1"), -1.0);
+    }
+
+    const ChartTable t = run(p, s);
+    QCOMPARE(t.series.size(), expected.size());
+    for (int i = 0; i < t.series.size(); ++i) {
+        QVERIFY2(expected.contains(t.series.at(i)), qPrintable(t.series.at(i)));
+        QCOMPARE(t.value(0, i), std::optional<double>(expected.value(t.series.at(i))));
+    }
 }
 
 void TestChartPivot::csvTable()

@@ -39,24 +39,35 @@ void TestChartQueryPlan::seriesUseIndexes_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("count");
+    QTest::addColumn<int>("members"); // node i names member i % members ...
+    QTest::addColumn<int>("tasks"); // ... and task 100 + i % tasks
     QTest::addColumn<QString>("index");
-    QTest::newRow("one member") << int(ChartFilter::Kind::Member) << 1 << "CompDates_Member";
-    QTest::newRow("ten members") << int(ChartFilter::Kind::Member) << 10 << "CompDates_Member";
-    QTest::newRow("ten assignments") << int(ChartFilter::Kind::Assignment) << 10 << "CompDates_Res";
-    QTest::newRow("ten goals") << int(ChartFilter::Kind::Goal) << 10 << "CompDates_Obj_Id";
+    const int member = int(ChartFilter::Kind::Member);
+    const int assignment = int(ChartFilter::Kind::Assignment);
+    QTest::newRow("one member") << member << 1 << 1 << 1 << "CompDates_Member";
+    QTest::newRow("ten members") << member << 10 << 10 << 10 << "CompDates_Member";
+    QTest::newRow("ten assignments") << assignment << 10 << 10 << 10 << "CompDates_Res";
+    QTest::newRow("ten goals") << int(ChartFilter::Kind::Goal) << 10 << 10 << 10 << "CompDates_Obj_Id";
+    // Thousands of ticked nodes keep to the same indexes.
+    QTest::newRow("5,000 members") << member << 5000 << 5000 << 5000 << "CompDates_Member";
+    QTest::newRow("5,000 tasks") << int(ChartFilter::Kind::Task) << 5000 << 5000 << 5000 << "CompDates_Obj_Id";
+    QTest::newRow("5,000 assignments of 50 members") << assignment << 5000 << 50 << 5000 << "CompDates_Res";
+    QTest::newRow("5,000 assignments on 50 tasks") << assignment << 5000 << 5000 << 50 << "CompDates_Res";
 }
 
 void TestChartQueryPlan::seriesUseIndexes()
 {
     QFETCH(int, kind);
     QFETCH(int, count);
+    QFETCH(int, members);
+    QFETCH(int, tasks);
     QFETCH(QString, index);
     TempProject p;
     ChartState state;
     state.grouping = ChartState::Grouping::Week;
     state.source = kind == int(ChartFilter::Kind::Member) ? ChartSource::Members : ChartSource::Goals;
     for (int i = 0; i < count; ++i) {
-        state.filter.add({ChartFilter::Kind(kind), 100 + i, QStringLiteral("Member %1").arg(i)});
+        state.filter.add({ChartFilter::Kind(kind), 100 + i % tasks, QStringLiteral("Member %1").arg(i % members)});
     }
     for (ChartState::Measure m : {ChartState::Measure::Diff, ChartState::Measure::Completion_Date}) {
         state.measure = m;

@@ -22,6 +22,23 @@ QByteArray read(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Writes every row of snapshot `from` again under the stamp `to`, as another tool might.
+void copySnapshot(const TempProject& p, const QString& from, const QString& to)
+{
+    QSqlQuery q(Sql::db(p.connection()));
+    QStringList columns;
+    QVERIFY(q.exec(
+        QStringLiteral("SELECT name FROM pragma_table_info('CompDates') WHERE name NOT IN ('ID', 'TimeStamp')")));
+    while (q.next()) {
+        columns << q.value(0).toString();
+    }
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO CompDates (TimeStamp, %1) SELECT ?, %1 FROM CompDates WHERE "
+                                     "TimeStamp = ?")
+                          .arg(columns.join(QLatin1Char(',')))));
+    q.addBindValue(to);
+    q.addBindValue(from);
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+}
 } // namespace
 
 class TestReportCommand : public QObject
@@ -35,6 +52,9 @@ private Q_SLOTS:
     void refusesWhatItCannotDo();
     void chartNamesWhatIsMissing_data();
     void chartNamesWhatIsMissing();
+    void unplaceableSnapshotChangesNothing_data();
+    void unplaceableSnapshotChangesNothing();
+    void chartOfThousandsOfNodes();
 };
 
 void TestReportCommand::exportsNewestOrChosenSnapshot()
@@ -135,6 +155,85 @@ void TestReportCommand::chartNamesWhatIsMissing()
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QCOMPARE(run.out.startsWith(QStringLiteral("Month")), exitCode == 0);
+}
+
+void TestReportCommand::unplaceableSnapshotChangesNothing_data()
+{
+    QTest::addColumn<QString>("stamp");
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("impossible date and time") << "9999-99-99 99:99:99";
+    QTest::newRow("date without time") << "2026-03-10";
+    QTest::newRow("leading space") << " 2026-03-10 09:00:00";
+    QTest::newRow("30 February") << "2026-02-30 09:00:00";
+}
+
+// A copy of an old snapshot under a stamp that is no date and time (written by
+// another tool) was reported as the newest snapshot and charted as a period with
+// an empty label; it must change no report and no chart, and cannot be chosen.
+void TestReportCommand::unplaceableSnapshotChangesNothing()
+{
+    QFETCH(QString, stamp);
+    TempProject clean(QStringLiteral("clean"));
+    TempProject dirty(QStringLiteral("dirty"));
+    ReportFixture::build(clean);
+    ReportFixture::build(dirty);
+    copySnapshot(dirty, ReportFixture::kOld, stamp);
+    clean.close();
+    dirty.close();
+
+    const QList<QStringList> commands{
+        {"report", "--kind", "members", "--out", "OUT"},
+        {"report", "--kind", "overview", "--out", "OUT"},
+        {"chart", "--root", "--period", "Month"},
+        {"chart", "--goal", "1", "--period", "Day", "--aggregate", "First"},
+        {"chart", "--assignment", "12:amy", "--period", "Week", "--aggregate", "Sum"},
+        {"chart", "--member", "Amy", "--measure", "PerComp", "--period", "Quarter", "--aggregate", "Avg"},
+    };
+    for (const QStringList& command : commands) {
+        QList<QByteArray> outputs;
+        for (TempProject* p : {&clean, &dirty}) {
+            const QString csv = p->dir() + QStringLiteral("/out.csv");
+            QStringList args{command.first(), p->path()};
+            args += command.mid(1);
+            args.replaceInStrings(QStringLiteral("OUT"), csv);
+            const CliRun run = cli(args);
+            QVERIFY2(run.exitCode == 0, qPrintable(command.join(' ') + ": " + run.err));
+            outputs << (command.first() == QLatin1String("report") ? read(csv) : run.out.toUtf8());
+        }
+        QVERIFY(!outputs.at(1).contains("\n,"));
+        QCOMPARE(outputs.at(1), outputs.at(0));
+    }
+    const CliRun run =
+        cli({"report", dirty.path(), "--kind", "tasks", "--stamp", stamp, "--out", dirty.dir() + "/x.csv"});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("no snapshot with the stamp")), qPrintable(run.err));
+}
+
+// A chart of 1,500 tasks of a synthetic project: one OR-ed condition per node made
+// SQLite refuse it ("Expression tree is too large").
+void TestReportCommand::chartOfThousandsOfNodes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.cwk"));
+    CliRun run = cli({"synth", path, "--goals", "100", "--tasks", "2000", "--members", "20", "--seed", "1"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    run = cli({"snapshot", path, "--now", "2026-03-02 09:00:00"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QStringList args{"chart", path, "--root"};
+    for (int id = 1; id <= 1500; ++id) {
+        args << "--task" << QString::number(id);
+    }
+    for (int id = 1; id <= 100; ++id) {
+        args << "--goal" << QString::number(id);
+    }
+    run = cli(args);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    const QStringList lines = run.out.trimmed().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).startsWith("Month,"));
+    QVERIFY(lines.at(1).startsWith("3/2026,"));
+    // One column per distinct name: far more than a thousand.
+    QVERIFY2(lines.at(0).count(QLatin1Char(',')) > 1000, qPrintable(lines.at(0).left(200)));
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)

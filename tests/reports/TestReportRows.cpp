@@ -1,4 +1,5 @@
 #include "common/Figure.h"
+#include "common/Stamp.h"
 #include "reports/CsvExport.h"
 #include "reports/CsvField.h"
 #include "reports/ReportFormat.h"
@@ -17,6 +18,8 @@ class TestReportRows : public QObject
 private Q_SLOTS:
     void stampsNewestFirst();
     void noSnapshot();
+    void unplaceableStampsAreNoSnapshot_data();
+    void unplaceableStampsAreNoSnapshot();
     void overviewOfChosenSnapshotInOutlineOrder();
     void taskScheduleGroupsOpenTasks();
     void memberScheduleKeepsOpenAssignments();
@@ -57,6 +60,59 @@ void TestReportRows::noSnapshot()
     QVERIFY(stamps.isEmpty());
     QVERIFY(ReportRows::newestStamp(p.connection(), &newest, &error));
     QVERIFY(newest.isEmpty());
+    // Nor does a project whose only snapshot has a stamp that is no date and time.
+    row(p, QStringLiteral("garbage"), goal(1, 0, "Cairnwork", QVariant(), 1));
+    QVERIFY(ReportRows::stamps(p.connection(), &stamps, &error));
+    QVERIFY(stamps.isEmpty());
+    QVERIFY(ReportRows::newestStamp(p.connection(), &newest, &error));
+    QVERIFY(newest.isEmpty());
+}
+
+void TestReportRows::unplaceableStampsAreNoSnapshot_data()
+{
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<bool>("placed");
+    // Written by another tool; "garbage" and the 9999 one sort after every real stamp
+    // and were taken for the newest snapshot.
+    QTest::newRow("garbage") << "garbage" << false;
+    QTest::newRow("impossible date and time") << "9999-99-99 99:99:99" << false;
+    QTest::newRow("month 13") << "2026-13-45 09:00:00" << false;
+    QTest::newRow("30 February") << "2026-02-30 09:00:00" << false;
+    QTest::newRow("24 o'clock") << "2026-03-10 24:00:00" << false;
+    QTest::newRow("date without time") << "2026-03-10" << false;
+    QTest::newRow("leading space") << " 2026-03-10 09:00:00" << false;
+    QTest::newRow("fraction of a second") << "2026-03-10 09:00:00.5" << false;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("leap day") << "2024-02-29 09:00:00" << true;
+    QTest::newRow("newer real stamp") << "2026-03-10 23:59:59" << true;
+}
+
+// A snapshot whose stamp is not a date and time cannot be placed in time: it is
+// neither listed, nor the newest, nor found when asked for by its stamp.
+void TestReportRows::unplaceableStampsAreNoSnapshot()
+{
+    QFETCH(QString, stamp);
+    QFETCH(bool, placed);
+    // The program reads stamps with one rule in code and in its statements.
+    QCOMPARE(Stamp::fromText(stamp).isValid(), placed);
+    TempProject p;
+    build(p);
+    row(p, stamp, goal(1, 0, "Cairnwork", QVariant(), 1));
+    QStringList expected{kNew, kOld, kIdle};
+    if (placed) {
+        expected << stamp;
+        std::sort(expected.begin(), expected.end(), std::greater<>());
+    }
+    QStringList stamps;
+    QString newest;
+    bool exists = !placed;
+    QString error;
+    QVERIFY2(ReportRows::stamps(p.connection(), &stamps, &error), qPrintable(error));
+    QCOMPARE(stamps, expected);
+    QVERIFY2(ReportRows::newestStamp(p.connection(), &newest, &error), qPrintable(error));
+    QCOMPARE(newest, expected.first());
+    QVERIFY2(ReportRows::stampExists(p.connection(), stamp, &exists, &error), qPrintable(error));
+    QCOMPARE(exists, placed);
 }
 
 void TestReportRows::overviewOfChosenSnapshotInOutlineOrder()
