@@ -307,6 +307,11 @@ bool Database::create(const QString& path, const QString& connection, QString* e
 {
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
+    // SQLite would try to make a database of a pipe, a device or a folder.
+    if (info.exists() && !info.isFile()) {
+        Sql::setError(error, QStringLiteral("\"%1\" is not a file; a new project needs a new file.").arg(shown));
+        return false;
+    }
     if (info.exists() && info.size() > 0) {
         Sql::setError(error,
                       QStringLiteral("The file \"%1\" already exists; a new project needs a new file.").arg(shown));

@@ -637,6 +637,12 @@ QList<Attack> attacks()
                        QString(),
                        Guard::ProjectAndLog};
     }
+    list << Attack{QStringLiteral("a new project onto a named pipe"),
+                   [](Fixture& f) { QCOMPARE(::mkfifo(QFile::encodeName(f.project()).constData(), 0666), 0); },
+                   {QStringLiteral("init"), QStringLiteral("{P}")},
+                   1,
+                   QStringLiteral("is not a file"),
+                   Guard::All};
     list << Attack{QStringLiteral("damaged file"),
                    [](Fixture& f) {
                        demo(f);
