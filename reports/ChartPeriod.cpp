@@ -5,6 +5,14 @@ QString twoDigitYear(int year)
 {
     return QStringLiteral("%1").arg(((year % 100) + 100) % 100, 2, 10, QLatin1Char('0'));
 }
+
+// Weeks run Sunday to Saturday and week 1 is the one holding 1 January, so a
+// year has 53 weeks, or 54 when a leap year starts on a Saturday.
+int weekOfYear(const QDate& day)
+{
+    const int firstWeekday = QDate(day.year(), 1, 1).dayOfWeek() % 7; // Sunday 0
+    return (day.dayOfYear() - 1 + firstWeekday) / 7 + 1;
+}
 } // namespace
 
 QString ChartPeriod::startExpression(ChartState::Grouping grouping, const QString& column)
@@ -20,8 +28,10 @@ QString ChartPeriod::startExpression(ChartState::Grouping grouping, const QStrin
     case ChartState::Grouping::Month:
         return QStringLiteral("strftime('%Y-%m-01', %1)").arg(column);
     case ChartState::Grouping::Week:
-        // Back six days, then forward to the next Monday (or stay on it): the week's Monday.
-        return QStringLiteral("date(%1, '-6 days', 'weekday 1')").arg(column);
+        // Back six days, then forward to the next Sunday (or stay on it): the week's
+        // Sunday, unless the week began last year, when its part in this year starts
+        // on 1 January. Both are "YYYY-MM-DD", so max() picks the later day.
+        return QStringLiteral("max(date(%1, '-6 days', 'weekday 0'), strftime('%Y-01-01', %1))").arg(column);
     case ChartState::Grouping::Day:
         break;
     }
@@ -37,11 +47,8 @@ QString ChartPeriod::label(ChartState::Grouping grouping, const QDate& start, co
         return QStringLiteral("Q%1 '%2").arg((start.month() - 1) / 3 + 1).arg(twoDigitYear(start.year()));
     case ChartState::Grouping::Month:
         return QStringLiteral("%1/%2").arg(start.month()).arg(start.year());
-    case ChartState::Grouping::Week: {
-        int weekYear = 0;
-        const int week = start.weekNumber(&weekYear);
-        return QStringLiteral("%1 '%2").arg(week).arg(twoDigitYear(weekYear));
-    }
+    case ChartState::Grouping::Week:
+        return QStringLiteral("%1 '%2").arg(weekOfYear(start)).arg(twoDigitYear(start.year()));
     case ChartState::Grouping::Day:
         break;
     }

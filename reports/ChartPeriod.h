@@ -8,9 +8,9 @@
 
 // The chart's periods. SQL reduces each snapshot stamp to the first day of its
 // period ("YYYY-MM-DD"), which sorts in time order as text; the label is made
-// from that day. Weeks are ISO 8601 weeks: they start on Monday, week 1 holds
-// the year's first Thursday, and a week is labelled with the year its Thursday
-// falls in, so 2027-01-01 belongs to "53 '26" and no week is split at New Year.
+// from that day. Weeks start on Sunday and week 1 holds 1 January, so a week
+// that spans New Year is two periods: 2020-12-31 is in "53 '20", 2021-01-01 in
+// "1 '21". A year has weeks 1 to 53, or 54 (2000 ends in "54 '00").
 // Display-free.
 class ChartPeriod
 {

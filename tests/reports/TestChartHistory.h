@@ -74,9 +74,9 @@ inline void assignment(const TempProject& p,
          {QStringLiteral("Calc"), calc}});
 }
 
-// Stamps across a year boundary: an ISO week 1 that starts in December, two
-// snapshots in one month, an ISO week 53 reaching into January (Thursday,
-// Friday, Sunday), and a day with two snapshots.
+// Stamps across a year boundary: two snapshots in one month, the last days
+// of a year and the first of the next (Thursday, Friday, Sunday), and a day
+// with two snapshots.
 inline QStringList stamps()
 {
     return {QStringLiteral("2025-12-29 10:00:00"),

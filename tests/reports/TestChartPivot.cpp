@@ -21,6 +21,9 @@ private Q_SLOTS:
     void initTestCase();
     void periodsAndAggregates_data();
     void periodsAndAggregates();
+    void weekOfASnapshot_data();
+    void weekOfASnapshot();
+    void weeksAcrossYearEndsInTimeOrder();
     void missingAndNullCellsStayEmpty();
     void firstAndLastBreakTiesByRowId();
     void datesAverageAndKeepNull();
@@ -90,14 +93,14 @@ void TestChartPivot::periodsAndAggregates_data()
                                << QStringList{"12/2025", "11/2026", "12/2026", "1/2027"} << Cells{1.0, 2.5, 4.0, 6.5};
     QTest::newRow("month sum") << Grouping::Month << Aggregate::Sum
                                << QStringList{"12/2025", "11/2026", "12/2026", "1/2027"} << Cells{1.0, 5.0, 4.0, 26.0};
-    // ISO weeks: 2025-12-29 opens week 1 of 2026; Thursday 31 Dec to Sunday
-    // 3 Jan 2027 is one week 53 of 2026, in time order before week 1 of 2027.
+    // Weeks from Sunday, split at New Year: Thursday 31 Dec 2026 ends week 53
+    // of 2026, Friday 1 Jan 2027 opens week 1 and Sunday 3 Jan week 2.
     QTest::newRow("week last") << Grouping::Week << Aggregate::Last
-                               << QStringList{"1 '26", "45 '26", "47 '26", "53 '26", "1 '27"}
-                               << Cells{1.0, 2.0, 3.0, 6.0, 8.0};
+                               << QStringList{"53 '25", "45 '26", "47 '26", "53 '26", "1 '27", "2 '27"}
+                               << Cells{1.0, 2.0, 3.0, 4.0, 5.0, 8.0};
     QTest::newRow("week first") << Grouping::Week << Aggregate::First
-                                << QStringList{"1 '26", "45 '26", "47 '26", "53 '26", "1 '27"}
-                                << Cells{1.0, 2.0, 3.0, 4.0, 7.0};
+                                << QStringList{"53 '25", "45 '26", "47 '26", "53 '26", "1 '27", "2 '27"}
+                                << Cells{1.0, 2.0, 3.0, 4.0, 5.0, 6.0};
     // Two snapshots on 4 January make one day; the label is the short date.
     QTest::newRow("day last")
         << Grouping::Day << Aggregate::Last
@@ -121,6 +124,63 @@ void TestChartPivot::periodsAndAggregates()
     QCOMPARE(this->labels(t), labels);
     QCOMPARE(t.series, QStringList{"Alpha"});
     QCOMPARE(t.column(0), alpha);
+}
+
+// The week a snapshot falls in, through the statement and the label: weeks
+// start on Sunday and week 1 holds 1 January, so the last days of a year are
+// week 53, or 54 when a leap year starts on a Saturday (2000).
+void TestChartPivot::weekOfASnapshot_data()
+{
+    QTest::addColumn<QString>("stamp");
+    QTest::addColumn<QString>("label");
+
+    const QList<std::pair<const char*, const char*>> days{
+        {"2020-12-29", "53 '20"}, {"2020-12-30", "53 '20"}, {"2020-12-31", "53 '20"}, {"2021-01-01", "1 '21"},
+        {"2021-01-02", "1 '21"},  {"2021-01-03", "2 '21"},  {"2022-12-29", "53 '22"}, {"2022-12-30", "53 '22"},
+        {"2022-12-31", "53 '22"}, {"2023-01-01", "1 '23"},  {"2023-01-02", "1 '23"},  {"2023-01-03", "1 '23"},
+        {"2000-12-30", "53 '00"}, {"2000-12-31", "54 '00"}, {"2001-01-01", "1 '01"},  {"2005-12-31", "53 '05"},
+        {"2006-01-01", "1 '06"},  {"2011-12-31", "53 '11"}, {"2012-01-01", "1 '12"},  {"2016-12-31", "53 '16"},
+        {"2017-01-01", "1 '17"},  {"2002-08-31", "35 '02"}, {"2002-09-01", "36 '02"}, {"2002-09-07", "36 '02"},
+    };
+    for (const auto& [day, label] : days) {
+        QTest::newRow(day) << QStringLiteral("%1 12:00:00").arg(QLatin1String(day)) << QString::fromLatin1(label);
+    }
+    // The first and last second of a day belong to its week.
+    QTest::newRow("2020-12-31 23:59:59") << QStringLiteral("2020-12-31 23:59:59") << QStringLiteral("53 '20");
+    QTest::newRow("2021-01-01 00:00:00") << QStringLiteral("2021-01-01 00:00:00") << QStringLiteral("1 '21");
+}
+
+void TestChartPivot::weekOfASnapshot()
+{
+    QFETCH(QString, stamp);
+    QFETCH(QString, label);
+    TempProject p;
+    ChartHistory::goal(p, stamp, 1, QStringLiteral("Alpha"), 1.0);
+    QCOMPARE(labels(run(p, goals({1}, Grouping::Week))), QStringList{label});
+}
+
+// A history over two year ends, one with a week 54: every week part is its own
+// period, in the order of the time it covers.
+void TestChartPivot::weeksAcrossYearEndsInTimeOrder()
+{
+    const QStringList stamps{"2000-12-30 10:00:00",
+                             "2000-12-31 10:00:00",
+                             "2001-01-01 10:00:00",
+                             "2001-01-06 10:00:00",
+                             "2001-01-07 10:00:00",
+                             "2020-12-26 10:00:00",
+                             "2020-12-27 10:00:00",
+                             "2021-01-01 10:00:00",
+                             "2021-01-03 10:00:00"};
+    TempProject p;
+    for (int i = stamps.size() - 1; i >= 0; --i) {
+        ChartHistory::goal(p, stamps.at(i), 1, QStringLiteral("Alpha"), double(i + 1));
+    }
+    const ChartTable t = run(p, goals({1}, Grouping::Week, Aggregate::Sum));
+    QCOMPARE(labels(t), (QStringList{"53 '00", "54 '00", "1 '01", "2 '01", "52 '20", "53 '20", "1 '21", "2 '21"}));
+    QCOMPARE(t.column(0), (Cells{1.0, 2.0, 7.0, 5.0, 6.0, 7.0, 8.0, 9.0}));
+    QCOMPARE(t.periods.at(2).start, QDate(2001, 1, 1));
+    QCOMPARE(t.periods.at(7).start, QDate(2021, 1, 3));
 }
 
 void TestChartPivot::missingAndNullCellsStayEmpty()

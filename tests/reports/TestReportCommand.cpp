@@ -1,4 +1,5 @@
 #include "tests/reports/ReportFixture.h"
+#include "tests/reports/TestChartHistory.h"
 #include "tests/support/CliRun.h"
 
 #include <QFile>
@@ -55,6 +56,7 @@ private Q_SLOTS:
     void unplaceableSnapshotChangesNothing_data();
     void unplaceableSnapshotChangesNothing();
     void chartOfThousandsOfNodes();
+    void chartWeeksAcrossYearEnd();
 };
 
 void TestReportCommand::exportsNewestOrChosenSnapshot()
@@ -234,6 +236,31 @@ void TestReportCommand::chartOfThousandsOfNodes()
     QVERIFY(lines.at(1).startsWith("3/2026,"));
     // One column per distinct name: far more than a thousand.
     QVERIFY2(lines.at(0).count(QLatin1Char(',')) > 1000, qPrintable(lines.at(0).left(200)));
+}
+
+// Weekly periods from the command line: weeks from Sunday, split at New Year,
+// in time order.
+void TestReportCommand::chartWeeksAcrossYearEnd()
+{
+    TempProject p;
+    const QStringList stamps{"2000-12-30 10:00:00",
+                             "2000-12-31 10:00:00",
+                             "2001-01-01 10:00:00",
+                             "2020-12-27 10:00:00",
+                             "2020-12-31 10:00:00",
+                             "2021-01-01 10:00:00",
+                             "2021-01-03 10:00:00"};
+    for (int i = stamps.size() - 1; i >= 0; --i) {
+        ChartHistory::goal(p, stamps.at(i), 0, QStringLiteral("Root"), double(i + 1));
+    }
+    p.close();
+    const CliRun run = cli({"chart", p.path(), "--root", "--period", "Week"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QStringList periods;
+    for (const QString& line : run.out.trimmed().split(QLatin1Char('\n')).mid(1)) {
+        periods << line.section(QLatin1Char(','), 0, 0);
+    }
+    QCOMPARE(periods, (QStringList{"53 '00", "54 '00", "1 '01", "53 '20", "1 '21", "2 '21"}));
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)
