@@ -18,7 +18,7 @@ std::optional<Problem> nameAndPriority(const QString& type, const QString& name,
     if (type.isEmpty()) {
         return Problem{QStringLiteral("Object type cannot be empty!"), QStringLiteral("OBJECT_TYPE")};
     }
-    if (name.isEmpty()) {
+    if (PropertiesValidation::name(name).isEmpty()) {
         return Problem{QStringLiteral("Object name cannot be empty!"), QStringLiteral("SHORT_NAME")};
     }
     // Empty, not a number, or out of range: all get the priority message.
@@ -36,6 +36,11 @@ std::optional<Problem> status(const QString& status)
     return std::nullopt;
 }
 } // namespace
+
+QString PropertiesValidation::name(const QString& text)
+{
+    return text.trimmed();
+}
 
 std::optional<double> PropertiesValidation::number(const QString& text)
 {

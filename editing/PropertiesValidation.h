@@ -51,6 +51,9 @@ public:
     // A priority text as a whole number 0..99: decimals round halves to even;
     // empty for a text that is not a number or out of range.
     static std::optional<qint64> priority(const QString& text);
+    // A name as it is stored: without surrounding blanks, as team member names are.
+    // A name of blanks alone is thus empty and refused.
+    static QString name(const QString& text);
     // A finite number in the user's or the C notation; empty otherwise.
     static std::optional<double> number(const QString& text);
 };

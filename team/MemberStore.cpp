@@ -282,11 +282,11 @@ MemberRecord MemberStore::normalized(const MemberRecord& member)
     MemberRecord result = member;
     result.name = member.name.trimmed();
     for (int d = 0; d < 7; ++d) {
-        for (QString* time : {&result.begin[d], &result.end[d]}) {
-            *time = time->trimmed();
-            if (time->isEmpty()) {
-                *time = QStringLiteral("00:00");
-            }
+        result.begin[d] = result.begin[d].trimmed();
+        result.end[d] = result.end[d].trimmed();
+        // Only a day emptied whole is a day off; one empty half stays empty for validate() to refuse.
+        if (result.begin[d].isEmpty() && result.end[d].isEmpty()) {
+            result.begin[d] = result.end[d] = QStringLiteral("00:00");
         }
     }
     return result;
@@ -299,14 +299,26 @@ bool MemberStore::validate(const MemberRecord& member, Failure* failure)
     }
     for (int i = 1; i < MemberFields::kNotes; ++i) {
         const QString value = MemberFields::value(member, i);
-        if (!isTimeOfDay(value)) {
+        const QString day = MemberFields::dayName(MemberFields::weekday(i));
+        if (value.isEmpty()) {
+            // Read as midnight, an empty half would silently stretch or shift the day's hours.
+            const bool begin = MemberFields::isBegin(i);
             return fail(failure,
-                        QStringLiteral("\"%1\" is not a time of day (%2 of %3's working hours). "
-                                       "Enter the time as HH:MM, for example 08:30.")
-                            .arg(value,
-                                 MemberFields::isBegin(i) ? QStringLiteral("begin") : QStringLiteral("end"),
-                                 MemberFields::dayName(MemberFields::weekday(i))),
+                        QStringLiteral("The %1 of %2's working hours is empty while its %3 is %4. Enter both times "
+                                       "as HH:MM, or empty both for no working hours on %2.")
+                            .arg(begin ? QStringLiteral("begin") : QStringLiteral("end"),
+                                 day,
+                                 begin ? QStringLiteral("end") : QStringLiteral("begin"),
+                                 MemberFields::value(member, begin ? i + 1 : i - 1)),
                         i);
+        }
+        if (!isTimeOfDay(value)) {
+            return fail(
+                failure,
+                QStringLiteral("\"%1\" is not a time of day (%2 of %3's working hours). "
+                               "Enter the time as HH:MM, for example 08:30.")
+                    .arg(value, MemberFields::isBegin(i) ? QStringLiteral("begin") : QStringLiteral("end"), day),
+                i);
         }
     }
     return true;

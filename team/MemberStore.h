@@ -34,8 +34,9 @@ public:
     // assigned to a task or is a goal's default member. A member already gone counts as deleted.
     bool remove(const QString& name, Failure* failure) const;
 
-    // The record as it is stored: the name without surrounding blanks and an empty
-    // working-hours field as "00:00" (no working time), the column's default.
+    // The record as it is stored: the name and times without surrounding blanks, and a
+    // day whose begin and end are both empty as "00:00" to "00:00" (no working time).
+    // A day with only one of them empty keeps it empty: validate() refuses it.
     static MemberRecord normalized(const MemberRecord& member);
     // Checks a normalized record. Returns false with the message and the field at fault.
     static bool validate(const MemberRecord& member, Failure* failure);

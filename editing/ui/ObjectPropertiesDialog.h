@@ -51,7 +51,7 @@ protected:
     void readShared(Properties* edited) const
     {
         edited->objectType = m_type->currentText();
-        edited->shortName = m_name->text();
+        edited->shortName = PropertiesValidation::name(m_name->text());
         edited->priority = *PropertiesValidation::priority(m_priority->currentText());
         edited->status = m_status->currentText();
         edited->description = m_description->toPlainText();

@@ -141,11 +141,20 @@ void TestPropertiesDialogs::goalValidationKeepsDialogOpen()
     d.prepareAdd(p.connection(), std::nullopt);
     d.show();
     choose(&d, "OBJECT_TYPE", QStringLiteral("Goal"));
-    typeInto(&d, "SHORT_NAME", QStringLiteral("G"));
+    // A name of blanks alone is no name.
+    typeInto(&d, "SHORT_NAME", QStringLiteral("   "));
     typeInto(&d, "PRIORITY", QStringLiteral("high"));
     clickOk(&d);
     QVERIFY(d.isVisible());
     auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, QStringLiteral("Object name cannot be empty!"));
+    QCOMPARE(d.focusWidget(), field<QLineEdit>(&d, "SHORT_NAME"));
+    field<QLineEdit>(&d, "SHORT_NAME")->clear();
+    typeInto(&d, "SHORT_NAME", QStringLiteral("G"));
+    clickOk(&d);
+    QVERIFY(d.isVisible());
+    shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().title, QStringLiteral("Error"));
     QCOMPARE(shown.first().icon, QMessageBox::Critical);
@@ -182,7 +191,7 @@ void TestPropertiesDialogs::addTaskThroughDialog()
     d.prepareAdd(p.connection(), g);
     d.show();
     choose(&d, "OBJECT_TYPE", QStringLiteral("Task"));
-    typeInto(&d, "SHORT_NAME", QStringLiteral("Write"));
+    typeInto(&d, "SHORT_NAME", QStringLiteral("  Write ")); // stored without the blanks
     typeInto(&d, "PRIORITY", QStringLiteral("10"));
     choose(&d, "STATUS", QStringLiteral("Completed"));
     typeInto(&d, "DAYSPLANNED", QStringLiteral("3.5"));

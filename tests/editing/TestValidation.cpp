@@ -33,6 +33,8 @@ void TestValidation::goal_data()
                                            << "OBJECT_TYPE";
     QTest::newRow("name") << QStringList{"Goal", "", "", "", ""} << "Object name cannot be empty!"
                           << "SHORT_NAME";
+    QTest::newRow("name of blanks") << QStringList{"Goal", " \t ", "0", "Open", "Ann"} << "Object name cannot be empty!"
+                                    << "SHORT_NAME";
     QTest::newRow("priority empty") << QStringList{"Goal", "G", "", "", ""} << kPriority << "PRIORITY";
     QTest::newRow("priority 100") << QStringList{"Goal", "G", "100", "Open", "Ann"} << kPriority << "PRIORITY";
     QTest::newRow("priority -1") << QStringList{"Goal", "G", "-1", "Open", "Ann"} << kPriority << "PRIORITY";
@@ -72,6 +74,9 @@ void TestValidation::task_data()
     QTest::addColumn<QString>("focus");
     QTest::newRow("type") << QStringList{"", "T", "10", "Open", "1"} << true << "Object type cannot be empty!"
                           << "OBJECT_TYPE";
+    QTest::newRow("name of blanks") << QStringList{"Task", "   ", "10", "Open", "1"} << false
+                                    << "Object name cannot be empty!"
+                                    << "SHORT_NAME";
     QTest::newRow("priority before days")
         << QStringList{"Task", "T", "", "Open", ""} << true << kPriority << "PRIORITY";
     QTest::newRow("status") << QStringList{"Task", "T", "10", "", ""} << true << "Object status cannot be empty!"

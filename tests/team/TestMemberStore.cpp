@@ -32,8 +32,10 @@ void TestMemberStore::refusesBadFields_data()
 
     QTest::newRow("HH:MM:SS") << 2 << "17:45:30"
                               << "17:45:30";
-    QTest::newRow("empty means no hours") << 13 << ""
-                                          << "00:00";
+    QTest::newRow("blank begin with end kept") << 13 << " "
+                                               << "";
+    QTest::newRow("empty end with begin kept") << 2 << ""
+                                               << "";
     QTest::newRow("blanks around") << 5 << " 09:15 "
                                    << "09:15";
     QTest::newRow("one-digit hour") << 3 << "8:00"

@@ -126,12 +126,21 @@ void TestTeamMemberWindow::addsAndRenamesSeenByOtherConnection()
     QTest::keyClicks(field(&w, 0), "O'Neil");
     QTest::keyClicks(field(&w, 10), "17:30");
     QTest::keyClicks(child<QPlainTextEdit>(&w, "txtFields_15"), "Part-time");
+    // Friday's end without its begin: refused, naming the day and the field, which gets the focus.
+    click(&w, "cmdUpdate");
+    const QStringList refusal = shownTexts();
+    QCOMPARE(refusal.size(), 1);
+    QVERIFY2(refusal.first().contains("begin of Friday"), qPrintable(refusal.first()));
+    QCOMPARE(w.focusWidget(), field(&w, 9));
+    QCOMPARE(status(&w), QStringLiteral("Add record"));
+    QCOMPARE(p.scalar("SELECT COUNT(*) FROM RESOURCES").toInt(), 2);
+    QTest::keyClicks(field(&w, 9), "09:00");
     click(&w, "cmdUpdate");
     QCOMPARE(shownTexts(), QStringList());
     QCOMPARE(status(&w), QStringLiteral("Record: 3"));
     QCOMPARE(field(&w, 11)->text(), QStringLiteral("00:00"));
     QCOMPARE(p.scalar("SELECT FRI_END || FRI_BEG || R_DESCRIPTION FROM RESOURCES WHERE R_NAME = 'o''neil'").toString(),
-             QStringLiteral("17:3000:00Part-time"));
+             QStringLiteral("17:3009:00Part-time"));
 
     // The other connection adds a member meanwhile; Refresh shows it in name order.
     p.member("Al");
