@@ -34,6 +34,7 @@ private Q_SLOTS:
     void minimizedCloseKeepsGeometry();
     void listsFollowTheSelection();
     void listsFollowTheGoalTreeKeys();
+    void copyAndPasteImages();
     void readOnlyProjectIsBrowsed();
 
 private:
@@ -268,6 +269,35 @@ void TestMainWindow::listsFollowTheGoalTreeKeys()
     QCOMPARE(tasks->topLevelItemCount(), 2);
     QCOMPARE(tasks->topLevelItem(0)->text(0), QStringLiteral("G"));
     QCOMPARE(w->resourceList()->topLevelItemCount(), 0);
+}
+
+// Copy and Paste show the theme's images (or drawn ones), not the style's magnifier and floppy disk.
+void TestMainWindow::copyAndPasteImages()
+{
+    auto w = open();
+    auto image = [](const QIcon& icon) { return icon.pixmap(QSize(16, 16)).toImage(); };
+    const std::tuple<const char*, const char*, QStyle::StandardPixmap> buttons[] = {
+        {"Copy", "edit-copy", QStyle::SP_FileDialogContentsView},
+        {"Paste", "edit-paste", QStyle::SP_DialogSaveButton},
+    };
+    QList<QImage> seen;
+    for (const auto& [key, themeName, wrong] : buttons) {
+        QAction* button = nullptr;
+        for (QAction* a : w->toolBar()->actions()) {
+            if (a->data().toString() == QLatin1String(key)) {
+                button = a;
+            }
+        }
+        QVERIFY2(button, key);
+        QVERIFY2(!button->icon().isNull(), key);
+        if (QIcon::hasThemeIcon(QLatin1String(themeName))) {
+            QCOMPARE(button->icon().name(), QLatin1String(themeName));
+        } else {
+            QVERIFY2(image(button->icon()) != image(w->style()->standardIcon(wrong)), key);
+        }
+        seen << image(button->icon());
+    }
+    QVERIFY(seen.at(0) != seen.at(1));
 }
 
 // A project in a folder we may not write used to be refused as damaged.
