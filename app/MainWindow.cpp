@@ -32,6 +32,8 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -44,6 +46,38 @@ const QString MainWindow::kConnection = QStringLiteral("dbConn");
 namespace {
 using Splitter = MainLayout::Splitter;
 constexpr Splitter kSplitters[3] = {Splitter::Vertical, Splitter::First, Splitter::Second};
+
+// Copy and Paste as the desktop theme draws them; without a theme, drawn here like
+// the view-mode images: two sheets, or a sheet on a clipboard.
+QIcon editIcon(bool paste)
+{
+    const QString name = paste ? QStringLiteral("edit-paste") : QStringLiteral("edit-copy");
+    if (QIcon::hasThemeIcon(name)) {
+        return QIcon::fromTheme(name);
+    }
+    const int size = 32; // drawn large, scaled down by the toolbar
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    const QColor outline(70, 70, 70);
+    auto sheet = [&](int x, int y, int w, int h) {
+        p.fillRect(x, y, w, h, Qt::white);
+        p.setPen(outline);
+        p.drawRect(x, y, w - 1, h - 1);
+        for (int line = y + 5; line < y + h - 3; line += 4) {
+            p.fillRect(x + 3, line, w - 6, 1, outline);
+        }
+    };
+    if (paste) {
+        p.fillRect(4, 5, 20, 25, QColor(170, 120, 60)); // the board
+        p.fillRect(9, 2, 10, 6, QColor(40, 90, 170)); // its clip
+        sheet(13, 12, 16, 19);
+    } else {
+        sheet(3, 3, 16, 20);
+        sheet(12, 10, 16, 20);
+    }
+    return QIcon(pixmap);
+}
 } // namespace
 
 MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QString& dbPathOverride, QWidget* parent)
@@ -233,8 +267,8 @@ void MainWindow::buildToolBar()
     const std::pair<const char*, QStyle::StandardPixmap> buttons[] = {
         {"Back", QStyle::SP_ArrowBack},
         {"Forward", QStyle::SP_ArrowForward},
-        {"Copy", QStyle::SP_FileDialogContentsView},
-        {"Paste", QStyle::SP_DialogSaveButton},
+        {"Copy", QStyle::SP_CustomBase}, // theirs from the theme or drawn
+        {"Paste", QStyle::SP_CustomBase},
         {"Delete", QStyle::SP_TrashIcon},
         {"Properties", QStyle::SP_FileDialogInfoView},
         {"View Large Icons", QStyle::SP_FileDialogListView},
@@ -245,7 +279,15 @@ void MainWindow::buildToolBar()
     int viewMode = 0;
     for (const auto& [key, pixmap] : buttons) {
         const bool view = QLatin1String(key).startsWith(QLatin1String("View "));
-        const QIcon icon = view ? ViewModeIcons::icon(viewMode++) : style()->standardIcon(pixmap);
+        const QLatin1String name(key);
+        QIcon icon;
+        if (view) {
+            icon = ViewModeIcons::icon(viewMode++);
+        } else if (name == QLatin1String("Copy") || name == QLatin1String("Paste")) {
+            icon = editIcon(name == QLatin1String("Paste"));
+        } else {
+            icon = style()->standardIcon(pixmap);
+        }
         QAction* a = m_toolBar->addAction(icon, QString::fromLatin1(key));
         a->setData(QString::fromLatin1(key));
         if (QLatin1String(key) == QLatin1String("Delete") || QLatin1String(key) == QLatin1String("View Large Icons")) {

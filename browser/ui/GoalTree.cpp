@@ -5,6 +5,7 @@
 #include "common/ui/MessageBox.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace {
@@ -183,4 +184,17 @@ void GoalTree::mouseReleaseEvent(QMouseEvent* event)
 {
     QTreeWidget::mouseReleaseEvent(event);
     Q_EMIT paneClicked(m_rightButton);
+}
+
+// Only moves made by keys count here: a click reports its node through itemClicked,
+// and nodes made current by the program (a new root, a refreshed level) are not
+// the user's choice.
+void GoalTree::keyPressEvent(QKeyEvent* event)
+{
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::keyPressEvent(event);
+    QTreeWidgetItem* after = currentItem();
+    if (after && after != before) {
+        onNodeClicked(after);
+    }
 }

@@ -46,7 +46,8 @@ public:
     bool rightButton() const { return m_rightButton; }
 
 Q_SIGNALS:
-    // A node was clicked (or activated from the keyboard); its level is already refreshed.
+    // A node was clicked, activated, or made current from the keyboard; its level is
+    // already refreshed.
     void nodeClicked(QTreeWidgetItem* node);
     // Any click on the pane; `rightButton` asks for the context menu.
     void paneClicked(bool rightButton);
@@ -54,6 +55,7 @@ Q_SIGNALS:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool loadLevel(QTreeWidgetItem* node, bool refresh);

@@ -435,6 +435,11 @@ void ChartWindow::showProperties()
 void ChartWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // The window system may size the window below its minimum (QWidget::resize never
+    // does); narrower, the chart is cut off, so the minimum is taken back.
+    if (width() < minimumWidth()) {
+        resize(minimumWidth(), height());
+    }
     layoutPanes();
 }
 

@@ -9,12 +9,14 @@
 #include "schedule/SnapshotGenerator.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 const QString kNoData = QStringLiteral("There is no report data yet. Press \"Generate Report Data\" to compute a "
@@ -52,6 +54,12 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
     m_taskSchedule = new QPushButton(QStringLiteral("Task Schedules..."), this);
     m_taskSchedule->setObjectName(QStringLiteral("bShowTaskSched"));
 
+    // The style's hint leaves a long text touching the edges: an "M" of room on either side.
+    for (QPushButton* b : {m_generate, m_overview, m_memberSchedule, m_taskSchedule}) {
+        const QFontMetrics metrics(b->font());
+        const int room = metrics.horizontalAdvance(QLatin1Char('M'));
+        b->setMinimumWidth(std::max(b->sizeHint().width(), metrics.horizontalAdvance(b->text()) + 2 * room));
+    }
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_overview);
     buttons->addWidget(m_memberSchedule);

@@ -6,6 +6,7 @@
 #include "tests/support/WriteProtection.h"
 
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QtTest>
@@ -32,6 +33,8 @@ private Q_SLOTS:
     void resizeKeepsProportions();
     void minimizedCloseKeepsGeometry();
     void listsFollowTheSelection();
+    void listsFollowTheGoalTreeKeys();
+    void copyAndPasteImages();
     void readOnlyProjectIsBrowsed();
 
 private:
@@ -232,6 +235,69 @@ void TestMainWindow::listsFollowTheSelection()
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(sample.other));
     QCOMPARE(w->resourceList()->topLevelItemCount(), 2);
     QCOMPARE(w->noteList()->topLevelItemCount(), 0);
+}
+
+// Arrow keys in the goal tree refill the lists as a click does, and a click fills them once.
+void TestMainWindow::listsFollowTheGoalTreeKeys()
+{
+    Sample sample;
+    auto w = open(sample.project.path());
+    GoalTree* tree = w->goalTree();
+    TaskList* tasks = w->taskList();
+    QSignalSpy fills(tree, &GoalTree::nodeClicked);
+    QTreeWidgetItem* g = childNamed(tree->root(), QStringLiteral("G"));
+    QVERIFY(g);
+    clickRow(tree, g);
+    QCOMPARE(fills.count(), 1);
+    QCOMPARE(tasks->topLevelItemCount(), 4); // Sub, T, U, summary
+
+    QTest::keyClick(tree, Qt::Key_Down);
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Sub"));
+    QCOMPARE(fills.count(), 2);
+    QVERIFY(!rowNamed(tasks, QStringLiteral("T")));
+
+    QTest::keyClick(tree, Qt::Key_Up);
+    QCOMPARE(tree->currentItem(), g);
+    QCOMPARE(fills.count(), 3);
+    QCOMPARE(tasks->topLevelItemCount(), 4);
+    QVERIFY(rowNamed(tasks, QStringLiteral("T")));
+
+    // Up to the root: its list again, the goal row first and chosen for the other lists.
+    QTest::keyClick(tree, Qt::Key_Up);
+    QCOMPARE(tree->currentItem(), tree->root());
+    QCOMPARE(fills.count(), 4);
+    QCOMPARE(tasks->topLevelItemCount(), 2);
+    QCOMPARE(tasks->topLevelItem(0)->text(0), QStringLiteral("G"));
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 0);
+}
+
+// Copy and Paste show the theme's images (or drawn ones), not the style's magnifier and floppy disk.
+void TestMainWindow::copyAndPasteImages()
+{
+    auto w = open();
+    auto image = [](const QIcon& icon) { return icon.pixmap(QSize(16, 16)).toImage(); };
+    const std::tuple<const char*, const char*, QStyle::StandardPixmap> buttons[] = {
+        {"Copy", "edit-copy", QStyle::SP_FileDialogContentsView},
+        {"Paste", "edit-paste", QStyle::SP_DialogSaveButton},
+    };
+    QList<QImage> seen;
+    for (const auto& [key, themeName, wrong] : buttons) {
+        QAction* button = nullptr;
+        for (QAction* a : w->toolBar()->actions()) {
+            if (a->data().toString() == QLatin1String(key)) {
+                button = a;
+            }
+        }
+        QVERIFY2(button, key);
+        QVERIFY2(!button->icon().isNull(), key);
+        if (QIcon::hasThemeIcon(QLatin1String(themeName))) {
+            QCOMPARE(button->icon().name(), QLatin1String(themeName));
+        } else {
+            QVERIFY2(image(button->icon()) != image(w->style()->standardIcon(wrong)), key);
+        }
+        seen << image(button->icon());
+    }
+    QVERIFY(seen.at(0) != seen.at(1));
 }
 
 // A project in a folder we may not write used to be refused as damaged.

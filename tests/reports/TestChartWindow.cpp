@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QValueAxis>
+#include <QWindow>
 #include <QtTest>
 
 // The chart window and its properties dialog, driven by objectName over a real
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void rightClickOpensMenu();
     void failedQueryIsShownNotHidden();
     void dividerStaysOffTheEdges();
+    void keepsItsMinimumWidth();
 
 private:
     template <typename T>
@@ -512,6 +514,20 @@ void TestChartWindow::dividerStaysOffTheEdges()
     QVERIFY(qAbs(xy->geometry().right() + 1 - w->width()) <= 1);
     w->resize(10, w->height());
     QCOMPARE(w->width(), w->minimumWidth());
+}
+
+// A window sized from outside (the window system, not QWidget::resize) below its
+// minimum takes the minimum back.
+void TestChartWindow::keepsItsMinimumWidth()
+{
+    ChartWindow* w = m_w;
+    const int minimum = ChartLayout::toPixels(ChartLayout::kMinWidth, w->logicalDpiX());
+    QCOMPARE(w->minimumWidth(), minimum);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->windowHandle()->resize(100, w->height());
+    QCoreApplication::processEvents(); // the window system reports the new size by event
+    QCOMPARE(w->width(), minimum);
+    QCOMPARE(w->windowHandle()->width(), minimum);
 }
 
 QTEST_MAIN(TestChartWindow)

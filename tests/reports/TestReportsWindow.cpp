@@ -29,6 +29,7 @@ private Q_SLOTS:
     void previewPagesZoomsAndExports();
     void previewNeverExportsOntoTheProject_data();
     void previewNeverExportsOntoTheProject();
+    void buttonsFitTheirTexts();
 
 private:
     static QPushButton* button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
@@ -244,6 +245,23 @@ void TestReportsWindow::previewNeverExportsOntoTheProject()
     QCOMPARE(identity(p.path()), project);
     QCOMPARE(identity(p.path() + QStringLiteral("-wal")), wal);
     QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(DISTINCT TimeStamp) FROM CompDates")).toInt(), 3);
+}
+
+// Each button is as wide as its text plus a margin of an "M" on either side, so no
+// text touches the edges.
+void TestReportsWindow::buttonsFitTheirTexts()
+{
+    TempProject p;
+    ReportsWindow w(p.connection());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    for (const char* name : {"bGenerateData", "bShowReport", "bShowTeamMemSched", "bShowTaskSched"}) {
+        QPushButton* b = button(w, name);
+        QVERIFY(b);
+        const QFontMetrics metrics(b->font());
+        const int wanted = metrics.horizontalAdvance(b->text()) + 2 * metrics.horizontalAdvance(QLatin1Char('M'));
+        QVERIFY2(b->width() >= wanted, name);
+    }
 }
 
 QTEST_MAIN(TestReportsWindow)
