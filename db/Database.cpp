@@ -168,7 +168,7 @@ QString Database::inUseMessage(const QString& path, const QSqlError& error)
         .arg(shownPath(path));
 }
 
-bool Database::judge(const QString& connection, int* version, QString* error)
+bool Database::judge(const QString& connection, bool wholeTables, int* version, QString* error)
 {
     const QString path = filePath(connection);
     QSqlQuery query(Sql::db(connection));
@@ -213,6 +213,9 @@ bool Database::judge(const QString& connection, int* version, QString* error)
         Sql::setError(error,
                       QStringLiteral("The project file \"%1\" is damaged: tables are missing").arg(shownPath(path)));
         return false;
+    }
+    if (!wholeTables) {
+        return true;
     }
     // Other programs may write what ours never does; the tree walks rely on these.
     for (const IdentifierCheck& check : kIdentifierChecks) {
@@ -274,7 +277,7 @@ bool Database::open(const QString& path, const QString& connection, QString* err
     QString failure;
     int version = 0;
     const bool ok = Sql::exec(connection, QStringLiteral("PRAGMA busy_timeout = %1").arg(kOpenBusyMs), &failure) &&
-        judge(connection, &version, &failure) &&
+        judge(connection, !sharedMode, &version, &failure) &&
         Sql::exec(connection, QStringLiteral("PRAGMA busy_timeout = %1").arg(kBusyMs), &failure);
     if (!ok) {
         close(connection);

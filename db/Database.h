@@ -58,5 +58,7 @@ private:
     static bool configure(const QString& connection, Mode mode, QString* error);
     // Reads the file through the connection: our application_id, a version we read,
     // the tables, identifiers >= 1 and a goal tree without cycles. *version gets user_version.
-    static bool judge(const QString& connection, int* version, QString* error);
+    // `wholeTables` false skips the identifier and cycle scans, for a file another connection
+    // of this process has judged already (the team window's, beside the main window's).
+    static bool judge(const QString& connection, bool wholeTables, int* version, QString* error);
 };
