@@ -478,62 +478,21 @@ QList<Attack> attacks()
     }
 
     // Numbers no user can type, written by another tool, show as empty.
-    const Setup hostileNumbers = [](Fixture& f) {
-        demo(f);
-        rawSql(f.project(),
-               {QStringLiteral("PRAGMA ignore_check_constraints = ON"),
-                kHostileValues,
-                QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = -5, PER_COMPLETED = 1e999"
-                               " WHERE FK_TASKID = (SELECT MAX(ID) FROM TASKS_OBJECTS WHERE STATUS = 'Open')")});
-    };
-    const Check noGarbageOut = [](Fixture&, const CliRun& run) {
-        const QString bad = garbageNumber(run.out);
-        return bad.isEmpty() ? QString() : QStringLiteral("shows %1").arg(bad);
-    };
     list << Attack{QStringLiteral("impossible numbers in the task list"),
-                   hostileNumbers,
+                   demoThen({QStringLiteral("PRAGMA ignore_check_constraints = ON"),
+                             kHostileValues,
+                             QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = -5, PER_COMPLETED = 1e999"
+                                            " WHERE FK_TASKID = (SELECT MAX(ID) FROM TASKS_OBJECTS"
+                                            " WHERE STATUS = 'Open')")}),
                    {QStringLiteral("tasklist"), QStringLiteral("{P}")},
                    0,
                    QString(),
                    Guard::All,
-                   noGarbageOut};
-    for (const QString& k : {QStringLiteral("overview"), QStringLiteral("tasks"), QStringLiteral("members")}) {
-        list << Attack{QStringLiteral("impossible numbers in the %1 CSV").arg(k),
-                       [hostileNumbers](Fixture& f) {
-                           hostileNumbers(f);
-                           mustRun({QStringLiteral("snapshot"),
-                                    f.project(),
-                                    QStringLiteral("--now"),
-                                    QStringLiteral("2027-01-04 09:00:00")});
-                       },
-                       {report, QStringLiteral("{P}"), kind, k, out, QStringLiteral("{O}/r.csv")},
-                       0,
-                       QString(),
-                       Guard::All,
-                       [](Fixture& f, const CliRun&) {
-                           const QString bad = garbageNumber(readText(f.outputs() + QStringLiteral("/r.csv")));
-                           return bad.isEmpty() ? QString() : QStringLiteral("shows %1").arg(bad);
-                       }};
-    }
-    list << Attack{QStringLiteral("impossible numbers in the chart"),
-                   [hostileNumbers](Fixture& f) {
-                       hostileNumbers(f);
-                       mustRun({QStringLiteral("snapshot"),
-                                f.project(),
-                                QStringLiteral("--now"),
-                                QStringLiteral("2027-01-04 09:00:00")});
-                   },
-                   {QStringLiteral("chart"),
-                    QStringLiteral("{P}"),
-                    QStringLiteral("--measure"),
-                    QStringLiteral("Planned"),
-                    QStringLiteral("--aggregate"),
-                    QStringLiteral("Sum"),
-                    QStringLiteral("--root")},
-                   0,
-                   QString(),
-                   Guard::All,
-                   noGarbageOut};
+                   [](Fixture&, const CliRun& run) {
+                       const QString bad = garbageNumber(run.out);
+                       return bad.isEmpty() ? QString() : QStringLiteral("shows %1").arg(bad);
+                   }};
+    // The reports, CSV exports and charts of such figures are TestHostileFigures' part.
 
     // Trees another tool wrote: deep, or with history it never would write.
     const Check staysSmall = [](Fixture& f, const CliRun&) {

@@ -33,7 +33,6 @@ private Q_SLOTS:
     void tickingDrawsOneSeriesPerNode();
     void emptyCellsBreakTheLine();
     void assignmentNodeChartsItsRows();
-    void thousandsOfTickedTasks();
     void memberTreeAndItsRoot();
     void dialogLoadsAndApplies();
     void dialogOkAndEscape();
@@ -265,52 +264,6 @@ void TestChartWindow::assignmentNodeChartsItsRows()
     assignment->setCheckState(0, Qt::Checked);
     QCOMPARE(legend(w), QStringList{QStringLiteral("Dana O'Brien (T%1)").arg(m_task)});
     QCOMPARE(w->table().column(0), (QList<std::optional<double>>{1.0, 3.0, 4.0, 8.0}));
-}
-
-// One OR-ed condition per ticked node made SQLite refuse a chart of more than about
-// a thousand nodes; the window showed the error and an empty chart.
-void TestChartWindow::thousandsOfTickedTasks()
-{
-    const int count = 1500; // 5,000 work as well, but the chart library takes seconds to draw them
-    const QString stamp = ChartHistory::stamps().last();
-    {
-        Transaction t(m_p->connection());
-        QSqlQuery q(Sql::db(m_p->connection()));
-        QVERIFY(q.prepare(QStringLiteral(
-            "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < ?)"
-            " INSERT INTO TASKS_OBJECTS (OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED, FK_ID, CREATED)"
-            " SELECT 'Task', 'Many ' || k, 50, 'Open', 1, ?, '2026-01-01 10:00:00' FROM n")));
-        q.addBindValue(count);
-        q.addBindValue(m_alpha);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        QVERIFY(q.prepare(QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ, GT_ID, GT_Name, Diff, Calc)"
-                                         " SELECT ?, 'T', ID, SHORT_NAME, ID, 1 FROM TASKS_OBJECTS WHERE FK_ID = ?")));
-        q.addBindValue(stamp);
-        q.addBindValue(m_alpha);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-        QVERIFY(t.commit());
-    }
-    ChartWindow* w = m_w;
-    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
-    QTreeWidgetItem* root = tvGoal->topLevelItem(0);
-    root->setCheckState(0, Qt::Unchecked);
-    click(root);
-    QTreeWidgetItem* alpha = node(root, QStringLiteral("Alpha"));
-    click(alpha);
-    QCOMPARE(alpha->childCount(), count + 1);
-    // Ticked quietly up to the last one, whose tick draws the chart of them all.
-    tvGoal->blockSignals(true);
-    for (int i = 0; i < count; ++i) {
-        alpha->child(i)->setCheckState(0, Qt::Checked);
-    }
-    tvGoal->blockSignals(false);
-    MessageBox::setAutoAnswer(true);
-    alpha->child(count)->setCheckState(0, Qt::Checked);
-    MessageBox::setAutoAnswer(false);
-    QCOMPARE(MessageBox::takeShown().size(), 0);
-    QCOMPARE(w->state().filter.terms().size(), count + 1);
-    QCOMPARE(w->table().series.size(), count + 1);
-    QCOMPARE(legend(w).size(), count + 1);
 }
 
 void TestChartWindow::memberTreeAndItsRoot()

@@ -55,8 +55,6 @@ private Q_SLOTS:
     void chartNamesWhatIsMissing();
     void unplaceableSnapshotChangesNothing_data();
     void unplaceableSnapshotChangesNothing();
-    void chartOfThousandsOfNodes();
-    void chartWeeksAcrossYearEnd();
 };
 
 void TestReportCommand::exportsNewestOrChosenSnapshot()
@@ -209,58 +207,6 @@ void TestReportCommand::unplaceableSnapshotChangesNothing()
         cli({"report", dirty.path(), "--kind", "tasks", "--stamp", stamp, "--out", dirty.dir() + "/x.csv"});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("no snapshot with the stamp")), qPrintable(run.err));
-}
-
-// A chart of 1,500 tasks of a synthetic project: one OR-ed condition per node made
-// SQLite refuse it ("Expression tree is too large").
-void TestReportCommand::chartOfThousandsOfNodes()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("s.cwk"));
-    CliRun run = cli({"synth", path, "--goals", "100", "--tasks", "2000", "--members", "20", "--seed", "1"});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    run = cli({"snapshot", path, "--now", "2026-03-02 09:00:00"});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QStringList args{"chart", path, "--root"};
-    for (int id = 1; id <= 1500; ++id) {
-        args << "--task" << QString::number(id);
-    }
-    for (int id = 1; id <= 100; ++id) {
-        args << "--goal" << QString::number(id);
-    }
-    run = cli(args);
-    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    const QStringList lines = run.out.trimmed().split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 2);
-    QVERIFY(lines.at(0).startsWith("Month,"));
-    QVERIFY(lines.at(1).startsWith("3/2026,"));
-    // One column per distinct name: far more than a thousand.
-    QVERIFY2(lines.at(0).count(QLatin1Char(',')) > 1000, qPrintable(lines.at(0).left(200)));
-}
-
-// Weekly periods from the command line: weeks from Sunday, split at New Year,
-// in time order.
-void TestReportCommand::chartWeeksAcrossYearEnd()
-{
-    TempProject p;
-    const QStringList stamps{"2000-12-30 10:00:00",
-                             "2000-12-31 10:00:00",
-                             "2001-01-01 10:00:00",
-                             "2020-12-27 10:00:00",
-                             "2020-12-31 10:00:00",
-                             "2021-01-01 10:00:00",
-                             "2021-01-03 10:00:00"};
-    for (int i = stamps.size() - 1; i >= 0; --i) {
-        ChartHistory::goal(p, stamps.at(i), 0, QStringLiteral("Root"), double(i + 1));
-    }
-    p.close();
-    const CliRun run = cli({"chart", p.path(), "--root", "--period", "Week"});
-    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QStringList periods;
-    for (const QString& line : run.out.trimmed().split(QLatin1Char('\n')).mid(1)) {
-        periods << line.section(QLatin1Char(','), 0, 0);
-    }
-    QCOMPARE(periods, (QStringList{"53 '00", "54 '00", "1 '01", "53 '20", "1 '21", "2 '21"}));
 }
 
 QTEST_GUILESS_MAIN(TestReportCommand)
