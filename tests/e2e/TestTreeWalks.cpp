@@ -26,8 +26,6 @@ class TestTreeWalks : public QObject
 
 private Q_SLOTS:
     void deepChainThroughEveryWalk();
-    void brokenParentsStayOutsideTheTree_data();
-    void brokenParentsStayOutsideTheTree();
 
 private:
     static void exec(const TempProject& p, const QString& sql, const QVariantList& values = {})
@@ -164,61 +162,6 @@ void TestTreeWalks::deepChainThroughEveryWalk()
     QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")).toInt(), 0);
     QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASKS_OBJECTS")).toInt(), 0);
     QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE")).toInt(), 0);
-}
-
-void TestTreeWalks::brokenParentsStayOutsideTheTree_data()
-{
-    QTest::addColumn<QString>("link");
-    QTest::newRow("two goals each other's parent") << QStringLiteral("UPDATE GOALS_SW SET P_GID = ? WHERE ID = ?");
-    QTest::newRow("goal its own parent") << QStringLiteral("UPDATE GOALS_SW SET P_GID = ID WHERE ID IN (?, ?)");
-    QTest::newRow("parent that is gone") << QStringLiteral("UPDATE GOALS_SW SET P_GID = 999 + ? WHERE ID = ?");
-}
-
-// Another tool can drop the guards and write parents that make no tree. Such goals
-// are outside the tree for every walk, which still ends and leaves the rest right.
-void TestTreeWalks::brokenParentsStayOutsideTheTree()
-{
-    QFETCH(QString, link);
-    TempProject p;
-    p.member(QStringLiteral("M"));
-    const qint64 sound = p.goal(QStringLiteral("Sound"));
-    const qint64 soundTask = p.task(sound, QStringLiteral("Kept"), 3);
-    p.assign(soundTask, QStringLiteral("M"), 100, 0, 0);
-    const qint64 a = p.goal(QStringLiteral("A"));
-    const qint64 b = p.goal(QStringLiteral("B"), a);
-    p.assign(p.task(b, QStringLiteral("Lost"), 5), QStringLiteral("M"), 100, 0, 0);
-    exec(p, QStringLiteral("PRAGMA foreign_keys = OFF"));
-    exec(p, QStringLiteral("DROP TRIGGER GOALS_SW_no_cycle_insert"));
-    exec(p, QStringLiteral("DROP TRIGGER GOALS_SW_no_cycle_update"));
-    exec(p, link, {b, a});
-    exec(p, QStringLiteral("PRAGMA foreign_keys = ON"));
-
-    snapshot(p);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT group_concat(GT_Name, '|') FROM"
-                                     " (SELECT GT_Name FROM CompDates ORDER BY HTreeSort)"))
-                 .toString(),
-             QStringLiteral("M (Kept)|Kept|Sound|Cairnwork"));
-    QCOMPARE(column(p, QStringLiteral("Planned"), QStringLiteral("G"), 0).toDouble(), 3.0);
-
-    QString error;
-    GoalRollup rollup;
-    QVERIFY2(rollup.load(p.connection(), std::nullopt, &error), qPrintable(error));
-    QCOMPARE(rollup.CalcGoalValues(0).DaysPlanned, 3.0);
-    rollup.CalcGoalValues(a);
-    QVERIFY2(rollup.load(p.connection(), a, &error), qPrintable(error));
-    rollup.CalcGoalValues(a);
-    QList<ListRow> rows;
-    QVERIFY2(TaskListRows::build(p.connection(), a, &rows, &error), qPrintable(error));
-
-    ScriptedPrompter prompter;
-    QList<StatusChange> changes;
-    QVERIFY2(ObjectChecks::CheckParentStatus(p.connection(), b, prompter, &changes, &error), qPrintable(error));
-
-    ScriptedPrompter yes({true});
-    const EditOutcome deleted = ObjectDeleter::deleteGoal(p.connection(), a, ObjectDeleter::GoalSource::Tree, yes);
-    QVERIFY2(deleted.ok, qPrintable(deleted.error));
-    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE ID = ?"), {a}).toInt(), 0);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE ID = ?"), {sound}).toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestTreeWalks)
