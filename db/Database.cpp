@@ -129,7 +129,7 @@ bool Database::connect(const QString& path, const QString& connection, Mode mode
     db.setConnectOptions(options);
     if (!db.open()) {
         Sql::setError(error,
-                      QStringLiteral("The project file \"%1\" cannot be opened: %2")
+                      QStringLiteral("The project file \"%1\" cannot be opened. %2")
                           .arg(shownPath(path), Sql::describe(db.lastError())));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection);
@@ -178,7 +178,7 @@ bool Database::judge(const QString& connection, bool wholeTables, int* version, 
         Sql::setError(
             error,
             inUse.isEmpty()
-                ? QStringLiteral("The project file \"%1\" is damaged: %2").arg(shownPath(path), Sql::describe(sqlError))
+                ? Sql::describe(QStringLiteral("The project file \"%1\" is damaged.").arg(shownPath(path)), sqlError)
                 : inUse);
         return false;
     };

@@ -1,16 +1,90 @@
 #include "db/Sql.h"
 
+#include "common/ErrorText.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// The engine's result code in words a user can act on. The engine's own text
+// stays in the details, with the code, for whoever has to look further.
+QString cause(int code, const QString& engineText)
+{
+    switch (code) {
+    case 275: // a CHECK constraint
+        return QStringLiteral("A value is outside what the project allows.");
+    case 787: // a foreign key
+        return QStringLiteral("The change refers to an entry that does not exist, or removes one still in use.");
+    case 1299: // NOT NULL
+        return QStringLiteral("A required value is missing.");
+    case 1555: // PRIMARY KEY
+    case 2067: // UNIQUE
+        return QStringLiteral("An entry with the same name or number exists already.");
+    case 1811: // a trigger of the project's schema: its message is ours, in words
+        return engineText.endsWith(QLatin1Char('.')) ? engineText : engineText + QLatin1Char('.');
+    default:
+        break;
+    }
+    switch (code & 0xff) {
+    case 5: // BUSY
+    case 6: // LOCKED
+        return QStringLiteral("The project is in use by another program or window. Try again in a moment.");
+    case 7: // NOMEM
+        return QStringLiteral("There is not enough memory.");
+    case 8: // READONLY
+        return QStringLiteral("The project cannot be written: the file or its folder is read-only.");
+    case 9: // INTERRUPT
+        return QStringLiteral("The work was interrupted.");
+    case 10: // IOERR
+        return QStringLiteral("The disk could not be read or written.");
+    case 11: // CORRUPT
+        return QStringLiteral("The project file is damaged.");
+    case 13: // FULL
+        return QStringLiteral("The disk is full.");
+    case 14: // CANTOPEN
+        return QStringLiteral("The file or its folder is missing or cannot be reached.");
+    case 19: // CONSTRAINT
+        return QStringLiteral("The change breaks a rule of the project's data.");
+    case 23: // AUTH
+    case 3: // PERM
+        return QStringLiteral("Access to the project was denied.");
+    case 26: // NOTADB
+        return QStringLiteral("The file is not a project.");
+    case 1: { // ERROR: in a file of ours, a part someone removed or renamed
+        static const QRegularExpression missing(QStringLiteral("^no such (?:table|column): (?:main\\.)?(\\S+)"));
+        const QRegularExpressionMatch m = missing.match(engineText);
+        if (m.hasMatch()) {
+            return QStringLiteral("The project lacks its part \"%1\": the file may be damaged or changed by another "
+                                  "program.")
+                .arg(m.captured(1));
+        }
+        return QStringLiteral("The database could not carry out the request.");
+    }
+    default:
+        return QStringLiteral("The database could not carry out the request.");
+    }
+}
+
+} // namespace
+
 QString Sql::describe(const QSqlError& error)
 {
-    QString code = error.nativeErrorCode();
-    if (code.isEmpty()) {
-        code = QString::number(static_cast<int>(error.type()));
-    }
     QString text = error.databaseText();
     if (text.isEmpty()) {
         text = error.driverText();
     }
-    return code + QStringLiteral(": ") + text;
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    if (!numeric) {
+        // An error of the driver itself, not of the engine: its text is all there is.
+        return text;
+    }
+    return ErrorText::withDetails(cause(code, text), QStringLiteral("SQLite error %1: %2").arg(code).arg(text));
+}
+
+QString Sql::describe(const QString& what, const QSqlError& error)
+{
+    return ErrorText::withDetails(what, ErrorText::split(describe(error)).details);
 }
 
 bool Sql::prepare(QSqlQuery& query, const QString& sql, QString* error)

@@ -7,12 +7,14 @@
 #include <QVariantList>
 
 // Small helpers around Qt SQL so that every caller reports errors the same way:
-// "<native code>: <description>", the text the error box shows.
+// the cause in words with the engine's code and text on a details line (ErrorText).
 class Sql
 {
 public:
     static QSqlDatabase db(const QString& connection) { return QSqlDatabase::database(connection, false); }
     static QString describe(const QSqlError& error);
+    // `what` in place of the engine's cause, with the same details line.
+    static QString describe(const QString& what, const QSqlError& error);
     // Prepares `sql` on `query`; on failure fills *error and returns false.
     static bool prepare(QSqlQuery& query, const QString& sql, QString* error);
     // Executes a prepared query; on failure fills *error and returns false.

@@ -25,19 +25,12 @@ bool fail(MemberStore::Failure* failure, const QString& description, int field =
 
 bool failSql(MemberStore::Failure* failure, const QSqlError& error)
 {
-    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
-    return fail(failure, text, -1, error.nativeErrorCode());
+    return fail(failure, Sql::describe(error), -1, error.nativeErrorCode());
 }
 
 bool failTransaction(MemberStore::Failure* failure, const Transaction& tx)
 {
-    // Transaction errors arrive as "<code>: <description>".
-    const QString& error = tx.error();
-    const int colon = error.indexOf(QStringLiteral(": "));
-    if (colon > 0) {
-        return fail(failure, error.mid(colon + 2), -1, error.left(colon));
-    }
-    return fail(failure, error);
+    return fail(failure, tx.error());
 }
 
 bool failDuplicate(MemberStore::Failure* failure, const QString& name)
@@ -93,6 +86,49 @@ bool count(const QString& connection, const QString& sql, const QString& name, q
 QString counted(qint64 n, const QString& one, const QString& many)
 {
     return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+}
+
+// How many rows hold the member, and the names of the first few of them, so a
+// refusal tells the user where to look instead of only how much there is.
+struct Holders
+{
+    qint64 count = 0;
+    QStringList first;
+};
+
+constexpr int namedHolders = 3;
+
+bool holders(const QString& connection,
+             const QString& countSql,
+             const QString& namesSql,
+             const QString& name,
+             Holders* out,
+             MemberStore::Failure* failure)
+{
+    if (!count(connection, countSql, name, &out->count, failure)) {
+        return false;
+    }
+    if (out->count == 0) {
+        return true;
+    }
+    QSqlQuery query(Sql::db(connection));
+    if (!run(query, namesSql.arg(namedHolders), {name}, failure)) {
+        return false;
+    }
+    while (query.next()) {
+        out->first << QStringLiteral("\"%1\"").arg(query.value(0).toString());
+    }
+    return query.lastError().type() == QSqlError::NoError || failSql(failure, query.lastError());
+}
+
+// "7 tasks ("A", "B", "C" and 4 more)"
+QString described(const Holders& h, const QString& one, const QString& many)
+{
+    QString names = h.first.join(QStringLiteral(", "));
+    if (h.count > h.first.size()) {
+        names += QStringLiteral(" and %1 more").arg(h.count - h.first.size());
+    }
+    return counted(h.count, one, many) + QStringLiteral(" (") + names + QLatin1Char(')');
 }
 
 } // namespace
@@ -234,31 +270,34 @@ bool MemberStore::remove(const QString& name, Failure* failure) const
     if (!tx.isActive()) {
         return failTransaction(failure, tx);
     }
-    qint64 counts[2] = {0, 0};
-    const QString countSql[2] = {
-        QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_R_NAME = ?"),
-        QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE DEFAULT_RESOURCE = ?"),
-    };
-    for (int i = 0; i < 2; ++i) {
-        if (!count(m_connection, countSql[i], name, &counts[i], failure)) {
-            return false;
-        }
+    Holders tasks;
+    Holders goals;
+    if (!holders(m_connection,
+                 QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_R_NAME = ?"),
+                 QStringLiteral("SELECT t.SHORT_NAME FROM TASK_OBJECT_RESOURCE a JOIN TASKS_OBJECTS t"
+                                " ON t.ID = a.FK_TASKID WHERE a.FK_R_NAME = ? ORDER BY t.ID LIMIT %1"),
+                 name,
+                 &tasks,
+                 failure) ||
+        !holders(m_connection,
+                 QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE DEFAULT_RESOURCE = ?"),
+                 QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE DEFAULT_RESOURCE = ? ORDER BY ID LIMIT %1"),
+                 name,
+                 &goals,
+                 failure)) {
+        return false;
     }
-    if (counts[0] > 0 || counts[1] > 0) {
+    if (tasks.count > 0 || goals.count > 0) {
         QStringList reasons;
-        if (counts[0] > 0) {
-            reasons << QStringLiteral("is assigned to ") +
-                    counted(counts[0], QStringLiteral("task"), QStringLiteral("tasks"));
-        }
-        if (counts[1] > 0) {
-            reasons << QStringLiteral("is the default member of ") +
-                    counted(counts[1], QStringLiteral("goal"), QStringLiteral("goals"));
-        }
         QStringList remedies;
-        if (counts[0] > 0) {
+        if (tasks.count > 0) {
+            reasons << QStringLiteral("is assigned to ") +
+                    described(tasks, QStringLiteral("task"), QStringLiteral("tasks"));
             remedies << QStringLiteral("remove those assignments");
         }
-        if (counts[1] > 0) {
+        if (goals.count > 0) {
+            reasons << QStringLiteral("is the default member of ") +
+                    described(goals, QStringLiteral("goal"), QStringLiteral("goals"));
             remedies << QStringLiteral("choose another default member for those goals");
         }
         QString remedy = remedies.join(QStringLiteral(" and "));

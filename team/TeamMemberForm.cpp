@@ -30,11 +30,6 @@ TeamMemberForm::KeyAction TeamMemberForm::keyAction(int key, Qt::KeyboardModifie
     }
 }
 
-QString TeamMemberForm::Result::detail() const
-{
-    return code.isEmpty() ? description : code + QStringLiteral(": ") + description;
-}
-
 TeamMemberForm::TeamMemberForm(const QString& connection)
     : m_store(connection)
 {

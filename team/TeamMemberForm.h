@@ -26,10 +26,8 @@ public:
         bool beep = false; // a move ran into either end of the list
         bool close = false; // the window should close
         QString code; // the database's error number, when there is one
-        QString description;
+        QString description; // in words; an engine error adds a details line (ErrorText)
         int field = -1; // the field at fault (MemberFields index)
-        // "<code>: <description>", or the description alone without a code.
-        QString detail() const;
     };
 
     // Visibility and enabled state of the two button rows.

@@ -1,5 +1,7 @@
 #include "common/ui/MessageBox.h"
 
+#include "common/ErrorText.h"
+
 #include <QList>
 
 namespace {
@@ -15,11 +17,14 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent,
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton)
 {
+    // Engine codes and texts stay out of the main text, one click away for support.
+    const ErrorText::Parts parts = ErrorText::split(text);
     if (!g_nextAnswers.isEmpty() || g_autoAnswer) {
-        g_shown.append({icon, title, text, defaultButton});
+        g_shown.append({icon, title, parts.text, defaultButton, parts.details});
         return g_nextAnswers.isEmpty() ? defaultButton : g_nextAnswers.takeFirst();
     }
-    QMessageBox box(icon, title, text, buttons, parent);
+    QMessageBox box(icon, title, parts.text, buttons, parent);
+    box.setDetailedText(parts.details);
     box.setDefaultButton(defaultButton);
     if (buttons.testFlag(QMessageBox::No)) {
         box.setEscapeButton(QMessageBox::No);

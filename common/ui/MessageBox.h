@@ -26,6 +26,7 @@ public:
         QString title;
         QString text;
         QMessageBox::StandardButton defaultButton;
+        QString details; // the "Details: " lines, kept out of `text`
     };
     static QList<Shown> takeShown();
     // With auto-answer on, every box is answered with its default button and recorded.

@@ -86,7 +86,7 @@ TeamMemberWindow::TeamMemberWindow(const QString& dbPath, QWidget* parent)
     if (!Database::open(dbPath, m_connection, &error)) {
         MessageBox::error(this, error);
     } else if (const TeamMemberForm::Result loaded = m_form.load(); !loaded.ok) {
-        MessageBox::error(this, loaded.detail());
+        MessageBox::error(this, loaded.description);
     }
     showRecord();
 }

@@ -23,6 +23,8 @@ private Q_SLOTS:
     void reportViews();
     void checksRefuseImpossibleValues_data();
     void checksRefuseImpossibleValues();
+    void errorsSayTheCauseInWords_data();
+    void errorsSayTheCauseInWords();
 };
 
 // Per-task figures with 0, 1 and 2 assignments, hand computed.
@@ -293,6 +295,53 @@ void TestSchema::checksRefuseImpossibleValues()
     if (!accepted) {
         QVERIFY2(error.contains(QStringLiteral("constraint failed")), qPrintable(error));
     }
+}
+
+void TestSchema::errorsSayTheCauseInWords_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<int>("code");
+    QTest::newRow("trigger") << "UPDATE GOALS_SW SET P_GID = ID WHERE ID = :g"
+                             << "A goal cannot be moved below itself." << 1811;
+    QTest::newRow("missing") << "INSERT INTO RESOURCES (R_NAME) VALUES (NULL)"
+                             << "A required value is missing." << 1299;
+    QTest::newRow("duplicate") << "INSERT INTO RESOURCES (R_NAME) VALUES ('ANN')"
+                               << "An entry with the same name or number exists already." << 1555;
+    QTest::newRow("dangling") << "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Nobody' WHERE ID = :g"
+                              << "The change refers to an entry that does not exist, or removes one still in use."
+                              << 787;
+    QTest::newRow("check") << "INSERT INTO RESOURCES (R_NAME) VALUES ('   ')"
+                           << "A value is outside what the project allows." << 275;
+    QTest::newRow("missing part") << "DROP VIEW qLvTasks; SELECT * FROM qLvTasks"
+                                  << "The project lacks its part \"qLvTasks\": the file may be damaged or changed by "
+                                     "another program."
+                                  << 1;
+    QTest::newRow("read-only") << "PRAGMA query_only = ON; DELETE FROM RESOURCES"
+                               << "The project cannot be written: the file or its folder is read-only." << 8;
+}
+
+// An error box leads with the cause in words; the engine's number and text
+// follow on a details line for whoever has to look further.
+void TestSchema::errorsSayTheCauseInWords()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, cause);
+    QFETCH(int, code);
+    TempProject p;
+    p.member(QStringLiteral("Ann"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    sql.replace(QStringLiteral(":g"), QString::number(g));
+    QString error;
+    const QStringList statements = sql.split(QStringLiteral("; "));
+    for (const QString& statement : statements.first(statements.size() - 1)) {
+        QVERIFY(Sql::exec(p.connection(), statement, &error));
+    }
+    QVERIFY(!Sql::exec(p.connection(), statements.last(), &error));
+    const QStringList lines = error.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), cause);
+    QVERIFY2(lines.at(1).startsWith(QStringLiteral("Details: SQLite error %1: ").arg(code)), qPrintable(lines.at(1)));
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

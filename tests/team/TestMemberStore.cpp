@@ -127,9 +127,12 @@ void TestMemberStore::refusesDeletingMemberInUse_data()
     QTest::addColumn<bool>("assigned");
     QTest::addColumn<bool>("isDefault");
     QTest::addColumn<QStringList>("reasons");
-    QTest::newRow("assigned") << true << false << QStringList{"assigned to 2 tasks", "Remove those assignments"};
-    QTest::newRow("default") << false << true << QStringList{"default member of 1 goal", "another default member"};
-    QTest::newRow("both") << true << true << QStringList{"assigned to 2 tasks", "default member of 1 goal"};
+    // The refusal names the first few holders so the user knows where to look.
+    const QString fiveTasks = R"(assigned to 5 tasks ("One", "Two", "Three" and 2 more))";
+    const QString oneGoal = R"(default member of 1 goal ("Goal"))";
+    QTest::newRow("assigned") << true << false << QStringList{fiveTasks, "Remove those assignments"};
+    QTest::newRow("default") << false << true << QStringList{oneGoal, "another default member"};
+    QTest::newRow("both") << true << true << QStringList{fiveTasks, oneGoal};
 }
 
 void TestMemberStore::refusesDeletingMemberInUse()
@@ -142,8 +145,9 @@ void TestMemberStore::refusesDeletingMemberInUse()
     p.member("Alice");
     const qint64 goal = p.goal("Goal");
     if (assigned) {
-        p.assign(p.task(goal, "One", 1), "Alice", 100, 0, 0);
-        p.assign(p.task(goal, "Two", 1), "Alice", 100, 0, 0);
+        for (const char* task : {"One", "Two", "Three", "Four", "Five"}) {
+            p.assign(p.task(goal, task, 1), "Alice", 100, 0, 0);
+        }
     }
     QString error;
     QVERIFY(!isDefault || Sql::exec(p.connection(), "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Alice'", &error));
@@ -154,7 +158,7 @@ void TestMemberStore::refusesDeletingMemberInUse()
         QVERIFY2(failure.description.contains(reason), qPrintable(failure.description));
     }
     QCOMPARE(count(p), 1);
-    QCOMPARE(p.scalar("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE").toInt(), assigned ? 2 : 0);
+    QCOMPARE(p.scalar("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE").toInt(), assigned ? 5 : 0);
 }
 
 void TestMemberStore::updateOfVanishedMemberFails()

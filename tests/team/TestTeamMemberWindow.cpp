@@ -24,6 +24,7 @@ private Q_SLOTS:
     void addsAndRenamesSeenByOtherConnection();
     void keysMoveAndEscapeCloses();
     void deleteMessages();
+    void engineErrorInWordsWithDetails();
     void layoutFollowsTwips();
     void unreadableFileLeavesWindowEmpty();
 
@@ -213,6 +214,31 @@ void TestTeamMemberWindow::deleteMessages()
     QVERIFY(field(&w, 0)->text().isEmpty() && field(&w, 0)->isReadOnly());
     click(&w, "cmdLast");
     QCOMPARE(shownTexts().size(), 1);
+}
+
+// A rule another tool added to the file refuses the save: the box gives the
+// cause in words and keeps the engine's number for its details.
+void TestTeamMemberWindow::engineErrorInWordsWithDetails()
+{
+    TempProject p;
+    p.member("Ann");
+    QString error;
+    QVERIFY(Sql::exec(p.connection(),
+                      "CREATE TRIGGER frozen BEFORE INSERT ON RESOURCES"
+                      " BEGIN SELECT RAISE(ABORT, 'The team is frozen until Monday'); END",
+                      &error));
+    TeamMemberWindow w(p.path());
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    w.show();
+    click(&w, "cmdAdd");
+    QTest::keyClicks(field(&w, 0), "Ben");
+    click(&w, "cmdUpdate");
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.at(0).text, QStringLiteral("The team is frozen until Monday."));
+    QCOMPARE(shown.at(0).details, QStringLiteral("SQLite error 1811: The team is frozen until Monday"));
+    QCOMPARE(p.scalar("SELECT COUNT(*) FROM RESOURCES").toInt(), 1);
+    click(&w, "cmdCancel");
 }
 
 void TestTeamMemberWindow::layoutFollowsTwips()
