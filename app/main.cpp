@@ -1,37 +1,16 @@
 #include "app/AppSettings.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
+#include "app/StartupOptions.h"
 #include "app/StartupUi.h"
 #include "browser/ui/TreeImages.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
 namespace {
-struct Options
-{
-    QCommandLineOption db{QStringLiteral("db"),
-                          QStringLiteral("Open FILE for this run without changing the stored path."),
-                          QStringLiteral("FILE")};
-    QCommandLineOption settings{QStringLiteral("settings"),
-                                QStringLiteral("Keep settings in the INI file FILE instead of the user's store."),
-                                QStringLiteral("FILE")};
-    QCommandLineOption screenshot{QStringLiteral("screenshot"),
-                                  QStringLiteral("Save a picture of the main window to FILE and quit."),
-                                  QStringLiteral("FILE")};
-
-    void addTo(QCommandLineParser& parser) const
-    {
-        parser.setApplicationDescription(QStringLiteral("Cairnwork - planning for a small team's goals and work."));
-        parser.addHelpOption();
-        parser.addVersionOption();
-        parser.addOptions({db, settings, screenshot});
-    }
-};
-
 // --help and --version must answer on a machine without a display, so they are
 // handled before the window system is started.
 bool onlyAsksForText(int argc, char* argv[])
@@ -48,14 +27,12 @@ bool onlyAsksForText(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    const Options options;
+    StartupOptions options;
     if (onlyAsksForText(argc, argv)) {
         QCoreApplication textOnly(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("cairnwork"));
         QCoreApplication::setApplicationVersion(QStringLiteral(CAIRNWORK_VERSION));
-        QCommandLineParser parser;
-        options.addTo(parser);
-        parser.process(textOnly); // prints and exits
+        options.process(textOnly); // prints and exits
         return 0;
     }
     QApplication app(argc, argv);
@@ -64,16 +41,14 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(CAIRNWORK_VERSION));
     QApplication::setWindowIcon(TreeImages::icon(QStringLiteral("Root")));
 
-    QCommandLineParser parser;
-    options.addTo(parser);
-    parser.process(app);
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "cairnwork: unexpected argument '%s'\n", qPrintable(parser.positionalArguments().first()));
+    QString error;
+    if (!options.parse(QApplication::arguments(), error)) {
+        std::fprintf(stderr, "cairnwork: %s\n", qPrintable(error));
         return 2;
     }
 
-    auto settings = parser.isSet(options.settings) ? std::make_unique<AppSettings>(parser.value(options.settings))
-                                                   : std::make_unique<AppSettings>();
+    auto settings = options.settingsPath().isEmpty() ? std::make_unique<AppSettings>()
+                                                     : std::make_unique<AppSettings>(options.settingsPath());
     DialogStartupUi startupUi;
 
     SplashWindow splash;
@@ -84,13 +59,13 @@ int main(int argc, char* argv[])
     splash.show();
     QApplication::processEvents();
 
-    MainWindow window(*settings, startupUi, parser.value(options.db));
+    MainWindow window(*settings, startupUi, options.dbPath());
     window.InitDatabase();
     splash.close();
     window.show();
-    if (parser.isSet(options.screenshot)) {
+    if (!options.screenshotPath().isEmpty()) {
         // For the user guide's pictures: let the window settle, then save and quit.
-        QTimer::singleShot(1500, &window, [&window, file = parser.value(options.screenshot)] {
+        QTimer::singleShot(1500, &window, [&window, file = options.screenshotPath()] {
             const bool saved = window.grab().save(file);
             QApplication::exit(saved ? 0 : 1);
         });

@@ -11,7 +11,8 @@ DEMO=${DEMO:-$BUILD_DIR/demo.cwk}
 
 PACKAGES=(g++ make cmake pkg-config ccache clang-format
           qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6sql6-sqlite libqt6svg6
-          xvfb xauth fonts-dejavu-core fonts-liberation poppler-utils libbenchmark-dev)
+          xvfb xauth fonts-dejavu-core fonts-liberation poppler-utils libbenchmark-dev
+          shared-mime-info desktop-file-utils)
 
 deps() {
     local missing=()

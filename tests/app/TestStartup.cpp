@@ -1,5 +1,6 @@
 #include "app/AppSettings.h"
 #include "app/MainWindow.h"
+#include "app/StartupOptions.h"
 #include "app/StartupUi.h"
 #include "browser/ui/GoalTree.h"
 #include "db/Database.h"
@@ -7,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -54,6 +56,9 @@ private Q_SLOTS:
     void overrideLeavesSettingAlone();
     void newFileNameCreatesProject();
     void foreignFileRefused();
+    void commandLine_data();
+    void commandLine();
+    void plainArgumentOpensProject();
 
 private:
     QTemporaryDir m_dir;
@@ -193,6 +198,96 @@ void TestStartup::foreignFileRefused()
     QVERIFY(ui.errors.first().contains(QStringLiteral("not a Cairnwork database")));
     QCOMPARE(ui.dialogs, 1);
     QCOMPARE(digest(text), before);
+}
+
+void TestStartup::commandLine_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("dbPath");
+    QTest::addColumn<QString>("error"); // a part of the message; empty when accepted
+    QTest::newRow("plain argument") << QStringList{"/home/a b/My plan.cwk"} << "/home/a b/My plan.cwk"
+                                    << "";
+    QTest::newRow("after the options") << QStringList{"--settings", "s.ini", "plan.cwk"} << "plan.cwk"
+                                       << "";
+    QTest::newRow("name like an option") << QStringList{"--", "-plan.cwk"} << "-plan.cwk"
+                                         << "";
+    QTest::newRow("--db") << QStringList{"--db", "plan.cwk"} << "plan.cwk"
+                          << "";
+    QTest::newRow("none") << QStringList{} << ""
+                          << "";
+    QTest::newRow("both ways") << QStringList{"--db", "a.cwk", "b.cwk"} << ""
+                               << "not both";
+    QTest::newRow("two files") << QStringList{"a.cwk", "b.cwk"} << ""
+                               << "one project at a time";
+    QTest::newRow("--db twice") << QStringList{"--db", "a.cwk", "--db", "b.cwk"} << ""
+                                << "more than once";
+    QTest::newRow("unknown option") << QStringList{"--dbx", "a.cwk"} << ""
+                                    << "dbx";
+}
+
+void TestStartup::commandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, dbPath);
+    QFETCH(QString, error);
+    StartupOptions options;
+    QString message;
+    QCOMPARE(options.parse(QStringList{QStringLiteral("cairnwork")} + args, message), error.isEmpty());
+    QVERIFY2(message.contains(error), qPrintable(message));
+    QCOMPARE(options.dbPath(), dbPath);
+}
+
+// What a file manager runs for a double-clicked project: the program opens that
+// file, as --db does, and leaves the remembered project alone. The remembered one
+// differs, so a picture of the window tells which project was opened.
+void TestStartup::plainArgumentOpensProject()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("with space"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString plan = folder + QStringLiteral("/My plan.cwk");
+    {
+        TempProject p;
+        p.goal(QStringLiteral("Gamma"));
+        p.close();
+        QVERIFY(QFile::copy(p.path(), plan));
+    }
+    {
+        AppSettings settings(m_settingsPath);
+        settings.setDbPath(m_project);
+        settings.setValue(QStringLiteral("ViewStatusBar"), QStringLiteral("0")); // its clock differs between runs
+    }
+    auto run = [this](const QStringList& args, int* exitCode, QString* err) {
+        QProcess p;
+        p.start(QStringLiteral(CW_APP_PATH), QStringList{QStringLiteral("--settings"), m_settingsPath} + args);
+        const bool finished = p.waitForFinished(120000); // a dialog asking for a file would wait forever
+        if (!finished) {
+            p.kill();
+            p.waitForFinished();
+        }
+        *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        *err = QString::fromLocal8Bit(p.readAllStandardError());
+    };
+    int exitCode = -1;
+    QString err;
+    const QString byArgument = m_dir.filePath(QStringLiteral("argument.png"));
+    const QString byOption = m_dir.filePath(QStringLiteral("option.png"));
+    const QString remembered = m_dir.filePath(QStringLiteral("remembered.png"));
+    run({QStringLiteral("--screenshot"), byArgument, plan}, &exitCode, &err);
+    QVERIFY2(exitCode == 0, qPrintable(err));
+    run({QStringLiteral("--screenshot"), byOption, QStringLiteral("--db"), plan}, &exitCode, &err);
+    QVERIFY2(exitCode == 0, qPrintable(err));
+    run({QStringLiteral("--screenshot"), remembered}, &exitCode, &err);
+    QVERIFY2(exitCode == 0, qPrintable(err));
+    const QImage argumentImage(byArgument);
+    QVERIFY(!argumentImage.isNull());
+    QCOMPARE(argumentImage, QImage(byOption));
+    QVERIFY(argumentImage != QImage(remembered));
+    QCOMPARE(AppSettings(m_settingsPath).dbPath(), m_project);
+
+    // Two projects for one window: refused before any window opens.
+    run({QStringLiteral("--db"), m_project, plan}, &exitCode, &err);
+    QCOMPARE(exitCode, 2);
+    QVERIFY2(err.contains(QStringLiteral("not both")), qPrintable(err));
 }
 
 QTEST_MAIN(TestStartup)
