@@ -48,7 +48,7 @@ QString AssignmentEditor::duplicateMessage(const QString& member)
 }
 
 bool AssignmentEditor::load(
-    const QString& connection, qint64 taskId, const QString& member, AssignmentProperties* row, QString* error)
+    const QString& connection, qint64 taskId, const QString& member, AssignmentRecord* row, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
     if (!EditSql::runToRow(q,
@@ -81,7 +81,7 @@ bool AssignmentEditor::followAssignments(
         ObjectChecks::CheckParentStatus(connection, goalId, prompter, &outcome->statusChanges, error);
 }
 
-EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentProperties& row, Prompter& prompter)
+EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentRecord& row, Prompter& prompter)
 {
     return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
         if (!refuseDuplicate(connection, row.taskId, row.member, error) ||
@@ -101,8 +101,8 @@ EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentPro
 }
 
 EditOutcome AssignmentEditor::saveChanges(const QString& connection,
-                                          const AssignmentProperties& stored,
-                                          const AssignmentProperties& edited,
+                                          const AssignmentRecord& stored,
+                                          const AssignmentRecord& edited,
                                           Prompter& prompter)
 {
     ColumnChanges changes;

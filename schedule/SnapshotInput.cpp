@@ -31,13 +31,14 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         return false;
     }
     while (query.next()) {
-        goals.push_back({query.value(0).toLongLong(),
-                         query.value(1).toString(),
-                         query.value(2).toString(),
-                         query.value(3).toInt(),
-                         query.value(4).toString(),
-                         query.value(5).toLongLong(),
-                         query.isNull(5)});
+        GoalRecord& goal = goals.emplace_back();
+        goal.id = query.value(0).toLongLong();
+        goal.objectType = query.value(1).toString();
+        goal.shortName = query.value(2).toString();
+        goal.priority = query.value(3).toLongLong();
+        goal.status = query.value(4).toString();
+        // A goal numbered 0 is an ordinary goal; only an empty P_GID makes a top-level one.
+        goal.parentId = Sql::optionalId(query.value(5));
     }
     if (!run(query,
              QStringLiteral(
@@ -47,13 +48,14 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         return false;
     }
     while (query.next()) {
-        tasks.push_back({query.value(0).toLongLong(),
-                         query.value(1).toString(),
-                         query.value(2).toString(),
-                         query.value(3).toInt(),
-                         query.value(4).toString(),
-                         Figure::nonNegative(Figure::fromVariant(query.value(5))),
-                         query.value(6).toLongLong()});
+        TaskRecord& task = tasks.emplace_back();
+        task.id = query.value(0).toLongLong();
+        task.objectType = query.value(1).toString();
+        task.shortName = query.value(2).toString();
+        task.priority = query.value(3).toLongLong();
+        task.status = query.value(4).toString();
+        task.daysPlanned = Figure::nonNegative(Figure::fromVariant(query.value(5)));
+        task.goalId = query.value(6).toLongLong();
     }
     // The primary key's order: by task, then by member name.
     if (!run(query,
@@ -81,7 +83,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         return false;
     }
     while (query.next()) {
-        Member m;
+        MemberRecord m;
         m.name = query.value(0).toString();
         for (int d = 0; d < 7; ++d) {
             m.begin[d] = query.value(1 + 2 * d).toString();

@@ -49,17 +49,12 @@ bool failDuplicate(MemberStore::Failure* failure, const QString& name)
                 MemberFields::kName);
 }
 
-QVariant textOrNull(const QString& text)
-{
-    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
-}
-
 QVariantList fieldValues(const MemberRecord& member)
 {
     QVariantList values;
     for (int i = 0; i < MemberFields::kCount; ++i) {
         const QString value = MemberFields::value(member, i);
-        values << (i == MemberFields::kNotes ? textOrNull(value) : QVariant(value));
+        values << (i == MemberFields::kNotes ? Sql::textOrNull(value) : QVariant(value));
     }
     return values;
 }
