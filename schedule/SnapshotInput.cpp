@@ -15,6 +15,17 @@ bool run(QSqlQuery& query, const QString& sql, const QString& what, QString* err
     Sql::setError(error, QStringLiteral("Reading the %1 failed: %2").arg(what, Sql::describe(query.lastError())));
     return false;
 }
+
+// The columns goals and tasks share, read from the first five of `query`.
+template <typename Record>
+void readCommon(const QSqlQuery& query, Record& record)
+{
+    record.id = query.value(0).toLongLong();
+    record.objectType = query.value(1).toString();
+    record.shortName = query.value(2).toString();
+    record.priority = query.value(3).toLongLong();
+    record.status = query.value(4).toString();
+}
 } // namespace
 
 bool SnapshotInput::load(const QString& connection, QString* error)
@@ -32,11 +43,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
     }
     while (query.next()) {
         GoalRecord& goal = goals.emplace_back();
-        goal.id = query.value(0).toLongLong();
-        goal.objectType = query.value(1).toString();
-        goal.shortName = query.value(2).toString();
-        goal.priority = query.value(3).toLongLong();
-        goal.status = query.value(4).toString();
+        readCommon(query, goal);
         // A goal numbered 0 is an ordinary goal; only an empty P_GID makes a top-level one.
         goal.parentId = Sql::optionalId(query.value(5));
     }
@@ -49,11 +56,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
     }
     while (query.next()) {
         TaskRecord& task = tasks.emplace_back();
-        task.id = query.value(0).toLongLong();
-        task.objectType = query.value(1).toString();
-        task.shortName = query.value(2).toString();
-        task.priority = query.value(3).toLongLong();
-        task.status = query.value(4).toString();
+        readCommon(query, task);
         task.daysPlanned = Figure::nonNegative(Figure::fromVariant(query.value(5)));
         task.goalId = query.value(6).toLongLong();
     }
