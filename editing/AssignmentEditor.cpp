@@ -22,11 +22,6 @@ bool isAssigned(const QString& connection, qint64 taskId, const QString& member,
     return true;
 }
 
-bool sameMember(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 // False with the duplicate message when `member` is already assigned to the task.
 bool refuseDuplicate(const QString& connection, qint64 taskId, const QString& member, QString* error)
 {
@@ -119,7 +114,7 @@ EditOutcome AssignmentEditor::saveChanges(const QString& connection,
         return unchanged;
     }
     return EditTransaction::run(connection, unchanged, [&](EditOutcome& outcome, QString* error) {
-        if ((!sameMember(edited.member, stored.member) &&
+        if ((MemberName::key(edited.member) != MemberName::key(stored.member) &&
              !refuseDuplicate(connection, stored.taskId, edited.member, error)) ||
             !changes.update(connection,
                             QStringLiteral("TASK_OBJECT_RESOURCE"),

@@ -181,7 +181,7 @@ bool MemberStore::update(const QString& name, const MemberRecord& entered, Failu
         return failTransaction(failure, tx);
     }
     // A change of letter case alone keeps the name; any other change must not meet another member.
-    if (member.name.compare(name, Qt::CaseInsensitive) != 0 && !refuseTakenName(member.name, failure)) {
+    if (MemberName::key(member.name) != MemberName::key(name) && !refuseTakenName(member.name, failure)) {
         return false;
     }
     QSqlQuery query(Sql::db(m_connection));

@@ -325,6 +325,18 @@ void TestSaving::duplicateMemberIsRefused()
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {t}),
              qint64(2));
     QCOMPARE(countOf(p, QStringLiteral("SELECT SUM(PER_WORKLOAD) FROM TASK_OBJECT_RESOURCE")), qint64(100));
+    // Letter case folds for ASCII letters only, as the file compares names: "Émile" and
+    // "émile" are two members, and moving one's assignment onto the other is a duplicate.
+    p.member(QStringLiteral("Émile"));
+    p.member(QStringLiteral("émile"));
+    p.assign(t, QStringLiteral("Émile"), 0, 0, 0);
+    p.assign(t, QStringLiteral("émile"), 0, 0, 0);
+    AssignmentRecord upper;
+    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Émile"), &upper, &error));
+    AssignmentRecord lower = upper;
+    lower.member = QStringLiteral("émile");
+    const EditOutcome fold = AssignmentEditor::saveChanges(p.connection(), upper, lower, prompter);
+    QCOMPARE(fold.error, AssignmentEditor::duplicateMessage(QStringLiteral("émile")));
 }
 
 void TestSaving::quotedNameAssignedEditedDeleted()
