@@ -7,32 +7,44 @@
 // them. A column that may be NULL is an optional; dates are stored text
 // ("YYYY-MM-DD HH:MM:SS"); an id of 0 means "not yet allocated".
 
-struct GoalRecord
+// The columns goals and tasks share.
+struct ObjectRecord
 {
+    explicit ObjectRecord(const QString& type)
+        : objectType(type)
+    {
+    }
+
     qint64 id = 0;
-    QString objectType = QStringLiteral("Goal");
+    QString objectType; // OBJECT_TYPE
     QString shortName;
     qint64 priority = 50;
     QString status = QStringLiteral("Open");
-    std::optional<qint64> parentId; // P_GID; empty for a top-level goal
     std::optional<QString> description;
-    std::optional<QString> defaultResource;
     QString created;
     std::optional<QString> lastEdited;
 };
 
-struct TaskRecord
+struct GoalRecord : ObjectRecord
 {
-    qint64 id = 0;
-    QString objectType = QStringLiteral("Task");
-    QString shortName;
-    qint64 priority = 50;
-    QString status = QStringLiteral("Open");
+    GoalRecord()
+        : ObjectRecord(QStringLiteral("Goal"))
+    {
+    }
+
+    std::optional<qint64> parentId; // P_GID; empty for a top-level goal
+    std::optional<QString> defaultResource;
+};
+
+struct TaskRecord : ObjectRecord
+{
+    TaskRecord()
+        : ObjectRecord(QStringLiteral("Task"))
+    {
+    }
+
     double daysPlanned = 0; // days
     qint64 goalId = 0; // FK_ID
-    std::optional<QString> description;
-    QString created;
-    std::optional<QString> lastEdited;
 };
 
 struct AssignmentRecord

@@ -151,18 +151,15 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
         case SnapshotRow::Kind::Root:
             name = kRootName;
             break;
-        case SnapshotRow::Kind::Goal: {
-            const GoalRecord& goal = input.goals[std::size_t(row.source)];
-            type = goal.objectType;
-            name = goal.shortName;
-            priority = goal.priority;
-            break;
-        }
+        case SnapshotRow::Kind::Goal:
         case SnapshotRow::Kind::Task: {
-            const TaskRecord& task = input.tasks[std::size_t(row.source)];
-            type = task.objectType;
-            name = task.shortName;
-            priority = task.priority;
+            const std::size_t source = std::size_t(row.source);
+            const ObjectRecord& object = row.kind == SnapshotRow::Kind::Goal
+                ? static_cast<const ObjectRecord&>(input.goals[source])
+                : input.tasks[source];
+            type = object.objectType;
+            name = object.shortName;
+            priority = object.priority;
             break;
         }
         case SnapshotRow::Kind::Assignment: {

@@ -17,8 +17,7 @@ bool run(QSqlQuery& query, const QString& sql, const QString& what, QString* err
 }
 
 // The columns goals and tasks share, read from the first five of `query`.
-template <typename Record>
-void readCommon(const QSqlQuery& query, Record& record)
+void readCommon(const QSqlQuery& query, ObjectRecord& record)
 {
     record.id = query.value(0).toLongLong();
     record.objectType = query.value(1).toString();
