@@ -3,61 +3,74 @@
 #include <QString>
 #include <optional>
 
-// Plain rows of the project tables, as the writers and dialogs exchange them.
-// Dates are stored text ("YYYY-MM-DD HH:MM:SS"); an id of 0 means "not yet allocated".
+// Plain rows of the project tables, as the writers, editors and the snapshot exchange
+// them. A column that may be NULL is an optional; dates are stored text
+// ("YYYY-MM-DD HH:MM:SS"); an id of 0 means "not yet allocated".
 
-struct GoalRecord
+// The columns goals and tasks share.
+struct ObjectRecord
 {
+    explicit ObjectRecord(const QString& type)
+        : objectType(type)
+    {
+    }
+
     qint64 id = 0;
-    QString objectType = QStringLiteral("Goal");
+    QString objectType; // OBJECT_TYPE
     QString shortName;
-    int priority = 50;
+    qint64 priority = 50;
     QString status = QStringLiteral("Open");
-    std::optional<qint64> parentId; // P_GID; empty for a top-level goal
-    QString description; // NULL when empty
-    QString defaultResource; // NULL when empty
+    std::optional<QString> description;
     QString created;
-    QString lastEdited; // NULL when empty
+    std::optional<QString> lastEdited;
 };
 
-struct TaskRecord
+struct GoalRecord : ObjectRecord
 {
-    qint64 id = 0;
-    QString objectType = QStringLiteral("Task");
-    QString shortName;
-    int priority = 50;
-    QString status = QStringLiteral("Open");
-    double daysPlanned = 0;
+    GoalRecord()
+        : ObjectRecord(QStringLiteral("Goal"))
+    {
+    }
+
+    std::optional<qint64> parentId; // P_GID; empty for a top-level goal
+    std::optional<QString> defaultResource;
+};
+
+struct TaskRecord : ObjectRecord
+{
+    TaskRecord()
+        : ObjectRecord(QStringLiteral("Task"))
+    {
+    }
+
+    double daysPlanned = 0; // days
     qint64 goalId = 0; // FK_ID
-    QString description;
-    QString created;
-    QString lastEdited;
 };
 
 struct AssignmentRecord
 {
-    qint64 taskId = 0;
-    QString member;
-    double perWorkload = 0;
-    double perCompleted = 0;
-    double daysNeeded = 0;
+    qint64 taskId = 0; // FK_TASKID
+    QString member; // FK_R_NAME
+    double perWorkload = 0; // percent of the task's workload
+    double perCompleted = 0; // percent of that share done
+    double daysNeeded = 0; // days in which perCompleted was reached
 };
 
 struct NoteRecord
 {
-    qint64 id = 0;
+    qint64 id = 0; // NID
     qint64 taskId = 0;
-    QString notes; // NULL when empty
+    std::optional<QString> notes;
     QString timestamp;
 };
 
 struct MemberRecord
 {
     QString name;
-    // Begin and end of working hours, "HH:MM", Monday (0) to Sunday (6).
+    // Begin and end of working hours, "HH:MM" (or "HH:MM:SS" as stored), Monday (0) to Sunday (6).
     QString begin[7];
     QString end[7];
-    QString description;
+    std::optional<QString> description;
 
     static MemberRecord withHours(const QString& name, const QString& from, const QString& to, int workdays = 5)
     {
@@ -68,5 +81,22 @@ struct MemberRecord
             m.end[d] = d < workdays ? to : QStringLiteral("00:00");
         }
         return m;
+    }
+};
+
+// Member names are one member whatever their letter case, compared as the
+// database's NOCASE collation compares them (ASCII letters only).
+class MemberName
+{
+public:
+    static QString key(const QString& name)
+    {
+        QString folded = name;
+        for (QChar& c : folded) {
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
+                c = QChar(c.unicode() + ('a' - 'A'));
+            }
+        }
+        return folded;
     }
 };

@@ -4,11 +4,6 @@
 #include "db/Sql.h"
 
 namespace {
-QVariant textOrNull(const QString& s)
-{
-    return s.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(s);
-}
-
 bool allocate(const QString& connection, Counters::Kind kind, qint64& id, QString* error)
 {
     if (id != 0) {
@@ -56,7 +51,7 @@ bool ProjectWriter::addMember(const MemberRecord& member, QString* error)
         m_member.bindValue(i++, member.begin[d]);
         m_member.bindValue(i++, member.end[d]);
     }
-    m_member.bindValue(i++, textOrNull(member.description));
+    m_member.bindValue(i++, Sql::textOrNull(member.description));
     return Sql::exec(m_member, error);
 }
 
@@ -74,11 +69,11 @@ bool ProjectWriter::addGoal(GoalRecord& goal, QString* error)
     m_goal.bindValue(2, goal.shortName);
     m_goal.bindValue(3, goal.priority);
     m_goal.bindValue(4, goal.status);
-    m_goal.bindValue(5, goal.parentId ? QVariant(*goal.parentId) : QVariant(QMetaType(QMetaType::LongLong)));
-    m_goal.bindValue(6, textOrNull(goal.description));
-    m_goal.bindValue(7, textOrNull(goal.defaultResource));
+    m_goal.bindValue(5, Sql::orNull(goal.parentId));
+    m_goal.bindValue(6, Sql::textOrNull(goal.description));
+    m_goal.bindValue(7, Sql::textOrNull(goal.defaultResource));
     m_goal.bindValue(8, goal.created);
-    m_goal.bindValue(9, textOrNull(goal.lastEdited));
+    m_goal.bindValue(9, Sql::textOrNull(goal.lastEdited));
     return Sql::exec(m_goal, error);
 }
 
@@ -98,9 +93,9 @@ bool ProjectWriter::addTask(TaskRecord& task, QString* error)
     m_task.bindValue(4, task.status);
     m_task.bindValue(5, task.daysPlanned);
     m_task.bindValue(6, task.goalId);
-    m_task.bindValue(7, textOrNull(task.description));
+    m_task.bindValue(7, Sql::textOrNull(task.description));
     m_task.bindValue(8, task.created);
-    m_task.bindValue(9, textOrNull(task.lastEdited));
+    m_task.bindValue(9, Sql::textOrNull(task.lastEdited));
     return Sql::exec(m_task, error);
 }
 
@@ -130,7 +125,7 @@ bool ProjectWriter::addNote(NoteRecord& note, QString* error)
     }
     m_note.bindValue(0, note.id);
     m_note.bindValue(1, note.taskId);
-    m_note.bindValue(2, textOrNull(note.notes));
+    m_note.bindValue(2, Sql::textOrNull(note.notes));
     m_note.bindValue(3, note.timestamp);
     return Sql::exec(m_note, error);
 }

@@ -8,6 +8,7 @@
 // Inserts project rows through prepared statements that are reused across calls,
 // so bulk builders (demo, synthetic projects, tests) stay fast. The caller holds
 // the Transaction; records with id 0 take the next identifier from COUNTERS.
+// Optional text that is empty is stored as NULL.
 class ProjectWriter
 {
 public:

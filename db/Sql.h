@@ -4,7 +4,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
+#include <QVariant>
 #include <QVariantList>
+#include <optional>
 
 // Small helpers around Qt SQL so that every caller reports errors the same way:
 // the cause in words with the engine's code and text on a details line (ErrorText).
@@ -25,6 +27,27 @@ public:
     static bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error);
     // The same on a fresh query of `connection`, for statements that return no rows.
     static bool run(const QString& connection, const QString& sql, const QVariantList& values, QString* error);
+
+    // NULL of a column's type, for binding where a value is absent.
+    static QVariant nullText() { return QVariant(QMetaType(QMetaType::QString)); }
+    static QVariant nullInteger() { return QVariant(QMetaType(QMetaType::LongLong)); }
+    static QVariant nullReal() { return QVariant(QMetaType(QMetaType::Double)); }
+    // An absent value binds as NULL, a present one as itself (an empty text as '').
+    static QVariant orNull(const std::optional<QString>& text) { return text ? QVariant(*text) : nullText(); }
+    static QVariant orNull(const std::optional<qint64>& id) { return id ? QVariant(*id) : nullInteger(); }
+    // Optional text that is stored as NULL when absent or empty.
+    static QVariant textOrNull(const QString& text) { return text.isEmpty() ? nullText() : QVariant(text); }
+    static QVariant textOrNull(const std::optional<QString>& text) { return textOrNull(text.value_or(QString())); }
+    // A read value, empty when the column holds NULL.
+    static std::optional<QString> optionalText(const QVariant& v)
+    {
+        return v.isNull() ? std::nullopt : std::optional<QString>(v.toString());
+    }
+    static std::optional<qint64> optionalId(const QVariant& v)
+    {
+        return v.isNull() ? std::nullopt : std::optional<qint64>(v.toLongLong());
+    }
+
     static void setError(QString* error, const QString& text)
     {
         if (error) {

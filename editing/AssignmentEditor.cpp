@@ -22,11 +22,6 @@ bool isAssigned(const QString& connection, qint64 taskId, const QString& member,
     return true;
 }
 
-bool sameMember(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 // False with the duplicate message when `member` is already assigned to the task.
 bool refuseDuplicate(const QString& connection, qint64 taskId, const QString& member, QString* error)
 {
@@ -48,7 +43,7 @@ QString AssignmentEditor::duplicateMessage(const QString& member)
 }
 
 bool AssignmentEditor::load(
-    const QString& connection, qint64 taskId, const QString& member, AssignmentProperties* row, QString* error)
+    const QString& connection, qint64 taskId, const QString& member, AssignmentRecord* row, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
     if (!EditSql::runToRow(q,
@@ -81,7 +76,7 @@ bool AssignmentEditor::followAssignments(
         ObjectChecks::CheckParentStatus(connection, goalId, prompter, &outcome->statusChanges, error);
 }
 
-EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentProperties& row, Prompter& prompter)
+EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentRecord& row, Prompter& prompter)
 {
     return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
         if (!refuseDuplicate(connection, row.taskId, row.member, error) ||
@@ -101,8 +96,8 @@ EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentPro
 }
 
 EditOutcome AssignmentEditor::saveChanges(const QString& connection,
-                                          const AssignmentProperties& stored,
-                                          const AssignmentProperties& edited,
+                                          const AssignmentRecord& stored,
+                                          const AssignmentRecord& edited,
                                           Prompter& prompter)
 {
     ColumnChanges changes;
@@ -119,7 +114,7 @@ EditOutcome AssignmentEditor::saveChanges(const QString& connection,
         return unchanged;
     }
     return EditTransaction::run(connection, unchanged, [&](EditOutcome& outcome, QString* error) {
-        if ((!sameMember(edited.member, stored.member) &&
+        if ((MemberName::key(edited.member) != MemberName::key(stored.member) &&
              !refuseDuplicate(connection, stored.taskId, edited.member, error)) ||
             !changes.update(connection,
                             QStringLiteral("TASK_OBJECT_RESOURCE"),

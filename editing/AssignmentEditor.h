@@ -1,7 +1,7 @@
 #pragma once
 
+#include "db/ProjectRecords.h"
 #include "editing/EditOutcome.h"
-#include "editing/EditingRecords.h"
 
 class Prompter;
 
@@ -13,15 +13,15 @@ class AssignmentEditor
 {
 public:
     static bool
-    load(const QString& connection, qint64 taskId, const QString& member, AssignmentProperties* row, QString* error);
+    load(const QString& connection, qint64 taskId, const QString& member, AssignmentRecord* row, QString* error);
 
-    static EditOutcome add(const QString& connection, const AssignmentProperties& row, Prompter& prompter);
+    static EditOutcome add(const QString& connection, const AssignmentRecord& row, Prompter& prompter);
 
     // Writes what differs between `stored` and `edited` (the member, which moves
     // the assignment to another member, and the three numbers compared as numbers).
     static EditOutcome saveChanges(const QString& connection,
-                                   const AssignmentProperties& stored,
-                                   const AssignmentProperties& edited,
+                                   const AssignmentRecord& stored,
+                                   const AssignmentRecord& edited,
                                    Prompter& prompter);
 
     // The refusal for a member already assigned to the task.

@@ -10,12 +10,7 @@
 #include "editing/ObjectSave.h"
 
 namespace {
-std::optional<QString> nonEmpty(const std::optional<QString>& text)
-{
-    return text && !text->isEmpty() ? text : std::nullopt;
-}
-
-void describe(EditOutcome& o, const GoalProperties& g)
+void describe(EditOutcome& o, const GoalRecord& g)
 {
     o.id = g.id;
     o.objectType = g.objectType;
@@ -25,7 +20,7 @@ void describe(EditOutcome& o, const GoalProperties& g)
 }
 } // namespace
 
-bool GoalEditor::load(const QString& connection, qint64 id, GoalProperties* goal, QString* error)
+bool GoalEditor::load(const QString& connection, qint64 id, GoalRecord* goal, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
     if (!EditSql::runToRow(q,
@@ -41,28 +36,25 @@ bool GoalEditor::load(const QString& connection, qint64 id, GoalProperties* goal
     goal->shortName = q.value(2).toString();
     goal->priority = q.value(3).toLongLong();
     goal->status = q.value(4).toString();
-    goal->parentId = EditSql::optionalId(q.value(5));
-    goal->description = EditSql::optionalText(q.value(6));
-    goal->defaultResource = EditSql::optionalText(q.value(7));
+    goal->parentId = Sql::optionalId(q.value(5));
+    goal->description = Sql::optionalText(q.value(6));
+    goal->defaultResource = Sql::optionalText(q.value(7));
     goal->created = q.value(8).toString();
-    goal->lastEdited = q.value(9).toString();
+    goal->lastEdited = Sql::optionalText(q.value(9));
     return true;
 }
 
-EditOutcome
-GoalEditor::add(const QString& connection, const GoalProperties& goal, Prompter& prompter, const Clock& clock)
+EditOutcome GoalEditor::add(const QString& connection, const GoalRecord& goal, Prompter& prompter, const Clock& clock)
 {
     return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
         const auto id = Counters::next(connection, Counters::Kind::Goal, error);
         if (!id) {
             return false;
         }
-        GoalProperties saved = goal;
+        GoalRecord saved = goal;
         saved.id = *id;
-        saved.description = nonEmpty(goal.description);
-        saved.defaultResource = nonEmpty(goal.defaultResource);
         saved.created = Stamp::toText(clock.now());
-        saved.lastEdited.clear();
+        saved.lastEdited.reset();
         if (!Sql::run(
                 connection,
                 QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS,"
@@ -72,9 +64,9 @@ GoalEditor::add(const QString& connection, const GoalProperties& goal, Prompter&
                  saved.shortName,
                  saved.priority,
                  saved.status,
-                 EditSql::orNull(saved.parentId),
-                 EditSql::orNull(saved.description),
-                 EditSql::orNull(saved.defaultResource),
+                 Sql::orNull(saved.parentId),
+                 Sql::textOrNull(saved.description),
+                 Sql::textOrNull(saved.defaultResource),
                  saved.created},
                 error) ||
             !ObjectChecks::CheckParentStatus(connection, saved.parentId, prompter, &outcome.statusChanges, error)) {
@@ -87,8 +79,8 @@ GoalEditor::add(const QString& connection, const GoalProperties& goal, Prompter&
 }
 
 EditOutcome GoalEditor::saveChanges(const QString& connection,
-                                    const GoalProperties& stored,
-                                    const GoalProperties& edited,
+                                    const GoalRecord& stored,
+                                    const GoalRecord& edited,
                                     Prompter& prompter,
                                     const Clock& clock)
 {
@@ -97,7 +89,7 @@ EditOutcome GoalEditor::saveChanges(const QString& connection,
     const QString member = edited.defaultResource.value_or(QString());
     changes.change(textDiffers(stored.defaultResource, member), "DEFAULT_RESOURCE", member);
 
-    GoalProperties saved = edited;
+    GoalRecord saved = edited;
     saved.id = stored.id;
     saved.parentId = stored.parentId;
     EditOutcome outcome;
@@ -114,7 +106,7 @@ EditOutcome GoalEditor::saveChanges(const QString& connection,
 }
 
 bool GoalEditor::checkStatusChange(const QString& connection,
-                                   const GoalProperties& stored,
+                                   const GoalRecord& stored,
                                    const QString& selected,
                                    Prompter& prompter,
                                    StatusChangeCheck::Verdict* verdict,

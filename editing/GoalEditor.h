@@ -1,7 +1,7 @@
 #pragma once
 
+#include "db/ProjectRecords.h"
 #include "editing/EditOutcome.h"
-#include "editing/EditingRecords.h"
 #include "editing/StatusChangeCheck.h"
 
 class Clock;
@@ -13,27 +13,26 @@ class Prompter;
 class GoalEditor
 {
 public:
-    static bool load(const QString& connection, qint64 id, GoalProperties* goal, QString* error);
+    static bool load(const QString& connection, qint64 id, GoalRecord* goal, QString* error);
 
     // Adds `goal` (its id is ignored) under goal->parentId, stamped CREATED now.
     // Empty description and default resource are stored as NULL.
-    static EditOutcome
-    add(const QString& connection, const GoalProperties& goal, Prompter& prompter, const Clock& clock);
+    static EditOutcome add(const QString& connection, const GoalRecord& goal, Prompter& prompter, const Clock& clock);
 
     // Writes the columns of `edited` that differ from `stored` (type, name,
     // priority, status, description, default resource; texts compared
     // by textDiffers) with LAST_EDITED now, then walks from the goal's parent.
     // Nothing differing writes nothing: outcome.ok with written false.
     static EditOutcome saveChanges(const QString& connection,
-                                   const GoalProperties& stored,
-                                   const GoalProperties& edited,
+                                   const GoalRecord& stored,
+                                   const GoalRecord& edited,
                                    Prompter& prompter,
                                    const Clock& clock);
 
     // The dialog's check of the selected status against the goal's stored
     // sub-objects. False with *error on a database error (the check then fails).
     static bool checkStatusChange(const QString& connection,
-                                  const GoalProperties& stored,
+                                  const GoalRecord& stored,
                                   const QString& selected,
                                   Prompter& prompter,
                                   StatusChangeCheck::Verdict* verdict,

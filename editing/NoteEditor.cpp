@@ -7,7 +7,7 @@
 #include "editing/EditSql.h"
 #include "editing/EditTransaction.h"
 
-bool NoteEditor::load(const QString& connection, qint64 noteId, NoteProperties* note, QString* error)
+bool NoteEditor::load(const QString& connection, qint64 noteId, NoteRecord* note, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
     if (!EditSql::runToRow(q,
@@ -19,7 +19,7 @@ bool NoteEditor::load(const QString& connection, qint64 noteId, NoteProperties* 
     }
     note->id = q.value(0).toLongLong();
     note->taskId = q.value(1).toLongLong();
-    note->notes = EditSql::optionalText(q.value(2));
+    note->notes = Sql::optionalText(q.value(2));
     note->timestamp = q.value(3).toString();
     return true;
 }
@@ -32,7 +32,7 @@ EditOutcome NoteEditor::add(const QString& connection, qint64 taskId, const QStr
             !Sql::run(
                 connection,
                 QStringLiteral("INSERT INTO TASK_OBJECT_WORKSHEET (NID, TASKID, NOTES, TIMESTAMP) VALUES (?, ?, ?, ?)"),
-                {*id, taskId, text.isEmpty() ? EditSql::nullText() : QVariant(text), Stamp::toText(clock.now())},
+                {*id, taskId, Sql::textOrNull(text), Stamp::toText(clock.now())},
                 error)) {
             return false;
         }
@@ -43,10 +43,8 @@ EditOutcome NoteEditor::add(const QString& connection, qint64 taskId, const QStr
     });
 }
 
-EditOutcome NoteEditor::saveChanges(const QString& connection,
-                                    const NoteProperties& stored,
-                                    const QString& text,
-                                    const Clock& clock)
+EditOutcome
+NoteEditor::saveChanges(const QString& connection, const NoteRecord& stored, const QString& text, const Clock& clock)
 {
     EditOutcome unchanged;
     unchanged.id = stored.id;

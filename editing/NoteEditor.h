@@ -1,7 +1,7 @@
 #pragma once
 
+#include "db/ProjectRecords.h"
 #include "editing/EditOutcome.h"
-#include "editing/EditingRecords.h"
 
 class Clock;
 
@@ -10,7 +10,7 @@ class Clock;
 class NoteEditor
 {
 public:
-    static bool load(const QString& connection, qint64 noteId, NoteProperties* note, QString* error);
+    static bool load(const QString& connection, qint64 noteId, NoteRecord* note, QString* error);
 
     // Adds a note to task `taskId` with the next NID and TIMESTAMP now; an empty text
     // is stored as NULL.
@@ -19,5 +19,5 @@ public:
     // Writes `text` with TIMESTAMP now when it differs from the stored text (as
     // textDiffers compares them); otherwise writes nothing.
     static EditOutcome
-    saveChanges(const QString& connection, const NoteProperties& stored, const QString& text, const Clock& clock);
+    saveChanges(const QString& connection, const NoteRecord& stored, const QString& text, const Clock& clock);
 };

@@ -125,7 +125,7 @@ bool ObjectChecks::CheckParentStatus(const QString& connection,
             }
             walked.append({StatusChange::Kind::Goal, id, type, newStatus});
         }
-        current = parent.isNull() ? std::nullopt : std::optional<qint64>(parent.toLongLong());
+        current = Sql::optionalId(parent);
     }
     if (!tx.commit()) {
         Sql::setError(error, tx.error());

@@ -91,7 +91,7 @@ bool describe(const QString& connection,
         return false;
     }
     outcome.id = id;
-    outcome.parentId = EditSql::optionalId(q.value(0));
+    outcome.parentId = Sql::optionalId(q.value(0));
     outcome.objectType = q.value(1).toString();
     outcome.shortName = q.value(2).toString();
     return true;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "db/ProjectRecords.h"
 #include "editing/ColumnChanges.h"
 #include "editing/EditOutcome.h"
-#include "editing/EditingRecords.h"
 
 #include <optional>
 

@@ -10,7 +10,7 @@
 #include "editing/ObjectSave.h"
 
 namespace {
-void describe(EditOutcome& o, const TaskProperties& t)
+void describe(EditOutcome& o, const TaskRecord& t)
 {
     o.id = t.id;
     o.objectType = t.objectType;
@@ -20,7 +20,7 @@ void describe(EditOutcome& o, const TaskProperties& t)
 }
 } // namespace
 
-bool TaskEditor::load(const QString& connection, qint64 id, TaskProperties* task, QString* error)
+bool TaskEditor::load(const QString& connection, qint64 id, TaskRecord* task, QString* error)
 {
     QSqlQuery q(Sql::db(connection));
     if (!EditSql::runToRow(q,
@@ -38,14 +38,13 @@ bool TaskEditor::load(const QString& connection, qint64 id, TaskProperties* task
     task->status = q.value(4).toString();
     task->daysPlanned = q.value(5).toDouble();
     task->goalId = q.value(6).toLongLong();
-    task->description = EditSql::optionalText(q.value(7));
+    task->description = Sql::optionalText(q.value(7));
     task->created = q.value(8).toString();
-    task->lastEdited = q.value(9).toString();
+    task->lastEdited = Sql::optionalText(q.value(9));
     return true;
 }
 
-EditOutcome
-TaskEditor::add(const QString& connection, const TaskProperties& task, Prompter& prompter, const Clock& clock)
+EditOutcome TaskEditor::add(const QString& connection, const TaskRecord& task, Prompter& prompter, const Clock& clock)
 {
     return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
         QSqlQuery goal(Sql::db(connection));
@@ -71,13 +70,10 @@ TaskEditor::add(const QString& connection, const TaskProperties& task, Prompter&
         if (!id) {
             return false;
         }
-        TaskProperties saved = task;
+        TaskRecord saved = task;
         saved.id = *id;
-        if (saved.description && saved.description->isEmpty()) {
-            saved.description.reset();
-        }
         saved.created = Stamp::toText(clock.now());
-        saved.lastEdited.clear();
+        saved.lastEdited.reset();
         if (!Sql::run(connection,
                       QStringLiteral("INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS,"
                                      " DAYSPLANNED, FK_ID, DESCRIPTION, CREATED) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -88,7 +84,7 @@ TaskEditor::add(const QString& connection, const TaskProperties& task, Prompter&
                        saved.status,
                        saved.daysPlanned,
                        saved.goalId,
-                       EditSql::orNull(saved.description),
+                       Sql::textOrNull(saved.description),
                        saved.created},
                       error) ||
             !Sql::run(connection,
@@ -106,8 +102,8 @@ TaskEditor::add(const QString& connection, const TaskProperties& task, Prompter&
 }
 
 EditOutcome TaskEditor::saveChanges(const QString& connection,
-                                    const TaskProperties& stored,
-                                    const TaskProperties& edited,
+                                    const TaskRecord& stored,
+                                    const TaskRecord& edited,
                                     Prompter& prompter,
                                     const Clock& clock)
 {
@@ -115,7 +111,7 @@ EditOutcome TaskEditor::saveChanges(const QString& connection,
     ObjectSave::changeCommonColumns(changes, stored, edited);
     changes.change(edited.daysPlanned != stored.daysPlanned, "DAYSPLANNED", edited.daysPlanned);
 
-    TaskProperties saved = edited;
+    TaskRecord saved = edited;
     saved.id = stored.id;
     saved.goalId = stored.goalId;
     EditOutcome outcome;
@@ -132,7 +128,7 @@ EditOutcome TaskEditor::saveChanges(const QString& connection,
 }
 
 bool TaskEditor::checkStatusChange(const QString& connection,
-                                   const TaskProperties& stored,
+                                   const TaskRecord& stored,
                                    const QString& selected,
                                    Prompter& prompter,
                                    StatusChangeCheck::Verdict* verdict,

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "db/ProjectRecords.h"
 #include "editing/EditOutcome.h"
-#include "editing/EditingRecords.h"
 #include "editing/StatusChangeCheck.h"
 
 class Clock;
@@ -13,27 +13,26 @@ class Prompter;
 class TaskEditor
 {
 public:
-    static bool load(const QString& connection, qint64 id, TaskProperties* task, QString* error);
+    static bool load(const QString& connection, qint64 id, TaskRecord* task, QString* error);
 
     // Adds `task` (its id is ignored) under task.goalId, stamped CREATED now, with
     // one assignment: the goal's default member carrying 100 % of the workload, 0 %
     // done in 0 days. A goal without a default member is refused with a message
     // and nothing is written.
-    static EditOutcome
-    add(const QString& connection, const TaskProperties& task, Prompter& prompter, const Clock& clock);
+    static EditOutcome add(const QString& connection, const TaskRecord& task, Prompter& prompter, const Clock& clock);
 
     // Writes the columns of `edited` that differ from `stored` (DAYSPLANNED and
     // PRIORITY compared as numbers; the description compared by
     // textDiffers) with LAST_EDITED now, then walks from the task's goal.
     static EditOutcome saveChanges(const QString& connection,
-                                   const TaskProperties& stored,
-                                   const TaskProperties& edited,
+                                   const TaskRecord& stored,
+                                   const TaskRecord& edited,
                                    Prompter& prompter,
                                    const Clock& clock);
 
     // The dialog's check of the selected status against the task's assignments.
     static bool checkStatusChange(const QString& connection,
-                                  const TaskProperties& stored,
+                                  const TaskRecord& stored,
                                   const QString& selected,
                                   Prompter& prompter,
                                   StatusChangeCheck::Verdict* verdict,

@@ -1,6 +1,6 @@
 #include "schedule/NumberCompletionOrder.h"
 
-#include "schedule/MemberName.h"
+#include "db/ProjectRecords.h"
 
 #include <QHash>
 #include <algorithm>

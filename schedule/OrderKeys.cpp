@@ -32,9 +32,9 @@ OrderKeys::OrderKeys()
     m_nodes.push_back(std::move(root));
 }
 
-int OrderKeys::child(int parent, int priority)
+int OrderKeys::child(int parent, qint64 priority)
 {
-    const int token = std::clamp(priority, 0, 99);
+    const int token = int(std::clamp<qint64>(priority, 0, 99));
     const qint64 id = qint64(parent) * 128 + token;
     const auto found = m_index.constFind(id);
     if (found != m_index.cend()) {

@@ -30,7 +30,7 @@ public:
     static constexpr int root() { return 0; }
     // The node one level below `parent` for `priority` (outside 0..99, which only
     // another tool can write, counts as the nearer bound).
-    int child(int parent, int priority);
+    int child(int parent, qint64 priority);
     int depth(int node) const { return m_nodes[std::size_t(node)].depth; }
 
     // The stored keys: `nodes[i]` is the node of row i, `lengthened[i]` tells a task

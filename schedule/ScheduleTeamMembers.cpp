@@ -1,13 +1,13 @@
 #include "schedule/ScheduleTeamMembers.h"
 
+#include "db/ProjectRecords.h"
 #include "schedule/MemberCalendar.h"
-#include "schedule/MemberName.h"
 
 #include <QHash>
 #include <algorithm>
 
 bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
-                              const std::vector<SnapshotInput::Member>& members,
+                              const std::vector<MemberRecord>& members,
                               qint64 start,
                               QString* error)
 {
@@ -18,7 +18,7 @@ bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
             work[MemberName::key(row.member)].push_back(int(i));
         }
     }
-    for (const SnapshotInput::Member& member : members) {
+    for (const MemberRecord& member : members) {
         const auto found = work.find(MemberName::key(member.name));
         if (found == work.end()) {
             continue;

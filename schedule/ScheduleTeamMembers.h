@@ -14,8 +14,6 @@ class ScheduleTeamMembers
 public:
     // `start` is a naive moment (MemberCalendar seconds). False when a member's
     // working hours cannot be read; *error names the member.
-    static bool run(std::vector<SnapshotRow>& rows,
-                    const std::vector<SnapshotInput::Member>& members,
-                    qint64 start,
-                    QString* error);
+    static bool
+    run(std::vector<SnapshotRow>& rows, const std::vector<MemberRecord>& members, qint64 start, QString* error);
 };

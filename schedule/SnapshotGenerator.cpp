@@ -16,30 +16,10 @@
 namespace {
 const QString kRootName = QStringLiteral("Cairnwork");
 
-QVariant nullText()
-{
-    return QVariant(QMetaType(QMetaType::QString));
-}
-
-QVariant nullInteger()
-{
-    return QVariant(QMetaType(QMetaType::LongLong));
-}
-
-QVariant nullReal()
-{
-    return QVariant(QMetaType(QMetaType::Double));
-}
-
 // A figure the snapshot cannot know (see Figure) is stored as NULL, never as NaN or ±Inf.
 QVariant figureOrNull(double value)
 {
-    return Figure::isKnown(value) ? QVariant(value) : nullReal();
-}
-
-QVariant textOrNull(const QString& text)
-{
-    return text.isNull() ? nullText() : QVariant(text);
+    return Figure::isKnown(value) ? QVariant(value) : Sql::nullReal();
 }
 
 // Finds the stamp this run writes under: `wanted`, or when that is taken and an
@@ -162,35 +142,32 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     const std::size_t step = std::max<std::size_t>(1, total / 70);
     for (std::size_t i = 0; i < total; ++i) {
         const SnapshotRow& row = rows[i];
-        QVariant type = nullText();
+        QVariant type = Sql::nullText();
         QString name;
-        QVariant priority = nullInteger();
-        QVariant res = nullText();
-        QVariant resShare = nullReal();
+        QVariant priority = Sql::nullInteger();
+        QVariant res = Sql::nullText();
+        QVariant resShare = Sql::nullReal();
         switch (row.kind) {
         case SnapshotRow::Kind::Root:
             name = kRootName;
             break;
-        case SnapshotRow::Kind::Goal: {
-            const SnapshotInput::Goal& goal = input.goals[std::size_t(row.source)];
-            type = goal.type;
-            name = goal.name;
-            priority = goal.priority;
-            break;
-        }
+        case SnapshotRow::Kind::Goal:
         case SnapshotRow::Kind::Task: {
-            const SnapshotInput::Task& task = input.tasks[std::size_t(row.source)];
-            type = task.type;
-            name = task.name;
-            priority = task.priority;
+            const std::size_t source = std::size_t(row.source);
+            const ObjectRecord& object = row.kind == SnapshotRow::Kind::Goal
+                ? static_cast<const ObjectRecord&>(input.goals[source])
+                : input.tasks[source];
+            type = object.objectType;
+            name = object.shortName;
+            priority = object.priority;
             break;
         }
         case SnapshotRow::Kind::Assignment: {
-            const SnapshotInput::Assignment& a = input.assignments[std::size_t(row.source)];
-            const SnapshotInput::Task& task = input.tasks[std::size_t(rows[std::size_t(row.parentRow)].source)];
-            name = a.member + QStringLiteral(" (") + task.name + QLatin1Char(')');
+            const AssignmentRecord& a = input.assignments[std::size_t(row.source)];
+            const TaskRecord& task = input.tasks[std::size_t(rows[std::size_t(row.parentRow)].source)];
+            name = a.member + QStringLiteral(" (") + task.shortName + QLatin1Char(')');
             res = a.member;
-            resShare = figureOrNull(a.workload);
+            resShare = figureOrNull(a.perWorkload);
             break;
         }
         }
@@ -212,10 +189,10 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
         insert.bindValue(2, row.gtId);
         insert.bindValue(3, type);
         insert.bindValue(4, name);
-        insert.bindValue(5, textOrNull(row.path));
+        insert.bindValue(5, Sql::textOrNull(row.path));
         insert.bindValue(6, priority);
-        insert.bindValue(7, textOrNull(row.status));
-        insert.bindValue(8, root ? nullInteger() : QVariant(row.parentId));
+        insert.bindValue(7, Sql::textOrNull(row.status));
+        insert.bindValue(8, root ? Sql::nullInteger() : QVariant(row.parentId));
         insert.bindValue(9, res);
         insert.bindValue(10, resShare);
         insert.bindValue(11, figureOrNull(row.planned));
@@ -223,14 +200,14 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
         insert.bindValue(13, figureOrNull(row.needed));
         insert.bindValue(14, figureOrNull(row.est));
         insert.bindValue(15, figureOrNull(row.diff));
-        insert.bindValue(16, summary ? figureOrNull(row.progress) : nullReal());
+        insert.bindValue(16, summary ? figureOrNull(row.progress) : Sql::nullReal());
         insert.bindValue(17, row.key);
         insert.bindValue(18, row.depth);
-        insert.bindValue(19, row.calc < 0 ? nullInteger() : QVariant(row.calc));
+        insert.bindValue(19, row.calc < 0 ? Sql::nullInteger() : QVariant(row.calc));
         insert.bindValue(20, row.treeSort);
         insert.bindValue(21, hname);
-        insert.bindValue(22, textOrNull(MemberCalendar::toText(row.completion)));
-        insert.bindValue(23, row.compOrder > 0 ? QVariant(row.compOrder) : nullInteger());
+        insert.bindValue(22, Sql::textOrNull(MemberCalendar::toText(row.completion)));
+        insert.bindValue(23, row.compOrder > 0 ? QVariant(row.compOrder) : Sql::nullInteger());
         if (!Sql::exec(insert, &failure)) {
             return fail(
                 QStringLiteral("Writing the snapshot row %1 of %2 (%3) failed").arg(row.treeSort).arg(total).arg(name));

@@ -15,6 +15,16 @@ bool run(QSqlQuery& query, const QString& sql, const QString& what, QString* err
     Sql::setError(error, QStringLiteral("Reading the %1 failed: %2").arg(what, Sql::describe(query.lastError())));
     return false;
 }
+
+// The columns goals and tasks share, read from the first five of `query`.
+void readCommon(const QSqlQuery& query, ObjectRecord& record)
+{
+    record.id = query.value(0).toLongLong();
+    record.objectType = query.value(1).toString();
+    record.shortName = query.value(2).toString();
+    record.priority = query.value(3).toLongLong();
+    record.status = query.value(4).toString();
+}
 } // namespace
 
 bool SnapshotInput::load(const QString& connection, QString* error)
@@ -31,13 +41,10 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         return false;
     }
     while (query.next()) {
-        goals.push_back({query.value(0).toLongLong(),
-                         query.value(1).toString(),
-                         query.value(2).toString(),
-                         query.value(3).toInt(),
-                         query.value(4).toString(),
-                         query.value(5).toLongLong(),
-                         query.isNull(5)});
+        GoalRecord& goal = goals.emplace_back();
+        readCommon(query, goal);
+        // A goal numbered 0 is an ordinary goal; only an empty P_GID makes a top-level one.
+        goal.parentId = Sql::optionalId(query.value(5));
     }
     if (!run(query,
              QStringLiteral(
@@ -47,13 +54,10 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         return false;
     }
     while (query.next()) {
-        tasks.push_back({query.value(0).toLongLong(),
-                         query.value(1).toString(),
-                         query.value(2).toString(),
-                         query.value(3).toInt(),
-                         query.value(4).toString(),
-                         Figure::nonNegative(Figure::fromVariant(query.value(5))),
-                         query.value(6).toLongLong()});
+        TaskRecord& task = tasks.emplace_back();
+        readCommon(query, task);
+        task.daysPlanned = Figure::nonNegative(Figure::fromVariant(query.value(5)));
+        task.goalId = query.value(6).toLongLong();
     }
     // The primary key's order: by task, then by member name.
     if (!run(query,
@@ -81,7 +85,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         return false;
     }
     while (query.next()) {
-        Member m;
+        MemberRecord m;
         m.name = query.value(0).toString();
         for (int d = 0; d < 7; ++d) {
             m.begin[d] = query.value(1 + 2 * d).toString();

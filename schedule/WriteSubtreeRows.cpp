@@ -80,11 +80,11 @@ WriteSubtreeRows::WriteSubtreeRows(const SnapshotInput& input)
     : m_input(input)
 {
     for (std::size_t i = 0; i < input.goals.size(); ++i) {
-        const SnapshotInput::Goal& goal = input.goals[i];
-        if (goal.topLevel) {
-            m_topGoals.push_back(int(i));
+        const GoalRecord& goal = input.goals[i];
+        if (goal.parentId) {
+            m_childGoals[*goal.parentId].push_back(int(i));
         } else {
-            m_childGoals[goal.parentId].push_back(int(i));
+            m_topGoals.push_back(int(i));
         }
     }
     sortByPriority(m_topGoals, input.goals);
@@ -147,14 +147,14 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
                 continue;
             }
             written[std::size_t(g)] = 1;
-            const SnapshotInput::Goal& goal = m_input.goals[std::size_t(g)];
+            const GoalRecord& goal = m_input.goals[std::size_t(g)];
             const bool calc = isHeld(goal.status) ? false : frame.calc;
             Frame below{g,
                         childGoals(goal.id),
                         0,
                         frame.depth + 1,
                         m_keys.child(frame.keyNode, goal.priority),
-                        frame.path.child(goal.name),
+                        frame.path.child(goal.shortName),
                         calc,
                         {},
                         {}};
@@ -178,13 +178,13 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
         Frame done = std::move(stack.back());
         stack.pop_back();
         Frame& parent = stack.back();
-        const SnapshotInput::Goal& goal = m_input.goals[std::size_t(done.goal)];
+        const GoalRecord& goal = m_input.goals[std::size_t(done.goal)];
         const SubtreeTotals sums = isHeld(goal.status) ? SubtreeTotals{} : done.sums;
         SnapshotRow row;
         row.kind = SnapshotRow::Kind::Goal;
         row.source = done.goal;
         row.gtId = goal.id;
-        row.parentId = goal.parentId;
+        row.parentId = goal.parentId.value_or(0);
         row.status = goal.status;
         if (!parent.path.text.isEmpty()) {
             row.path = parent.path.text;
@@ -223,10 +223,10 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
 int WriteSubtreeRows::writeTask(
     int taskIndex, int depth, int keyNode, const Path& path, bool calc, SubtreeTotals& level)
 {
-    const SnapshotInput::Task& task = m_input.tasks[std::size_t(taskIndex)];
+    const TaskRecord& task = m_input.tasks[std::size_t(taskIndex)];
     const bool counted = isCounted(task.status);
     const int taskKey = m_keys.child(keyNode, task.priority);
-    const QString assignmentPath = path.child(task.name).text;
+    const QString assignmentPath = path.child(task.shortName).text;
     const bool taskOpen = task.status == QLatin1String("Open");
     const QString completed = QStringLiteral("Completed");
     double t = 0; // percent done, rounded to whole numbers as it goes; NaN once unknown
@@ -235,28 +235,28 @@ int WriteSubtreeRows::writeTask(
     const int firstAssignmentRow = int(m_rows.size());
     const auto range = m_taskAssignments.value(task.id, {0, 0});
     for (int i = range.first; i < range.first + range.second; ++i) {
-        const SnapshotInput::Assignment& a = m_input.assignments[std::size_t(i)];
+        const AssignmentRecord& a = m_input.assignments[std::size_t(i)];
         SnapshotRow row;
         row.kind = SnapshotRow::Kind::Assignment;
         row.source = i;
         row.gtId = 0;
         row.parentId = task.id;
-        row.status = taskOpen && a.completed == 100 ? completed : task.status;
+        row.status = taskOpen && a.perCompleted == 100 ? completed : task.status;
         row.path = assignmentPath;
         row.member = a.member;
         row.depth = depth;
         row.calc = calc ? 1 : 0;
-        row.perComp = a.completed;
+        row.perComp = a.perCompleted;
         row.needed = a.daysNeeded;
         double e = 0;
         if (counted) {
             // An uncounted task's shares count for nothing: 0 planned, estimated and different.
-            const double share = task.daysPlanned / 100 * a.workload;
-            e = a.completed == 0 ? share : a.daysNeeded * 100 / a.completed;
+            const double share = task.daysPlanned / 100 * a.perWorkload;
+            e = a.perCompleted == 0 ? share : a.daysNeeded * 100 / a.perCompleted;
             row.planned = share;
             row.est = e;
             row.diff = share - e;
-            t = Figure::checked(Rounding::halfEven(t + a.completed * a.workload / 100, 0));
+            t = Figure::checked(Rounding::halfEven(t + a.perCompleted * a.perWorkload / 100, 0));
             needed += a.daysNeeded;
             estimate += e;
         }

@@ -41,7 +41,7 @@ QString MemberFields::value(const MemberRecord& member, int index)
         return member.name;
     }
     if (index == kNotes) {
-        return member.description;
+        return member.description.value_or(QString());
     }
     const int day = weekday(index);
     if (day < 0) {
@@ -55,7 +55,7 @@ void MemberFields::setValue(MemberRecord& member, int index, const QString& text
     if (index == kName) {
         member.name = text;
     } else if (index == kNotes) {
-        member.description = text;
+        member.description = text.isEmpty() ? std::nullopt : std::optional<QString>(text);
     } else if (const int day = weekday(index); day >= 0) {
         (isBegin(index) ? member.begin[day] : member.end[day]) = text;
     }

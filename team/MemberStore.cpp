@@ -42,17 +42,12 @@ bool failDuplicate(MemberStore::Failure* failure, const QString& name)
                 MemberFields::kName);
 }
 
-QVariant textOrNull(const QString& text)
-{
-    return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
-}
-
 QVariantList fieldValues(const MemberRecord& member)
 {
     QVariantList values;
     for (int i = 0; i < MemberFields::kCount; ++i) {
         const QString value = MemberFields::value(member, i);
-        values << (i == MemberFields::kNotes ? textOrNull(value) : QVariant(value));
+        values << (i == MemberFields::kNotes ? Sql::textOrNull(value) : QVariant(value));
     }
     return values;
 }
@@ -222,7 +217,7 @@ bool MemberStore::update(const QString& name, const MemberRecord& entered, Failu
         return failTransaction(failure, tx);
     }
     // A change of letter case alone keeps the name; any other change must not meet another member.
-    if (member.name.compare(name, Qt::CaseInsensitive) != 0 && !refuseTakenName(member.name, failure)) {
+    if (MemberName::key(member.name) != MemberName::key(name) && !refuseTakenName(member.name, failure)) {
         return false;
     }
     QSqlQuery query(Sql::db(m_connection));

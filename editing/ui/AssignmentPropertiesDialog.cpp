@@ -56,7 +56,7 @@ void AssignmentPropertiesDialog::prepareAdd(const QString& connection, qint64 ta
 {
     begin(connection);
     m_adding = true;
-    m_stored = AssignmentProperties();
+    m_stored = AssignmentRecord();
     m_stored.taskId = taskId;
     clearFields();
     m_task->setText(QString::number(taskId));
@@ -106,7 +106,7 @@ void AssignmentPropertiesDialog::onOk()
         showProblem(*problem);
         return;
     }
-    AssignmentProperties edited = m_stored;
+    AssignmentRecord edited = m_stored;
     edited.member = f.member;
     edited.perWorkload = *PropertiesValidation::number(f.perWorkload);
     edited.perCompleted = *PropertiesValidation::number(f.perCompleted);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editing/EditingRecords.h"
+#include "db/ProjectRecords.h"
 #include "editing/ui/PropertiesDialog.h"
 
 class QComboBox;
@@ -30,7 +30,7 @@ private:
     void clearFields();
 
     bool m_adding = true;
-    AssignmentProperties m_stored;
+    AssignmentRecord m_stored;
     QComboBox* m_member;
     QLineEdit* m_workload;
     QLineEdit* m_completed;

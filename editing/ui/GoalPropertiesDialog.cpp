@@ -26,7 +26,7 @@ void GoalPropertiesDialog::prepareAdd(const QString& connection, std::optional<q
 {
     begin(connection);
     m_adding = true;
-    m_stored = GoalProperties();
+    m_stored = GoalRecord();
     m_stored.parentId = parentId;
     DialogFields::loadMembers(m_member, connection);
     clearFields();
@@ -96,7 +96,7 @@ void GoalPropertiesDialog::onOk()
         showProblem(*problem);
         return;
     }
-    GoalProperties edited = m_stored;
+    GoalRecord edited = m_stored;
     readShared(&edited);
     edited.defaultResource = m_member->currentText();
     finish(m_adding ? GoalEditor::add(connection(), edited, prompter, clock())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editing/EditingRecords.h"
+#include "db/ProjectRecords.h"
 #include "editing/ui/ObjectPropertiesDialog.h"
 
 #include <optional>
@@ -38,7 +38,7 @@ private:
     void clearFields();
     PropertiesValidation::GoalFields fields() const;
 
-    GoalProperties m_stored;
+    GoalRecord m_stored;
     QComboBox* m_member;
     QLineEdit* m_parent;
 };

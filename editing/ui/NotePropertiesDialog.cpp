@@ -37,7 +37,7 @@ void NotePropertiesDialog::prepareAdd(const QString& connection, qint64 taskId)
 {
     begin(connection);
     m_adding = true;
-    m_stored = NoteProperties();
+    m_stored = NoteRecord();
     m_stored.taskId = taskId;
     clearFields();
     m_task->setText(QString::number(taskId));

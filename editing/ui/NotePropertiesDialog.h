@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editing/EditingRecords.h"
+#include "db/ProjectRecords.h"
 #include "editing/ui/PropertiesDialog.h"
 
 class QLineEdit;
@@ -28,7 +28,7 @@ private:
     void clearFields();
 
     bool m_adding = true;
-    NoteProperties m_stored;
+    NoteRecord m_stored;
     QPlainTextEdit* m_notes;
     QLineEdit* m_timestamp;
     QLineEdit* m_id;

@@ -42,7 +42,7 @@ protected:
         DialogFields::select(m_status, stored.status);
         m_description->setPlainText(stored.description.value_or(QString()));
         m_created->setText(Stamp::toDisplay(stored.created));
-        m_lastEdited->setText(Stamp::toDisplay(stored.lastEdited));
+        m_lastEdited->setText(Stamp::toDisplay(stored.lastEdited.value_or(QString())));
         m_id->setText(QString::number(stored.id));
     }
 

@@ -26,7 +26,7 @@ void TaskPropertiesDialog::prepareAdd(const QString& connection, qint64 goalId)
 {
     begin(connection);
     m_adding = true;
-    m_stored = TaskProperties();
+    m_stored = TaskRecord();
     m_stored.goalId = goalId;
     clearFields();
     m_goal->setText(QString::number(goalId));
@@ -88,7 +88,7 @@ void TaskPropertiesDialog::onOk()
         showProblem(*problem);
         return;
     }
-    TaskProperties edited = m_stored;
+    TaskRecord edited = m_stored;
     readShared(&edited);
     edited.daysPlanned = *PropertiesValidation::number(m_days->text());
     finish(m_adding ? TaskEditor::add(connection(), edited, prompter, clock())

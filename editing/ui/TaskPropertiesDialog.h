@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editing/EditingRecords.h"
+#include "db/ProjectRecords.h"
 #include "editing/ui/ObjectPropertiesDialog.h"
 
 // "frmPropertiesTask": adds a task or software object under a goal (with the
@@ -31,7 +31,7 @@ private:
     void clearFields();
     PropertiesValidation::TaskFields fields() const;
 
-    TaskProperties m_stored;
+    TaskRecord m_stored;
     QLineEdit* m_days;
     QLineEdit* m_goal;
 };

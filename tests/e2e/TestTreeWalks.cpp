@@ -62,7 +62,7 @@ void TestTreeWalks::deepChainThroughEveryWalk()
         for (qint64 id = 1; id <= kDepth; ++id) {
             insert.bindValue(0, id);
             insert.bindValue(1, QStringLiteral("G%1").arg(id));
-            insert.bindValue(2, id == 1 ? QVariant(QMetaType(QMetaType::LongLong)) : QVariant(id - 1));
+            insert.bindValue(2, id == 1 ? Sql::nullInteger() : QVariant(id - 1));
             QVERIFY2(insert.exec(), qPrintable(Sql::describe(insert.lastError())));
         }
         QVERIFY(tx.commit());

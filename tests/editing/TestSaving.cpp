@@ -32,9 +32,9 @@ private:
 };
 
 namespace {
-GoalProperties newGoal(const QString& name, std::optional<qint64> parent, const QString& status = "Open")
+GoalRecord newGoal(const QString& name, std::optional<qint64> parent, const QString& status = "Open")
 {
-    GoalProperties g;
+    GoalRecord g;
     g.objectType = QStringLiteral("Goal");
     g.shortName = name;
     g.priority = 20;
@@ -45,9 +45,9 @@ GoalProperties newGoal(const QString& name, std::optional<qint64> parent, const 
     return g;
 }
 
-TaskProperties newTask(qint64 goalId, const QString& name, const QString& status = "Open")
+TaskRecord newTask(qint64 goalId, const QString& name, const QString& status = "Open")
 {
-    TaskProperties t;
+    TaskRecord t;
     t.objectType = QStringLiteral("Task");
     t.shortName = name;
     t.priority = 30;
@@ -96,10 +96,10 @@ void TestSaving::editGoalWritesOnlyChanges()
     TempProject p;
     p.member(QStringLiteral("Ann"));
     ScriptedPrompter prompter;
-    GoalProperties g = newGoal(QStringLiteral("G"), {});
+    GoalRecord g = newGoal(QStringLiteral("G"), {});
     g.description = QStringLiteral("why");
     const qint64 id = GoalEditor::add(p.connection(), g, prompter, m_clock).id;
-    GoalProperties stored;
+    GoalRecord stored;
     QString error;
     QVERIFY(GoalEditor::load(p.connection(), id, &stored, &error));
 
@@ -109,7 +109,7 @@ void TestSaving::editGoalWritesOnlyChanges()
     QVERIFY(!o.written);
     QVERIFY(p.scalar(QStringLiteral("SELECT LAST_EDITED FROM GOALS_SW WHERE ID = ?"), {id}).isNull());
 
-    GoalProperties edited = stored;
+    GoalRecord edited = stored;
     edited.shortName = QStringLiteral("Say \"hi\" to O'Brien");
     edited.priority = 0;
     m_clock.advanceSecs(60);
@@ -118,7 +118,7 @@ void TestSaving::editGoalWritesOnlyChanges()
     QVERIFY(GoalEditor::load(p.connection(), id, &stored, &error));
     QCOMPARE(stored.shortName, edited.shortName);
     QCOMPARE(stored.priority, qint64(0));
-    QCOMPARE(stored.lastEdited, QStringLiteral("2026-03-04 10:12:12"));
+    QCOMPARE(stored.lastEdited, std::optional<QString>(QStringLiteral("2026-03-04 10:12:12")));
     QCOMPARE(stored.created, m_now);
     m_clock.advanceSecs(-60);
 
@@ -204,11 +204,11 @@ void TestSaving::editTaskComparesDaysAsNumbers()
     TempProject p;
     const qint64 g = p.goal(QStringLiteral("G"));
     const qint64 t = p.task(g, QStringLiteral("T"), 2);
-    TaskProperties stored;
+    TaskRecord stored;
     QString error;
     QVERIFY(TaskEditor::load(p.connection(), t, &stored, &error));
     QVERIFY(!stored.description.has_value());
-    TaskProperties edited = stored;
+    TaskRecord edited = stored;
     edited.description = QString(); // the dialog's empty field over a NULL column
     ScriptedPrompter prompter;
     EditOutcome o = TaskEditor::saveChanges(p.connection(), stored, edited, prompter, m_clock);
@@ -256,10 +256,10 @@ void TestSaving::assignmentStatusFollows()
     if (otherWorkload > 0) {
         p.assign(t, QStringLiteral("Bob"), otherWorkload, 100, 3);
     }
-    AssignmentProperties stored;
+    AssignmentRecord stored;
     QString error;
     QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("ann"), &stored, &error));
-    AssignmentProperties edited = stored;
+    AssignmentRecord edited = stored;
     edited.perCompleted = 100;
     edited.daysNeeded = 4;
     ScriptedPrompter prompter({false});
@@ -283,10 +283,10 @@ void TestSaving::loweringReopensTaskAndGoal()
     const qint64 g = p.goal(QStringLiteral("G"), top, QStringLiteral("Completed"));
     const qint64 t = p.task(g, QStringLiteral("T"), 10, QStringLiteral("Completed"));
     p.assign(t, QStringLiteral("Ann"), 100, 100, 9);
-    AssignmentProperties stored;
+    AssignmentRecord stored;
     QString error;
     QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Ann"), &stored, &error));
-    AssignmentProperties edited = stored;
+    AssignmentRecord edited = stored;
     edited.perCompleted = 90;
     ScriptedPrompter prompter;
     const EditOutcome o = AssignmentEditor::saveChanges(p.connection(), stored, edited, prompter);
@@ -314,10 +314,10 @@ void TestSaving::duplicateMemberIsRefused()
     QVERIFY(!add.ok);
     QCOMPARE(add.error, QStringLiteral("Resource ANN is already assigned to this task!"));
     // Moving an assignment onto a member already on the task is refused, and nothing changes.
-    AssignmentProperties bob;
+    AssignmentRecord bob;
     QString error;
     QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Bob"), &bob, &error));
-    AssignmentProperties moved = bob;
+    AssignmentRecord moved = bob;
     moved.member = QStringLiteral("Ann");
     moved.perWorkload = 70;
     const EditOutcome move = AssignmentEditor::saveChanges(p.connection(), bob, moved, prompter);
@@ -325,6 +325,18 @@ void TestSaving::duplicateMemberIsRefused()
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {t}),
              qint64(2));
     QCOMPARE(countOf(p, QStringLiteral("SELECT SUM(PER_WORKLOAD) FROM TASK_OBJECT_RESOURCE")), qint64(100));
+    // Letter case folds for ASCII letters only, as the file compares names: "Émile" and
+    // "émile" are two members, and moving one's assignment onto the other is a duplicate.
+    p.member(QStringLiteral("Émile"));
+    p.member(QStringLiteral("émile"));
+    p.assign(t, QStringLiteral("Émile"), 0, 0, 0);
+    p.assign(t, QStringLiteral("émile"), 0, 0, 0);
+    AssignmentRecord upper;
+    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Émile"), &upper, &error));
+    AssignmentRecord lower = upper;
+    lower.member = QStringLiteral("émile");
+    const EditOutcome fold = AssignmentEditor::saveChanges(p.connection(), upper, lower, prompter);
+    QCOMPARE(fold.error, AssignmentEditor::duplicateMessage(QStringLiteral("émile")));
 }
 
 void TestSaving::quotedNameAssignedEditedDeleted()
@@ -340,10 +352,10 @@ void TestSaving::quotedNameAssignedEditedDeleted()
     EditOutcome o = AssignmentEditor::add(p.connection(), {t, name, 50, 10, 1}, prompter);
     QVERIFY2(o.ok, qPrintable(o.error));
     QCOMPARE(o.member, name);
-    AssignmentProperties stored;
+    AssignmentRecord stored;
     QString error;
     QVERIFY2(AssignmentEditor::load(p.connection(), t, name, &stored, &error), qPrintable(error));
-    AssignmentProperties edited = stored;
+    AssignmentRecord edited = stored;
     edited.perCompleted = 60;
     o = AssignmentEditor::saveChanges(p.connection(), stored, edited, prompter);
     QVERIFY2(o.ok && o.written, qPrintable(o.error));
@@ -373,7 +385,7 @@ void TestSaving::notes()
     QCOMPARE(p.scalar(QStringLiteral("SELECT TIMESTAMP FROM TASK_OBJECT_WORKSHEET WHERE NID = 1")).toString(), m_now);
     QCOMPARE(p.scalar(QStringLiteral("SELECT TASKID FROM TASK_OBJECT_WORKSHEET WHERE NID = 1")).toLongLong(), t);
 
-    NoteProperties stored;
+    NoteRecord stored;
     QString error;
     QVERIFY(NoteEditor::load(p.connection(), 1, &stored, &error));
     m_clock.advanceSecs(3600);

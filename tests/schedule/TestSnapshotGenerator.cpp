@@ -406,17 +406,18 @@ void TestSnapshotGenerator::walkTakesEachGoalOnce()
 {
     SnapshotInput input;
     const auto goal = [](qint64 id, std::optional<qint64> parent) {
-        SnapshotInput::Goal g;
+        GoalRecord g;
         g.id = id;
-        g.type = QStringLiteral("Goal");
-        g.name = QStringLiteral("G%1").arg(id);
-        g.status = QStringLiteral("Open");
-        g.parentId = parent.value_or(0);
-        g.topLevel = !parent;
+        g.shortName = QStringLiteral("G%1").arg(id);
+        g.parentId = parent;
         return g;
     };
     input.goals = {goal(0, std::nullopt), goal(1, 0), goal(2, 2), goal(3, 4), goal(4, 3), goal(5, 99)};
-    input.tasks = {{7, QStringLiteral("Task"), QStringLiteral("T"), 50, QStringLiteral("Open"), 2, 0}};
+    TaskRecord task;
+    task.id = 7;
+    task.shortName = QStringLiteral("T");
+    task.daysPlanned = 2;
+    input.tasks = {task};
     const std::vector<SnapshotRow> rows = WriteSubtreeRows(input).run();
     QStringList written;
     for (const SnapshotRow& row : rows) {

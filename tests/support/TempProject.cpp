@@ -45,7 +45,7 @@ void TempProject::member(const QString& name, const QString& from, const QString
 }
 
 qint64 TempProject::goal(
-    const QString& name, std::optional<qint64> parent, const QString& status, const QString& type, int priority)
+    const QString& name, std::optional<qint64> parent, const QString& status, const QString& type, qint64 priority)
 {
     GoalRecord g;
     g.shortName = name;
@@ -61,7 +61,7 @@ qint64 TempProject::goal(
 }
 
 qint64 TempProject::task(
-    qint64 goalId, const QString& name, double daysPlanned, const QString& status, int priority, const QString& type)
+    qint64 goalId, const QString& name, double daysPlanned, const QString& status, qint64 priority, const QString& type)
 {
     TaskRecord t;
     t.goalId = goalId;

@@ -28,12 +28,12 @@ public:
                 std::optional<qint64> parent = std::nullopt,
                 const QString& status = QStringLiteral("Open"),
                 const QString& type = QStringLiteral("Goal"),
-                int priority = 50);
+                qint64 priority = 50);
     qint64 task(qint64 goalId,
                 const QString& name,
                 double daysPlanned,
                 const QString& status = QStringLiteral("Open"),
-                int priority = 50,
+                qint64 priority = 50,
                 const QString& type = QStringLiteral("Task"));
     void assign(qint64 taskId, const QString& member, double workload, double completed, double daysNeeded);
     qint64 note(qint64 taskId, const QString& text, const QString& timestamp = QStringLiteral("2026-01-01 10:00:00"));

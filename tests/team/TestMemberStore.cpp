@@ -90,6 +90,12 @@ void TestMemberStore::refusesDuplicateNames()
     // Changing the letter case of one's own name is no duplicate.
     QVERIFY2(store.update("Bob", member("BOB"), &failure), qPrintable(failure.description));
     QCOMPARE(p.scalar("SELECT R_NAME FROM RESOURCES WHERE R_NAME = 'bob'").toString(), QStringLiteral("BOB"));
+    // Letter case folds for ASCII letters only, as the file compares names: "Émile" and
+    // "émile" are two members, so renaming one to the other is a duplicate.
+    p.member("Émile");
+    p.member("émile");
+    QVERIFY(!store.update("Émile", member("émile"), &failure));
+    QCOMPARE(failure.field, MemberFields::kName);
 }
 
 void TestMemberStore::renameCarriesToAssignmentsAndGoals()
