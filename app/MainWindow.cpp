@@ -12,6 +12,7 @@
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
@@ -39,7 +40,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
-#include <cmath>
 
 const QString MainWindow::kConnection = QStringLiteral("dbConn");
 
@@ -122,22 +122,22 @@ MainWindow::~MainWindow()
 
 int MainWindow::pixelsX(double twips) const
 {
-    return int(std::lround(twips * logicalDpiX() / 1440.0));
+    return Twips::toPixels(twips, logicalDpiX());
 }
 
 int MainWindow::pixelsY(double twips) const
 {
-    return int(std::lround(twips * logicalDpiY() / 1440.0));
+    return Twips::toPixels(twips, logicalDpiY());
 }
 
 double MainWindow::twipsX(int pixels) const
 {
-    return pixels * 1440.0 / logicalDpiX();
+    return Twips::toExactTwips(pixels, logicalDpiX());
 }
 
 double MainWindow::twipsY(int pixels) const
 {
-    return pixels * 1440.0 / logicalDpiY();
+    return Twips::toExactTwips(pixels, logicalDpiY());
 }
 
 void MainWindow::buildUi()
@@ -168,7 +168,7 @@ void MainWindow::buildUi()
     }
     setCentralWidget(m_panes);
     m_panes->installEventFilter(this);
-    setMinimumWidth(int(std::ceil(MainLayout::kMinimumWidth * logicalDpiX() / 1440.0)));
+    setMinimumWidth(pixelsX(MainLayout::kMinimumWidth));
 
     connect(m_tvGoal, &GoalTree::nodeClicked, this, &MainWindow::onNodeClicked);
     connect(m_tvGoal, &GoalTree::paneClicked, this, [this](bool right) { paneClicked(AppState::Tree, right); });
@@ -392,10 +392,10 @@ namespace {
 // same pixels, so stored sizes survive a round trip through whole pixels.
 double stickyTwips(int pixels, double twips, int dpi)
 {
-    if (std::lround(twips * dpi / 1440.0) == pixels) {
+    if (Twips::toPixels(twips, dpi) == pixels) {
         return twips;
     }
-    return pixels * 1440.0 / dpi;
+    return Twips::toExactTwips(pixels, dpi);
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Sql.h"
 #include "tests/support/TempProject.h"
@@ -63,7 +64,7 @@ void TestListPanes::taskRowsLookAsTheyShould()
     QCOMPARE(summary->foreground(1).color(), list.palette().color(QPalette::Base));
     QCOMPARE(summary->text(0), QStringLiteral("0 Days to go"));
     QCOMPARE(list.selectedIndex(), 0);
-    QCOMPARE(list.columnWidth(0), 4470 * list.logicalDpiX() / 1440);
+    QCOMPARE(list.columnWidth(0), Twips::toPixels(4470, list.logicalDpiX()));
 }
 
 void TestListPanes::rowHelpers()
