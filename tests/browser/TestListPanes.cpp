@@ -114,14 +114,14 @@ void TestListPanes::goalAndSummaryRowsEmptyTheLowerLists()
     notes.setConnection(p.connection());
     QVERIFY(tasks.FillTaskList(g));
     for (int row : {1, 0, 2}) {
-        resources.FillResourceList(tasks, row);
-        notes.FillNoteList(tasks, row);
+        resources.FillResourceList(tasks.detailTaskId(row));
+        notes.FillNoteList(tasks.detailTaskId(row));
         const bool task = row == 1;
         QCOMPARE(resources.topLevelItemCount(), task ? 2 : 0);
         QCOMPARE(notes.topLevelItemCount(), task ? 1 : 0);
     }
-    resources.FillResourceList(tasks, 1);
-    notes.FillNoteList(tasks, 1);
+    resources.FillResourceList(tasks.detailTaskId(1));
+    notes.FillNoteList(tasks.detailTaskId(1));
     QVERIFY(ResourceList::isAssignmentRow(resources.topLevelItem(0)));
     QCOMPARE(resources.selectedMember(), QStringLiteral("Ann"));
     QVERIFY(ResourceList::isTotalsRow(resources.topLevelItem(1)));
@@ -130,7 +130,7 @@ void TestListPanes::goalAndSummaryRowsEmptyTheLowerLists()
     QCOMPARE(notes.selectedNoteId(), std::optional<qint64>(note));
     // A hidden list is neither refilled nor cleared.
     resources.hide();
-    resources.FillResourceList(tasks, 2);
+    resources.FillResourceList(tasks.detailTaskId(2));
     QCOMPARE(resources.topLevelItemCount(), 2);
 }
 

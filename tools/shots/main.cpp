@@ -156,7 +156,7 @@ void contextMenu(MainWindow& window, Shots& shots)
     TaskList* list = window.taskList();
     const QRect row = list->visualItemRect(list->selectedRow());
     const QPoint at = list->viewport()->mapToGlobal(QPoint(row.left() + 120, row.center().y()));
-    if (!window.SetPopMenu(1, at)) {
+    if (!window.SetPopMenu(AppState::Pane::TaskList, at)) {
         shots.fail(QStringLiteral("no context menu on the task list"));
         return;
     }
