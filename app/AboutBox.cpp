@@ -1,6 +1,7 @@
 #include "app/AboutBox.h"
 
 #include "browser/ui/TreeImages.h"
+#include "common/Twips.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -46,5 +47,5 @@ AboutBox::AboutBox(QWidget* parent)
     grid->addWidget(ok, 4, 1, Qt::AlignRight);
     // 4590 x 2355 twips at the screen's logical resolution.
     const double dpi = logicalDpiX();
-    setMinimumSize(int(4590 * dpi / 1440), int(2355 * dpi / 1440));
+    setMinimumSize(Twips::toPixels(4590, dpi), Twips::toPixels(2355, dpi));
 }

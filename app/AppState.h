@@ -3,10 +3,8 @@
 // Program-wide state the panes, menus and dialogs share. UI thread only.
 struct AppState
 {
-    enum Pane { Tree = 0, TaskList = 1, ResourceList = 2, NoteList = 3 };
-    enum Mode { Add = 0, Edit = 1 };
+    // The main window's four panes, in the order the window lays them out.
+    enum class Pane { Tree, TaskList, ResourceList, NoteList };
 
-    int activePane = Tree; // the pane clicked last
-    int editMode = Add; // how the next property dialog opens
-    bool rightButton = false;
+    Pane activePane = Pane::Tree; // the pane clicked last: the one the edit commands act on
 };

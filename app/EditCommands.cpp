@@ -120,7 +120,6 @@ void EditCommands::addGoal()
     if (!node || !m_window.projectOpen()) {
         return;
     }
-    m_window.state().editMode = AppState::Add;
     GoalPropertiesDialog* dialog = goalDialog();
     if (!dialog->openForAdd(MainWindow::kConnection, GoalTree::goalId(node))) {
         return;
@@ -138,24 +137,23 @@ void EditCommands::addGoal()
 void EditCommands::goalProperties()
 {
     QTreeWidgetItem* node = selectedNode();
-    const int pane = m_window.state().activePane;
+    const AppState::Pane pane = m_window.state().activePane;
     std::optional<qint64> goalId;
-    if (pane == AppState::Tree) {
+    if (pane == AppState::Pane::Tree) {
         goalId = GoalTree::goalId(node);
-    } else if (pane == AppState::TaskList) {
+    } else if (pane == AppState::Pane::TaskList) {
         goalId = m_window.taskList()->selectedGoalId();
     }
     if (!node || !goalId) {
         return;
     }
-    m_window.state().editMode = AppState::Edit;
     GoalPropertiesDialog* dialog = goalDialog();
     if (!dialog->openForEdit(MainWindow::kConnection, *goalId)) {
         return;
     }
     const EditOutcome& o = dialog->outcome();
     applyStatusChanges(o.statusChanges);
-    if (pane == AppState::Tree) {
+    if (pane == AppState::Pane::Tree) {
         // The node itself is brought up to date through its parent; the task
         // list (the goal's own contents) does not change.
         if (QTreeWidgetItem* parent = node->parent()) {
@@ -174,7 +172,6 @@ void EditCommands::addTask()
     if (!goalId) {
         return; // tasks hang under goals, never under the root
     }
-    m_window.state().editMode = AppState::Add;
     TaskPropertiesDialog* dialog = taskDialog();
     if (!dialog->openForAdd(MainWindow::kConnection, *goalId)) {
         return;
@@ -189,7 +186,6 @@ void EditCommands::taskProperties()
     if (!taskId || !selectedNode()) {
         return;
     }
-    m_window.state().editMode = AppState::Edit;
     TaskPropertiesDialog* dialog = taskDialog();
     if (!dialog->openForEdit(MainWindow::kConnection, *taskId)) {
         return;
@@ -204,7 +200,6 @@ void EditCommands::addAssignment()
     if (!taskId || !selectedNode()) {
         return;
     }
-    m_window.state().editMode = AppState::Add;
     AssignmentPropertiesDialog* dialog = assignmentDialog();
     if (!dialog->openForAdd(MainWindow::kConnection, *taskId)) {
         return;
@@ -220,7 +215,6 @@ void EditCommands::assignmentProperties()
     if (!taskId || member.isEmpty() || !selectedNode()) {
         return;
     }
-    m_window.state().editMode = AppState::Edit;
     AssignmentPropertiesDialog* dialog = assignmentDialog();
     if (!dialog->openForEdit(MainWindow::kConnection, *taskId, member)) {
         return;
@@ -235,7 +229,6 @@ void EditCommands::addNote()
     if (!taskId) {
         return;
     }
-    m_window.state().editMode = AppState::Add;
     if (noteDialog()->openForAdd(MainWindow::kConnection, *taskId)) {
         m_window.FillNoteList(m_window.taskList()->selectedIndex());
     }
@@ -247,7 +240,6 @@ void EditCommands::noteProperties()
     if (!noteId || !m_window.taskList()->selectedTaskId()) {
         return;
     }
-    m_window.state().editMode = AppState::Edit;
     if (noteDialog()->openForEdit(MainWindow::kConnection, *noteId)) {
         m_window.FillNoteList(m_window.taskList()->selectedIndex());
     }
@@ -257,11 +249,11 @@ void EditCommands::deleteGoal()
 {
     QTreeWidgetItem* node = selectedNode();
     GoalTree* tree = m_window.goalTree();
-    const int pane = m_window.state().activePane;
+    const AppState::Pane pane = m_window.state().activePane;
     if (!node) {
         return;
     }
-    if (pane == AppState::TaskList) {
+    if (pane == AppState::Pane::TaskList) {
         // A sub-goal of the selected node; its status walk runs before the delete.
         const std::optional<qint64> goalId = m_window.taskList()->selectedGoalId();
         if (!goalId) {
@@ -280,7 +272,7 @@ void EditCommands::deleteGoal()
             }
         }
         m_window.FillTaskList(node);
-    } else if (pane == AppState::Tree) {
+    } else if (pane == AppState::Pane::Tree) {
         const std::optional<qint64> goalId = GoalTree::goalId(node);
         QTreeWidgetItem* parent = node->parent();
         if (!goalId || !parent) {

@@ -13,7 +13,8 @@ constexpr double kEdge = 500; // nearest a splitter comes to an edge or to the o
 constexpr double kFirstTop = 1000; // highest place of the splitter above the resource list
 constexpr double kBottom = 1500; // nearest a horizontal splitter comes to the window's bottom
 
-// Integer division of the old toolkit: both sides rounded to whole numbers first.
+// Layout positions are whole twips, as the settings keep them: half a length
+// rounds the length to a whole twip first and then drops the odd twip.
 double halfOf(double value)
 {
     return double(Rounding::toInteger(value) / 2);

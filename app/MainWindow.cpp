@@ -12,6 +12,7 @@
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
@@ -39,7 +40,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
-#include <cmath>
 
 const QString MainWindow::kConnection = QStringLiteral("dbConn");
 
@@ -95,7 +95,7 @@ MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QStrin
 
     m_mnuPop = new PopMenu(this);
     m_commands = new EditCommands(*this, *m_mnuPop);
-    connect(this, &MainWindow::contextMenuRequested, this, [this](int pane) {
+    connect(this, &MainWindow::contextMenuRequested, this, [this](AppState::Pane pane) {
         SetPopMenu(pane, m_rightPress ? *m_rightPress : QCursor::pos());
         m_rightPress.reset();
     });
@@ -122,22 +122,22 @@ MainWindow::~MainWindow()
 
 int MainWindow::pixelsX(double twips) const
 {
-    return int(std::lround(twips * logicalDpiX() / 1440.0));
+    return Twips::toPixels(twips, logicalDpiX());
 }
 
 int MainWindow::pixelsY(double twips) const
 {
-    return int(std::lround(twips * logicalDpiY() / 1440.0));
+    return Twips::toPixels(twips, logicalDpiY());
 }
 
 double MainWindow::twipsX(int pixels) const
 {
-    return pixels * 1440.0 / logicalDpiX();
+    return Twips::toExactTwips(pixels, logicalDpiX());
 }
 
 double MainWindow::twipsY(int pixels) const
 {
-    return pixels * 1440.0 / logicalDpiY();
+    return Twips::toExactTwips(pixels, logicalDpiY());
 }
 
 void MainWindow::buildUi()
@@ -168,14 +168,17 @@ void MainWindow::buildUi()
     }
     setCentralWidget(m_panes);
     m_panes->installEventFilter(this);
-    setMinimumWidth(int(std::ceil(MainLayout::kMinimumWidth * logicalDpiX() / 1440.0)));
+    setMinimumWidth(pixelsX(MainLayout::kMinimumWidth));
 
     connect(m_tvGoal, &GoalTree::nodeClicked, this, &MainWindow::onNodeClicked);
-    connect(m_tvGoal, &GoalTree::paneClicked, this, [this](bool right) { paneClicked(AppState::Tree, right); });
-    connect(m_lvTask, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::TaskList, right); });
+    connect(m_tvGoal, &GoalTree::paneClicked, this, [this](bool right) { paneClicked(AppState::Pane::Tree, right); });
     connect(
-        m_lvResource, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::ResourceList, right); });
-    connect(m_lvNotes, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::NoteList, right); });
+        m_lvTask, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::Pane::TaskList, right); });
+    connect(m_lvResource, &ListPane::paneClicked, this, [this](bool right) {
+        paneClicked(AppState::Pane::ResourceList, right);
+    });
+    connect(
+        m_lvNotes, &ListPane::paneClicked, this, [this](bool right) { paneClicked(AppState::Pane::NoteList, right); });
     connect(m_lvTask, &TaskList::rowChosen, this, [this](int row) {
         FillResourceList(row);
         FillNoteList(row);
@@ -378,10 +381,9 @@ void MainWindow::connectStrip(MainLayout::Splitter splitter)
     });
 }
 
-void MainWindow::paneClicked(int pane, bool rightButton)
+void MainWindow::paneClicked(AppState::Pane pane, bool rightButton)
 {
     m_state.activePane = pane;
-    m_state.rightButton = rightButton;
     if (rightButton) {
         Q_EMIT contextMenuRequested(pane);
     }
@@ -392,10 +394,10 @@ namespace {
 // same pixels, so stored sizes survive a round trip through whole pixels.
 double stickyTwips(int pixels, double twips, int dpi)
 {
-    if (std::lround(twips * dpi / 1440.0) == pixels) {
+    if (Twips::toPixels(twips, dpi) == pixels) {
         return twips;
     }
-    return pixels * 1440.0 / dpi;
+    return Twips::toExactTwips(pixels, dpi);
 }
 } // namespace
 
@@ -430,7 +432,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             menuKey = static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse;
         }
         if (menuKey) {
-            keyboardMenu(pane);
+            keyboardMenu(AppState::Pane(pane));
             return true;
         }
     }
@@ -550,7 +552,7 @@ PopMenuRules::Selection MainWindow::paneSelection() const
     return s;
 }
 
-bool MainWindow::SetPopMenu(int pane, const QPoint& globalPos)
+bool MainWindow::SetPopMenu(AppState::Pane pane, const QPoint& globalPos)
 {
     if (!projectOpen()) {
         return false; // nothing to add to or edit yet
@@ -564,12 +566,11 @@ bool MainWindow::SetPopMenu(int pane, const QPoint& globalPos)
     return true;
 }
 
-void MainWindow::keyboardMenu(int pane)
+void MainWindow::keyboardMenu(AppState::Pane pane)
 {
     QTreeWidget* views[4] = {m_tvGoal, m_lvTask, m_lvResource, m_lvNotes};
-    QTreeWidget* view = views[pane];
+    QTreeWidget* view = views[int(pane)];
     m_state.activePane = pane;
-    m_state.rightButton = false;
     // Beside the current row, or in the pane's corner when there is none.
     QPoint at(8, 8);
     if (QTreeWidgetItem* item = view->currentItem()) {
@@ -759,12 +760,12 @@ void MainWindow::FillTaskList(QTreeWidgetItem* node)
 
 void MainWindow::FillResourceList(int row)
 {
-    m_lvResource->FillResourceList(*m_lvTask, row);
+    m_lvResource->FillResourceList(m_lvTask->detailTaskId(row));
 }
 
 void MainWindow::FillNoteList(int row)
 {
-    m_lvNotes->FillNoteList(*m_lvTask, row);
+    m_lvNotes->FillNoteList(m_lvTask->detailTaskId(row));
 }
 
 void MainWindow::onNodeClicked(QTreeWidgetItem* node)

@@ -77,10 +77,9 @@ public:
     // The context menu "mnuPop" and the commands hung on it.
     PopMenu* popMenu() const { return m_mnuPop; }
     EditCommands* editCommands() const { return m_commands; }
-    // Sets the context menu's items for pane `pane` (0 tree, 1 task list, 2
-    // resource list, 3 note list) and what is selected, and opens it at
-    // `globalPos` when the pane offers a menu. Returns whether it opened.
-    bool SetPopMenu(int pane, const QPoint& globalPos);
+    // Sets the context menu's items for `pane` and what is selected there, and
+    // opens it at `globalPos` when the pane offers a menu. Returns whether it opened.
+    bool SetPopMenu(AppState::Pane pane, const QPoint& globalPos);
 
     // Tools > Reports: the reports window, then the chart window, both modeless;
     // an open one is brought to the front.
@@ -112,9 +111,8 @@ public:
     double twipsY(int pixels) const;
 
 Q_SIGNALS:
-    // A right click on a pane (0 tree, 1 task list, 2 resource list, 3 note list)
-    // asks for its context menu; AppState::activePane is already set.
-    void contextMenuRequested(int pane);
+    // A right click on `pane` asks for its context menu; AppState::activePane is already set.
+    void contextMenuRequested(AppState::Pane pane);
     void reportsRequested();
     void teamMembersRequested();
     void aboutRequested();
@@ -129,12 +127,12 @@ private:
     void buildMenus();
     void buildToolBar();
     void toolButtonClicked(QAction* button);
-    void keyboardMenu(int pane);
+    void keyboardMenu(AppState::Pane pane);
     PopMenuRules::Selection paneSelection() const;
     void placeBeside(QWidget* window, int step);
     void loadSettings();
     void connectStrip(MainLayout::Splitter splitter);
-    void paneClicked(int pane, bool rightButton);
+    void paneClicked(AppState::Pane pane, bool rightButton);
     void onNodeClicked(QTreeWidgetItem* node);
     void onPanesResized();
     void readWindowGeometry();

@@ -1,15 +1,15 @@
 #include "app/PopMenuRules.h"
 
-PopMenuRules::Items PopMenuRules::SetPopMenu(int pane, const Selection& s)
+PopMenuRules::Items PopMenuRules::SetPopMenu(AppState::Pane pane, const Selection& s)
 {
     Items items; // everything hidden unless the pane's rule shows it
     switch (pane) {
-    case 0:
+    case AppState::Pane::Tree:
         items.addGoal = true;
         items.deleteGoal = items.separator = items.propertiesGoal = !s.treeRootSelected;
         items.showMenu = true;
         break;
-    case 1:
+    case AppState::Pane::TaskList:
         items.addGoal = true;
         if (s.taskRow == TaskRow::Goal) {
             items.deleteGoal = items.separator = items.propertiesGoal = true;
@@ -19,7 +19,7 @@ PopMenuRules::Items PopMenuRules::SetPopMenu(int pane, const Selection& s)
         items.addTask = !s.treeRootSelected;
         items.showMenu = true;
         break;
-    case 2:
+    case AppState::Pane::ResourceList:
         // Only a task's own assignments can be added to or changed here.
         if (s.taskRow != TaskRow::Task) {
             break;
@@ -32,7 +32,7 @@ PopMenuRules::Items PopMenuRules::SetPopMenu(int pane, const Selection& s)
             items.deleteRes = s.resourceRows > 2;
         }
         break;
-    case 3:
+    case AppState::Pane::NoteList:
         if (s.taskRow != TaskRow::Task) {
             break;
         }
@@ -41,8 +41,6 @@ PopMenuRules::Items PopMenuRules::SetPopMenu(int pane, const Selection& s)
         if (s.noteRows > 0 && s.noteSelected) {
             items.deleteNote = items.separator = items.propertiesNote = true;
         }
-        break;
-    default:
         break;
     }
     return items;

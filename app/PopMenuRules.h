@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/AppState.h"
+
 // Which items of the context menu "mnuPop" a right click offers, as a pure
 // function of the pane clicked and what is selected there.
 class PopMenuRules
@@ -36,6 +38,5 @@ public:
         bool showMenu = false; // false: no menu at all
     };
 
-    // `pane`: 0 tree, 1 task list, 2 resource list, 3 note list.
-    static Items SetPopMenu(int pane, const Selection& selection);
+    static Items SetPopMenu(AppState::Pane pane, const Selection& selection);
 };

@@ -127,8 +127,8 @@ void BM_FillResourceAndNoteList(benchmark::State& state)
     }
     const int row = tasks.selectedIndex();
     for (auto _ : state) {
-        resources.FillResourceList(tasks, row);
-        notes.FillNoteList(tasks, row);
+        resources.FillResourceList(tasks.detailTaskId(row));
+        notes.FillNoteList(tasks.detailTaskId(row));
         benchmark::DoNotOptimize(resources.topLevelItemCount() + notes.topLevelItemCount());
     }
     state.counters["assignments"] = resources.topLevelItemCount() - 1;

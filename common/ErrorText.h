@@ -13,7 +13,7 @@ QString withDetails(const QString& cause, const QString& details);
 
 struct Parts
 {
-    QString text;    // every line that is not a details line
+    QString text; // every line that is not a details line
     QString details; // the details lines without their prefix, one per line
 };
 // Splits a message wherever its details lines stand: callers may have put

@@ -4,7 +4,7 @@
 
 // Geometry of the chart window in twips (1/1440 inch): the tree pane left of
 // the divider, the chart (and its placeholder) right of it, the grip between.
-// Widgets convert with toPixels(). Display-free.
+// Widgets convert with Twips::toPixels(). Display-free.
 class ChartLayout
 {
 public:
@@ -29,7 +29,4 @@ public:
     // Where the divider goes while dragged: the grip's left edge plus the mouse's
     // offset in the grip, kept kEdge from the left and from the right edge.
     static int dragPosition(int gripLeft, int mouseX, int width);
-
-    static int toPixels(int twips, int dpi) { return twips * dpi / 1440; }
-    static int toTwips(int pixels, int dpi) { return dpi > 0 ? pixels * 1440 / dpi : pixels; }
 };

@@ -4,8 +4,8 @@
 #include "reports/ChartPeriod.h"
 
 namespace {
-// julianday() of 1899-12-30: date measures become the serial day numbers the
-// old data files used, so averages and sums of dates compare with their figures.
+// julianday() of 1899-12-30: date measures become serial day numbers, the unit
+// ChartTable holds dates in, so SQL averages and sums them as plain numbers of days.
 const char* const kDayZero = "2415018.5";
 
 // The figure of CompDatesRes for one measure, as the view defines it.

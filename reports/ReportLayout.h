@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Twips.h"
+
 #include <QDateTime>
 #include <QFont>
 #include <QList>
@@ -29,7 +31,7 @@ public:
         Qt::Alignment align = Qt::AlignLeft;
     };
 
-    static constexpr int kTwipsPerInch = 1440;
+    static constexpr int kTwipsPerInch = Twips::kPerInch;
     static constexpr int kMargin = 1440;
     // A4 in landscape: 297 mm by 210 mm.
     static constexpr int kPageWidth = 16838;

@@ -42,9 +42,6 @@ public:
     static std::optional<qint64> goalId(const QTreeWidgetItem* node);
     static QString imageKey(const QTreeWidgetItem* node);
 
-    // True when the last mouse button pressed over the tree was the right one.
-    bool rightButton() const { return m_rightButton; }
-
 Q_SIGNALS:
     // A node was clicked, activated, or made current from the keyboard; its level is
     // already refreshed.

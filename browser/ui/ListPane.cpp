@@ -1,6 +1,7 @@
 #include "browser/ui/ListPane.h"
 
 #include "browser/ui/TreeImages.h"
+#include "common/Twips.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -21,7 +22,7 @@ ListPane::ListPane(const QString& objectName, const QList<Column>& columns, QWid
     setHeaderLabels(headers);
     const int dpi = logicalDpiX();
     for (int i = 0; i < columns.size(); ++i) {
-        setColumnWidth(i, int(columns[i].twips * dpi / 1440));
+        setColumnWidth(i, Twips::toPixels(columns[i].twips, dpi));
     }
 }
 

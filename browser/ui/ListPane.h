@@ -42,8 +42,6 @@ public:
     // The colour a cell of `colour` is drawn in.
     QColor colour(ListRow::Colour colour) const;
 
-    bool rightButton() const { return m_rightButton; }
-
 Q_SIGNALS:
     // Any click on the pane; `rightButton` asks for the context menu.
     void paneClicked(bool rightButton);

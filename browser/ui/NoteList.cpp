@@ -7,9 +7,9 @@ NoteList::NoteList(QWidget* parent)
 {
 }
 
-void NoteList::FillNoteList(const TaskList& tasks, int itemIndex)
+void NoteList::FillNoteList(std::optional<qint64> taskId)
 {
-    fillForTask(tasks, itemIndex, &NoteListRows::build);
+    fillForTask(taskId, &NoteListRows::build);
 }
 
 std::optional<qint64> NoteList::selectedNoteId() const

@@ -13,8 +13,8 @@ class NoteList : public TaskDetailList
 public:
     explicit NoteList(QWidget* parent = nullptr);
 
-    // Shows the notes of row `itemIndex` of `tasks` (see fillForTask).
-    void FillNoteList(const TaskList& tasks, int itemIndex);
+    // Shows the notes of task `taskId` (see fillForTask).
+    void FillNoteList(std::optional<qint64> taskId);
 
     // The NID of the selected note.
     std::optional<qint64> selectedNoteId() const;

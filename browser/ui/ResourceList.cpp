@@ -15,9 +15,9 @@ ResourceList::ResourceList(QWidget* parent)
 {
 }
 
-void ResourceList::FillResourceList(const TaskList& tasks, int itemIndex)
+void ResourceList::FillResourceList(std::optional<qint64> taskId)
 {
-    fillForTask(tasks, itemIndex, &ResourceListRows::build);
+    fillForTask(taskId, &ResourceListRows::build);
 }
 
 bool ResourceList::isAssignmentRow(const QTreeWidgetItem* item)

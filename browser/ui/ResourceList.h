@@ -12,8 +12,8 @@ class ResourceList : public TaskDetailList
 public:
     explicit ResourceList(QWidget* parent = nullptr);
 
-    // Shows the assignments and their totals of row `itemIndex` of `tasks` (see fillForTask).
-    void FillResourceList(const TaskList& tasks, int itemIndex);
+    // Shows the assignments of task `taskId` and their totals (see fillForTask).
+    void FillResourceList(std::optional<qint64> taskId);
 
     static bool isAssignmentRow(const QTreeWidgetItem* item);
     static bool isTotalsRow(const QTreeWidgetItem* item);

@@ -1,6 +1,5 @@
 #include "browser/ui/TaskDetailList.h"
 
-#include "browser/ui/TaskList.h"
 #include "common/ui/MessageBox.h"
 
 TaskDetailList::TaskDetailList(const QString& objectName, const QList<Column>& columns, QWidget* parent)
@@ -8,22 +7,18 @@ TaskDetailList::TaskDetailList(const QString& objectName, const QList<Column>& c
 {
 }
 
-void TaskDetailList::fillForTask(const TaskList& tasks, int itemIndex, RowReader read)
+void TaskDetailList::fillForTask(std::optional<qint64> taskId, RowReader read)
 {
     if (isHidden()) {
         return;
     }
     clear();
-    if (tasks.selectedCount() > 1) {
-        return;
-    }
-    const QTreeWidgetItem* taskRow = tasks.row(itemIndex);
-    if (!TaskList::isTaskRow(taskRow)) {
+    if (!taskId) {
         return;
     }
     QList<ListRow> rows;
     QString error;
-    const bool ok = read(m_connection, *TaskList::rowId(taskRow), &rows, &error);
+    const bool ok = read(m_connection, *taskId, &rows, &error);
     showRows(rows);
     if (!ok) {
         MessageBox::error(this, error);

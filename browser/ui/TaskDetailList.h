@@ -2,7 +2,7 @@
 
 #include "browser/ui/ListPane.h"
 
-class TaskList;
+#include <optional>
 
 // A list that shows what hangs below the task chosen in the task list (its
 // assignments or its notes), read through the file's connection. UI thread only.
@@ -19,9 +19,9 @@ protected:
 
     TaskDetailList(const QString& objectName, const QList<Column>& columns, QWidget* parent);
 
-    // Refills the list for row `itemIndex` of `tasks`: empty unless that row is a
-    // task row. A hidden list is left as it is. Errors go to the error box.
-    void fillForTask(const TaskList& tasks, int itemIndex, RowReader read);
+    // Refills the list for task `taskId`; no task leaves it empty. A hidden list
+    // is left as it is. Errors go to the error box.
+    void fillForTask(std::optional<qint64> taskId, RowReader read);
 
 private:
     QString m_connection;

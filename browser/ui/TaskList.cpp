@@ -76,6 +76,12 @@ std::optional<qint64> TaskList::selectedTaskId() const
     return isTaskRow(item) ? rowId(item) : std::nullopt;
 }
 
+std::optional<qint64> TaskList::detailTaskId(int itemIndex) const
+{
+    const QTreeWidgetItem* item = row(itemIndex);
+    return selectedCount() <= 1 && isTaskRow(item) ? rowId(item) : std::nullopt;
+}
+
 std::optional<qint64> TaskList::selectedGoalId() const
 {
     const QTreeWidgetItem* item = selectedRow();

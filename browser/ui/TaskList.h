@@ -29,6 +29,10 @@ public:
 
     // The selected row's task ID when it is a task row.
     std::optional<qint64> selectedTaskId() const;
+    // The task whose assignments and notes the lists below show when row
+    // `itemIndex` is chosen: its ID when that row is a task row and it is the
+    // only row selected.
+    std::optional<qint64> detailTaskId(int itemIndex) const;
     // The selected row's goal ID when it is a goal row.
     std::optional<qint64> selectedGoalId() const;
     // Selects the task row (not bold) with `taskId`; false when there is none.

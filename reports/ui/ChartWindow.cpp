@@ -1,6 +1,7 @@
 #include "reports/ui/ChartWindow.h"
 
 #include "browser/ui/TreeImages.h"
+#include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "reports/ChartLayout.h"
 #include "reports/ChartPivot.h"
@@ -152,7 +153,7 @@ ChartWindow::ChartWindow(const QString& connection, QWidget* parent)
 
     m_split = ChartLayout::kInitialSplit;
     setMinimumWidth(px(ChartLayout::kMinWidth));
-    resize(px(ChartLayout::kInitialWidth), ChartLayout::toPixels(ChartLayout::kInitialHeight, logicalDpiY()));
+    resize(px(ChartLayout::kInitialWidth), Twips::toPixels(ChartLayout::kInitialHeight, logicalDpiY()));
     load();
 }
 
@@ -171,12 +172,12 @@ QChart* ChartWindow::chart() const
 
 int ChartWindow::px(int t) const
 {
-    return ChartLayout::toPixels(t, logicalDpiX());
+    return Twips::toPixels(t, logicalDpiX());
 }
 
 int ChartWindow::twips(int pixels) const
 {
-    return ChartLayout::toTwips(pixels, logicalDpiX());
+    return Twips::toTwips(pixels, logicalDpiX());
 }
 
 QTreeWidgetItem* ChartWindow::addNode(QTreeWidgetItem* parent,
@@ -446,7 +447,7 @@ void ChartWindow::resizeEvent(QResizeEvent* event)
 void ChartWindow::layoutPanes()
 {
     const int dpiY = logicalDpiY();
-    const ChartLayout::Panes panes = ChartLayout::layout(m_split, twips(width()), ChartLayout::toTwips(height(), dpiY));
+    const ChartLayout::Panes panes = ChartLayout::layout(m_split, twips(width()), Twips::toTwips(height(), dpiY));
     auto toPx = [&](const QRect& r) { return QRect(px(r.x()), 0, px(r.width()), height()); };
     m_tvGoal->setGeometry(toPx(panes.tree));
     m_tvTeam->setGeometry(toPx(panes.tree));
@@ -466,10 +467,8 @@ bool ChartWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_imgSplitter) {
         if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
             const QRect grip = m_imgSplitter->geometry();
-            m_picSplitter->setGeometry(grip.x(),
-                                       grip.y(),
-                                       grip.width() / 2,
-                                       std::max(0, grip.height() - ChartLayout::toPixels(20, logicalDpiY())));
+            m_picSplitter->setGeometry(
+                grip.x(), grip.y(), grip.width() / 2, std::max(0, grip.height() - Twips::toPixels(20, logicalDpiY())));
             m_dragSplit = m_split;
             m_picSplitter->show();
             m_picSplitter->raise();

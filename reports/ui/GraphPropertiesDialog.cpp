@@ -1,6 +1,6 @@
 #include "reports/ui/GraphPropertiesDialog.h"
 
-#include "reports/ChartLayout.h"
+#include "common/Twips.h"
 #include "reports/ui/ChartWindow.h"
 
 #include <QGroupBox>
@@ -129,7 +129,7 @@ GraphPropertiesDialog::GraphPropertiesDialog(ChartWindow* chart, QWidget* parent
     connect(cmdApply, &QPushButton::clicked, this, &GraphPropertiesDialog::apply);
     connect(cmdOK, &QPushButton::clicked, this, &GraphPropertiesDialog::ok);
 
-    resize(ChartLayout::toPixels(6105, logicalDpiX()), ChartLayout::toPixels(4305, logicalDpiY()));
+    resize(Twips::toPixels(6105, logicalDpiX()), Twips::toPixels(4305, logicalDpiY()));
     load();
 }
 

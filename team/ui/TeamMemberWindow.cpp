@@ -1,5 +1,6 @@
 #include "team/ui/TeamMemberWindow.h"
 
+#include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Database.h"
 #include "team/MemberFields.h"
@@ -101,12 +102,12 @@ TeamMemberWindow::~TeamMemberWindow()
 
 int TeamMemberWindow::px(int twips) const
 {
-    return qRound(twips * logicalDpiX() / 1440.0);
+    return Twips::toPixels(twips, logicalDpiX());
 }
 
 int TeamMemberWindow::twips(int pixels) const
 {
-    return qRound(pixels * 1440.0 / logicalDpiX());
+    return Twips::toTwips(pixels, logicalDpiX());
 }
 
 void TeamMemberWindow::build()

@@ -121,7 +121,6 @@ void TestEditCommands::addGoalAndEditItFromBothPanes()
         clickButton(d, "OK");
     });
     QVERIFY(command(w.get(), w->goalTree(), g, "mnuPopAddGoal"));
-    QCOMPARE(w->state().editMode, int(AppState::Add));
     const qint64 id = s.project.scalar(QStringLiteral("SELECT GOAL_APP FROM COUNTERS")).toLongLong();
     QCOMPARE(text(s.project, QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE ID = ? AND P_GID = ?"), {id, s.g}),
              QStringLiteral("Say \"hi\""));
@@ -138,7 +137,6 @@ void TestEditCommands::addGoalAndEditItFromBothPanes()
     });
     QVERIFY(
         command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Say \"hi\"")), "mnuPopPropertiesGoal"));
-    QCOMPARE(w->state().editMode, int(AppState::Edit));
     QCOMPARE(node->text(0), QStringLiteral("Renamed"));
     QVERIFY(rowNamed(w->taskList(), QStringLiteral("Renamed")));
     QCOMPARE(g->childCount(), 2);
@@ -292,7 +290,6 @@ void TestEditCommands::notesRefreshOnlyTheNoteList()
         clickButton(d, "OK");
     });
     QVERIFY(command(w.get(), w->noteList(), w->noteList()->topLevelItem(0), "mnuPopAddNote"));
-    QCOMPARE(w->state().editMode, int(AppState::Add));
     QVERIFY(rowNamed(w->noteList(), QStringLiteral("Three")));
     QCOMPARE(w->noteList()->topLevelItemCount(), 3);
 

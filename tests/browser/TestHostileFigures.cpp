@@ -155,7 +155,7 @@ void TestHostileFigures::shownAsEmpty()
                  .toLongLong(),
              0LL);
     QVERIFY(p.scalar(QStringLiteral("SELECT Diff FROM CompDates WHERE OBJ = 'G' AND GT_ID = 0")).isNull());
-    // Old snapshots may already hold such values, or what an old version made of them.
+    // A snapshot written before these checks, or by another tool, may already hold such values.
     if (!snapshotColumn.isEmpty()) {
         exec(p, QStringLiteral("UPDATE CompDates SET %1 = ? WHERE OBJ = 'R'").arg(snapshotColumn), {stored});
     }

@@ -1,6 +1,7 @@
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Sql.h"
 #include "tests/support/TempProject.h"
@@ -63,7 +64,7 @@ void TestListPanes::taskRowsLookAsTheyShould()
     QCOMPARE(summary->foreground(1).color(), list.palette().color(QPalette::Base));
     QCOMPARE(summary->text(0), QStringLiteral("0 Days to go"));
     QCOMPARE(list.selectedIndex(), 0);
-    QCOMPARE(list.columnWidth(0), 4470 * list.logicalDpiX() / 1440);
+    QCOMPARE(list.columnWidth(0), Twips::toPixels(4470, list.logicalDpiX()));
 }
 
 void TestListPanes::rowHelpers()
@@ -113,14 +114,14 @@ void TestListPanes::goalAndSummaryRowsEmptyTheLowerLists()
     notes.setConnection(p.connection());
     QVERIFY(tasks.FillTaskList(g));
     for (int row : {1, 0, 2}) {
-        resources.FillResourceList(tasks, row);
-        notes.FillNoteList(tasks, row);
+        resources.FillResourceList(tasks.detailTaskId(row));
+        notes.FillNoteList(tasks.detailTaskId(row));
         const bool task = row == 1;
         QCOMPARE(resources.topLevelItemCount(), task ? 2 : 0);
         QCOMPARE(notes.topLevelItemCount(), task ? 1 : 0);
     }
-    resources.FillResourceList(tasks, 1);
-    notes.FillNoteList(tasks, 1);
+    resources.FillResourceList(tasks.detailTaskId(1));
+    notes.FillNoteList(tasks.detailTaskId(1));
     QVERIFY(ResourceList::isAssignmentRow(resources.topLevelItem(0)));
     QCOMPARE(resources.selectedMember(), QStringLiteral("Ann"));
     QVERIFY(ResourceList::isTotalsRow(resources.topLevelItem(1)));
@@ -129,7 +130,7 @@ void TestListPanes::goalAndSummaryRowsEmptyTheLowerLists()
     QCOMPARE(notes.selectedNoteId(), std::optional<qint64>(note));
     // A hidden list is neither refilled nor cleared.
     resources.hide();
-    resources.FillResourceList(tasks, 2);
+    resources.FillResourceList(tasks.detailTaskId(2));
     QCOMPARE(resources.topLevelItemCount(), 2);
 }
 

@@ -246,7 +246,7 @@ void TestChartPivot::datesAverageAndKeepNull()
     t = run(p, s);
     QCOMPARE(text(*t.value(0, 0)), QStringLiteral("2027-01-12 18:30:16"));
     QVERIFY(!t.value(1, 0));
-    // Serial day numbers as the old files had them: 1899-12-30 is day 0.
+    // Serial day numbers: 1899-12-30 is day 0, the time of day the fraction.
     QCOMPARE(ChartTable::serialFromDate(QDateTime(QDate(1900, 1, 1), QTime(12, 0))), 2.5);
 }
 

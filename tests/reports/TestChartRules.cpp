@@ -182,8 +182,6 @@ void TestChartRules::layoutAndDivider()
     QCOMPARE(ChartLayout::dragPosition(4020, -4000, 10545), 500);
     QCOMPARE(ChartLayout::dragPosition(4020, 6025, 10545), 10045);
     QCOMPARE(ChartLayout::dragPosition(4020, 6026, 10545), 10045);
-    QCOMPARE(ChartLayout::toPixels(1440, 96), 96);
-    QCOMPARE(ChartLayout::toTwips(96, 96), 1440);
 }
 
 void TestChartRules::treeChildren()

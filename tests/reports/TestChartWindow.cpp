@@ -1,3 +1,4 @@
+#include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Transaction.h"
 #include "reports/ChartLayout.h"
@@ -155,8 +156,8 @@ void TestChartWindow::opensWithPlaceholder()
     picture(w, "placeholder");
     QVERIFY(w->chart()->series().isEmpty());
     QVERIFY(w->state().filter.isEmpty());
-    QCOMPARE(w->minimumWidth(), ChartLayout::toPixels(3000, w->logicalDpiX()));
-    QCOMPARE(tvGoal->width(), ChartLayout::toPixels(4020, w->logicalDpiX()));
+    QCOMPARE(w->minimumWidth(), Twips::toPixels(3000, w->logicalDpiX()));
+    QCOMPARE(tvGoal->width(), Twips::toPixels(4020, w->logicalDpiX()));
 }
 
 void TestChartWindow::tickingDrawsOneSeriesPerNode()
@@ -454,16 +455,16 @@ void TestChartWindow::dividerStaysOffTheEdges()
         QVERIFY(!bar->isVisible());
     };
     drag(-5000);
-    QCOMPARE(tvGoal->width(), ChartLayout::toPixels(500, dpi));
+    QCOMPARE(tvGoal->width(), Twips::toPixels(500, dpi));
     drag(50000);
-    const int widthTwips = ChartLayout::toTwips(w->width(), dpi);
-    QCOMPARE(tvGoal->width(), ChartLayout::toPixels(widthTwips - 500, dpi));
+    const int widthTwips = Twips::toTwips(w->width(), dpi);
+    QCOMPARE(tvGoal->width(), Twips::toPixels(widthTwips - 500, dpi));
     drag(-5000);
-    drag(ChartLayout::toPixels(1000, dpi));
-    QVERIFY(qAbs(tvGoal->width() - ChartLayout::toPixels(1500, dpi)) <= 1);
+    drag(Twips::toPixels(1000, dpi));
+    QVERIFY(qAbs(tvGoal->width() - Twips::toPixels(1500, dpi)) <= 1);
     // The chart starts 140 twips right of the divider and fills the rest.
     auto* xy = child<QWidget>(w, "XY");
-    QVERIFY(qAbs(xy->x() - ChartLayout::toPixels(1640, dpi)) <= 1);
+    QVERIFY(qAbs(xy->x() - Twips::toPixels(1640, dpi)) <= 1);
     QVERIFY(qAbs(xy->geometry().right() + 1 - w->width()) <= 1);
     w->resize(10, w->height());
     QCOMPARE(w->width(), w->minimumWidth());
@@ -474,7 +475,7 @@ void TestChartWindow::dividerStaysOffTheEdges()
 void TestChartWindow::keepsItsMinimumWidth()
 {
     ChartWindow* w = m_w;
-    const int minimum = ChartLayout::toPixels(ChartLayout::kMinWidth, w->logicalDpiX());
+    const int minimum = Twips::toPixels(ChartLayout::kMinWidth, w->logicalDpiX());
     QCOMPARE(w->minimumWidth(), minimum);
     QVERIFY(QTest::qWaitForWindowExposed(w));
     w->windowHandle()->resize(100, w->height());

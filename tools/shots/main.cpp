@@ -13,6 +13,7 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "browser/ui/TreeImages.h"
+#include "common/Twips.h"
 #include "editing/ui/AssignmentPropertiesDialog.h"
 #include "editing/ui/GoalPropertiesDialog.h"
 #include "reports/ReportDocument.h"
@@ -155,7 +156,7 @@ void contextMenu(MainWindow& window, Shots& shots)
     TaskList* list = window.taskList();
     const QRect row = list->visualItemRect(list->selectedRow());
     const QPoint at = list->viewport()->mapToGlobal(QPoint(row.left() + 120, row.center().y()));
-    if (!window.SetPopMenu(1, at)) {
+    if (!window.SetPopMenu(AppState::Pane::TaskList, at)) {
         shots.fail(QStringLiteral("no context menu on the task list"));
         return;
     }
@@ -340,7 +341,7 @@ int main(int argc, char* argv[])
     QTemporaryDir settingsDir;
     AppSettings settings(settingsDir.filePath(QStringLiteral("Cairnwork.conf")));
     const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
-    const auto twips = [dpi](int pixels) { return QString::number(qRound(pixels * 1440.0 / dpi)); };
+    const auto twips = [dpi](int pixels) { return QString::number(Twips::toTwips(pixels, dpi)); };
     settings.setValue(QStringLiteral("MainLeft"), twips(0));
     settings.setValue(QStringLiteral("MainTop"), twips(0));
     settings.setValue(QStringLiteral("MainWidth"), twips(kWindowSize.width()));
