@@ -22,8 +22,8 @@ int ChartAxis::labelDecimals(double min, double max, int divisions)
     if (!(step > 0) || !std::isfinite(step)) {
         return 0;
     }
-    // Three significant digits of the step at most (and never below whole numbers).
-    const int most = std::max(0, 2 - int(std::floor(std::log10(step))));
+    // Four significant digits of the step at most (and never below whole numbers).
+    const int most = std::max(0, 3 - int(std::floor(std::log10(step))));
     for (int decimals = 0; decimals < most; ++decimals) {
         const double scale = std::pow(10.0, decimals);
         // Relative tolerance: steps are computed and carry binary representation error.

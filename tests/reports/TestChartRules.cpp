@@ -189,8 +189,9 @@ void TestChartRules::labelDecimals_data()
     QTest::newRow("step 0.25") << 0.0 << 1.0 << 4 << 2;
     QTest::newRow("step 1 from a half") << -0.5 << 1.5 << 2 << 1;
     QTest::newRow("step 0.094 of a progress scale") << -0.13 << 0.34 << 5 << 3;
-    QTest::newRow("step 1/3: three significant digits") << 0.0 << 1.0 << 3 << 3;
-    QTest::newRow("step 10/3") << 0.0 << 10.0 << 3 << 2;
+    QTest::newRow("step 1/3: four significant digits") << 0.0 << 1.0 << 3 << 4;
+    QTest::newRow("step 10/3") << 0.0 << 10.0 << 3 << 3;
+    QTest::newRow("step 1.195 of a progress scale") << -2.34 << 0.05 << 2 << 3;
     QTest::newRow("no step") << 1.0 << 1.0 << 5 << 0;
 }
 
