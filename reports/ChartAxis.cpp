@@ -2,6 +2,7 @@
 
 #include "common/Rounding.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -14,6 +15,27 @@ void widen(double& min, double& max, int decimals)
     max = std::ceil(max * scale - tolerance) / scale;
 }
 } // namespace
+
+int ChartAxis::labelDecimals(double min, double max, int divisions)
+{
+    const double step = divisions > 0 ? (max - min) / divisions : 0.0;
+    if (!(step > 0) || !std::isfinite(step)) {
+        return 0;
+    }
+    // Four significant digits of the step at most (and never below whole numbers).
+    const int most = std::max(0, 3 - int(std::floor(std::log10(step))));
+    for (int decimals = 0; decimals < most; ++decimals) {
+        const double scale = std::pow(10.0, decimals);
+        // Relative tolerance: steps are computed and carry binary representation error.
+        auto whole = [&](double v) {
+            return std::abs(v * scale - std::round(v * scale)) < 1e-6 * std::max(1.0, std::abs(v * scale));
+        };
+        if (whole(step) && whole(min)) {
+            return decimals;
+        }
+    }
+    return most;
+}
 
 ChartAxis ChartAxis::compute(const ChartTable& table, ChartState::Measure measure)
 {

@@ -21,4 +21,9 @@ public:
     bool hasValues = false;
 
     static ChartAxis compute(const ChartTable& table, ChartState::Measure measure);
+    // Decimals for the labels of a scale from `min` to `max` in `divisions` steps:
+    // as few as show every tick exactly (step 1 gives "1", 0.5 "0.5", 0.25 "0.25"),
+    // all labels alike. A step without an exact short form (1/3) gets four
+    // significant digits.
+    static int labelDecimals(double min, double max, int divisions);
 };

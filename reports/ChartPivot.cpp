@@ -33,11 +33,15 @@ bool ChartPivot::run(
     return true;
 }
 
+QString ChartPivot::seriesKey(ChartSource source, const QString& name)
+{
+    return source == ChartSource::Members ? name.toCaseFolded() : name;
+}
+
 ChartTable
 ChartPivot::pivot(const QList<Row>& rows, ChartState::Grouping grouping, ChartSource source, const QLocale& locale)
 {
-    // Member names are compared without regard to case, goal-tree names exactly.
-    auto keyOf = [source](const QString& name) { return source == ChartSource::Members ? name.toCaseFolded() : name; };
+    auto keyOf = [source](const QString& name) { return seriesKey(source, name); };
 
     QMap<QString, int> periodIndex; // "YYYY-MM-DD" sorts in time order
     QHash<QString, QString> seriesName; // key -> name as shown (from the latest period)

@@ -29,6 +29,10 @@ public:
                     QString* error,
                     const QLocale& locale = QLocale());
 
+    // What tells series apart: on the member tree names that differ only in case
+    // are one member, on the goal tree names are taken as they are.
+    static QString seriesKey(ChartSource source, const QString& name);
+
     static ChartTable
     pivot(const QList<Row>& rows, ChartState::Grouping grouping, ChartSource source, const QLocale& locale = QLocale());
 };

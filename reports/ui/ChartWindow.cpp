@@ -8,7 +8,7 @@
 #include "reports/ChartTreeSource.h"
 #include "reports/ui/GraphPropertiesDialog.h"
 
-#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QDateTimeAxis>
@@ -26,9 +26,10 @@ namespace {
 const QString kGoalRoot = QStringLiteral("ROOT");
 const QString kMemberRoot = QStringLiteral("MTEAM");
 
-// Ten clearly distinct line colours, reused in turn.
+// Ten clearly distinct line colours, handed out by ChartColours.
 const QRgb kPalette[] = {
     0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2, 0x17becf, 0x7f7f7f, 0xbcbd22};
+static_assert(std::size(kPalette) == ChartColours::kCount);
 
 QPixmap placeholderPicture()
 {
@@ -81,6 +82,7 @@ QAbstractAxis* valueAxis(const ChartAxis& scale, bool dates, bool progress)
     auto* axis = new QValueAxis;
     axis->setTickCount(ticks);
     axis->setRange(min, max);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(ChartAxis::labelDecimals(min, max, scale.majorDivision)));
     return axis;
 }
 
@@ -121,6 +123,8 @@ ChartWindow::ChartWindow(const QString& connection, QWidget* parent)
     m_xy->chart()->legend()->setVisible(true);
     m_xy->chart()->legend()->setAlignment(Qt::AlignBottom);
     m_xy->viewport()->installEventFilter(this);
+    // The room for the period labels changes with the plot's width.
+    connect(m_xy->chart(), &QChart::plotAreaChanged, this, &ChartWindow::placeLabels);
 
     m_picIcon = new QLabel(this);
     m_picIcon->setObjectName(QStringLiteral("picIcon"));
@@ -356,28 +360,32 @@ void ChartWindow::fillChart()
         delete axis;
     }
 
-    auto* categories = new QBarCategoryAxis;
-    QStringList labels;
+    // The periods sit at 0, 1, 2, ... with half a period of room at either end.
+    m_periodLabels.clear();
     for (const ChartTable::Period& period : m_table.periods) {
         QString label = period.label;
-        while (labels.contains(label)) {
-            label += QLatin1Char(' '); // the axis keeps only distinct categories
+        while (m_periodLabels.contains(label)) {
+            label += QLatin1Char(' '); // the axis keeps only distinct labels
         }
-        labels << label;
+        m_periodLabels << label;
     }
-    categories->append(labels);
-    if (labels.size() > 12) {
-        categories->setLabelsAngle(-90);
-    }
+    auto* categories = new QCategoryAxis;
+    categories->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    categories->setRange(-0.5, std::max(qsizetype(1), m_periodLabels.size()) - 0.5);
+    categories->setStartValue(-0.5);
+    m_periods = categories;
+    m_labels.reset();
     chart->addAxis(categories, Qt::AlignBottom);
+    placeLabels();
     const bool dates = m_state.isDateMeasure();
     QAbstractAxis* left = valueAxis(m_axis, dates, m_state.isProgressMeasure());
     QAbstractAxis* right = valueAxis(m_axis, dates, m_state.isProgressMeasure());
     chart->addAxis(left, Qt::AlignLeft);
     chart->addAxis(right, Qt::AlignRight);
 
+    const QList<int> colours = m_colours.assign(m_state.source, m_table.series);
     for (int s = 0; s < m_table.series.size(); ++s) {
-        const QColor colour(kPalette[s % (sizeof(kPalette) / sizeof(kPalette[0]))]);
+        const QColor colour(kPalette[colours.at(s)]);
         // A NULL cell breaks the line: each unbroken run is a line of its own,
         // all in the series' colour, the first one named in the legend.
         QList<QLineSeries*> runs;
@@ -420,6 +428,36 @@ void ChartWindow::fillChart()
     }
     chart->setTitle(m_state.ChartTitle());
     chart->update();
+}
+
+void ChartWindow::placeLabels()
+{
+    if (!m_periods) {
+        return;
+    }
+    const QFontMetrics metrics(m_periods->labelsFont());
+    QList<int> widths;
+    for (const QString& label : m_periodLabels) {
+        widths << metrics.horizontalAdvance(label);
+    }
+    const double slot = chart()->plotArea().width() / std::max(qsizetype(1), m_periodLabels.size());
+    const ChartLabels labels = ChartLabels::plan(widths, metrics.height(), slot);
+    // Upright labels change the plot's height, not its width: this call comes
+    // again and finds the labels as they are.
+    if (m_labels == labels) {
+        return;
+    }
+    m_labels = labels;
+    const QStringList old = m_periods->categoriesLabels();
+    for (const QString& label : old) {
+        m_periods->remove(label);
+    }
+    m_periods->setLabelsAngle(labels.upright ? -90 : 0);
+    for (int p = 0; p < m_periodLabels.size(); ++p) {
+        if (labels.shows(p)) {
+            m_periods->append(m_periodLabels.at(p), p);
+        }
+    }
 }
 
 void ChartWindow::showProperties()

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "reports/ChartAxis.h"
+#include "reports/ChartColours.h"
+#include "reports/ChartLabels.h"
 #include "reports/ChartState.h"
 #include "reports/ChartTable.h"
 
 #include <QPointer>
 #include <QWidget>
 
+class QCategoryAxis;
 class QChart;
 class QChartView;
 class QLabel;
@@ -63,6 +66,8 @@ private:
     void load();
     void layoutPanes();
     void fillChart();
+    // Writes the period labels the plot's present width has room for (ChartLabels).
+    void placeLabels();
     void onItemChanged(QTreeWidgetItem* item);
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent,
                              const QString& text,
@@ -77,6 +82,10 @@ private:
     ChartState m_state;
     ChartTable m_table;
     ChartAxis m_axis;
+    ChartColours m_colours; // for the window's life
+    QStringList m_periodLabels; // one per period, distinct
+    QPointer<QCategoryAxis> m_periods;
+    std::optional<ChartLabels> m_labels; // as last written
 
     QTreeWidget* m_tvGoal = nullptr;
     QTreeWidget* m_tvTeam = nullptr;

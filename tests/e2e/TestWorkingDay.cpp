@@ -22,7 +22,7 @@
 #include "tests/app/AppTestSupport.h"
 
 #include <QAbstractSeries>
-#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QComboBox>
 #include <QLabel>
@@ -593,8 +593,8 @@ void TestWorkingDay::chartOfTheDay()
     };
     const auto categories = [&] {
         const auto axes = chart->chart()->axes(Qt::Horizontal);
-        auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QBarCategoryAxis*>(axes.first());
-        return axis ? axis->categories() : QStringList{QStringLiteral("<no axis>")};
+        auto* axis = axes.isEmpty() ? nullptr : qobject_cast<QCategoryAxis*>(axes.first());
+        return axis ? axis->categoriesLabels() : QStringList{QStringLiteral("<no axis>")};
     };
     const auto values = [&](const QString& series) {
         return chart->table().column(int(chart->table().series.indexOf(series)));

@@ -1,4 +1,6 @@
 #include "reports/ChartAxis.h"
+#include "reports/ChartColours.h"
+#include "reports/ChartLabels.h"
 #include "reports/ChartLayout.h"
 #include "reports/ChartPivot.h"
 #include "reports/ChartQuery.h"
@@ -30,6 +32,11 @@ private Q_SLOTS:
     void namesAreBoundNotSpliced();
     void axisScale_data();
     void axisScale();
+    void labelDecimals_data();
+    void labelDecimals();
+    void periodLabels_data();
+    void periodLabels();
+    void seriesColours();
     void layoutAndDivider();
     void treeChildren();
     void snapshotMembers();
@@ -168,6 +175,76 @@ void TestChartRules::axisScale()
     QCOMPARE(axis.max, max);
     QCOMPARE(axis.majorDivision, division);
     QCOMPARE(axis.hasValues, std::any_of(cells.begin(), cells.end(), [](const auto& c) { return c.has_value(); }));
+}
+
+void TestChartRules::labelDecimals_data()
+{
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<int>("divisions");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("step 1") << 0.0 << 4.0 << 4 << 0;
+    QTest::newRow("step 10") << -20.0 << 80.0 << 10 << 0;
+    QTest::newRow("step 0.5") << 0.0 << 2.5 << 5 << 1;
+    QTest::newRow("step 0.25") << 0.0 << 1.0 << 4 << 2;
+    QTest::newRow("step 1 from a half") << -0.5 << 1.5 << 2 << 1;
+    QTest::newRow("step 0.094 of a progress scale") << -0.13 << 0.34 << 5 << 3;
+    QTest::newRow("step 1/3: four significant digits") << 0.0 << 1.0 << 3 << 4;
+    QTest::newRow("step 10/3") << 0.0 << 10.0 << 3 << 3;
+    QTest::newRow("step 1.195 of a progress scale") << -2.34 << 0.05 << 2 << 3;
+    QTest::newRow("no step") << 1.0 << 1.0 << 5 << 0;
+}
+
+void TestChartRules::labelDecimals()
+{
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(int, divisions);
+    QFETCH(int, decimals);
+    QCOMPARE(ChartAxis::labelDecimals(min, max, divisions), decimals);
+}
+
+void TestChartRules::periodLabels_data()
+{
+    QTest::addColumn<QList<int>>("widths");
+    QTest::addColumn<double>("slot");
+    QTest::addColumn<bool>("upright");
+    QTest::addColumn<int>("step");
+    // Text 14 high: 7 of clear space between labels.
+    QTest::newRow("all fit across") << QList<int>{30, 40, 30} << 47.0 << false << 1;
+    QTest::newRow("the widest does not") << QList<int>{30, 41, 30} << 47.0 << true << 1;
+    QTest::newRow("upright, each") << QList<int>{60, 60} << 21.0 << true << 1;
+    QTest::newRow("upright, every other") << QList<int>{60, 60, 60} << 20.0 << true << 2;
+    QTest::newRow("upright, every fifth") << QList<int>{60, 60, 60} << 4.5 << true << 5;
+    QTest::newRow("no plot yet: the first only") << QList<int>{60, 60, 60} << 0.0 << true << 3;
+}
+
+void TestChartRules::periodLabels()
+{
+    QFETCH(QList<int>, widths);
+    QFETCH(double, slot);
+    QFETCH(bool, upright);
+    QFETCH(int, step);
+    const ChartLabels labels = ChartLabels::plan(widths, 14, slot);
+    QCOMPARE(labels.upright, upright);
+    QCOMPARE(labels.step, step);
+    QVERIFY(labels.shows(0));
+}
+
+void TestChartRules::seriesColours()
+{
+    ChartColours colours;
+    const QList<int> first = colours.assign(ChartSource::Goals, {"Design"});
+    QCOMPARE(colours.assign(ChartSource::Goals, {"Build", "Design"}), (QList<int>{1, first.at(0)}));
+    QCOMPARE(colours.assign(ChartSource::Goals, {"Build"}), QList<int>{1});
+    QCOMPARE(colours.assign(ChartSource::Goals, {"Test", "Design"}), (QList<int>{2, 0}));
+    // Members are one series whatever the case of their names.
+    QCOMPARE(colours.assign(ChartSource::Members, {"ann", "ANN"}), (QList<int>{3, 3}));
+    // Once every colour is handed out, a new series takes one not drawn beside it.
+    for (int i = 4; i < ChartColours::kCount; ++i) {
+        QCOMPARE(colours.assign(ChartSource::Goals, {QString::number(i)}), QList<int>{i});
+    }
+    QCOMPARE(colours.assign(ChartSource::Goals, {"Design", "Build", "Late"}), (QList<int>{0, 1, 2}));
 }
 
 void TestChartRules::layoutAndDivider()

@@ -6,10 +6,11 @@
 #include "reports/ui/GraphPropertiesDialog.h"
 #include "tests/reports/TestChartHistory.h"
 
-#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QDateTimeAxis>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -20,6 +21,8 @@
 #include <QValueAxis>
 #include <QWindow>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(ChartState::Grouping)
 
 // The chart window and its properties dialog, driven by objectName over a real
 // project with hand-written snapshots.
@@ -39,6 +42,11 @@ private Q_SLOTS:
     void dialogOkAndEscape();
     void rightClickOpensMenu();
     void failedQueryIsShownNotHidden();
+    void seriesKeepTheirColours();
+    void periodLabelsAreWhole_data();
+    void periodLabelsAreWhole();
+    void valueLabelsShowTheDecimalsTheirStepNeeds_data();
+    void valueLabelsShowTheDecimalsTheirStepNeeds();
     void dividerStaysOffTheEdges();
     void keepsItsMinimumWidth();
 
@@ -85,6 +93,56 @@ private:
             w->grab().save(qEnvironmentVariable("CW_CHART_GRAB_DIR") + QLatin1Char('/') + QLatin1String(name) +
                            QStringLiteral(".png"));
         }
+    }
+    QColor colour(ChartWindow* w, const QString& series)
+    {
+        for (QAbstractSeries* s : w->chart()->series()) {
+            if (s->name() == series) {
+                return static_cast<QLineSeries*>(s)->color();
+            }
+        }
+        return {};
+    }
+    // Drags the divider by `toX` pixels from the left of its grip.
+    void dragDivider(ChartWindow* w, int toX)
+    {
+        auto* grip = child<QWidget>(w, "imgSplitter");
+        QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 5));
+        QVERIFY(child<QWidget>(w, "picSplitter")->isVisible());
+        for (QEvent::Type type : {QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+            const bool move = type == QEvent::MouseMove;
+            QMouseEvent event(type,
+                              QPointF(toX, 5),
+                              grip->mapToGlobal(QPointF(toX, 5)),
+                              move ? Qt::NoButton : Qt::LeftButton,
+                              move ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(grip, &event);
+        }
+        QVERIFY(!child<QWidget>(w, "picSplitter")->isVisible());
+    }
+    // The texts the chart shows, with where they stand in the view, once laid out.
+    QList<QPair<QString, QRectF>> texts(ChartWindow* w)
+    {
+        auto* xy = child<QChartView>(w, "XY");
+        // A change of the period labels asks for a second layout.
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+        QList<QPair<QString, QRectF>> found;
+        for (QGraphicsItem* item : xy->scene()->items()) {
+            auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (text && text->isVisible() && !text->toPlainText().isEmpty()) {
+                found.append({text->toPlainText(), xy->mapFromScene(text->sceneBoundingRect()).boundingRect()});
+            }
+        }
+        return found;
+    }
+    QRectF plotArea(ChartWindow* w)
+    {
+        auto* xy = child<QChartView>(w, "XY");
+        return xy->mapFromScene(w->chart()->mapRectToScene(w->chart()->plotArea())).boundingRect();
     }
     GraphPropertiesDialog* openDialog(ChartWindow* w)
     {
@@ -178,8 +236,9 @@ void TestChartWindow::tickingDrawsOneSeriesPerNode()
     QCOMPARE(w->chart()->title(), QStringLiteral("Last (Days Ahead/Behind Plan)"));
     const auto bottom = w->chart()->axes(Qt::Horizontal);
     QCOMPARE(bottom.size(), 1);
-    QCOMPARE(static_cast<QBarCategoryAxis*>(bottom.first())->categories(),
-             (QStringList{"12/2025", "11/2026", "12/2026", "1/2027"}));
+    auto* periods = qobject_cast<QCategoryAxis*>(bottom.first());
+    QVERIFY(periods);
+    QCOMPARE(periods->categoriesLabels(), (QStringList{"12/2025", "11/2026", "12/2026", "1/2027"}));
     // Both value axes share one scale: Cairnwork runs 0..-7, Alpha 0..3.5.
     const auto values = w->chart()->axes(Qt::Vertical);
     QCOMPARE(values.size(), 2);
@@ -432,28 +491,8 @@ void TestChartWindow::dividerStaysOffTheEdges()
 {
     ChartWindow* w = m_w;
     const int dpi = w->logicalDpiX();
-    auto* grip = child<QWidget>(w, "imgSplitter");
-    auto* bar = child<QWidget>(w, "picSplitter");
     auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
-    auto drag = [&](int toX) {
-        QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 5));
-        QVERIFY(bar->isVisible());
-        QMouseEvent move(QEvent::MouseMove,
-                         QPointF(toX, 5),
-                         grip->mapToGlobal(QPointF(toX, 5)),
-                         Qt::NoButton,
-                         Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(grip, &move);
-        QMouseEvent release(QEvent::MouseButtonRelease,
-                            QPointF(toX, 5),
-                            grip->mapToGlobal(QPointF(toX, 5)),
-                            Qt::LeftButton,
-                            Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(grip, &release);
-        QVERIFY(!bar->isVisible());
-    };
+    auto drag = [&](int toX) { dragDivider(w, toX); };
     drag(-5000);
     QCOMPARE(tvGoal->width(), Twips::toPixels(500, dpi));
     drag(50000);
@@ -468,6 +507,152 @@ void TestChartWindow::dividerStaysOffTheEdges()
     QVERIFY(qAbs(xy->geometry().right() + 1 - w->width()) <= 1);
     w->resize(10, w->height());
     QCOMPARE(w->width(), w->minimumWidth());
+}
+
+// A series is drawn in one colour for the window's life, whatever else is ticked.
+void TestChartWindow::seriesKeepTheirColours()
+{
+    ChartWindow* w = m_w;
+    QTreeWidgetItem* root = child<QTreeWidget>(w, "tvGoal")->topLevelItem(0);
+    click(root);
+    root->setCheckState(0, Qt::Unchecked);
+    root->setCheckState(0, Qt::Checked);
+    const QColor cairnwork = colour(w, QStringLiteral("Cairnwork"));
+    QVERIFY(cairnwork.isValid());
+    // Alpha sorts before Cairnwork, so a colour by place would move Cairnwork's.
+    node(root, QStringLiteral("Alpha"))->setCheckState(0, Qt::Checked);
+    node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    QCOMPARE(legend(w), (QStringList{"Alpha", "Beta", "Cairnwork"}));
+    const QColor alpha = colour(w, QStringLiteral("Alpha"));
+    const QColor beta = colour(w, QStringLiteral("Beta"));
+    QCOMPARE(colour(w, QStringLiteral("Cairnwork")), cairnwork);
+    QCOMPARE(QSet<QRgb>({cairnwork.rgb(), alpha.rgb(), beta.rgb()}).size(), 3);
+    root->setCheckState(0, Qt::Unchecked);
+    QCOMPARE(colour(w, QStringLiteral("Alpha")), alpha);
+    QCOMPARE(colour(w, QStringLiteral("Beta")), beta);
+    node(root, QStringLiteral("Alpha"))->setCheckState(0, Qt::Unchecked);
+    root->setCheckState(0, Qt::Checked);
+    QCOMPARE(colour(w, QStringLiteral("Beta")), beta);
+    QCOMPARE(colour(w, QStringLiteral("Cairnwork")), cairnwork);
+}
+
+// Every period label shown under the plot is whole, clear of its neighbours and
+// inside the view: at the opening size and at the narrowest window.
+void TestChartWindow::periodLabelsAreWhole_data()
+{
+    QTest::addColumn<ChartState::Grouping>("grouping");
+    QTest::addColumn<int>("days");
+    QTest::addColumn<bool>("narrow");
+    QTest::newRow("months") << ChartState::Grouping::Month << 0 << false;
+    QTest::newRow("a week of days") << ChartState::Grouping::Day << 0 << false;
+    QTest::newRow("two months of days") << ChartState::Grouping::Day << 60 << false;
+    QTest::newRow("weeks, narrow") << ChartState::Grouping::Week << 0 << true;
+    QTest::newRow("two months of days, narrow") << ChartState::Grouping::Day << 60 << true;
+}
+
+void TestChartWindow::periodLabelsAreWhole()
+{
+    QFETCH(ChartState::Grouping, grouping);
+    QFETCH(int, days);
+    QFETCH(bool, narrow);
+    for (int d = 0; d < days; ++d) {
+        ChartHistory::goal(
+            *m_p,
+            QDateTime(QDate(2027, 2, 1).addDays(d), QTime(12, 0)).toString(Qt::ISODate).replace('T', ' '),
+            m_beta,
+            QStringLiteral("Beta"),
+            double(d % 7));
+    }
+    ChartWindow* w = m_w;
+    w->state().grouping = grouping;
+    QTreeWidgetItem* root = child<QTreeWidget>(w, "tvGoal")->topLevelItem(0);
+    click(root);
+    node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    if (narrow) {
+        w->resize(w->minimumWidth(), w->height());
+        dragDivider(w, -5000);
+    }
+    picture(w, QTest::currentDataTag());
+
+    QStringList periods;
+    for (const ChartTable::Period& period : w->table().periods) {
+        periods << period.label;
+    }
+    QVERIFY(periods.size() >= 3);
+    const QList<QPair<QString, QRectF>> shown = texts(w);
+    const QRectF plot = plotArea(w);
+    QVERIFY(plot.width() > 0);
+    const QRectF view = child<QChartView>(w, "XY")->viewport()->rect();
+    QList<QPair<QString, QRectF>> labels;
+    for (const auto& text : shown) {
+        // Below the plot and above the legend, whose names are no periods.
+        if (text.second.top() >= plot.bottom() && !legend(w).contains(text.first)) {
+            labels << text;
+        }
+    }
+    QVERIFY(!labels.isEmpty());
+    int last = -1;
+    std::sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) { return a.second.x() < b.second.x(); });
+    for (int i = 0; i < labels.size(); ++i) {
+        const int period = periods.indexOf(labels.at(i).first);
+        QVERIFY2(period > last, qPrintable(labels.at(i).first)); // whole, and in time order
+        last = period;
+        QVERIFY2(view.contains(labels.at(i).second), qPrintable(labels.at(i).first));
+        if (i > 0) {
+            QVERIFY2(!labels.at(i).second.intersects(labels.at(i - 1).second), qPrintable(labels.at(i).first));
+        }
+    }
+    QCOMPARE(labels.first().first, periods.first());
+}
+
+// The value axes label their ticks with the decimals the step needs, all alike
+// (a step of 0.2 writes 0 as "0.0", as a column of figures would).
+void TestChartWindow::valueLabelsShowTheDecimalsTheirStepNeeds_data()
+{
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("step 0.2") << 0.0 << 1.0 << QStringList{"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"};
+    QTest::newRow("step 0.1") << 0.0 << 0.5 << QStringList{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5"};
+    QTest::newRow("step 0.05") << -0.25 << 0.0 << QStringList{"-0.25", "-0.20", "-0.15", "-0.10", "-0.05", "0.00"};
+    QTest::newRow("step 1") << 0.0 << 2.0 << QStringList{"0", "1", "2"};
+    QTest::newRow("step 1 from a half") << -0.5 << 1.5 << QStringList{"-0.5", "0.5", "1.5"};
+    QTest::newRow("step 0.75") << -0.5 << 1.0 << QStringList{"-0.50", "0.25", "1.00"};
+}
+
+void TestChartWindow::valueLabelsShowTheDecimalsTheirStepNeeds()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(QStringList, labels);
+    QVERIFY(
+        Sql::exec(m_p->connection(),
+                  QStringLiteral("UPDATE CompDates SET Progress = CASE WHEN TimeStamp LIKE '2025%' THEN %1 ELSE %2 END"
+                                 " WHERE GT_Name = 'Beta'")
+                      .arg(low)
+                      .arg(high),
+                  nullptr));
+    ChartWindow* w = m_w;
+    w->state().measure = ChartState::Measure::Progress;
+    QTreeWidgetItem* root = child<QTreeWidget>(w, "tvGoal")->topLevelItem(0);
+    click(root);
+    node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    picture(w, QTest::currentDataTag());
+    const QList<QPair<QString, QRectF>> all = texts(w);
+    const QRectF plot = plotArea(w);
+    QList<QPair<QString, QRectF>> left;
+    for (const auto& text : all) {
+        if (text.second.right() <= plot.left()) {
+            left << text;
+        }
+    }
+    // Bottom to top: lowest value first.
+    std::sort(left.begin(), left.end(), [](const auto& a, const auto& b) { return a.second.y() > b.second.y(); });
+    QStringList shown;
+    for (const auto& text : left) {
+        shown << text.first;
+    }
+    QCOMPARE(shown, labels);
 }
 
 // A window sized from outside (the window system, not QWidget::resize) below its
