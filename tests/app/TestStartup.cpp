@@ -50,11 +50,10 @@ class TestStartup : public QObject
 private Q_SLOTS:
     void init();
     void firstStartAsksAndRemembers();
-    void storedPathOpensWithoutAsking();
     void missingStoredFileAsksAgain();
     void bothDialogsCancelled();
     void overrideLeavesSettingAlone();
-    void newFileNameCreatesProject();
+    void declinedNewFileAsksAgain();
     void foreignFileRefused();
     void commandLine_data();
     void commandLine();
@@ -99,17 +98,7 @@ void TestStartup::firstStartAsksAndRemembers()
     MainWindow w2(settings, again);
     QVERIFY(w2.InitDatabase());
     QCOMPARE(again.dialogs, 0);
-}
-
-void TestStartup::storedPathOpensWithoutAsking()
-{
-    AppSettings settings(m_settingsPath);
-    settings.setDbPath(m_project);
-    ScriptedStartupUi ui;
-    MainWindow w(settings, ui);
-    QVERIFY(w.InitDatabase());
-    QCOMPARE(ui.dialogs, 0);
-    QVERIFY(ui.errors.isEmpty());
+    QVERIFY(again.errors.isEmpty());
 }
 
 // A stored file that has gone is reported and asked for again; it is never recreated.
@@ -154,28 +143,20 @@ void TestStartup::overrideLeavesSettingAlone()
     QCOMPARE(settings.dbPath(), QStringLiteral("/somewhere/else.cwk"));
 }
 
-void TestStartup::newFileNameCreatesProject()
+// Declining to create a new file counts as a failed choice: the dialog comes once
+// more (agreeing creates it: the working day's first start).
+void TestStartup::declinedNewFileAsksAgain()
 {
     AppSettings settings(m_settingsPath);
-    const QString fresh = m_dir.filePath(QStringLiteral("fresh.cwk"));
     ScriptedStartupUi ui;
-    ui.answers = {fresh};
-    {
-        MainWindow w(settings, ui);
-        QVERIFY(w.InitDatabase());
-        QCOMPARE(ui.createQuestions, QStringList{fresh});
-        QCOMPARE(w.goalTree()->topLevelItem(0)->childCount(), 0);
-    }
-    QVERIFY(QFile::exists(fresh));
-    // Declining the new file counts as a failed choice: the dialog comes once more.
-    ScriptedStartupUi declining;
-    declining.createAnswer = false;
-    declining.answers = {m_dir.filePath(QStringLiteral("never.cwk")), m_project};
-    settings.setDbPath(QString());
-    MainWindow w2(settings, declining);
-    QVERIFY(w2.InitDatabase());
-    QCOMPARE(declining.dialogs, 2);
-    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.cwk"))));
+    ui.createAnswer = false;
+    const QString never = m_dir.filePath(QStringLiteral("never.cwk"));
+    ui.answers = {never, m_project};
+    MainWindow w(settings, ui);
+    QVERIFY(w.InitDatabase());
+    QCOMPARE(ui.createQuestions, QStringList{never});
+    QCOMPARE(ui.dialogs, 2);
+    QVERIFY(!QFile::exists(never));
 }
 
 void TestStartup::foreignFileRefused()
