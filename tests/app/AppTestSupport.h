@@ -78,11 +78,11 @@ inline QTreeWidgetItem* rowNamed(QTreeWidget* list, const QString& text)
     return nullptr;
 }
 
-inline QStringList rowTexts(QTreeWidget* list)
+inline QStringList rowTexts(QTreeWidget* list, int column = 0)
 {
     QStringList texts;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        texts << list->topLevelItem(i)->text(0);
+        texts << list->topLevelItem(i)->text(column);
     }
     return texts;
 }

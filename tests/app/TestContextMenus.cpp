@@ -208,9 +208,15 @@ void TestContextMenus::keyboardOpensFocusedPanesMenu()
     QCOMPARE(w->state().activePane, int(AppState::ResourceList));
 }
 
+// Both start-up dialogs cancelled: the window opens empty and nothing breaks.
 void TestContextMenus::noProjectNoMenu()
 {
     auto w = openWindow(*m_settings, m_ui, QString());
+    QVERIFY(!w->projectOpen());
+    QVERIFY(!w->reportsAction()->isEnabled() && !w->teamMembersAction()->isEnabled());
+    w->openReports();
+    w->openTeamMembers();
+    QVERIFY(!w->reportsWindow() && !w->chartWindow() && !w->teamMemberWindow());
     QTest::mouseClick(w->goalTree()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
     QTest::mouseClick(w->taskList()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
     QVERIFY(!w->popMenu()->isVisible());
@@ -219,6 +225,7 @@ void TestContextMenus::noProjectNoMenu()
     w->editCommands()->deleteGoal();
     w->editCommands()->noteProperties();
     QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY(w->close());
 }
 
 void TestContextMenus::rulesWithoutSelection()

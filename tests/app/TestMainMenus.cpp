@@ -25,7 +25,6 @@ private Q_SLOTS:
     void renamedMemberShowsWhenBack();
     void toolbarPlaceholders();
     void toolbarViewModes();
-    void withoutProject();
 
 private:
     QTemporaryDir m_dir;
@@ -207,18 +206,6 @@ void TestMainMenus::toolbarViewModes()
     QCOMPARE(w->taskListViewMode(), 3);
     QVERIFY(!tasks->isHeaderHidden() && !tasks->isColumnHidden(1) && !tasks->isColumnHidden(6));
     QVERIFY(MessageBox::takeShown().isEmpty());
-}
-
-void TestMainMenus::withoutProject()
-{
-    // Both start-up dialogs cancelled: the window opens empty and nothing breaks.
-    auto w = openWindow(*m_settings, m_ui, QString());
-    QVERIFY(!w->projectOpen());
-    QVERIFY(!w->reportsAction()->isEnabled() && !w->teamMembersAction()->isEnabled());
-    w->openReports();
-    w->openTeamMembers();
-    QVERIFY(!w->reportsWindow() && !w->chartWindow() && !w->teamMemberWindow());
-    QVERIFY(w->close());
 }
 
 QTEST_MAIN(TestMainMenus)

@@ -73,15 +73,6 @@ T* child(const QObject* parent, const QString& name)
     return found;
 }
 
-QStringList column(QTreeWidget* list, int col)
-{
-    QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        texts << list->topLevelItem(i)->text(col);
-    }
-    return texts;
-}
-
 } // namespace
 
 // One user's working day on a new project, through the real windows: team, goals,
@@ -381,7 +372,7 @@ void TestWorkingDay::tasksAndAssignments()
     QCOMPARE(rowNamed(m_main->resourceList(), QStringLiteral("Totals:"))->text(1), QStringLiteral("140"));
     QVERIFY(setAssignment(QStringLiteral("Ann"), QStringLiteral("60"), QStringLiteral("0"), QStringLiteral("0")));
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_shots));
-    QCOMPARE(column(m_main->resourceList(), 1), (QStringList{"60", "40", "100"}));
+    QCOMPARE(rowTexts(m_main->resourceList(), 1), (QStringList{"60", "40", "100"}));
     QCOMPARE(count(QStringLiteral("TASK_OBJECT_RESOURCE")), 3);
     QCOMPARE(taskStatus(m_shots), QStringLiteral("Open"));
 }
@@ -445,7 +436,7 @@ void TestWorkingDay::progressCompletesTasksAndGoals()
     QCOMPARE(goalStatus(m_release), QStringLiteral("Completed"));
     QCOMPARE(GoalTree::imageKey(goalNode(m_guide)), QStringLiteral("GoalCompleted"));
     QCOMPARE(GoalTree::imageKey(goalNode(m_release)), QStringLiteral("GoalCompleted"));
-    QCOMPARE(column(m_main->resourceList(), 3), (QStringList{"60", "40", "100"}));
+    QCOMPARE(rowTexts(m_main->resourceList(), 3), (QStringList{"60", "40", "100"}));
     // Six days for five planned: a day behind.
     QCOMPARE(tasks->topLevelItem(2)->text(0), QStringLiteral("0 Days to go"));
     QCOMPARE(tasks->topLevelItem(2)->text(6), QStringLiteral("-1"));
@@ -468,7 +459,7 @@ void TestWorkingDay::noteWrittenAndEdited()
         QStringLiteral("SELECT NOTES || ' @ ' || TIMESTAMP FROM TASK_OBJECT_WORKSHEET WHERE TASKID = ?");
     QCOMPARE(value(note, {m_write}).toString(), QStringLiteral("Chapters 1-4 sent for review. @ 2026-03-02 15:10:00"));
     QCOMPARE(rowTexts(notes), QStringList{"Chapters 1-4 sent for review."});
-    QCOMPARE(column(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 15:10:00"))});
+    QCOMPARE(rowTexts(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 15:10:00"))});
 
     m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(16, 0)));
     QVERIFY(edit(notes,
@@ -479,7 +470,7 @@ void TestWorkingDay::noteWrittenAndEdited()
     QCOMPARE(value(note, {m_write}).toString(),
              QStringLiteral("Chapters 1-4 reviewed; all done. @ 2026-03-02 16:00:00"));
     QCOMPARE(rowTexts(notes), QStringList{"Chapters 1-4 reviewed; all done."});
-    QCOMPARE(column(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 16:00:00"))});
+    QCOMPARE(rowTexts(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 16:00:00"))});
     QCOMPARE(count(QStringLiteral("TASK_OBJECT_WORKSHEET")), 1);
 }
 
