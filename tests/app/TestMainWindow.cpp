@@ -61,21 +61,13 @@ void TestMainWindow::firstStart()
     auto w = open();
     QCOMPARE(w->pos(), QPoint(w->pixelsX(1000), w->pixelsY(1000)));
     QCOMPARE(w->size(), QSize(w->pixelsX(6500), w->pixelsY(6500)));
-    QCOMPARE(w->goalTree()->width(), w->pixelsX(1625));
+    // The panes take the layout's places (its numbers: the layout test).
     QCOMPARE(w->taskList()->x(), w->pixelsX(1665));
-    QCOMPARE(w->resourceList()->y(), w->pixelsY(2167 + 40));
     QCOMPARE(w->noteList()->y(), w->pixelsY(4333 + 40));
-    QVERIFY(w->resourceList()->isVisible());
-    QVERIFY(w->noteList()->isVisible());
-    QVERIFY(w->statusBar()->isVisible());
-    QVERIFY(!w->toolBar()->isVisible());
-    for (const char* name : {"imgSplitter", "imgSplitterV1", "imgSplitterV2"}) {
-        QWidget* strip = w->findChild<QWidget*>(QLatin1String(name));
-        QVERIFY2(strip && strip->isVisible(), name);
-    }
-    for (const char* name : {"picSplitter", "picSplitterV1", "picSplitterV2"}) {
-        QWidget* bar = w->findChild<QWidget*>(QLatin1String(name));
-        QVERIFY2(bar && !bar->isVisible(), name);
+    QVERIFY(w->statusBar()->isVisible() && !w->toolBar()->isVisible());
+    for (const QString suffix : {"", "V1", "V2"}) { // the strips show; the bars only while dragged
+        QVERIFY(w->findChild<QWidget*>(QStringLiteral("imgSplitter") + suffix)->isVisible());
+        QVERIFY(!w->findChild<QWidget*>(QStringLiteral("picSplitter") + suffix)->isVisible());
     }
     // File > Close closes the window and so writes the layout.
     w->findChild<QAction*>(QStringLiteral("mnuFileClose"))->trigger();
