@@ -138,10 +138,16 @@ private:
     bool edit(QTreeWidget* pane,
               QTreeWidgetItem* item,
               const char* menuItem,
-              const QString& dialog,
               const Fields& fields,
               std::function<void(QWidget*)> look = {})
     {
+        // "mnuPopAddGoal" and "mnuPopPropertiesGoal" open "frmPropertiesGoal", and so on.
+        QString dialog;
+        for (const char* kind : {"Goal", "Task", "Res", "Note"}) {
+            if (QByteArray(menuItem).endsWith(kind)) {
+                dialog = QStringLiteral("frmProperties") + QLatin1String(kind);
+            }
+        }
         auto answered = std::make_shared<bool>(false);
         whenModal(dialog, [this, fields, look, answered](QWidget* d) {
             if (auto* properties = qobject_cast<PropertiesDialog*>(d)) {
@@ -177,7 +183,6 @@ private:
         return edit(m_main->resourceList(),
                     rowNamed(m_main->resourceList(), member),
                     "mnuPopPropertiesRes",
-                    QStringLiteral("frmPropertiesRes"),
                     workload.isEmpty()
                         ? Fields{{"PER_COMPLETED", done}, {"DAYS_NEEDED", days}}
                         : Fields{{"PER_WORKLOAD", workload}, {"PER_COMPLETED", done}, {"DAYS_NEEDED", days}});
@@ -300,18 +305,13 @@ void TestWorkingDay::goalAndSubGoal()
     m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(8, 5)));
     QStringList offered;
     const Fields goal{{"OBJECT_TYPE", "Goal"}, {"PRIORITY", "20"}, {"STATUS", "Open"}, {"DEFAULT_RESOURCE", "Ann"}};
-    QVERIFY(edit(tree,
-                 root,
-                 "mnuPopAddGoal",
-                 QStringLiteral("frmPropertiesGoal"),
-                 goal + Fields{{"SHORT_NAME", "Release 2.0"}},
-                 [&](QWidget* d) {
-                     // The members added a moment ago are offered at once.
-                     auto* members = child<QComboBox>(d, QStringLiteral("DEFAULT_RESOURCE"));
-                     for (int i = 0; members && i < members->count(); ++i) {
-                         offered << members->itemText(i);
-                     }
-                 }));
+    QVERIFY(edit(tree, root, "mnuPopAddGoal", goal + Fields{{"SHORT_NAME", "Release 2.0"}}, [&](QWidget* d) {
+        // The members added a moment ago are offered at once.
+        auto* members = child<QComboBox>(d, QStringLiteral("DEFAULT_RESOURCE"));
+        for (int i = 0; members && i < members->count(); ++i) {
+            offered << members->itemText(i);
+        }
+    }));
     QCOMPARE(offered, (QStringList{"Ann", kDana}));
     m_release = value(QStringLiteral("SELECT ID FROM GOALS_SW WHERE SHORT_NAME = 'Release 2.0' AND P_GID IS NULL"))
                     .toLongLong();
@@ -321,11 +321,7 @@ void TestWorkingDay::goalAndSubGoal()
     QVERIFY(TaskList::isGoalRow(rowNamed(m_main->taskList(), QStringLiteral("Release 2.0"))));
 
     clickRow(tree, releaseNode);
-    QVERIFY(edit(tree,
-                 releaseNode,
-                 "mnuPopAddGoal",
-                 QStringLiteral("frmPropertiesGoal"),
-                 goal + Fields{{"SHORT_NAME", "User guide"}}));
+    QVERIFY(edit(tree, releaseNode, "mnuPopAddGoal", goal + Fields{{"SHORT_NAME", "User guide"}}));
     m_guide = value(QStringLiteral("SELECT ID FROM GOALS_SW WHERE P_GID = ?"), {m_release}).toLongLong();
     QTreeWidgetItem* guideNode = childNamed(releaseNode, QStringLiteral("User guide"));
     QVERIFY(guideNode);
@@ -345,7 +341,6 @@ void TestWorkingDay::tasksAndAssignments()
         QVERIFY(edit(tasks,
                      tasks->topLevelItem(0),
                      "mnuPopAddTask",
-                     QStringLiteral("frmPropertiesTask"),
                      {{"OBJECT_TYPE", "Task"},
                       {"SHORT_NAME", t.name},
                       {"PRIORITY", t.priority},
@@ -366,7 +361,6 @@ void TestWorkingDay::tasksAndAssignments()
     QVERIFY(edit(m_main->resourceList(),
                  rowNamed(m_main->resourceList(), QStringLiteral("Ann")),
                  "mnuPopAddRes",
-                 QStringLiteral("frmPropertiesRes"),
                  {{"FK_R_NAME", kDana}, {"PER_WORKLOAD", "40"}}));
     QCOMPARE(rowTexts(m_main->resourceList()), (QStringList{"Ann", kDana, "Totals:"}));
     QCOMPARE(rowNamed(m_main->resourceList(), QStringLiteral("Totals:"))->text(1), QStringLiteral("140"));
@@ -445,11 +439,7 @@ void TestWorkingDay::noteWrittenAndEdited()
     NoteList* notes = m_main->noteList();
     QCOMPARE(notes->topLevelItemCount(), 0);
     m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(15, 10)));
-    QVERIFY(edit(notes,
-                 nullptr,
-                 "mnuPopAddNote",
-                 QStringLiteral("frmPropertiesNote"),
-                 {{"NOTES", "Chapters 1-4 sent for review."}}));
+    QVERIFY(edit(notes, nullptr, "mnuPopAddNote", {{"NOTES", "Chapters 1-4 sent for review."}}));
     const QString note =
         QStringLiteral("SELECT NOTES || ' @ ' || TIMESTAMP FROM TASK_OBJECT_WORKSHEET WHERE TASKID = ?");
     QCOMPARE(value(note, {m_write}).toString(), QStringLiteral("Chapters 1-4 sent for review. @ 2026-03-02 15:10:00"));
@@ -457,11 +447,8 @@ void TestWorkingDay::noteWrittenAndEdited()
     QCOMPARE(rowTexts(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 15:10:00"))});
 
     m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(16, 0)));
-    QVERIFY(edit(notes,
-                 notes->topLevelItem(0),
-                 "mnuPopPropertiesNote",
-                 QStringLiteral("frmPropertiesNote"),
-                 {{"NOTES", "Chapters 1-4 reviewed; all done."}}));
+    QVERIFY(
+        edit(notes, notes->topLevelItem(0), "mnuPopPropertiesNote", {{"NOTES", "Chapters 1-4 reviewed; all done."}}));
     QCOMPARE(value(note, {m_write}).toString(),
              QStringLiteral("Chapters 1-4 reviewed; all done. @ 2026-03-02 16:00:00"));
     QCOMPARE(rowTexts(notes), QStringList{"Chapters 1-4 reviewed; all done."});
