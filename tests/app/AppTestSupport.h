@@ -78,11 +78,11 @@ inline QTreeWidgetItem* rowNamed(QTreeWidget* list, const QString& text)
     return nullptr;
 }
 
-inline QStringList rowTexts(QTreeWidget* list)
+inline QStringList rowTexts(QTreeWidget* list, int column = 0)
 {
     QStringList texts;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        texts << list->topLevelItem(i)->text(0);
+        texts << list->topLevelItem(i)->text(column);
     }
     return texts;
 }
@@ -139,6 +139,30 @@ inline void clickButton(QWidget* dialog, const char* name)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+using Fields = QList<std::pair<const char*, QString>>;
+
+// Fills the named fields of a dialog: a choice from a closed list, typed text otherwise.
+inline void fill(QWidget* dialog, const Fields& fields)
+{
+    for (const auto& [name, value] : fields) {
+        auto* box = dialog->findChild<QComboBox*>(QLatin1String(name));
+        if (box && !box->isEditable()) {
+            chooseIn(dialog, name, value);
+        } else {
+            typeInto(dialog, name, value);
+        }
+    }
+}
+
+// Answers the next modal dialog named `objectName` with `fields` and OK.
+inline void answerWith(const QString& objectName, const Fields& fields)
+{
+    whenModal(objectName, [fields](QWidget* d) {
+        fill(d, fields);
+        clickButton(d, "OK");
+    });
+}
+
 // Clicks the visible item `name` of the open context menu and lets the command run.
 inline bool chooseMenuItem(MainWindow* w, const char* name)
 {
@@ -180,5 +204,28 @@ inline void runSql(const TempProject& p, const QString& sql, const QVariantList&
     }
     QVERIFY2(q.exec(), qPrintable(Sql::describe(q.lastError())));
 }
+
+// Goal "G" (default member Ann) with sub-goal "Sub", task "T" (Ann 60 %, O'Brien
+// 40 %, notes "One" and "Two") and task "U" (O'Brien alone, no notes).
+struct Sample
+{
+    TempProject project;
+    qint64 g = 0, sub = 0, t = 0, u = 0;
+    Sample()
+    {
+        project.member(QStringLiteral("Ann"));
+        project.member(QStringLiteral("O'Brien"));
+        g = project.goal(QStringLiteral("G"));
+        runSql(project, QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Ann' WHERE ID = ?"), {g});
+        sub = project.goal(QStringLiteral("Sub"), g);
+        t = project.task(g, QStringLiteral("T"), 10);
+        u = project.task(g, QStringLiteral("U"), 4);
+        project.assign(t, QStringLiteral("Ann"), 60, 50, 3);
+        project.assign(t, QStringLiteral("O'Brien"), 40, 0, 0);
+        project.assign(u, QStringLiteral("O'Brien"), 100, 0, 0);
+        project.note(t, QStringLiteral("One"));
+        project.note(t, QStringLiteral("Two"));
+    }
+};
 
 } // namespace AppTest

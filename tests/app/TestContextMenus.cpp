@@ -8,27 +8,6 @@
 using namespace AppTest;
 
 namespace {
-// Goal "G" with sub-goal "Sub", task "T" (Ann and O'Brien, two notes) and task
-// "U" (O'Brien alone, no notes).
-struct Sample
-{
-    TempProject project;
-    Sample()
-    {
-        project.member(QStringLiteral("Ann"));
-        project.member(QStringLiteral("O'Brien"));
-        const qint64 g = project.goal(QStringLiteral("G"));
-        project.goal(QStringLiteral("Sub"), g);
-        const qint64 t = project.task(g, QStringLiteral("T"), 10);
-        const qint64 u = project.task(g, QStringLiteral("U"), 4);
-        project.assign(t, QStringLiteral("Ann"), 60, 50, 3);
-        project.assign(t, QStringLiteral("O'Brien"), 40, 0, 0);
-        project.assign(u, QStringLiteral("O'Brien"), 100, 0, 0);
-        project.note(t, QStringLiteral("One"));
-        project.note(t, QStringLiteral("Two"));
-    }
-};
-
 QStringList names(const QString& shortNames)
 {
     QStringList list;
@@ -229,9 +208,15 @@ void TestContextMenus::keyboardOpensFocusedPanesMenu()
     QVERIFY(w->state().activePane == AppState::Pane::ResourceList);
 }
 
+// Both start-up dialogs cancelled: the window opens empty and nothing breaks.
 void TestContextMenus::noProjectNoMenu()
 {
     auto w = openWindow(*m_settings, m_ui, QString());
+    QVERIFY(!w->projectOpen());
+    QVERIFY(!w->reportsAction()->isEnabled() && !w->teamMembersAction()->isEnabled());
+    w->openReports();
+    w->openTeamMembers();
+    QVERIFY(!w->reportsWindow() && !w->chartWindow() && !w->teamMemberWindow());
     QTest::mouseClick(w->goalTree()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
     QTest::mouseClick(w->taskList()->viewport(), Qt::RightButton, {}, QPoint(10, 10));
     QVERIFY(!w->popMenu()->isVisible());
@@ -240,6 +225,7 @@ void TestContextMenus::noProjectNoMenu()
     w->editCommands()->deleteGoal();
     w->editCommands()->noteProperties();
     QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY(w->close());
 }
 
 void TestContextMenus::rulesWithoutSelection()

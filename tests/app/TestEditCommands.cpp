@@ -7,29 +7,6 @@
 using namespace AppTest;
 
 namespace {
-// Goal "G" (default member Ann) with sub-goal "Sub", task "T" (Ann 60 %, O'Brien
-// 40 %, notes "One" and "Two") and task "U" (O'Brien alone).
-struct Sample
-{
-    TempProject project;
-    qint64 g = 0, sub = 0, t = 0, u = 0;
-    Sample()
-    {
-        project.member(QStringLiteral("Ann"));
-        project.member(QStringLiteral("O'Brien"));
-        g = project.goal(QStringLiteral("G"));
-        runSql(project, QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Ann' WHERE ID = ?"), {g});
-        sub = project.goal(QStringLiteral("Sub"), g);
-        t = project.task(g, QStringLiteral("T"), 10);
-        u = project.task(g, QStringLiteral("U"), 4);
-        project.assign(t, QStringLiteral("Ann"), 60, 50, 3);
-        project.assign(t, QStringLiteral("O'Brien"), 40, 0, 0);
-        project.assign(u, QStringLiteral("O'Brien"), 100, 0, 0);
-        project.note(t, QStringLiteral("One"));
-        project.note(t, QStringLiteral("Two"));
-    }
-};
-
 const int kMarker = Qt::UserRole + 77;
 
 // Marks every row of a list; a refill drops the marks.
@@ -64,15 +41,13 @@ private Q_SLOTS:
     void cleanup();
     void addGoalAndEditItFromBothPanes();
     void addGoalUnderCollapsedNode();
-    void addAndEditTask();
+    void addAndEditTaskAndAssignment();
     void newOpenTaskReopensCompletedGoals();
-    void addAndEditAssignment();
     void notesRefreshOnlyTheNoteList();
     void deleteGoal_data();
     void deleteGoal();
     void answerNoChangesNothing();
-    void deleteTaskChoosesFirstRow();
-    void deleteAssignmentKeepsTheTask();
+    void deleteAssignmentThenTask();
 
 private:
     std::unique_ptr<MainWindow> open(const TempProject& p) { return openWindow(*m_settings, m_ui, p.path()); }
@@ -112,14 +87,12 @@ void TestEditCommands::addGoalAndEditItFromBothPanes()
     auto w = open(s.project);
     QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
     QVERIFY(g->isExpanded());
-    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
-        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Application"));
-        typeInto(d, "SHORT_NAME", QStringLiteral("Say \"hi\""));
-        typeInto(d, "PRIORITY", QStringLiteral("20"));
-        chooseIn(d, "STATUS", QStringLiteral("On Hold"));
-        chooseIn(d, "DEFAULT_RESOURCE", QStringLiteral("O'Brien"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesGoal"),
+               {{"OBJECT_TYPE", "Application"},
+                {"SHORT_NAME", "Say \"hi\""},
+                {"PRIORITY", "20"},
+                {"STATUS", "On Hold"},
+                {"DEFAULT_RESOURCE", "O'Brien"}});
     QVERIFY(command(w.get(), w->goalTree(), g, "mnuPopAddGoal"));
     const qint64 id = s.project.scalar(QStringLiteral("SELECT GOAL_APP FROM COUNTERS")).toLongLong();
     QCOMPARE(text(s.project, QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE ID = ? AND P_GID = ?"), {id, s.g}),
@@ -131,10 +104,7 @@ void TestEditCommands::addGoalAndEditItFromBothPanes()
     QVERIFY(TaskList::isGoalRow(rowNamed(w->taskList(), QStringLiteral("Say \"hi\""))));
 
     // From the task list: the tree node and the list follow.
-    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
-        typeInto(d, "SHORT_NAME", QStringLiteral("Renamed"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesGoal"), {{"SHORT_NAME", "Renamed"}});
     QVERIFY(
         command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Say \"hi\"")), "mnuPopPropertiesGoal"));
     QCOMPARE(node->text(0), QStringLiteral("Renamed"));
@@ -145,11 +115,7 @@ void TestEditCommands::addGoalAndEditItFromBothPanes()
     // shows the goal's own contents, is left as it is.
     clickRow(w->goalTree(), node);
     mark(w->taskList());
-    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
-        typeInto(d, "SHORT_NAME", QStringLiteral("Again"));
-        chooseIn(d, "STATUS", QStringLiteral("Closed"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesGoal"), {{"SHORT_NAME", "Again"}, {"STATUS", "Closed"}});
     QVERIFY(command(w.get(), w->goalTree(), node, "mnuPopPropertiesGoal"));
     QCOMPARE(node->text(0), QStringLiteral("Again"));
     QCOMPARE(GoalTree::imageKey(node), QStringLiteral("ApplicationClosed"));
@@ -161,7 +127,7 @@ void TestEditCommands::addGoalAndEditItFromBothPanes()
     const QString edited = text(s.project, QStringLiteral("SELECT LAST_EDITED FROM GOALS_SW WHERE ID = ?"), {id});
     clickRow(w->goalTree(), g);
     mark(w->taskList());
-    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) { clickButton(d, "OK"); });
+    answerWith(QStringLiteral("frmPropertiesGoal"), {});
     QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Again")), "mnuPopPropertiesGoal"));
     QVERIFY(marked(w->taskList()));
     QCOMPARE(text(s.project, QStringLiteral("SELECT LAST_EDITED FROM GOALS_SW WHERE ID = ?"), {id}), edited);
@@ -173,14 +139,12 @@ void TestEditCommands::addGoalUnderCollapsedNode()
     auto w = open(s.project);
     QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
     g->setExpanded(false);
-    whenModal(QStringLiteral("frmPropertiesGoal"), [](QWidget* d) {
-        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Goal"));
-        typeInto(d, "SHORT_NAME", QStringLiteral("Later"));
-        typeInto(d, "PRIORITY", QStringLiteral("5"));
-        chooseIn(d, "STATUS", QStringLiteral("Open"));
-        chooseIn(d, "DEFAULT_RESOURCE", QStringLiteral("Ann"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesGoal"),
+               {{"OBJECT_TYPE", "Goal"},
+                {"SHORT_NAME", "Later"},
+                {"PRIORITY", "5"},
+                {"STATUS", "Open"},
+                {"DEFAULT_RESOURCE", "Ann"}});
     QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")), "mnuPopAddGoal"));
     // The list shows it at once; the collapsed node when it is next clicked.
     QVERIFY(TaskList::isGoalRow(rowNamed(w->taskList(), QStringLiteral("Later"))));
@@ -191,43 +155,43 @@ void TestEditCommands::addGoalUnderCollapsedNode()
     QCOMPARE(w->resourceList()->topLevelItemCount(), 0);
 }
 
-void TestEditCommands::addAndEditTask()
+void TestEditCommands::addAndEditTaskAndAssignment()
 {
     Sample s;
     // A sub-goal whose ID the new task will share: the plain row must be chosen.
     const qint64 twin = s.project.goal(QStringLiteral("Twin"), s.g);
     QCOMPARE(twin, s.u + 1);
+    s.project.member(QStringLiteral("Cid"));
     auto w = open(s.project);
     clickGoal(w.get(), QStringLiteral("G"));
     TaskList* tasks = w->taskList();
-    whenModal(QStringLiteral("frmPropertiesTask"), [](QWidget* d) {
-        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Software Object"));
-        typeInto(d, "SHORT_NAME", QStringLiteral("Parser"));
-        typeInto(d, "PRIORITY", QStringLiteral("10"));
-        chooseIn(d, "STATUS", QStringLiteral("Open"));
-        typeInto(d, "DAYSPLANNED", QStringLiteral("3"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesTask"),
+               {{"OBJECT_TYPE", "Software Object"},
+                {"SHORT_NAME", "Parser"},
+                {"PRIORITY", "10"},
+                {"STATUS", "Open"},
+                {"DAYSPLANNED", "3"}});
     QVERIFY(command(w.get(), tasks, tasks->topLevelItem(tasks->topLevelItemCount() - 1), "mnuPopAddTask"));
     QCOMPARE(tasks->selectedRow()->text(0), QStringLiteral("Parser"));
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(twin));
     QVERIFY(rowNamed(tasks, QStringLiteral("Twin")));
-    // The goal's default member carries the whole workload.
-    QCOMPARE(rowTexts(w->resourceList()).first(), QStringLiteral("Ann"));
-    QCOMPARE(w->resourceList()->topLevelItem(0)->text(1), QStringLiteral("100"));
     QCOMPARE(w->noteList()->topLevelItemCount(), 0);
 
     // Edit a task that already has notes: it is chosen again with both lists.
-    whenModal(QStringLiteral("frmPropertiesTask"), [](QWidget* d) {
-        typeInto(d, "SHORT_NAME", QStringLiteral("T2"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesTask"), {{"SHORT_NAME", "T2"}});
     QVERIFY(command(w.get(), tasks, rowNamed(tasks, QStringLiteral("T")), "mnuPopPropertiesTask"));
     QCOMPARE(tasks->selectedRow()->text(0), QStringLiteral("T2"));
     QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "O'Brien", "Totals:"}));
     QCOMPARE(w->noteList()->topLevelItemCount(), 2);
     QCOMPARE(text(s.project, QStringLiteral("SELECT SHORT_NAME FROM TASKS_OBJECTS WHERE ID = ?"), {s.t}),
              QStringLiteral("T2"));
+
+    // A new assignment leaves the task chosen, and its notes shown.
+    answerWith(QStringLiteral("frmPropertiesRes"), {{"FK_R_NAME", "Cid"}});
+    QVERIFY(command(w.get(), w->resourceList(), w->resourceList()->topLevelItem(0), "mnuPopAddRes"));
+    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(s.t));
+    QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "Cid", "O'Brien", "Totals:"}));
+    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
 }
 
 void TestEditCommands::newOpenTaskReopensCompletedGoals()
@@ -244,37 +208,17 @@ void TestEditCommands::newOpenTaskReopensCompletedGoals()
     QTreeWidgetItem* doneNode = childNamed(topNode, QStringLiteral("Done"));
     clickRow(w->goalTree(), doneNode);
     QCOMPARE(GoalTree::imageKey(doneNode), QStringLiteral("GoalCompleted"));
-    whenModal(QStringLiteral("frmPropertiesTask"), [](QWidget* d) {
-        chooseIn(d, "OBJECT_TYPE", QStringLiteral("Task"));
-        typeInto(d, "SHORT_NAME", QStringLiteral("Fresh"));
-        typeInto(d, "PRIORITY", QStringLiteral("50"));
-        chooseIn(d, "STATUS", QStringLiteral("Open"));
-        typeInto(d, "DAYSPLANNED", QStringLiteral("2"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesTask"),
+               {{"OBJECT_TYPE", "Task"},
+                {"SHORT_NAME", "Fresh"},
+                {"PRIORITY", "50"},
+                {"STATUS", "Open"},
+                {"DAYSPLANNED", "2"}});
     QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Old")), "mnuPopAddTask"));
     // The reopening is the editor's rule; the window must show it on both nodes.
     QCOMPARE(GoalTree::imageKey(doneNode), QStringLiteral("GoalOpen"));
     QCOMPARE(GoalTree::imageKey(topNode), QStringLiteral("GoalOpen"));
     QCOMPARE(w->taskList()->selectedRow()->text(0), QStringLiteral("Fresh"));
-}
-
-void TestEditCommands::addAndEditAssignment()
-{
-    Sample s;
-    s.project.member(QStringLiteral("Cid"));
-    auto w = open(s.project);
-    clickGoal(w.get(), QStringLiteral("G"));
-    TaskList* tasks = w->taskList();
-    clickRow(tasks, rowNamed(tasks, QStringLiteral("T")));
-    whenModal(QStringLiteral("frmPropertiesRes"), [](QWidget* d) {
-        chooseIn(d, "FK_R_NAME", QStringLiteral("Cid"));
-        clickButton(d, "OK");
-    });
-    QVERIFY(command(w.get(), w->resourceList(), w->resourceList()->topLevelItem(0), "mnuPopAddRes"));
-    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(s.t));
-    QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "Cid", "O'Brien", "Totals:"}));
-    QCOMPARE(w->noteList()->topLevelItemCount(), 2);
 }
 
 void TestEditCommands::notesRefreshOnlyTheNoteList()
@@ -285,10 +229,7 @@ void TestEditCommands::notesRefreshOnlyTheNoteList()
     clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
     mark(w->taskList());
     mark(w->resourceList());
-    whenModal(QStringLiteral("frmPropertiesNote"), [](QWidget* d) {
-        typeInto(d, "NOTES", QStringLiteral("Three"));
-        clickButton(d, "OK");
-    });
+    answerWith(QStringLiteral("frmPropertiesNote"), {{"NOTES", "Three"}});
     QVERIFY(command(w.get(), w->noteList(), w->noteList()->topLevelItem(0), "mnuPopAddNote"));
     QVERIFY(rowNamed(w->noteList(), QStringLiteral("Three")));
     QCOMPARE(w->noteList()->topLevelItemCount(), 3);
@@ -382,23 +323,9 @@ void TestEditCommands::answerNoChangesNothing()
     QCOMPARE(g->childCount(), 1);
 }
 
-void TestEditCommands::deleteTaskChoosesFirstRow()
-{
-    Sample s;
-    auto w = open(s.project);
-    clickGoal(w.get(), QStringLiteral("G"));
-    MessageBox::setNextAnswer(QMessageBox::Yes);
-    QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("U")), "mnuPopDeleteTask"));
-    QCOMPARE(MessageBox::takeShown().size(), 1);
-    QCOMPARE(rowTexts(w->taskList()).mid(0, 2), (QStringList{"Sub", "T"}));
-    QCOMPARE(w->taskList()->selectedIndex(), 0);
-    QCOMPARE(w->resourceList()->topLevelItemCount(), 0); // a goal row has no assignments
-    QCOMPARE(s.project.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {s.u})
-                 .toInt(),
-             0);
-}
-
-void TestEditCommands::deleteAssignmentKeepsTheTask()
+// Deleting an assignment keeps its task chosen with its notes; deleting a task
+// chooses the first row of the refilled list.
+void TestEditCommands::deleteAssignmentThenTask()
 {
     Sample s;
     auto w = open(s.project);
@@ -412,12 +339,20 @@ void TestEditCommands::deleteAssignmentKeepsTheTask()
     QCOMPARE(w->taskList()->selectedTaskId(), std::optional<qint64>(s.t));
     QCOMPARE(rowTexts(w->resourceList()), (QStringList{"Ann", "Totals:"}));
     QVERIFY(marked(w->noteList())); // same task: its notes stay as they are
-    QCOMPARE(
-        s.project
-            .scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
-                    {s.t, QStringLiteral("O'Brien")})
-            .toInt(),
-        0);
+    QCOMPARE(text(s.project,
+                  QStringLiteral("SELECT group_concat(FK_R_NAME) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"),
+                  {s.t}),
+             QStringLiteral("Ann"));
+
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("U")), "mnuPopDeleteTask"));
+    QCOMPARE(MessageBox::takeShown().size(), 1);
+    QCOMPARE(rowTexts(w->taskList()).mid(0, 2), (QStringList{"Sub", "T"}));
+    QCOMPARE(w->taskList()->selectedIndex(), 0);
+    QCOMPARE(w->resourceList()->topLevelItemCount(), 0); // a goal row has no assignments
+    QCOMPARE(s.project.scalar(QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {s.u})
+                 .toInt(),
+             0);
 }
 
 QTEST_MAIN(TestEditCommands)

@@ -1,7 +1,6 @@
 #include "app/AboutBox.h"
 #include "app/AppSettings.h"
 #include "app/MainWindow.h"
-#include "app/SplashWindow.h"
 #include "app/StartupUi.h"
 #include "common/ui/MessageBox.h"
 #include "editing/ui/AssignmentPropertiesDialog.h"
@@ -10,7 +9,6 @@
 #include "editing/ui/TaskPropertiesDialog.h"
 #include "reports/ui/ChartWindow.h"
 #include "reports/ui/GraphPropertiesDialog.h"
-#include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
 #include "tests/support/TempProject.h"
 
@@ -22,7 +20,6 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -35,16 +32,9 @@ public:
     void showError(QWidget*, const QString& text) override { qWarning("%s", qPrintable(text)); }
 };
 
-// The text a user reads on a control: a window's title, a menu's title, an
-// item's, button's, label's or frame's caption.
+// The caption a user reads on a button, label or frame.
 QString textOf(QObject* object)
 {
-    if (auto* action = qobject_cast<QAction*>(object)) {
-        return action->text();
-    }
-    if (auto* menu = qobject_cast<QMenu*>(object)) {
-        return menu->title();
-    }
     if (auto* button = qobject_cast<QAbstractButton*>(object)) {
         return button->text();
     }
@@ -53,9 +43,6 @@ QString textOf(QObject* object)
     }
     if (auto* frame = qobject_cast<QGroupBox*>(object)) {
         return frame->title();
-    }
-    if (auto* widget = qobject_cast<QWidget*>(object); widget && widget->isWindow()) {
-        return widget->windowTitle();
     }
     return QStringLiteral("<no text>");
 }
@@ -81,12 +68,11 @@ QStringList labelsInReadingOrder(QWidget* window)
     return texts;
 }
 
-const QStringList kPriorities = {"10", "20", "30", "40", "50", "60", "70", "80", "90", "99"};
-const QStringList kStatuses = {"Open", "Completed", "On Hold", "Closed"};
 } // namespace
 
-// Every window and dialog, built directly, against the captions and control
-// texts the user is meant to read, typos included ("Aggregation Funktion").
+// The windows and dialogs, built directly, against the texts that carry a rule:
+// captions spelt as users know them, access keys, texts filled in at run time,
+// the order of menus, list headers, and the dialogs' keys.
 class TestCaptions : public QObject
 {
     Q_OBJECT
@@ -97,17 +83,14 @@ private Q_SLOTS:
     void controlText_data();
     void controlText();
     void menuBarInOrder();
-    void statusBarAndTreeRoots();
     void listHeaders_data();
     void listHeaders();
-    void dialogLabels_data();
-    void dialogLabels();
+    void assignmentLabels();
     void dropDownItems_data();
     void dropDownItems();
     void propertyDialogKeys_data();
     void propertyDialogKeys();
-    void aboutBoxKeys_data();
-    void aboutBoxKeys();
+    void aboutBoxEnter();
 
 private:
     QWidget* window(const QString& name) const
@@ -134,7 +117,6 @@ private:
     NoDialogs m_startup;
     std::unique_ptr<MainWindow> m_main;
     QMap<QString, QPointer<QWidget>> m_windows;
-    qint64 m_task = 0;
 };
 
 void TestCaptions::initTestCase()
@@ -143,9 +125,9 @@ void TestCaptions::initTestCase()
     TempProject& p = *m_project;
     p.member(QStringLiteral("Alice"));
     const qint64 goal = p.goal(QStringLiteral("Release"));
-    m_task = p.task(goal, QStringLiteral("Write"), 4);
-    p.assign(m_task, QStringLiteral("Alice"), 100, 25, 1);
-    p.note(m_task, QStringLiteral("Started."));
+    const qint64 task = p.task(goal, QStringLiteral("Write"), 4);
+    p.assign(task, QStringLiteral("Alice"), 100, 25, 1);
+    p.note(task, QStringLiteral("Started."));
 
     m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("settings.ini")));
     m_main = std::make_unique<MainWindow>(*m_settings, m_startup, p.path());
@@ -156,25 +138,17 @@ void TestCaptions::initTestCase()
     auto* about = new AboutBox(m_main.get());
     m_windows.insert(about->objectName(), about);
 
-    auto* splash = new SplashWindow;
-    splash->show();
-    m_windows.insert(QStringLiteral("frmSplash"), splash);
-
     auto* goalDialog = new GoalPropertiesDialog(m_main.get());
     goalDialog->prepareAdd(p.connection(), goal);
     auto* taskDialog = new TaskPropertiesDialog(m_main.get());
     taskDialog->prepareAdd(p.connection(), goal);
     auto* assignmentDialog = new AssignmentPropertiesDialog(m_main.get());
-    assignmentDialog->prepareAdd(p.connection(), m_task);
+    assignmentDialog->prepareAdd(p.connection(), task);
     auto* noteDialog = new NotePropertiesDialog(m_main.get());
-    noteDialog->prepareAdd(p.connection(), m_task);
+    noteDialog->prepareAdd(p.connection(), task);
     for (QDialog* dialog : std::initializer_list<QDialog*>{goalDialog, taskDialog, assignmentDialog, noteDialog}) {
         m_windows.insert(dialog->objectName(), dialog);
     }
-
-    auto* reports = new ReportsWindow(p.connection());
-    reports->show();
-    m_windows.insert(reports->objectName(), reports);
 
     auto* chart = new ChartWindow(p.connection());
     chart->show();
@@ -189,26 +163,11 @@ void TestCaptions::initTestCase()
     auto* team = new TeamMemberWindow(p.path());
     team->show();
     m_windows.insert(team->objectName(), team);
-
-    const QStringList expected = {"frmMain",
-                                  "frmAbout",
-                                  "frmSplash",
-                                  "frmPropertiesGoal",
-                                  "frmPropertiesTask",
-                                  "frmPropertiesRes",
-                                  "frmPropertiesNote",
-                                  "frmReports",
-                                  "frmChart",
-                                  "frmPropertiesGraph",
-                                  "frmResources"};
-    for (const QString& name : expected) {
-        QVERIFY2(m_windows.value(name), qPrintable(name));
-    }
 }
 
 void TestCaptions::cleanupTestCase()
 {
-    for (const char* name : {"frmChart", "frmPropertiesGraph", "frmResources", "frmReports", "frmSplash"}) {
+    for (const char* name : {"frmChart", "frmPropertiesGraph", "frmResources"}) {
         delete m_windows.value(QLatin1String(name)).data();
     }
     m_main.reset(); // owns the property dialogs
@@ -219,91 +178,21 @@ void TestCaptions::cleanupTestCase()
 void TestCaptions::controlText_data()
 {
     QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("control"); // empty: the window's own title
+    QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
     const auto row = [](const char* window, const char* control, const char* text) {
-        QTest::addRow("%s/%s", window, *control ? control : "title") << window << control << text;
+        QTest::addRow("%s/%s", window, control) << window << control << text;
     };
-    row("frmMain", "", "Cairnwork");
-    // The menu bar's menus and items: menuBarInOrder.
-    row("frmMain", "mnuPop", "Pop");
-    row("frmMain", "mnuPopAddGoal", "Add Goal / Application");
-    row("frmMain", "mnuPopAddTask", "Add Task / Software Object");
-    row("frmMain", "mnuPopAddRes", "Add Resource");
-    row("frmMain", "mnuPopAddNote", "Add Note");
-    for (const char* kind : {"Goal", "Task", "Res", "Note"}) {
-        const QByteArray deleteItem = QByteArray("mnuPopDelete") + kind;
-        const QByteArray propertiesItem = QByteArray("mnuPopProperties") + kind;
-        row("frmMain", deleteItem.constData(), "Delete");
-        row("frmMain", propertiesItem.constData(), "Properties");
-    }
-
-    row("frmAbout", "", "About Cairnwork");
-    row("frmAbout", "Label2", "Cairnwork");
-    row("frmAbout", "lblVe", "Version 1.1");
-    row("frmAbout", "Label1", "April 2002");
-    row("frmAbout", "cmdOK", "OK");
-
-    row("frmSplash", "lblProductName", "Cairnwork");
-    row("frmSplash", "lblVersionxx", "Version 1.1");
-
-    for (const char* dialog : {"frmPropertiesGoal", "frmPropertiesTask", "frmPropertiesRes", "frmPropertiesNote"}) {
-        row(dialog, "", "Properties");
-        row(dialog, "OK", "OK");
-        row(dialog, "Cancel", "Cancel");
-    }
-
-    row("frmReports", "", "Reports");
-    row("frmReports", "Label1", "Data Timestamp");
-    row("frmReports", "bGenerateData", "Generate Report Data");
-    row("frmReports", "bShowReport", "Overview...");
-    row("frmReports", "bShowTeamMemSched", "Team Member Schedules...");
-    row("frmReports", "bShowTaskSched", "Task Schedules...");
-
-    row("frmChart", "", "Progress Analysis");
-    row("frmChart", "mnuPopProperties", "Properties...");
-
-    row("frmPropertiesGraph", "", "Properties");
-    row("frmPropertiesGraph", "fIndicator", "Progress Indicator");
-    row("frmPropertiesGraph", "oPlanned", "Days Planned");
-    row("frmPropertiesGraph", "oEstimate", "New Estimate (Days)");
-    row("frmPropertiesGraph", "oPerComp", "% Completed");
-    row("frmPropertiesGraph", "oDays", "Days Worked");
-    row("frmPropertiesGraph", "oDiff", "Days Ahead/Behind Plan");
+    // Spelt as the user has always read them, slips included.
+    row("frmPropertiesGraph", "fAggregate", "Aggregation Funktion");
     row("frmPropertiesGraph", "oCompDate", "Completion date");
     row("frmPropertiesGraph", "oProgress", "Progress = (#Plan-#Est)/#Plan");
-    row("frmPropertiesGraph", "fAggregate", "Aggregation Funktion");
-    row("frmPropertiesGraph", "oAvg", "Average");
-    row("frmPropertiesGraph", "oFirst", "First");
-    row("frmPropertiesGraph", "oLast", "Last");
-    row("frmPropertiesGraph", "oSum", "Sum");
-    row("frmPropertiesGraph", "fGroup", "Grouping");
-    row("frmPropertiesGraph", "oYear", "Year");
-    row("frmPropertiesGraph", "oQuarter", "Quarter");
-    row("frmPropertiesGraph", "oMonth", "Month");
-    row("frmPropertiesGraph", "oWeek", "Week");
-    row("frmPropertiesGraph", "oDay", "Day");
-    row("frmPropertiesGraph", "treeFrame", "Tree");
-    row("frmPropertiesGraph", "otvGoal", "Goals/Applications");
-    row("frmPropertiesGraph", "otvTeam", "Team Members");
-    row("frmPropertiesGraph", "cmdOK", "OK");
-    row("frmPropertiesGraph", "cmdCancel", "Cancel");
-    row("frmPropertiesGraph", "cmdApply", "Apply");
-
-    row("frmResources", "", "Team Members");
-    const char* days[] = {
-        "Name:", "Monday:", "Tuesday:", "Wednesday:", "Thursday:", "Friday:", "Saturday:", "Sunday:", "Notes:"};
-    for (int i = 0; i < 9; ++i) {
-        const QByteArray name = "lblLabels_" + QByteArray::number(i);
-        row("frmResources", name.constData(), days[i]);
+    // Access keys, and the status line filled from the open record.
+    for (const char* button : {"Add", "Edit", "Delete", "Refresh", "Close", "Update", "Cancel"}) {
+        const QByteArray name = QByteArray("cmd") + button;
+        const QByteArray text = QByteArray("&") + button;
+        row("frmResources", name.constData(), text.constData());
     }
-    row("frmResources", "cmdAdd", "&Add");
-    row("frmResources", "cmdEdit", "&Edit");
-    row("frmResources", "cmdDelete", "&Delete");
-    row("frmResources", "cmdRefresh", "&Refresh");
-    row("frmResources", "cmdClose", "&Close");
-    row("frmResources", "cmdUpdate", "&Update");
-    row("frmResources", "cmdCancel", "&Cancel");
     row("frmResources", "lblStatus", "Record: 1");
 }
 
@@ -312,12 +201,7 @@ void TestCaptions::controlText()
     QFETCH(QString, window);
     QFETCH(QString, control);
     QFETCH(QString, text);
-    QObject* object = this->window(window);
-    if (!control.isEmpty()) {
-        object = object->findChild<QObject*>(control);
-        QVERIFY2(object, qPrintable(QStringLiteral("no control %1").arg(control)));
-    }
-    QCOMPARE(textOf(object), text);
+    QCOMPARE(textOf(child<QObject>(window, control)), text);
 }
 
 void TestCaptions::menuBarInOrder()
@@ -343,20 +227,6 @@ void TestCaptions::menuBarInOrder()
     QCOMPARE(items("mnuView"), (QStringList{"Resources", "Notes", "Toolbar", "Statusbar"}));
     QCOMPARE(items("mnuRpt"), (QStringList{"Reports", "Team Members"}));
     QCOMPARE(items("mnuHelp"), QStringList{"About..."});
-}
-
-void TestCaptions::statusBarAndTreeRoots()
-{
-    const QList<QLabel*> panels = m_main->statusBar()->findChildren<QLabel*>();
-    QVERIFY(!panels.isEmpty());
-    QCOMPARE(panels.first()->text(), QStringLiteral("Status"));
-
-    QCOMPARE(child<QTreeWidget>(QStringLiteral("frmMain"), QStringLiteral("tvGoal"))->topLevelItem(0)->text(0),
-             QStringLiteral("Goals/Applications"));
-    QCOMPARE(child<QTreeWidget>(QStringLiteral("frmChart"), QStringLiteral("tvGoal"))->topLevelItem(0)->text(0),
-             QStringLiteral("Goals/Applications"));
-    QCOMPARE(child<QTreeWidget>(QStringLiteral("frmChart"), QStringLiteral("tvTeam"))->topLevelItem(0)->text(0),
-             QStringLiteral("Team Members"));
 }
 
 void TestCaptions::listHeaders_data()
@@ -390,37 +260,15 @@ void TestCaptions::listHeaders()
     QCOMPARE(texts, headers);
 }
 
-void TestCaptions::dialogLabels_data()
+// The assignment dialog's labels read as sentences around its fields:
+// "<done> % completed in <days> days" on the third line.
+void TestCaptions::assignmentLabels()
 {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QStringList>("labels");
-    QTest::newRow("goal") << "frmPropertiesGoal"
-                          << QStringList{"Type:",
-                                         "Name:",
-                                         "Priority:",
-                                         "Status:",
-                                         "Description:",
-                                         "Default Resource:",
-                                         "Created:",
-                                         "Last Edited:"};
-    QTest::newRow("task")
-        << "frmPropertiesTask"
-        << QStringList{
-               "Type:", "Name:", "Priority:", "Status:", "Description:", "Days Planned:", "Created:", "Last Edited:"};
-    // Three lines: member, share, then "<done> % completed in <days> days".
-    QTest::newRow("assignment") << "frmPropertiesRes"
-                                << QStringList{"Resource:", "% of total workload:", "% completed in", "days"};
-    QTest::newRow("note") << "frmPropertiesNote" << QStringList{};
-}
-
-void TestCaptions::dialogLabels()
-{
-    QFETCH(QString, window);
-    QFETCH(QStringList, labels);
-    QWidget* dialog = this->window(window);
+    QWidget* dialog = window(QStringLiteral("frmPropertiesRes"));
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
-    QCOMPARE(labelsInReadingOrder(dialog), labels);
+    QCOMPARE(labelsInReadingOrder(dialog),
+             (QStringList{"Resource:", "% of total workload:", "% completed in", "days"}));
     dialog->hide();
 }
 
@@ -429,22 +277,13 @@ void TestCaptions::dropDownItems_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QStringList>("items");
+    // Each dialog offers its own kinds; the statuses come in the order they progress.
     QTest::newRow("goal type") << "frmPropertiesGoal"
                                << "OBJECT_TYPE" << QStringList{"Goal", "Application"};
-    QTest::newRow("goal priority") << "frmPropertiesGoal"
-                                   << "PRIORITY" << kPriorities;
-    QTest::newRow("goal status") << "frmPropertiesGoal"
-                                 << "STATUS" << kStatuses;
-    QTest::newRow("goal member") << "frmPropertiesGoal"
-                                 << "DEFAULT_RESOURCE" << QStringList{"Alice"};
     QTest::newRow("task type") << "frmPropertiesTask"
                                << "OBJECT_TYPE" << QStringList{"Task", "Software Object"};
-    QTest::newRow("task priority") << "frmPropertiesTask"
-                                   << "PRIORITY" << kPriorities;
     QTest::newRow("task status") << "frmPropertiesTask"
-                                 << "STATUS" << kStatuses;
-    QTest::newRow("member") << "frmPropertiesRes"
-                            << "FK_R_NAME" << QStringList{"Alice"};
+                                 << "STATUS" << QStringList{"Open", "Completed", "On Hold", "Closed"};
 }
 
 void TestCaptions::dropDownItems()
@@ -508,22 +347,13 @@ void TestCaptions::propertyDialogKeys()
     QCOMPARE(dialog->result(), int(QDialog::Rejected));
 }
 
-void TestCaptions::aboutBoxKeys_data()
+// Its one button is the default as well as the cancel button (Escape: the Help menu test).
+void TestCaptions::aboutBoxEnter()
 {
-    QTest::addColumn<int>("key");
-    QTest::newRow("Enter") << int(Qt::Key_Return);
-    QTest::newRow("Escape") << int(Qt::Key_Escape);
-}
-
-void TestCaptions::aboutBoxKeys()
-{
-    // Its one button is both the default and the cancel button.
-    QFETCH(int, key);
     QWidget* about = window(QStringLiteral("frmAbout"));
-    QVERIFY(child<QPushButton>(QStringLiteral("frmAbout"), QStringLiteral("cmdOK"))->isDefault());
     about->show();
     QVERIFY(QTest::qWaitForWindowExposed(about));
-    QTest::keyClick(about, Qt::Key(key));
+    QTest::keyClick(about, Qt::Key_Return);
     QVERIFY(!about->isVisible());
 }
 
