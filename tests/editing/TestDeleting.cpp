@@ -1,6 +1,6 @@
 #include "editing/ObjectDeleter.h"
-#include "tests/editing/ScriptedPrompter.h"
-#include "tests/editing/TestSql.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestSql.h"
 
 #include <QtTest>
 
@@ -13,7 +13,6 @@ private Q_SLOTS:
     void answeringNoChangesNothing();
     void goalFromTreeVersusTaskList_data();
     void goalFromTreeVersusTaskList();
-    void goalTakesItsSubtree();
     void taskThenWalkAsks();
     void assignmentReDerivesTaskStatus();
     void quotedMemberAssignmentDeleted();
@@ -115,21 +114,6 @@ void TestDeleting::goalFromTreeVersusTaskList()
     QCOMPARE(statusOf(x.p, "GOALS_SW", x.goal), parent);
     QCOMPARE(o.statusChanges.size(), fromTree ? 1 : 0);
     QCOMPARE(prompter.questions(), 1); // only the confirmation
-}
-
-void TestDeleting::goalTakesItsSubtree()
-{
-    Project x;
-    build(x);
-    const qint64 deeper = x.p.goal(QStringLiteral("Deeper"), x.sub);
-    const qint64 deepTask = x.p.task(deeper, QStringLiteral("deep"), 1);
-    x.p.note(deepTask, QStringLiteral("deep note"));
-    ScriptedPrompter prompter({true});
-    const EditOutcome o =
-        ObjectDeleter::deleteGoal(x.p.connection(), x.goal, ObjectDeleter::GoalSource::Tree, prompter);
-    QVERIFY2(o.ok, qPrintable(o.error));
-    QCOMPARE(rows(x.p), qint64(0));
-    QVERIFY(o.statusChanges.isEmpty()); // a top-level goal has nothing above to walk
 }
 
 void TestDeleting::taskThenWalkAsks()

@@ -4,7 +4,7 @@
 #include "editing/ui/GoalPropertiesDialog.h"
 #include "editing/ui/NotePropertiesDialog.h"
 #include "editing/ui/TaskPropertiesDialog.h"
-#include "tests/editing/TestSql.h"
+#include "tests/support/TestSql.h"
 
 #include <QComboBox>
 #include <QLabel>
