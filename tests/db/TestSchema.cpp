@@ -13,7 +13,6 @@ class TestSchema : public QObject
 
 private Q_SLOTS:
     void taskFiguresFollowAssignments();
-    void goalValuesCountOpenAndCompletedOnly();
     void resourceFigures();
     void cascadesRemoveWholeSubtree();
     void cycleGuard();
@@ -53,20 +52,6 @@ void TestSchema::taskFiguresFollowAssignments()
     QCOMPARE(row(none), (QList<double>{0, 0, 0, 4}));
     QCOMPARE(row(one), (QList<double>{50, 4, 8, 2}));
     QCOMPARE(row(two), (QList<double>{10, 2, 14, -4}));
-}
-
-// qCalcGoalValues takes only Open and Completed tasks, as the snapshot does.
-void TestSchema::goalValuesCountOpenAndCompletedOnly()
-{
-    TempProject p;
-    const qint64 g = p.goal(QStringLiteral("G"));
-    for (const char* status : {"Open", "Completed", "On Hold", "Closed"}) {
-        p.task(g, QLatin1String(status), 1, QLatin1String(status));
-    }
-    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM qCalcGoalValues WHERE FK_ID = ?"), {g}).toInt(), 2);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT SUM(DAYSPLANNED) FROM qCalcGoalValues WHERE FK_ID = ?"), {g}).toDouble(),
-             2.0);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM qLvTasks WHERE FK_ID = ?"), {g}).toInt(), 4);
 }
 
 void TestSchema::resourceFigures()
