@@ -246,6 +246,7 @@ void TestPropertiesDialogs::completedTaskNotDoneIsSavedOpen()
     QCOMPARE(d.outcome().statusChanges.size(), 1);
 }
 
+// "02" against a stored 2, and the empty description field against NULL, are no change.
 void TestPropertiesDialogs::daysPlannedComparedAsNumbers()
 {
     TempProject p;

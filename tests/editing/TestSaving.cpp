@@ -17,7 +17,6 @@ private Q_SLOTS:
     void newTaskGetsDefaultMemberAndReopensGoal();
     void newTaskWithoutDefaultMemberIsRefused();
     void failedSaveLeavesNothing();
-    void editTaskComparesDaysAsNumbers();
     void assignmentStatusFollows_data();
     void assignmentStatusFollows();
     void loweringReopensTaskAndGoal();
@@ -194,27 +193,6 @@ void TestSaving::failedSaveLeavesNothing()
     const EditOutcome again = TaskEditor::add(p.connection(), newTask(g, QStringLiteral("T")), prompter, m_clock);
     QVERIFY2(again.ok, qPrintable(again.error));
     QCOMPARE(again.id, qint64(1));
-}
-
-void TestSaving::editTaskComparesDaysAsNumbers()
-{
-    TempProject p;
-    const qint64 g = p.goal(QStringLiteral("G"));
-    const qint64 t = p.task(g, QStringLiteral("T"), 2);
-    TaskRecord stored;
-    QString error;
-    QVERIFY(TaskEditor::load(p.connection(), t, &stored, &error));
-    QVERIFY(!stored.description.has_value());
-    TaskRecord edited = stored;
-    edited.description = QString(); // the dialog's empty field over a NULL column
-    ScriptedPrompter prompter;
-    EditOutcome o = TaskEditor::saveChanges(p.connection(), stored, edited, prompter, m_clock);
-    QVERIFY(o.ok && !o.written);
-    edited.daysPlanned = 2.5;
-    o = TaskEditor::saveChanges(p.connection(), stored, edited, prompter, m_clock);
-    QVERIFY(o.ok && o.written);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT DAYSPLANNED FROM TASKS_OBJECTS WHERE ID = ?"), {t}).toDouble(), 2.5);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT LAST_EDITED FROM TASKS_OBJECTS WHERE ID = ?"), {t}).toString(), m_now);
 }
 
 void TestSaving::assignmentStatusFollows_data()
