@@ -8,8 +8,8 @@
 #include "db/Sql.h"
 #include "team/ui/TeamMemberWindow.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/FileDigest.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QLineEdit>
@@ -172,21 +172,11 @@ QMap<QString, QByteArray> folderState(const QString& folder)
         } else if (!info.isFile()) {
             entry = "special";
         } else {
-            QFile f(path);
-            entry = f.open(QIODevice::ReadOnly)
-                ? QByteArray("file:") + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()
-                : QByteArray("unreadable");
+            entry = "file:" + fileDigest(path).toHex();
         }
         state.insert(info.fileName(), entry);
     }
     return state;
-}
-
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray("missing");
 }
 
 // The project with a newer format (or a foreign application id) in its -wal only,
@@ -503,8 +493,8 @@ void TestAttacks::commandLine()
     // Never read the files while a connection of this process holds them: closing
     // the descriptor would drop its locks.
     const bool hashed = attack.guard == Guard::Project || attack.guard == Guard::ProjectAndLog;
-    const QByteArray projectBefore = hashed ? fileHash(f.project()) : QByteArray();
-    const QByteArray logBefore = hashed ? fileHash(f.project() + QStringLiteral("-wal")) : QByteArray();
+    const QByteArray projectBefore = hashed ? fileDigest(f.project()) : QByteArray();
+    const QByteArray logBefore = hashed ? fileDigest(f.project() + QStringLiteral("-wal")) : QByteArray();
 
     QStringList args;
     for (const QString& arg : attack.args) {
@@ -533,10 +523,10 @@ void TestAttacks::commandLine()
             QVERIFY2(before.contains(name), qPrintable(name + QStringLiteral(" was left behind")));
         }
     } else if (attack.guard == Guard::ProjectAndLog) {
-        QVERIFY2(fileHash(f.project()) == projectBefore, "the project changed");
-        QVERIFY2(fileHash(f.project() + QStringLiteral("-wal")) == logBefore, "the -wal changed");
+        QVERIFY2(fileDigest(f.project()) == projectBefore, "the project changed");
+        QVERIFY2(fileDigest(f.project() + QStringLiteral("-wal")) == logBefore, "the -wal changed");
     } else if (attack.guard == Guard::Project) {
-        QVERIFY2(fileHash(f.project()) == projectBefore, "the project changed");
+        QVERIFY2(fileDigest(f.project()) == projectBefore, "the project changed");
         QVERIFY(!QFile::exists(f.project() + QStringLiteral("-wal")));
         QVERIFY(!QFile::exists(f.project() + QStringLiteral("-shm")));
     }

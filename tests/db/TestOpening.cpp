@@ -1,20 +1,13 @@
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "db/Sql.h"
+#include "tests/support/FileDigest.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-QByteArray digest(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
@@ -121,14 +114,14 @@ void TestOpening::foreignFilesRefusedAndUnchanged()
     } else {
         writeFile(path, QByteArray());
     }
-    const QByteArray before = digest(path);
+    const QByteArray before = fileDigest(path);
     const auto filesBefore = QDir(dir.path()).entryList(QDir::Files);
     QString error;
     QVERIFY(!Database::open(path, QStringLiteral("c"), &error));
     QVERIFY2(error.contains(expected), qPrintable(error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
     QVERIFY(!QSqlDatabase::contains(QStringLiteral("c")));
-    QCOMPARE(digest(path), before);
+    QCOMPARE(fileDigest(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), filesBefore);
 }
 
@@ -149,7 +142,7 @@ void TestOpening::createRefusesExistingFile()
     writeFile(path, "keep me");
     QString error;
     QVERIFY(!Database::create(path, QStringLiteral("c"), &error));
-    QCOMPARE(digest(path), QCryptographicHash::hash("keep me", QCryptographicHash::Sha256));
+    QCOMPARE(fileDigest(path), QCryptographicHash::hash("keep me", QCryptographicHash::Sha256));
     // An empty file may become a project.
     const QString empty = dir.filePath(QStringLiteral("empty.cwk"));
     writeFile(empty, QByteArray());
@@ -202,11 +195,11 @@ void TestOpening::impossibleIdentifiersRefused()
     }
     QVERIFY(Sql::exec(c, QStringLiteral("PRAGMA journal_mode = DELETE"), &error));
     Database::close(c);
-    const QByteArray before = digest(path);
+    const QByteArray before = fileDigest(path);
     QVERIFY(!Database::open(path, c, &error));
     QVERIFY2(error.contains(cause), qPrintable(error));
     QVERIFY2(error.contains(QDir::toNativeSeparators(path)), qPrintable(error));
-    QCOMPARE(digest(path), before);
+    QCOMPARE(fileDigest(path), before);
 }
 
 QTEST_GUILESS_MAIN(TestOpening)
