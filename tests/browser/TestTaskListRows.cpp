@@ -74,7 +74,6 @@ class TestTaskListRows : public QObject
 
 private Q_SLOTS:
     void rollUpOverThreeLevels();
-    void rootListsTopLevelGoalsOnly();
     void emptyGoalShowsZeroSummary();
     void summaryOfOneTask();
     void roundingHalfToEven_data();
@@ -150,21 +149,6 @@ void TestTaskListRows::rollUpOverThreeLevels()
     QCOMPARE(summary.cells[1], QStringLiteral("0"));
     QCOMPARE(summary.colours[1], Colour::Hidden);
     QCOMPARE(summary.cells[0], QStringLiteral("403 Days to go"));
-}
-
-void TestTaskListRows::rootListsTopLevelGoalsOnly()
-{
-    TempProject p;
-    const qint64 one = p.goal(QStringLiteral("One"));
-    p.goal(QStringLiteral("Two"), std::nullopt, QStringLiteral("Closed"));
-    p.goal(QStringLiteral("Below one"), one);
-    p.task(one, QStringLiteral("Task of one"), 3);
-    const QList<ListRow> rows = taskRows(p, std::nullopt);
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0].cells[0], QStringLiteral("One"));
-    QCOMPARE(rows[1].cells[0], QStringLiteral("Two"));
-    QCOMPARE(rows[2].kind, Kind::Summary);
-    QCOMPARE(rows[2].cells[2], QStringLiteral("3"));
 }
 
 void TestTaskListRows::emptyGoalShowsZeroSummary()
