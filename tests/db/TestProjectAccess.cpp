@@ -3,10 +3,10 @@
 #include "db/Schema.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
+#include "tests/support/FileDigest.h"
 #include "tests/support/TempProject.h"
 #include "tests/support/WriteProtection.h"
 
-#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,15 +18,6 @@
 // underneath: read-only files and folders, and newer formats that only the -wal
 // holds. What other programs see of it is the attack suite's part.
 namespace {
-QByteArray digest(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return QByteArray();
-    }
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -154,7 +145,7 @@ void TestProjectAccess::readOnlyProjects()
         QVERIFY(Sql::exec(c, QStringLiteral("PRAGMA journal_mode = DELETE"), &error));
     }
     Database::close(c);
-    const QByteArray before = digest(path);
+    const QByteArray before = fileDigest(path);
     const QStringList filesBefore = filesIn(folder);
 
     std::optional<WriteProtection> protection;
@@ -184,7 +175,7 @@ void TestProjectAccess::readOnlyProjects()
     if (protection) {
         protection->lift();
     }
-    QCOMPARE(digest(path), before);
+    QCOMPARE(fileDigest(path), before);
     QCOMPARE(filesIn(folder), filesBefore);
 
     QVERIFY2(Database::open(path, c, &error), qPrintable(error));

@@ -13,7 +13,6 @@ class TestSchema : public QObject
 
 private Q_SLOTS:
     void taskFiguresFollowAssignments();
-    void goalValuesCountOpenAndCompletedOnly();
     void resourceFigures();
     void cascadesRemoveWholeSubtree();
     void cycleGuard();
@@ -53,20 +52,6 @@ void TestSchema::taskFiguresFollowAssignments()
     QCOMPARE(row(none), (QList<double>{0, 0, 0, 4}));
     QCOMPARE(row(one), (QList<double>{50, 4, 8, 2}));
     QCOMPARE(row(two), (QList<double>{10, 2, 14, -4}));
-}
-
-// qCalcGoalValues takes only Open and Completed tasks, as the snapshot does.
-void TestSchema::goalValuesCountOpenAndCompletedOnly()
-{
-    TempProject p;
-    const qint64 g = p.goal(QStringLiteral("G"));
-    for (const char* status : {"Open", "Completed", "On Hold", "Closed"}) {
-        p.task(g, QLatin1String(status), 1, QLatin1String(status));
-    }
-    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM qCalcGoalValues WHERE FK_ID = ?"), {g}).toInt(), 2);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT SUM(DAYSPLANNED) FROM qCalcGoalValues WHERE FK_ID = ?"), {g}).toDouble(),
-             2.0);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(*) FROM qLvTasks WHERE FK_ID = ?"), {g}).toInt(), 4);
 }
 
 void TestSchema::resourceFigures()
@@ -193,16 +178,6 @@ void TestSchema::countersSeparateAndRolledBack()
     QCOMPARE(*Counters::last(p.connection(), Counters::Kind::Note, &error), 0);
     // Outside a transaction no identifier is handed out.
     QVERIFY(!Counters::next(p.connection(), Counters::Kind::Goal, &error));
-    // A failing save inside a transaction gives its identifier back.
-    {
-        Transaction tx(p.connection());
-        GoalRecord bad;
-        bad.shortName = QString(); // violates the name check
-        bad.created = QStringLiteral("2026-01-01 00:00:00");
-        ProjectWriter writer(p.connection());
-        QVERIFY(!writer.addGoal(bad, &error));
-    }
-    QCOMPARE(*Counters::last(p.connection(), Counters::Kind::Goal, &error), 2);
     QVERIFY(!Sql::exec(p.connection(), QStringLiteral("INSERT INTO COUNTERS DEFAULT VALUES"), nullptr));
 }
 

@@ -11,7 +11,7 @@
 #include "schedule/OrderKeys.h"
 #include "schedule/SnapshotGenerator.h"
 #include "schedule/SnapshotRow.h"
-#include "tests/editing/ScriptedPrompter.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tests/support/TempProject.h"
 
 #include <QtTest>

@@ -1,22 +1,20 @@
 #include "editing/ObjectDeleter.h"
-#include "tests/editing/ScriptedPrompter.h"
-#include "tests/editing/TestSql.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TestSql.h"
 
 #include <QtTest>
 
+// Answering No, and a quoted member's assignment going, are checked through the
+// window in TestEditCommands.
 class TestDeleting : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void answeringNoChangesNothing_data();
-    void answeringNoChangesNothing();
     void goalFromTreeVersusTaskList_data();
     void goalFromTreeVersusTaskList();
-    void goalTakesItsSubtree();
     void taskThenWalkAsks();
     void assignmentReDerivesTaskStatus();
-    void quotedMemberAssignmentDeleted();
     void noteDeletedWithoutWalk();
     void failedDeleteLeavesEverything();
 
@@ -47,46 +45,6 @@ private:
     }
 };
 
-void TestDeleting::answeringNoChangesNothing_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("question");
-    QTest::newRow("goal") << 0 << ObjectDeleter::goalQuestion();
-    QTest::newRow("task") << 1 << ObjectDeleter::taskQuestion();
-    QTest::newRow("assignment") << 2 << ObjectDeleter::assignmentQuestion();
-    QTest::newRow("note") << 3 << ObjectDeleter::noteQuestion();
-}
-
-void TestDeleting::answeringNoChangesNothing()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, question);
-    Project x;
-    build(x);
-    const qint64 before = rows(x.p);
-    ScriptedPrompter prompter; // unscripted: the default answer, No
-    EditOutcome o;
-    switch (kind) {
-    case 0:
-        o = ObjectDeleter::deleteGoal(x.p.connection(), x.sub, ObjectDeleter::GoalSource::Tree, prompter);
-        break;
-    case 1:
-        o = ObjectDeleter::deleteTask(x.p.connection(), x.task, prompter);
-        break;
-    case 2:
-        o = ObjectDeleter::deleteAssignment(x.p.connection(), x.task, QStringLiteral("Ann"), prompter);
-        break;
-    default:
-        o = ObjectDeleter::deleteNote(x.p.connection(), x.note, prompter);
-    }
-    QVERIFY(o.ok && o.cancelled && !o.written);
-    QCOMPARE(rows(x.p), before);
-    QCOMPARE(prompter.all().size(), 1);
-    QCOMPARE(prompter.all().first().title, QStringLiteral("Delete"));
-    QCOMPARE(prompter.all().first().text, question);
-    QVERIFY(!prompter.all().first().yesIsDefault);
-}
-
 void TestDeleting::goalFromTreeVersusTaskList_data()
 {
     QTest::addColumn<bool>("fromTree");
@@ -115,21 +73,6 @@ void TestDeleting::goalFromTreeVersusTaskList()
     QCOMPARE(statusOf(x.p, "GOALS_SW", x.goal), parent);
     QCOMPARE(o.statusChanges.size(), fromTree ? 1 : 0);
     QCOMPARE(prompter.questions(), 1); // only the confirmation
-}
-
-void TestDeleting::goalTakesItsSubtree()
-{
-    Project x;
-    build(x);
-    const qint64 deeper = x.p.goal(QStringLiteral("Deeper"), x.sub);
-    const qint64 deepTask = x.p.task(deeper, QStringLiteral("deep"), 1);
-    x.p.note(deepTask, QStringLiteral("deep note"));
-    ScriptedPrompter prompter({true});
-    const EditOutcome o =
-        ObjectDeleter::deleteGoal(x.p.connection(), x.goal, ObjectDeleter::GoalSource::Tree, prompter);
-    QVERIFY2(o.ok, qPrintable(o.error));
-    QCOMPARE(rows(x.p), qint64(0));
-    QVERIFY(o.statusChanges.isEmpty()); // a top-level goal has nothing above to walk
 }
 
 void TestDeleting::taskThenWalkAsks()
@@ -167,22 +110,6 @@ void TestDeleting::assignmentReDerivesTaskStatus()
     QCOMPARE(o.statusChanges.size(), 2);
     QCOMPARE(o.id, t);
     QCOMPARE(o.parentId, std::optional<qint64>(g));
-}
-
-void TestDeleting::quotedMemberAssignmentDeleted()
-{
-    TempProject p;
-    p.member(QStringLiteral("O'Brien"));
-    p.member(QStringLiteral("say \"hi\""));
-    const qint64 g = p.goal(QStringLiteral("G"));
-    const qint64 t = p.task(g, QStringLiteral("T"), 10);
-    p.assign(t, QStringLiteral("O'Brien"), 50, 0, 0);
-    p.assign(t, QStringLiteral("say \"hi\""), 50, 0, 0);
-    ScriptedPrompter prompter({true});
-    const EditOutcome o = ObjectDeleter::deleteAssignment(p.connection(), t, QStringLiteral("O'Brien"), prompter);
-    QVERIFY2(o.ok && o.written, qPrintable(o.error));
-    QCOMPARE(p.scalar(QStringLiteral("SELECT group_concat(FK_R_NAME) FROM TASK_OBJECT_RESOURCE")).toString(),
-             QStringLiteral("say \"hi\""));
 }
 
 void TestDeleting::noteDeletedWithoutWalk()

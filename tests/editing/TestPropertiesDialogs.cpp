@@ -4,7 +4,7 @@
 #include "editing/ui/GoalPropertiesDialog.h"
 #include "editing/ui/NotePropertiesDialog.h"
 #include "editing/ui/TaskPropertiesDialog.h"
-#include "tests/editing/TestSql.h"
+#include "tests/support/TestSql.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -246,6 +246,7 @@ void TestPropertiesDialogs::completedTaskNotDoneIsSavedOpen()
     QCOMPARE(d.outcome().statusChanges.size(), 1);
 }
 
+// "02" against a stored 2, and the empty description field against NULL, are no change.
 void TestPropertiesDialogs::daysPlannedComparedAsNumbers()
 {
     TempProject p;

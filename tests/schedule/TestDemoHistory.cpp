@@ -1,4 +1,4 @@
-#include "tests/schedule/SnapshotProbe.h"
+#include "tests/support/SnapshotProbe.h"
 
 #include "cli/DemoProject.h"
 

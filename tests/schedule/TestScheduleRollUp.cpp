@@ -1,4 +1,4 @@
-#include "tests/schedule/SnapshotProbe.h"
+#include "tests/support/SnapshotProbe.h"
 
 #include <QtTest>
 
@@ -25,13 +25,13 @@ QVariantMap rootRow(const QList<QVariantMap>& rows)
 }
 } // namespace
 
+// One member's work after another's and a task dated by its latest assignment are
+// checked, with hours typed in the team window, by the working day's morning snapshot.
 class TestScheduleRollUp : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void membersWorkOneAfterAnotherAndIndependently();
-    void taskTakesItsLatestAssignment();
     void taskWithAllSharesDoneStaysUndated();
     void goalTakesLatestOpenChild();
     void rootTakesLatestOpenRowEvenBelowUndatedGoal();
@@ -40,45 +40,6 @@ private Q_SLOTS:
     void memberWithoutHoursLeavesWorkUndated();
     void numberingIsDensePerKindAndMember();
 };
-
-// X's second assignment starts where the first ended; Y starts at the run's time
-// whatever X's load.
-void TestScheduleRollUp::membersWorkOneAfterAnotherAndIndependently()
-{
-    TempProject p;
-    p.member(QStringLiteral("X"));
-    p.member(QStringLiteral("Y"));
-    const qint64 g = p.goal(QStringLiteral("G"));
-    const qint64 first = p.task(g, QStringLiteral("First"), 3, QStringLiteral("Open"), 1);
-    const qint64 second = p.task(g, QStringLiteral("Second"), 1, QStringLiteral("Open"), 2);
-    const qint64 other = p.task(g, QStringLiteral("Other"), 1, QStringLiteral("Open"), 3);
-    p.assign(first, QStringLiteral("X"), 100, 50, 1);
-    p.assign(second, QStringLiteral("X"), 100, 0, 0);
-    p.assign(other, QStringLiteral("Y"), 100, 0, 0);
-    const auto rows = P::rows(p, P::generate(p, kMonday));
-    // First: Est = 1 x 100 / 50 = 2, 1 needed: 8 h, Monday 6 and Tuesday 2.
-    QCOMPARE(date(rows, "R", first, "X").toString(), QStringLiteral("2026-12-08 10:00:00"));
-    QCOMPARE(date(rows, "R", second, "X").toString(), QStringLiteral("2026-12-09 10:00:00"));
-    QCOMPARE(date(rows, "R", other, "Y").toString(), QStringLiteral("2026-12-08 10:00:00"));
-}
-
-// Two open assignments ending Wednesday 10:00 and Thursday 10:00: the task ends Thursday.
-void TestScheduleRollUp::taskTakesItsLatestAssignment()
-{
-    TempProject p;
-    p.member(QStringLiteral("X"));
-    p.member(QStringLiteral("Y"));
-    const qint64 g = p.goal(QStringLiteral("G"));
-    const qint64 t = p.task(g, QStringLiteral("T"), 5);
-    p.assign(t, QStringLiteral("X"), 40, 0, 0); // 2 days = 16 h
-    p.assign(t, QStringLiteral("Y"), 60, 0, 0); // 3 days = 24 h
-    const auto rows = P::rows(p, P::generate(p, kMonday));
-    QCOMPARE(date(rows, "R", t, "X").toString(), QStringLiteral("2026-12-09 10:00:00"));
-    QCOMPARE(date(rows, "R", t, "Y").toString(), QStringLiteral("2026-12-10 10:00:00"));
-    QCOMPARE(date(rows, "T", t).toString(), QStringLiteral("2026-12-10 10:00:00"));
-    QCOMPARE(date(rows, "G", g).toString(), QStringLiteral("2026-12-10 10:00:00"));
-    QCOMPARE(rootRow(rows).value("Completion_Date").toString(), QStringLiteral("2026-12-10 10:00:00"));
-}
 
 // An open task whose shares are all done has no open assignment row: no date, and
 // its assignment rows read Completed.
