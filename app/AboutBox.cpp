@@ -1,7 +1,7 @@
 #include "app/AboutBox.h"
 
-#include "browser/ui/TreeImages.h"
 #include "common/Twips.h"
+#include "common/ui/TreeImages.h"
 
 #include <QGridLayout>
 #include <QLabel>

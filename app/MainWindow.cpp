@@ -12,11 +12,11 @@
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "charts/ui/ChartWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
-#include "reports/ui/ChartWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
 

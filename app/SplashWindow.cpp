@@ -1,6 +1,6 @@
 #include "app/SplashWindow.h"
 
-#include "browser/ui/TreeImages.h"
+#include "common/ui/TreeImages.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -3,7 +3,7 @@
 #include "app/SplashWindow.h"
 #include "app/StartupOptions.h"
 #include "app/StartupUi.h"
-#include "browser/ui/TreeImages.h"
+#include "common/ui/TreeImages.h"
 
 #include <QApplication>
 #include <QScreen>

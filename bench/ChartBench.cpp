@@ -4,10 +4,10 @@
 //   cairnwork-cli synth /tmp/M.cwk --goals 500 --tasks 10000 --members 50 --seed 1
 //   then 52 x cairnwork-cli snapshot /tmp/M.cwk --now "2026-01-05 09:00:00" (one week apart)
 #include "bench/BenchMain.h"
+#include "charts/ChartPivot.h"
+#include "charts/ui/ChartWindow.h"
 #include "db/Database.h"
 #include "db/Sql.h"
-#include "reports/ChartPivot.h"
-#include "reports/ui/ChartWindow.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 // chart: print a history chart's pivoted table as CSV.
+#include "charts/ChartCsv.h"
+#include "charts/ChartPivot.h"
+#include "charts/ChartState.h"
 #include "cli/CliCommand.h"
 #include "common/Stamp.h"
-#include "reports/ChartCsv.h"
-#include "reports/ChartPivot.h"
-#include "reports/ChartState.h"
 
 #include "db/Sql.h"
 

@@ -1,7 +1,7 @@
 #include "reports/CsvExport.h"
 
+#include "common/CsvField.h"
 #include "common/Figure.h"
-#include "reports/CsvField.h"
 #include "reports/ExportFile.h"
 #include "reports/ReportRows.h"
 

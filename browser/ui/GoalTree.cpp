@@ -1,8 +1,8 @@
 #include "browser/ui/GoalTree.h"
 
 #include "browser/GoalTreeSource.h"
-#include "browser/ui/TreeImages.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/TreeImages.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

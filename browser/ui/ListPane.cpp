@@ -1,7 +1,7 @@
 #include "browser/ui/ListPane.h"
 
-#include "browser/ui/TreeImages.h"
 #include "common/Twips.h"
+#include "common/ui/TreeImages.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

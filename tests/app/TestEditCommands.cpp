@@ -2,7 +2,7 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "common/ui/MessageBox.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
 using namespace AppTest;
 

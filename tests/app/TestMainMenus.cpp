@@ -1,10 +1,10 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "charts/ui/ChartWindow.h"
 #include "common/ui/MessageBox.h"
-#include "reports/ui/ChartWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 #include "tests/support/TempProject.h"
 #include "tests/support/WriteProtection.h"
 

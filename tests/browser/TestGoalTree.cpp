@@ -1,6 +1,6 @@
 #include "browser/ui/GoalTree.h"
-#include "browser/ui/TreeImages.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/TreeImages.h"
 #include "db/Sql.h"
 #include "tests/support/TempProject.h"
 

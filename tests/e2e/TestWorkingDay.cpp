@@ -7,6 +7,7 @@
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
+#include "charts/ui/ChartWindow.h"
 #include "common/FixedClock.h"
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
@@ -15,11 +16,10 @@
 #include "reports/ReportDocument.h"
 #include "reports/TaskScheduleReport.h"
 #include "reports/TeamMemberScheduleReport.h"
-#include "reports/ui/ChartWindow.h"
 #include "reports/ui/ReportPreviewWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QAbstractSeries>
 #include <QChart>

@@ -2,7 +2,7 @@
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportLoader.h"
-#include "tests/reports/ReportFixture.h"
+#include "tests/support/ReportFixture.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "tests/reports/ReportFixture.h"
-#include "tests/reports/TestChartHistory.h"
+#include "tests/support/ChartHistory.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/ReportFixture.h"
 
 #include <QFile>
 #include <QRegularExpression>

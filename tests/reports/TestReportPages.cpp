@@ -6,7 +6,7 @@
 #include "reports/ReportLoader.h"
 #include "reports/TaskScheduleReport.h"
 #include "reports/TeamMemberScheduleReport.h"
-#include "tests/reports/ReportFixture.h"
+#include "tests/support/ReportFixture.h"
 
 #include <QFile>
 #include <QPaintDevice>

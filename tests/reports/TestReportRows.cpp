@@ -1,10 +1,10 @@
+#include "common/CsvField.h"
 #include "common/Figure.h"
 #include "common/Stamp.h"
 #include "reports/CsvExport.h"
-#include "reports/CsvField.h"
 #include "reports/ReportFormat.h"
 #include "reports/ReportRows.h"
-#include "tests/reports/ReportFixture.h"
+#include "tests/support/ReportFixture.h"
 
 #include <QFile>
 #include <QtTest>

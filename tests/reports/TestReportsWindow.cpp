@@ -3,7 +3,7 @@
 #include "reports/ReportDocument.h"
 #include "reports/ui/ReportPreviewWindow.h"
 #include "reports/ui/ReportsWindow.h"
-#include "tests/reports/ReportFixture.h"
+#include "tests/support/ReportFixture.h"
 
 #include <QComboBox>
 #include <QFile>

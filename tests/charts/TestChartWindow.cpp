@@ -1,0 +1,673 @@
+#include "charts/ChartLayout.h"
+#include "charts/ui/ChartWindow.h"
+#include "charts/ui/GraphPropertiesDialog.h"
+#include "common/Twips.h"
+#include "common/ui/MessageBox.h"
+#include "db/Transaction.h"
+#include "tests/support/ChartHistory.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QDateTimeAxis>
+#include <QGraphicsTextItem>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QValueAxis>
+#include <QWindow>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(ChartState::Grouping)
+
+// The chart window and its properties dialog, driven by objectName over a real
+// project with hand-written snapshots.
+class TestChartWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void opensWithPlaceholder();
+    void tickingDrawsOneSeriesPerNode();
+    void emptyCellsBreakTheLine();
+    void assignmentNodeChartsItsRows();
+    void memberTreeAndItsRoot();
+    void dialogLoadsAndApplies();
+    void dialogOkAndEscape();
+    void rightClickOpensMenu();
+    void failedQueryIsShownNotHidden();
+    void seriesKeepTheirColours();
+    void periodLabelsAreWhole_data();
+    void periodLabelsAreWhole();
+    void valueLabelsShowTheDecimalsTheirStepNeeds_data();
+    void valueLabelsShowTheDecimalsTheirStepNeeds();
+    void dividerStaysOffTheEdges();
+    void keepsItsMinimumWidth();
+
+private:
+    template <typename T>
+    T* child(QObject* parent, const char* name)
+    {
+        T* found = parent->findChild<T*>(QLatin1String(name));
+        if (!found) {
+            qFatal("no %s", name);
+        }
+        return found;
+    }
+    QTreeWidgetItem* node(QTreeWidgetItem* parent, const QString& text)
+    {
+        for (int i = 0; i < parent->childCount(); ++i) {
+            if (parent->child(i)->text(0) == text) {
+                return parent->child(i);
+            }
+        }
+        return nullptr;
+    }
+    void click(QTreeWidgetItem* item)
+    {
+        item->treeWidget()->setCurrentItem(item);
+        Q_EMIT item->treeWidget()->itemClicked(item, 0);
+    }
+    // The series drawn, each name once (a series broken by empty cells is drawn in pieces).
+    QStringList legend(ChartWindow* w)
+    {
+        QStringList names;
+        for (QAbstractSeries* s : w->chart()->series()) {
+            if (!names.contains(s->name())) {
+                names << s->name();
+            }
+        }
+        return names;
+    }
+    // With CW_CHART_GRAB_DIR set, saves what the user sees there (for a look, not a check).
+    static void picture(QWidget* w, const char* name)
+    {
+        if (qEnvironmentVariableIsSet("CW_CHART_GRAB_DIR")) {
+            QTest::qWait(100);
+            w->grab().save(qEnvironmentVariable("CW_CHART_GRAB_DIR") + QLatin1Char('/') + QLatin1String(name) +
+                           QStringLiteral(".png"));
+        }
+    }
+    QColor colour(ChartWindow* w, const QString& series)
+    {
+        for (QAbstractSeries* s : w->chart()->series()) {
+            if (s->name() == series) {
+                return static_cast<QLineSeries*>(s)->color();
+            }
+        }
+        return {};
+    }
+    // Drags the divider by `toX` pixels from the left of its grip.
+    void dragDivider(ChartWindow* w, int toX)
+    {
+        auto* grip = child<QWidget>(w, "imgSplitter");
+        QTest::mousePress(grip, Qt::LeftButton, {}, QPoint(2, 5));
+        QVERIFY(child<QWidget>(w, "picSplitter")->isVisible());
+        for (QEvent::Type type : {QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+            const bool move = type == QEvent::MouseMove;
+            QMouseEvent event(type,
+                              QPointF(toX, 5),
+                              grip->mapToGlobal(QPointF(toX, 5)),
+                              move ? Qt::NoButton : Qt::LeftButton,
+                              move ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(grip, &event);
+        }
+        QVERIFY(!child<QWidget>(w, "picSplitter")->isVisible());
+    }
+    // The texts the chart shows, with where they stand in the view, once laid out.
+    QList<QPair<QString, QRectF>> texts(ChartWindow* w)
+    {
+        auto* xy = child<QChartView>(w, "XY");
+        // A change of the period labels asks for a second layout.
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+        QList<QPair<QString, QRectF>> found;
+        for (QGraphicsItem* item : xy->scene()->items()) {
+            auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (text && text->isVisible() && !text->toPlainText().isEmpty()) {
+                found.append({text->toPlainText(), xy->mapFromScene(text->sceneBoundingRect()).boundingRect()});
+            }
+        }
+        return found;
+    }
+    QRectF plotArea(ChartWindow* w)
+    {
+        auto* xy = child<QChartView>(w, "XY");
+        return xy->mapFromScene(w->chart()->mapRectToScene(w->chart()->plotArea())).boundingRect();
+    }
+    GraphPropertiesDialog* openDialog(ChartWindow* w)
+    {
+        w->showProperties();
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* d = qobject_cast<GraphPropertiesDialog*>(top); d && d->isVisible()) {
+                return d;
+            }
+        }
+        qFatal("no properties dialog");
+    }
+
+    std::unique_ptr<TempProject> m_p;
+    QPointer<ChartWindow> m_w;
+    qint64 m_alpha = 0;
+    qint64 m_beta = 0;
+    qint64 m_task = 0;
+};
+
+void TestChartWindow::init()
+{
+    m_p = std::make_unique<TempProject>();
+    TempProject& p = *m_p;
+    p.member(QStringLiteral("Dana O'Brien"));
+    m_alpha = p.goal(QStringLiteral("Alpha"));
+    m_beta = p.goal(QStringLiteral("Beta"));
+    m_task = p.task(m_alpha, QStringLiteral("Write"), 10);
+    p.assign(m_task, QStringLiteral("Dana O'Brien"), 100, 50, 4);
+    const QStringList stamps = ChartHistory::stamps();
+    for (int i = 0; i < stamps.size(); ++i) {
+        const QString& s = stamps.at(i);
+        ChartHistory::goal(p, s, 0, QStringLiteral("Cairnwork"), -double(i));
+        ChartHistory::goal(p, s, m_alpha, QStringLiteral("Alpha"), double(i) / 2);
+        ChartHistory::goal(p, s, m_beta, QStringLiteral("Beta"), 3.0);
+        ChartHistory::assignment(p,
+                                 s,
+                                 m_task,
+                                 QStringLiteral("Dana O'Brien"),
+                                 1.0 + i,
+                                 1,
+                                 QStringLiteral("2027-0%1-15 12:00:00").arg(i % 3 + 2));
+    }
+    m_w = new ChartWindow(p.connection());
+    m_w->show();
+}
+
+void TestChartWindow::cleanup()
+{
+    delete m_w;
+    m_p.reset();
+    QCOMPARE(MessageBox::takeShown().size(), 0);
+}
+
+void TestChartWindow::opensWithPlaceholder()
+{
+    ChartWindow* w = m_w;
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    auto* tvTeam = child<QTreeWidget>(w, "tvTeam");
+    QVERIFY(tvGoal->isVisible());
+    QVERIFY(!tvTeam->isVisible());
+    QTreeWidgetItem* root = tvGoal->topLevelItem(0);
+    QCOMPARE(root->checkState(0), Qt::Checked);
+    QCOMPARE(tvGoal->currentItem(), root);
+    QCOMPARE(root->childCount(), 0); // no goal loaded yet
+    QCOMPARE(tvTeam->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    QCOMPARE(tvTeam->topLevelItem(0)->childCount(), 1);
+    // The root is ticked, yet nothing is drawn until a tick changes.
+    QVERIFY(child<QLabel>(w, "picIcon")->isVisible());
+    picture(w, "placeholder");
+    QVERIFY(w->chart()->series().isEmpty());
+    QVERIFY(w->state().filter.isEmpty());
+    QCOMPARE(w->minimumWidth(), Twips::toPixels(3000, w->logicalDpiX()));
+    QCOMPARE(tvGoal->width(), Twips::toPixels(4020, w->logicalDpiX()));
+}
+
+void TestChartWindow::tickingDrawsOneSeriesPerNode()
+{
+    ChartWindow* w = m_w;
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    QTreeWidgetItem* root = tvGoal->topLevelItem(0);
+    click(root);
+    QCOMPARE(root->childCount(), 2);
+    click(root); // loaded once
+    QCOMPARE(root->childCount(), 2);
+    QTreeWidgetItem* alpha = node(root, QStringLiteral("Alpha"));
+    QVERIFY(alpha->font(0).bold());
+    alpha->setCheckState(0, Qt::Checked);
+
+    QVERIFY(!child<QLabel>(w, "picIcon")->isVisible());
+    QCOMPARE(legend(w), (QStringList{"Alpha", "Cairnwork"}));
+    QCOMPARE(w->chart()->title(), QStringLiteral("Last (Days Ahead/Behind Plan)"));
+    const auto bottom = w->chart()->axes(Qt::Horizontal);
+    QCOMPARE(bottom.size(), 1);
+    auto* periods = qobject_cast<QCategoryAxis*>(bottom.first());
+    QVERIFY(periods);
+    QCOMPARE(periods->categoriesLabels(), (QStringList{"12/2025", "11/2026", "12/2026", "1/2027"}));
+    // Both value axes share one scale: Cairnwork runs 0..-7, Alpha 0..3.5.
+    const auto values = w->chart()->axes(Qt::Vertical);
+    QCOMPARE(values.size(), 2);
+    for (QAbstractAxis* axis : values) {
+        auto* v = qobject_cast<QValueAxis*>(axis);
+        QVERIFY(v);
+        QCOMPARE(v->min(), -7.0);
+        QCOMPARE(v->max(), 4.0);
+        QCOMPARE(v->tickCount(), 11);
+    }
+    if (qEnvironmentVariableIsSet("CW_CHART_GRAB_DIR")) {
+        node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+        picture(w, "goals");
+        node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Unchecked);
+    }
+
+    alpha->setCheckState(0, Qt::Unchecked);
+    QCOMPARE(legend(w), QStringList{"Cairnwork"});
+    root->setCheckState(0, Qt::Unchecked);
+    QVERIFY(child<QLabel>(w, "picIcon")->isVisible());
+}
+
+void TestChartWindow::emptyCellsBreakTheLine()
+{
+    // Beta alone: 11/2026 has no row of it, so no such period; 12/2026 holds
+    // a NULL, so its line stops there and starts again, drawn in pieces with
+    // one legend entry.
+    QVERIFY(Sql::exec(m_p->connection(),
+                      QStringLiteral("DELETE FROM CompDates WHERE GT_Name = 'Beta' AND TimeStamp LIKE '2026-11%'"),
+                      nullptr));
+    QVERIFY(Sql::exec(
+        m_p->connection(),
+        QStringLiteral("UPDATE CompDates SET Diff = NULL WHERE GT_Name = 'Beta' AND TimeStamp LIKE '2026-12%'"),
+        nullptr));
+    ChartWindow* w = m_w;
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    QTreeWidgetItem* root = tvGoal->topLevelItem(0);
+    root->setCheckState(0, Qt::Unchecked);
+    click(root);
+    node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    QCOMPARE(w->table().column(0), (QList<std::optional<double>>{3.0, std::nullopt, 3.0}));
+    const QList<QAbstractSeries*> pieces = w->chart()->series();
+    QCOMPARE(pieces.size(), 2);
+    QTest::qWait(50); // the legend lays out its markers when the scene updates
+    QList<QPointF> points;
+    int shown = 0;
+    for (QAbstractSeries* piece : pieces) {
+        auto* line = qobject_cast<QLineSeries*>(piece);
+        QCOMPARE(line->name(), QStringLiteral("Beta"));
+        QCOMPARE(line->color(), static_cast<QLineSeries*>(pieces.first())->color());
+        points += line->points();
+        for (QLegendMarker* marker : w->chart()->legend()->markers(line)) {
+            shown += marker->isVisible() ? 1 : 0;
+        }
+    }
+    QCOMPARE(points, (QList<QPointF>{{0, 3}, {2, 3}}));
+    QCOMPARE(shown, 1);
+    picture(w, "gap");
+}
+
+void TestChartWindow::assignmentNodeChartsItsRows()
+{
+    ChartWindow* w = m_w;
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    QTreeWidgetItem* root = tvGoal->topLevelItem(0);
+    root->setCheckState(0, Qt::Unchecked);
+    click(root);
+    QTreeWidgetItem* alpha = node(root, QStringLiteral("Alpha"));
+    click(alpha);
+    QTreeWidgetItem* task = node(alpha, QStringLiteral("Write"));
+    QVERIFY(task);
+    QVERIFY(!task->font(0).bold());
+    click(task);
+    QTreeWidgetItem* assignment = node(task, QStringLiteral("Dana O'Brien"));
+    QVERIFY(assignment);
+    QCOMPARE(assignment->data(0, ChartWindow::TagRole).toString(), QStringLiteral("RDana O'Brien"));
+    // A goal without sub-goals or tasks stays childless, however often clicked.
+    QTreeWidgetItem* beta = node(root, QStringLiteral("Beta"));
+    click(beta);
+    click(beta);
+    QCOMPARE(beta->childCount(), 0);
+
+    assignment->setCheckState(0, Qt::Checked);
+    QCOMPARE(legend(w), QStringList{QStringLiteral("Dana O'Brien (T%1)").arg(m_task)});
+    QCOMPARE(w->table().column(0), (QList<std::optional<double>>{1.0, 3.0, 4.0, 8.0}));
+}
+
+void TestChartWindow::memberTreeAndItsRoot()
+{
+    ChartWindow* w = m_w;
+    GraphPropertiesDialog* d = openDialog(w);
+    child<QRadioButton>(d, "otvTeam")->setChecked(true);
+    QPointer<GraphPropertiesDialog> guard(d);
+    child<QPushButton>(d, "cmdOK")->click();
+    QTRY_VERIFY(!guard);
+    auto* tvTeam = child<QTreeWidget>(w, "tvTeam");
+    QVERIFY(tvTeam->isVisible());
+    QVERIFY(!child<QTreeWidget>(w, "tvGoal")->isVisible());
+    // No member ticked: the placeholder, though the goal root is still ticked.
+    QVERIFY(child<QLabel>(w, "picIcon")->isVisible());
+    QCOMPARE(w->state().ChartMeasure(), QStringLiteral("CompDatesRes.SDiff"));
+
+    QTreeWidgetItem* root = tvTeam->topLevelItem(0);
+    root->setCheckState(0, Qt::Checked);
+    QCOMPARE(root->checkState(0), Qt::Unchecked);
+    QVERIFY(child<QLabel>(w, "picIcon")->isVisible());
+
+    root->child(0)->setCheckState(0, Qt::Checked);
+    QCOMPARE(legend(w), QStringList{"Dana O'Brien"});
+    picture(w, "members");
+    QCOMPARE(w->table().column(0), (QList<std::optional<double>>{1.0, 3.0, 4.0, 8.0}));
+    // The goal tree kept its tick for a later switch back.
+    QCOMPARE(child<QTreeWidget>(w, "tvGoal")->topLevelItem(0)->checkState(0), Qt::Checked);
+}
+
+void TestChartWindow::dialogLoadsAndApplies()
+{
+    ChartWindow* w = m_w;
+    GraphPropertiesDialog* d = openDialog(w);
+    QPointer<GraphPropertiesDialog> guard(d);
+    QVERIFY(!d->isModal());
+    QVERIFY(!d->parentWidget());
+    for (const char* name : {"oDiff", "oLast", "oMonth", "otvGoal"}) {
+        QVERIFY2(child<QRadioButton>(d, name)->isChecked(), name);
+    }
+    QVERIFY(child<QRadioButton>(d, "oSum")->isHidden());
+    // A second "Properties..." brings the open dialog forward instead of a new one.
+    QCOMPARE(openDialog(w), d);
+    picture(d, "dialog");
+
+    QVERIFY(Sql::exec(m_p->connection(),
+                      QStringLiteral("UPDATE CompDates SET Completion_Date = '2027-03-01 10:00:00' WHERE OBJ = 'G'"),
+                      nullptr));
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    click(tvGoal->topLevelItem(0));
+    node(tvGoal->topLevelItem(0), QStringLiteral("Alpha"))->setCheckState(0, Qt::Checked);
+    child<QRadioButton>(d, "oCompDate")->setChecked(true);
+    child<QPushButton>(d, "cmdApply")->click();
+    QVERIFY(d->isVisible());
+    QCOMPARE(w->state().measure, ChartState::Measure::Completion_Date);
+    QCOMPARE(w->chart()->title(), QStringLiteral("Last (Earliest Completion Date)"));
+    picture(w, "dates");
+    const auto values = w->chart()->axes(Qt::Vertical);
+    QCOMPARE(values.size(), 2);
+    for (QAbstractAxis* axis : values) {
+        auto* dates = qobject_cast<QDateTimeAxis*>(axis);
+        QVERIFY(dates);
+        QCOMPARE(dates->format(), QStringLiteral("dd.MM.yyyy"));
+        // One date only: the scale opens a day to either side.
+        QCOMPARE(dates->min(), QDateTime(QDate(2027, 2, 28), QTime(10, 0)));
+        QCOMPARE(dates->max(), QDateTime(QDate(2027, 3, 2), QTime(10, 0)));
+    }
+
+    // Cancel after Apply keeps what was applied and drops the rest.
+    child<QRadioButton>(d, "oYear")->setChecked(true);
+    child<QPushButton>(d, "cmdCancel")->click();
+    QTRY_VERIFY(!guard);
+    QCOMPARE(w->state().grouping, ChartState::Grouping::Month);
+    QCOMPARE(w->state().measure, ChartState::Measure::Completion_Date);
+    d = openDialog(w);
+    QVERIFY(child<QRadioButton>(d, "oCompDate")->isChecked());
+    QVERIFY(child<QRadioButton>(d, "oMonth")->isChecked());
+}
+
+void TestChartWindow::dialogOkAndEscape()
+{
+    ChartWindow* w = m_w;
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    click(tvGoal->topLevelItem(0));
+    node(tvGoal->topLevelItem(0), QStringLiteral("Alpha"))->setCheckState(0, Qt::Checked);
+
+    QPointer<GraphPropertiesDialog> d = openDialog(w);
+    child<QRadioButton>(d, "oAvg")->setChecked(true);
+    QTest::keyClick(d, Qt::Key_Escape);
+    QTRY_VERIFY(!d);
+    QCOMPARE(w->state().aggregate, ChartState::Aggregate::Last);
+
+    d = openDialog(w);
+    child<QRadioButton>(d, "oFirst")->setChecked(true);
+    child<QRadioButton>(d, "oWeek")->setChecked(true);
+    child<QPushButton>(d, "cmdOK")->click();
+    QTRY_VERIFY(!d);
+    QCOMPARE(w->state().aggregate, ChartState::Aggregate::First);
+    QCOMPARE(w->chart()->title(), QStringLiteral("First (Days Ahead/Behind Plan)"));
+    // Weeks from Sunday, split at New Year (labels and values: the pivot test).
+    QCOMPARE(w->table().periods.size(), 6);
+    QCOMPARE(w->table().periods.at(3).label, QStringLiteral("53 '26"));
+    QCOMPARE(w->table().periods.at(4).label, QStringLiteral("1 '27"));
+
+    // The dialog has no use without its chart window and closes with it.
+    d = openDialog(w);
+    delete m_w;
+    QTRY_VERIFY(!d);
+}
+
+void TestChartWindow::rightClickOpensMenu()
+{
+    ChartWindow* w = m_w;
+    auto* menu = child<QMenu>(w, "mnuPop");
+    auto* picIcon = child<QLabel>(w, "picIcon");
+    QTest::mouseClick(picIcon, Qt::LeftButton);
+    QVERIFY(!menu->isVisible());
+    QTest::mouseClick(picIcon, Qt::RightButton);
+    QVERIFY(menu->isVisible());
+    QCOMPARE(menu->actions().size(), 1);
+    menu->hide();
+
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    auto* xy = child<QChartView>(w, "XY");
+    QVERIFY(xy->isVisible());
+    QTest::mouseClick(xy->viewport(), Qt::LeftButton);
+    QVERIFY(!menu->isVisible());
+    QTest::mouseClick(xy->viewport(), Qt::RightButton);
+    QVERIFY(menu->isVisible());
+    menu->hide();
+    child<QAction>(w, "mnuPopProperties")->trigger();
+    QPointer<GraphPropertiesDialog> d = openDialog(w);
+    d->close();
+    QTRY_VERIFY(!d);
+}
+
+void TestChartWindow::failedQueryIsShownNotHidden()
+{
+    ChartWindow* w = m_w;
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    QCOMPARE(legend(w), QStringList{"Cairnwork"});
+    // A damaged file: the snapshot table is gone. The old chart must not stay
+    // up as if it were current, and the user learns why.
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP VIEW CompDatesRes"), nullptr));
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP VIEW rptVBHierarchy"), nullptr));
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP VIEW rptVBScheduleTeamMembers"), nullptr));
+    QVERIFY(Sql::exec(m_p->connection(), QStringLiteral("DROP TABLE CompDates"), nullptr));
+    MessageBox::setAutoAnswer(true);
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+    tvGoal->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    MessageBox::setAutoAnswer(false);
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().title, QStringLiteral("Error"));
+    QVERIFY(shown.first().text.contains(QLatin1String("CompDates")));
+    QVERIFY(w->chart()->series().isEmpty());
+    QCOMPARE(w->chart()->title(), QStringLiteral("Last (Days Ahead/Behind Plan)"));
+}
+
+void TestChartWindow::dividerStaysOffTheEdges()
+{
+    ChartWindow* w = m_w;
+    const int dpi = w->logicalDpiX();
+    auto* tvGoal = child<QTreeWidget>(w, "tvGoal");
+    auto drag = [&](int toX) { dragDivider(w, toX); };
+    drag(-5000);
+    QCOMPARE(tvGoal->width(), Twips::toPixels(500, dpi));
+    drag(50000);
+    const int widthTwips = Twips::toTwips(w->width(), dpi);
+    QCOMPARE(tvGoal->width(), Twips::toPixels(widthTwips - 500, dpi));
+    drag(-5000);
+    drag(Twips::toPixels(1000, dpi));
+    QVERIFY(qAbs(tvGoal->width() - Twips::toPixels(1500, dpi)) <= 1);
+    // The chart starts 140 twips right of the divider and fills the rest.
+    auto* xy = child<QWidget>(w, "XY");
+    QVERIFY(qAbs(xy->x() - Twips::toPixels(1640, dpi)) <= 1);
+    QVERIFY(qAbs(xy->geometry().right() + 1 - w->width()) <= 1);
+    w->resize(10, w->height());
+    QCOMPARE(w->width(), w->minimumWidth());
+}
+
+// A series is drawn in one colour for the window's life, whatever else is ticked.
+void TestChartWindow::seriesKeepTheirColours()
+{
+    ChartWindow* w = m_w;
+    QTreeWidgetItem* root = child<QTreeWidget>(w, "tvGoal")->topLevelItem(0);
+    click(root);
+    root->setCheckState(0, Qt::Unchecked);
+    root->setCheckState(0, Qt::Checked);
+    const QColor cairnwork = colour(w, QStringLiteral("Cairnwork"));
+    QVERIFY(cairnwork.isValid());
+    // Alpha sorts before Cairnwork, so a colour by place would move Cairnwork's.
+    node(root, QStringLiteral("Alpha"))->setCheckState(0, Qt::Checked);
+    node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    QCOMPARE(legend(w), (QStringList{"Alpha", "Beta", "Cairnwork"}));
+    const QColor alpha = colour(w, QStringLiteral("Alpha"));
+    const QColor beta = colour(w, QStringLiteral("Beta"));
+    QCOMPARE(colour(w, QStringLiteral("Cairnwork")), cairnwork);
+    QCOMPARE(QSet<QRgb>({cairnwork.rgb(), alpha.rgb(), beta.rgb()}).size(), 3);
+    root->setCheckState(0, Qt::Unchecked);
+    QCOMPARE(colour(w, QStringLiteral("Alpha")), alpha);
+    QCOMPARE(colour(w, QStringLiteral("Beta")), beta);
+    node(root, QStringLiteral("Alpha"))->setCheckState(0, Qt::Unchecked);
+    root->setCheckState(0, Qt::Checked);
+    QCOMPARE(colour(w, QStringLiteral("Beta")), beta);
+    QCOMPARE(colour(w, QStringLiteral("Cairnwork")), cairnwork);
+}
+
+// Every period label shown under the plot is whole, clear of its neighbours and
+// inside the view: at the opening size and at the narrowest window.
+void TestChartWindow::periodLabelsAreWhole_data()
+{
+    QTest::addColumn<ChartState::Grouping>("grouping");
+    QTest::addColumn<int>("days");
+    QTest::addColumn<bool>("narrow");
+    QTest::newRow("months") << ChartState::Grouping::Month << 0 << false;
+    QTest::newRow("a week of days") << ChartState::Grouping::Day << 0 << false;
+    QTest::newRow("two months of days") << ChartState::Grouping::Day << 60 << false;
+    QTest::newRow("weeks, narrow") << ChartState::Grouping::Week << 0 << true;
+    QTest::newRow("two months of days, narrow") << ChartState::Grouping::Day << 60 << true;
+}
+
+void TestChartWindow::periodLabelsAreWhole()
+{
+    QFETCH(ChartState::Grouping, grouping);
+    QFETCH(int, days);
+    QFETCH(bool, narrow);
+    for (int d = 0; d < days; ++d) {
+        ChartHistory::goal(
+            *m_p,
+            QDateTime(QDate(2027, 2, 1).addDays(d), QTime(12, 0)).toString(Qt::ISODate).replace('T', ' '),
+            m_beta,
+            QStringLiteral("Beta"),
+            double(d % 7));
+    }
+    ChartWindow* w = m_w;
+    w->state().grouping = grouping;
+    QTreeWidgetItem* root = child<QTreeWidget>(w, "tvGoal")->topLevelItem(0);
+    click(root);
+    node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    if (narrow) {
+        w->resize(w->minimumWidth(), w->height());
+        dragDivider(w, -5000);
+    }
+    picture(w, QTest::currentDataTag());
+
+    QStringList periods;
+    for (const ChartTable::Period& period : w->table().periods) {
+        periods << period.label;
+    }
+    QVERIFY(periods.size() >= 3);
+    const QList<QPair<QString, QRectF>> shown = texts(w);
+    const QRectF plot = plotArea(w);
+    QVERIFY(plot.width() > 0);
+    const QRectF view = child<QChartView>(w, "XY")->viewport()->rect();
+    QList<QPair<QString, QRectF>> labels;
+    for (const auto& text : shown) {
+        // Below the plot and above the legend, whose names are no periods.
+        if (text.second.top() >= plot.bottom() && !legend(w).contains(text.first)) {
+            labels << text;
+        }
+    }
+    QVERIFY(!labels.isEmpty());
+    int last = -1;
+    std::sort(labels.begin(), labels.end(), [](const auto& a, const auto& b) { return a.second.x() < b.second.x(); });
+    for (int i = 0; i < labels.size(); ++i) {
+        const int period = periods.indexOf(labels.at(i).first);
+        QVERIFY2(period > last, qPrintable(labels.at(i).first)); // whole, and in time order
+        last = period;
+        QVERIFY2(view.contains(labels.at(i).second), qPrintable(labels.at(i).first));
+        if (i > 0) {
+            QVERIFY2(!labels.at(i).second.intersects(labels.at(i - 1).second), qPrintable(labels.at(i).first));
+        }
+    }
+    QCOMPARE(labels.first().first, periods.first());
+}
+
+// The value axes label their ticks with the decimals the step needs, all alike
+// (a step of 0.2 writes 0 as "0.0", as a column of figures would).
+void TestChartWindow::valueLabelsShowTheDecimalsTheirStepNeeds_data()
+{
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("step 0.2") << 0.0 << 1.0 << QStringList{"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"};
+    QTest::newRow("step 0.1") << 0.0 << 0.5 << QStringList{"0.0", "0.1", "0.2", "0.3", "0.4", "0.5"};
+    QTest::newRow("step 0.05") << -0.25 << 0.0 << QStringList{"-0.25", "-0.20", "-0.15", "-0.10", "-0.05", "0.00"};
+    QTest::newRow("step 1") << 0.0 << 2.0 << QStringList{"0", "1", "2"};
+    QTest::newRow("step 1 from a half") << -0.5 << 1.5 << QStringList{"-0.5", "0.5", "1.5"};
+    QTest::newRow("step 0.75") << -0.5 << 1.0 << QStringList{"-0.50", "0.25", "1.00"};
+}
+
+void TestChartWindow::valueLabelsShowTheDecimalsTheirStepNeeds()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(QStringList, labels);
+    QVERIFY(
+        Sql::exec(m_p->connection(),
+                  QStringLiteral("UPDATE CompDates SET Progress = CASE WHEN TimeStamp LIKE '2025%' THEN %1 ELSE %2 END"
+                                 " WHERE GT_Name = 'Beta'")
+                      .arg(low)
+                      .arg(high),
+                  nullptr));
+    ChartWindow* w = m_w;
+    w->state().measure = ChartState::Measure::Progress;
+    QTreeWidgetItem* root = child<QTreeWidget>(w, "tvGoal")->topLevelItem(0);
+    click(root);
+    node(root, QStringLiteral("Beta"))->setCheckState(0, Qt::Checked);
+    picture(w, QTest::currentDataTag());
+    const QList<QPair<QString, QRectF>> all = texts(w);
+    const QRectF plot = plotArea(w);
+    QList<QPair<QString, QRectF>> left;
+    for (const auto& text : all) {
+        if (text.second.right() <= plot.left()) {
+            left << text;
+        }
+    }
+    // Bottom to top: lowest value first.
+    std::sort(left.begin(), left.end(), [](const auto& a, const auto& b) { return a.second.y() > b.second.y(); });
+    QStringList shown;
+    for (const auto& text : left) {
+        shown << text.first;
+    }
+    QCOMPARE(shown, labels);
+}
+
+// A window sized from outside (the window system, not QWidget::resize) below its
+// minimum takes the minimum back.
+void TestChartWindow::keepsItsMinimumWidth()
+{
+    ChartWindow* w = m_w;
+    const int minimum = Twips::toPixels(ChartLayout::kMinWidth, w->logicalDpiX());
+    QCOMPARE(w->minimumWidth(), minimum);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->windowHandle()->resize(100, w->height());
+    QCoreApplication::processEvents(); // the window system reports the new size by event
+    QCOMPARE(w->width(), minimum);
+    QCOMPARE(w->windowHandle()->width(), minimum);
+}
+
+QTEST_MAIN(TestChartWindow)
+#include "TestChartWindow.moc"
