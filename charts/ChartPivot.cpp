@@ -3,6 +3,7 @@
 #include "charts/ChartPeriod.h"
 #include "charts/ChartQuery.h"
 #include "common/Figure.h"
+#include "db/ProjectRecords.h"
 #include "db/Sql.h"
 
 #include <QHash>
@@ -67,8 +68,9 @@ ChartPivot::pivot(const QList<Row>& rows, ChartState::Grouping grouping, ChartSo
     std::sort(keys.begin(), keys.end(), [&](const QString& a, const QString& b) {
         const QString& na = seriesName.value(a);
         const QString& nb = seriesName.value(b);
-        const int folded = na.compare(nb, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : na < nb;
+        const QString ka = MemberName::key(na);
+        const QString kb = MemberName::key(nb);
+        return ka != kb ? ka < kb : na < nb;
     });
     QHash<QString, int> seriesIndex;
     for (int s = 0; s < keys.size(); ++s) {

@@ -2,6 +2,7 @@
 
 #include "common/Figure.h"
 #include "common/Stamp.h"
+#include "db/ProjectRecords.h"
 #include "db/Sql.h"
 
 #include <QHash>
@@ -189,8 +190,8 @@ bool ReportRows::memberSchedule(const QString& connection,
     TextPool pool;
     while (query.next()) {
         const QString res = pool(query.value(0));
-        // Member names compare without regard to case, as the view orders them.
-        if (out->isEmpty() || out->last().res.compare(res, Qt::CaseInsensitive) != 0) {
+        // One member whatever the letter case, as the view orders them.
+        if (out->isEmpty() || MemberName::key(out->last().res) != MemberName::key(res)) {
             out->append(MemberScheduleGroup{res, {}});
         }
         MemberScheduleLine line;

@@ -231,11 +231,16 @@ void TestReportRows::membersCompareWithoutCase()
     row(p, kNew, task(2, 2, "    Two", "\\G", "Open", 2, 0, 0));
     row(p, kNew, assignment(3, 1, "amy", "        amy", "Open", 50, 0, 0));
     row(p, kNew, assignment(1, 2, "Amy", "        Amy", "Open", 50, 0, 0));
+    // Beyond ASCII, letter case makes two members, as the project's names compare.
+    row(p, kNew, assignment(4, 1, "\u00c9mile", "        \u00c9mile", "Open", 50, 0, 0));
+    row(p, kNew, assignment(2, 2, "\u00e9mile", "        \u00e9mile", "Open", 50, 0, 0));
     QList<MemberScheduleGroup> groups;
     QString error;
     QVERIFY(ReportRows::memberSchedule(p.connection(), kNew, &groups, &error));
-    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups.size(), 3);
     QCOMPARE(groups.at(0).tasks.size(), 2);
+    QCOMPARE(groups.at(1).res, QStringLiteral("\u00c9mile"));
+    QCOMPARE(groups.at(2).res, QStringLiteral("\u00e9mile"));
 }
 
 void TestReportRows::csvLines()
