@@ -162,9 +162,6 @@ void TestReportCommand::unplaceableSnapshotChangesNothing_data()
     QTest::addColumn<QString>("stamp");
     QTest::newRow("garbage") << "garbage";
     QTest::newRow("impossible date and time") << "9999-99-99 99:99:99";
-    QTest::newRow("date without time") << "2026-03-10";
-    QTest::newRow("leading space") << " 2026-03-10 09:00:00";
-    QTest::newRow("30 February") << "2026-02-30 09:00:00";
 }
 
 // A copy of an old snapshot under a stamp that is no date and time (written by
