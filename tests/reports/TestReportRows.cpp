@@ -6,7 +6,6 @@
 #include "reports/ReportRows.h"
 #include "tests/support/ReportFixture.h"
 
-#include <QFile>
 #include <QtTest>
 
 using namespace ReportFixture;
@@ -255,9 +254,7 @@ void TestReportRows::csvFileIsComplete()
     QString error;
     QVERIFY2(CsvExport::write(p.connection(), ReportLoader::Kind::MemberSchedule, kNew, path, &error),
              qPrintable(error));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
+    QCOMPARE(fileBytes(path),
              QByteArray("R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF\r\n"
                         "Amy,1,Design,\\Alpha,Open,100,50,1\r\n"
                         "Amy,2,Build,\\Alpha,Open,60,35,0.5\r\n"
