@@ -68,9 +68,6 @@ void TestPropertiesDialogs::goalDialogShape()
     // Every field starts empty when adding.
     QCOMPARE(child<QComboBox>(&d, "STATUS")->currentText(), QString());
     QCOMPARE(child<QComboBox>(&d, "DEFAULT_RESOURCE")->currentText(), QString());
-    // Escape cancels without writing.
-    QTest::keyClick(&d, Qt::Key_Escape);
-    QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")), qint64(0));
 }
 
 void TestPropertiesDialogs::addGoalThroughDialog()
@@ -191,10 +188,6 @@ void TestPropertiesDialogs::addTaskThroughDialog()
                       {o.id})
                  .toString(),
              QStringLiteral("Write|On Hold|3.5"));
-    QCOMPARE(p.scalar(QStringLiteral("SELECT FK_R_NAME || PER_WORKLOAD FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"),
-                      {o.id})
-                 .toString(),
-             QStringLiteral("Ann100.0"));
     // The only sub-object is on hold: the open goal completes without a question.
     QCOMPARE(statusOf(p, "GOALS_SW", g), QStringLiteral("Completed"));
     QCOMPARE(o.parentId, std::optional<qint64>(g));
