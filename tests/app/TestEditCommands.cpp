@@ -30,6 +30,25 @@ bool marked(QTreeWidget* list)
 {
     return list->topLevelItemCount() > 0 && list->topLevelItem(0)->data(0, kMarker).toBool();
 }
+
+// Answers the next goal dialog with a whole new goal.
+void answerNewGoal(const QString& type, const QString& name, const QString& status, const QString& member)
+{
+    answerWith(QStringLiteral("frmPropertiesGoal"),
+               {{"OBJECT_TYPE", type},
+                {"SHORT_NAME", name},
+                {"PRIORITY", "20"},
+                {"STATUS", status},
+                {"DEFAULT_RESOURCE", member}});
+}
+
+// Answers the next task dialog with a whole new open task of two days.
+void answerNewTask(const QString& type, const QString& name)
+{
+    answerWith(
+        QStringLiteral("frmPropertiesTask"),
+        {{"OBJECT_TYPE", type}, {"SHORT_NAME", name}, {"PRIORITY", "10"}, {"STATUS", "Open"}, {"DAYSPLANNED", "2"}});
+}
 } // namespace
 
 class TestEditCommands : public QObject
@@ -87,12 +106,7 @@ void TestEditCommands::addGoalAndEditItFromBothPanes()
     auto w = open(s.project);
     QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
     QVERIFY(g->isExpanded());
-    answerWith(QStringLiteral("frmPropertiesGoal"),
-               {{"OBJECT_TYPE", "Application"},
-                {"SHORT_NAME", "Say \"hi\""},
-                {"PRIORITY", "20"},
-                {"STATUS", "On Hold"},
-                {"DEFAULT_RESOURCE", "O'Brien"}});
+    answerNewGoal(QStringLiteral("Application"), QStringLiteral("Say \"hi\""), QStringLiteral("On Hold"), "O'Brien");
     QVERIFY(command(w.get(), w->goalTree(), g, "mnuPopAddGoal"));
     const qint64 id = s.project.scalar(QStringLiteral("SELECT GOAL_APP FROM COUNTERS")).toLongLong();
     QCOMPARE(text(s.project, QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE ID = ? AND P_GID = ?"), {id, s.g}),
@@ -139,12 +153,7 @@ void TestEditCommands::addGoalUnderCollapsedNode()
     auto w = open(s.project);
     QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
     g->setExpanded(false);
-    answerWith(QStringLiteral("frmPropertiesGoal"),
-               {{"OBJECT_TYPE", "Goal"},
-                {"SHORT_NAME", "Later"},
-                {"PRIORITY", "5"},
-                {"STATUS", "Open"},
-                {"DEFAULT_RESOURCE", "Ann"}});
+    answerNewGoal(QStringLiteral("Goal"), QStringLiteral("Later"), QStringLiteral("Open"), "Ann");
     QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")), "mnuPopAddGoal"));
     // The list shows it at once; the collapsed node when it is next clicked.
     QVERIFY(TaskList::isGoalRow(rowNamed(w->taskList(), QStringLiteral("Later"))));
@@ -165,12 +174,7 @@ void TestEditCommands::addAndEditTaskAndAssignment()
     auto w = open(s.project);
     clickGoal(w.get(), QStringLiteral("G"));
     TaskList* tasks = w->taskList();
-    answerWith(QStringLiteral("frmPropertiesTask"),
-               {{"OBJECT_TYPE", "Software Object"},
-                {"SHORT_NAME", "Parser"},
-                {"PRIORITY", "10"},
-                {"STATUS", "Open"},
-                {"DAYSPLANNED", "3"}});
+    answerNewTask(QStringLiteral("Software Object"), QStringLiteral("Parser"));
     QVERIFY(command(w.get(), tasks, tasks->topLevelItem(tasks->topLevelItemCount() - 1), "mnuPopAddTask"));
     QCOMPARE(tasks->selectedRow()->text(0), QStringLiteral("Parser"));
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(twin));
@@ -208,12 +212,7 @@ void TestEditCommands::newOpenTaskReopensCompletedGoals()
     QTreeWidgetItem* doneNode = childNamed(topNode, QStringLiteral("Done"));
     clickRow(w->goalTree(), doneNode);
     QCOMPARE(GoalTree::imageKey(doneNode), QStringLiteral("GoalCompleted"));
-    answerWith(QStringLiteral("frmPropertiesTask"),
-               {{"OBJECT_TYPE", "Task"},
-                {"SHORT_NAME", "Fresh"},
-                {"PRIORITY", "50"},
-                {"STATUS", "Open"},
-                {"DAYSPLANNED", "2"}});
+    answerNewTask(QStringLiteral("Task"), QStringLiteral("Fresh"));
     QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Old")), "mnuPopAddTask"));
     // The reopening is the editor's rule; the window must show it on both nodes.
     QCOMPARE(GoalTree::imageKey(doneNode), QStringLiteral("GoalOpen"));

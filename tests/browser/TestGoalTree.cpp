@@ -3,10 +3,13 @@
 #include "common/ui/TreeImages.h"
 #include "db/Sql.h"
 #include "tests/support/TempProject.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QImage>
 #include <QSet>
 #include <QtTest>
+
+using namespace WidgetTest;
 
 class TestGoalTree : public QObject
 {
@@ -18,22 +21,6 @@ private Q_SLOTS:
     void refreshUpdatesInPlace();
     void largeIdentifiersShow();
     void imagesAreDistinct();
-
-private:
-    static QTreeWidgetItem* childByText(QTreeWidgetItem* parent, const QString& text)
-    {
-        for (int i = 0; i < parent->childCount(); ++i) {
-            if (parent->child(i)->text(0) == text) {
-                return parent->child(i);
-            }
-        }
-        return nullptr;
-    }
-    static void click(GoalTree& tree, QTreeWidgetItem* item)
-    {
-        tree.setCurrentItem(item);
-        Q_EMIT tree.itemClicked(item, 0);
-    }
 };
 
 void TestGoalTree::emptyProjectShowsRootOnly()
@@ -62,14 +49,14 @@ void TestGoalTree::clickLoadsChildrenOnce()
     tree.setConnection(p.connection());
     QTreeWidgetItem* root = tree.addRoot();
     QVERIFY(tree.BuildGoalLevel(root));
-    QTreeWidgetItem* parentNode = childByText(root, QStringLiteral("Parent"));
+    QTreeWidgetItem* parentNode = childNamed(root, QStringLiteral("Parent"));
     QVERIFY(parentNode);
     // Sub-goals exist, so the node offers its expand sign before it is loaded.
     QCOMPARE(parentNode->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
     QCOMPARE(parentNode->childCount(), 0);
 
     QSignalSpy clicked(&tree, &GoalTree::nodeClicked);
-    click(tree, parentNode);
+    clickNode(parentNode);
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(parentNode->childCount(), 3);
     QStringList keys;
@@ -79,7 +66,7 @@ void TestGoalTree::clickLoadsChildrenOnce()
     }
     QCOMPARE(keys, (QStringList{"GoalOpen", "ApplicationOn Hold", "GoalClosed"}));
     QVERIFY(GoalTree::goalId(parentNode->child(1)) != GoalTree::goalId(parentNode->child(2)));
-    click(tree, parentNode);
+    clickNode(parentNode);
     QCOMPARE(parentNode->childCount(), 3);
 }
 
@@ -96,7 +83,7 @@ void TestGoalTree::refreshUpdatesInPlace()
         QStringLiteral("UPDATE GOALS_SW SET SHORT_NAME = 'New name', STATUS = 'Completed' WHERE ID = %1").arg(g),
         nullptr));
     const qint64 added = p.goal(QStringLiteral("Added later"));
-    click(tree, root);
+    clickNode(root);
     QCOMPARE(root->childCount(), 2);
     QCOMPARE(root->child(0)->text(0), QStringLiteral("New name"));
     QCOMPARE(GoalTree::imageKey(root->child(0)), QStringLiteral("GoalCompleted"));
@@ -135,7 +122,7 @@ void TestGoalTree::largeIdentifiersShow()
     QCOMPARE(root->childCount(), 2);
     QCOMPARE(GoalTree::goalId(root->child(0)), 40000);
     QCOMPARE(GoalTree::goalId(root->child(1)), Q_INT64_C(5000000000));
-    click(tree, root->child(0));
+    clickNode(root->child(0));
     QCOMPARE(root->child(0)->child(0)->text(0), QStringLiteral("Child"));
     QVERIFY(MessageBox::takeShown().isEmpty());
     MessageBox::setAutoAnswer(false);

@@ -1,7 +1,4 @@
 #include "app/AboutBox.h"
-#include "app/AppSettings.h"
-#include "app/MainWindow.h"
-#include "app/StartupUi.h"
 #include "charts/ui/ChartWindow.h"
 #include "charts/ui/GraphPropertiesDialog.h"
 #include "common/ui/MessageBox.h"
@@ -10,7 +7,7 @@
 #include "editing/ui/NotePropertiesDialog.h"
 #include "editing/ui/TaskPropertiesDialog.h"
 #include "team/ui/TeamMemberWindow.h"
-#include "tests/support/TempProject.h"
+#include "tests/support/AppTestSupport.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -24,14 +21,6 @@
 #include <QtTest>
 
 namespace {
-class NoDialogs : public StartupUi
-{
-public:
-    QString askDatabasePath(QWidget*) override { return {}; }
-    bool confirmCreate(QWidget*, const QString&) override { return false; }
-    void showError(QWidget*, const QString& text) override { qWarning("%s", qPrintable(text)); }
-};
-
 // The caption a user reads on a button, label or frame.
 QString textOf(QObject* object)
 {
@@ -114,7 +103,7 @@ private:
     std::unique_ptr<TempProject> m_project;
     QTemporaryDir m_dir;
     std::unique_ptr<AppSettings> m_settings;
-    NoDialogs m_startup;
+    AppTest::NoDialogs m_startup;
     std::unique_ptr<MainWindow> m_main;
     QMap<QString, QPointer<QWidget>> m_windows;
 };
@@ -277,11 +266,8 @@ void TestCaptions::dropDownItems_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QStringList>("items");
-    // Each dialog offers its own kinds; the statuses come in the order they progress.
-    QTest::newRow("goal type") << "frmPropertiesGoal"
-                               << "OBJECT_TYPE" << QStringList{"Goal", "Application"};
-    QTest::newRow("task type") << "frmPropertiesTask"
-                               << "OBJECT_TYPE" << QStringList{"Task", "Software Object"};
+    // The statuses come in the order they progress (the kinds are chosen by name
+    // in the window tests).
     QTest::newRow("task status") << "frmPropertiesTask"
                                  << "STATUS" << QStringList{"Open", "Completed", "On Hold", "Closed"};
 }

@@ -63,16 +63,6 @@ private:
     QString m_path;
 };
 
-template <typename T = QWidget>
-T* child(const QObject* parent, const QString& name)
-{
-    T* found = parent ? parent->findChild<T*>(name) : nullptr;
-    if (!found) {
-        qWarning("no %s", qPrintable(name));
-    }
-    return found;
-}
-
 } // namespace
 
 // One user's working day on a new project, through the real windows: team, goals,

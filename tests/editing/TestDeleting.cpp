@@ -4,15 +4,13 @@
 
 #include <QtTest>
 
-// Answering No, and a quoted member's assignment going, are checked through the
-// window in TestEditCommands.
+// Answering No, and where a goal is deleted from (tree or task list) deciding
+// the parent's status, are checked through the window in TestEditCommands.
 class TestDeleting : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void goalFromTreeVersusTaskList_data();
-    void goalFromTreeVersusTaskList();
     void taskThenWalkAsks();
     void assignmentReDerivesTaskStatus();
     void noteDeletedWithoutWalk();
@@ -22,7 +20,7 @@ private:
     struct Project
     {
         TempProject p;
-        qint64 goal = 0, sub = 0, task = 0, note = 0;
+        qint64 goal = 0, sub = 0;
     };
     // A goal with a finished task and an open sub-goal holding a task, an
     // assignment and a note.
@@ -32,9 +30,9 @@ private:
         x.goal = x.p.goal(QStringLiteral("Goal"));
         x.p.task(x.goal, QStringLiteral("finished"), 1, QStringLiteral("Completed"));
         x.sub = x.p.goal(QStringLiteral("Sub"), x.goal);
-        x.task = x.p.task(x.sub, QStringLiteral("open"), 2);
-        x.p.assign(x.task, QStringLiteral("Ann"), 100, 0, 0);
-        x.note = x.p.note(x.task, QStringLiteral("n"));
+        const qint64 task = x.p.task(x.sub, QStringLiteral("open"), 2);
+        x.p.assign(task, QStringLiteral("Ann"), 100, 0, 0);
+        x.p.note(task, QStringLiteral("n"));
     }
     static qint64 rows(const TempProject& p)
     {
@@ -44,36 +42,6 @@ private:
                                       " + (SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET)"));
     }
 };
-
-void TestDeleting::goalFromTreeVersusTaskList_data()
-{
-    QTest::addColumn<bool>("fromTree");
-    QTest::addColumn<QString>("parent");
-    // From the tree the walk runs after the delete: the parent's remaining task is
-    // finished, so it completes. From the task list the walk runs before the
-    // delete, while the open sub-goal still counts, and the parent stays open.
-    QTest::newRow("tree") << true << "Completed";
-    QTest::newRow("task list") << false << "Open";
-}
-
-void TestDeleting::goalFromTreeVersusTaskList()
-{
-    QFETCH(bool, fromTree);
-    QFETCH(QString, parent);
-    Project x;
-    build(x);
-    ScriptedPrompter prompter({true});
-    const EditOutcome o =
-        ObjectDeleter::deleteGoal(x.p.connection(),
-                                  x.sub,
-                                  fromTree ? ObjectDeleter::GoalSource::Tree : ObjectDeleter::GoalSource::TaskList,
-                                  prompter);
-    QVERIFY2(o.ok && o.written, qPrintable(o.error));
-    QCOMPARE(o.parentId, std::optional<qint64>(x.goal));
-    QCOMPARE(statusOf(x.p, "GOALS_SW", x.goal), parent);
-    QCOMPARE(o.statusChanges.size(), fromTree ? 1 : 0);
-    QCOMPARE(prompter.questions(), 1); // only the confirmation
-}
 
 void TestDeleting::taskThenWalkAsks()
 {

@@ -48,12 +48,6 @@ private:
     rlimit m_saved{};
     void (*m_handler)(int) = nullptr;
 };
-
-QByteArray read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 void TestExportFile::writeFailureNamesTheCause_data()
@@ -97,7 +91,7 @@ void TestExportFile::writeFailureNamesTheCause()
     }
     QVERIFY(!ok);
     QVERIFY2(error.contains(path) && error.contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(error));
-    QCOMPARE(read(path), QByteArray("the earlier export\n"));
+    QCOMPARE(fileBytes(path), QByteArray("the earlier export\n"));
     QCOMPARE(QDir(p.dir()).entryList(QDir::Files), entries);
 }
 

@@ -6,7 +6,6 @@
 #include "reports/ReportRows.h"
 #include "tests/support/ReportFixture.h"
 
-#include <QFile>
 #include <QtTest>
 
 using namespace ReportFixture;
@@ -16,13 +15,11 @@ class TestReportRows : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void stampsNewestFirst();
     void noSnapshot();
     void unplaceableStampsAreNoSnapshot_data();
     void unplaceableStampsAreNoSnapshot();
     void overviewOfChosenSnapshotInOutlineOrder();
     void taskScheduleGroupsOpenTasks();
-    void memberScheduleKeepsOpenAssignments();
     void nothingOpenLeavesSchedulesEmpty();
     void membersCompareWithoutCase();
     void csvLines();
@@ -31,24 +28,6 @@ private Q_SLOTS:
     void numberFormats_data();
     void numberFormats();
 };
-
-void TestReportRows::stampsNewestFirst()
-{
-    TempProject p;
-    build(p);
-    QStringList stamps;
-    QString error;
-    QVERIFY2(ReportRows::stamps(p.connection(), &stamps, &error), qPrintable(error));
-    QCOMPARE(stamps, QStringList({kNew, kOld, kIdle}));
-    QString newest;
-    QVERIFY(ReportRows::newestStamp(p.connection(), &newest, &error));
-    QCOMPARE(newest, kNew);
-    bool exists = false;
-    QVERIFY(ReportRows::stampExists(p.connection(), kOld, &exists, &error));
-    QVERIFY(exists);
-    QVERIFY(ReportRows::stampExists(p.connection(), QStringLiteral("2026-03-02 09:00:01"), &exists, &error));
-    QVERIFY(!exists);
-}
 
 void TestReportRows::noSnapshot()
 {
@@ -113,6 +92,9 @@ void TestReportRows::unplaceableStampsAreNoSnapshot()
     QCOMPARE(newest, expected.first());
     QVERIFY2(ReportRows::stampExists(p.connection(), stamp, &exists, &error), qPrintable(error));
     QCOMPARE(exists, placed);
+    // A real stamp no snapshot has is not found either.
+    QVERIFY(ReportRows::stampExists(p.connection(), QStringLiteral("2026-03-02 09:00:01"), &exists, &error));
+    QVERIFY(!exists);
 }
 
 void TestReportRows::overviewOfChosenSnapshotInOutlineOrder()
@@ -143,9 +125,7 @@ void TestReportRows::overviewOfChosenSnapshotInOutlineOrder()
     for (const OverviewRow& r : rows) {
         QCOMPARE(!Figure::isKnown(r.rWrk), r.obj != QLatin1Char('R'));
     }
-    QCOMPARE(rows.at(5).rWrk, 40.0);
-    QCOMPARE(rows.at(0).planned, 30.0);
-    QVERIFY(rows.at(0).status.isEmpty());
+    QCOMPARE(rows.at(5).rWrk, 40.0); // the root's figures: the CSV test
     QCOMPARE(rows.at(4).completionDate, QStringLiteral("2026-03-12 15:30:00"));
     QVERIFY(rows.at(1).completionDate.isEmpty());
 
@@ -166,13 +146,8 @@ void TestReportRows::taskScheduleGroupsOpenTasks()
     QCOMPARE(groups.size(), 3);
     QCOMPARE(groups.at(0).name, QStringLiteral("Design"));
     QCOMPARE(groups.at(0).counterTask, std::optional<qint64>(1));
-    QCOMPARE(groups.at(1).name, QStringLiteral("Build"));
-    QCOMPARE(groups.at(1).path, QStringLiteral("\\Alpha"));
-    QCOMPARE(groups.at(1).comp, 25.5);
-    QCOMPARE(groups.at(1).diff, -1.255);
+    QCOMPARE(groups.at(1).name, QStringLiteral("Build")); // its figures: the CSV test
     QCOMPARE(groups.at(1).members.size(), 2);
-    QCOMPARE(groups.at(1).members.at(0).res, QStringLiteral("Amy"));
-    QCOMPARE(groups.at(1).members.at(0).pw, 60.0);
     QCOMPARE(groups.at(1).members.at(1).res, QStringLiteral("Dan"));
     QCOMPARE(groups.at(2).name, QStringLiteral("Check"));
     QCOMPARE(groups.at(2).members.size(), 1);
@@ -184,28 +159,6 @@ void TestReportRows::taskScheduleGroupsOpenTasks()
     QVERIFY(ReportRows::taskSchedule(p.connection(), kOld, &groups, &error));
     QCOMPARE(groups.size(), 1);
     QCOMPARE(groups.at(0).comp, 5.0);
-}
-
-void TestReportRows::memberScheduleKeepsOpenAssignments()
-{
-    TempProject p;
-    build(p);
-    QList<MemberScheduleGroup> groups;
-    QString error;
-    QVERIFY2(ReportRows::memberSchedule(p.connection(), kNew, &groups, &error), qPrintable(error));
-    QCOMPARE(groups.size(), 3);
-    QCOMPARE(groups.at(0).res, QStringLiteral("Amy"));
-    QCOMPARE(groups.at(0).tasks.size(), 2);
-    QCOMPARE(groups.at(0).tasks.at(0).name, QStringLiteral("Design"));
-    QCOMPARE(groups.at(0).tasks.at(0).counterTask, std::optional<qint64>(1));
-    QCOMPARE(groups.at(0).tasks.at(1).name, QStringLiteral("Build"));
-    QCOMPARE(groups.at(0).tasks.at(1).pw, 60.0);
-    // Bob's completed assignment on Old is not listed.
-    QCOMPARE(groups.at(1).res, QStringLiteral("Bob"));
-    QCOMPARE(groups.at(1).tasks.size(), 1);
-    QCOMPARE(groups.at(1).tasks.at(0).name, QStringLiteral("Check"));
-    QCOMPARE(groups.at(2).res, QStringLiteral("Dan"));
-    QCOMPARE(groups.at(2).tasks.at(0).diff, -0.125);
 }
 
 void TestReportRows::nothingOpenLeavesSchedulesEmpty()
@@ -268,6 +221,8 @@ void TestReportRows::csvLines()
     QCOMPARE(lines, QStringList({"R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF"}));
 }
 
+// The member schedule of the newest snapshot, written whole: open assignments only
+// (Bob's completed one on Old is left out), one group per member.
 void TestReportRows::csvFileIsComplete()
 {
     TempProject p;
@@ -276,14 +231,15 @@ void TestReportRows::csvFileIsComplete()
     QString error;
     QVERIFY2(CsvExport::write(p.connection(), ReportLoader::Kind::MemberSchedule, kNew, path, &error),
              qPrintable(error));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
+    QCOMPARE(fileBytes(path),
              QByteArray("R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF\r\n"
                         "Amy,1,Design,\\Alpha,Open,100,50,1\r\n"
                         "Amy,2,Build,\\Alpha,Open,60,35,0.5\r\n"
                         "Bob,2,Check,\\Alpha,Open,100,0,0\r\n"
                         "Dan,2,Build,\\Alpha,Open,40,10,-0.125\r\n"));
+    QList<MemberScheduleGroup> groups;
+    QVERIFY(ReportRows::memberSchedule(p.connection(), kNew, &groups, &error));
+    QCOMPARE(groups.size(), 3);
     // A folder that does not exist: an error, no file.
     QVERIFY(!CsvExport::write(
         p.connection(), ReportLoader::Kind::Overview, kNew, p.dir() + QStringLiteral("/none/x.csv"), &error));

@@ -4,8 +4,10 @@
 // reports are tested on exactly the rows a snapshot holds.
 
 #include "db/Sql.h"
+#include "tests/support/FileDigest.h"
 #include "tests/support/TempProject.h"
 
+#include <QRegularExpression>
 #include <QVariantHash>
 #include <QtTest>
 
@@ -14,6 +16,13 @@ namespace ReportFixture {
 inline const QString kOld = QStringLiteral("2026-03-02 09:00:00");
 inline const QString kNew = QStringLiteral("2026-03-09 09:00:00");
 inline const QString kIdle = QStringLiteral("2026-02-23 09:00:00");
+
+// The number of pages of the PDF file at `path`.
+inline qsizetype pdfPages(const QString& path)
+{
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+    return QString::fromLatin1(fileBytes(path)).count(page);
+}
 
 // Inserts one snapshot row; `values` maps CompDates column names to values.
 inline void row(TempProject& p, const QString& stamp, const QVariantHash& values)

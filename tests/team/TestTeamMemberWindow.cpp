@@ -2,6 +2,7 @@
 #include "db/Sql.h"
 #include "team/ui/TeamMemberWindow.h"
 #include "tests/support/TempProject.h"
+#include "tests/support/WidgetTest.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QtTest>
+
+using namespace WidgetTest;
 
 // The window opens its own connection while the project stays open on the
 // TempProject's connection, as it does beside the main window.
@@ -29,15 +32,6 @@ private Q_SLOTS:
     void unreadableFileLeavesWindowEmpty();
 
 private:
-    template <typename T = QPushButton>
-    static T* child(QWidget* w, const QString& name)
-    {
-        T* found = w->findChild<T*>(name);
-        if (!found) {
-            qFatal("no child %s", qPrintable(name));
-        }
-        return found;
-    }
     static QLineEdit* field(QWidget* w, int index)
     {
         return child<QLineEdit>(w, QStringLiteral("txtFields_%1").arg(index));
@@ -45,8 +39,9 @@ private:
     static QString status(QWidget* w) { return child<QLabel>(w, "lblStatus")->text(); }
     static void click(QWidget* w, const QString& button)
     {
-        QVERIFY2(child(w, button)->isVisible() && child(w, button)->isEnabled(), qPrintable(button));
-        QTest::mouseClick(child(w, button), Qt::LeftButton);
+        QVERIFY2(child<QPushButton>(w, button)->isVisible() && child<QPushButton>(w, button)->isEnabled(),
+                 qPrintable(button));
+        QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
     }
     static void retype(QLineEdit* edit, const QString& text)
     {
@@ -122,7 +117,7 @@ void TestTeamMemberWindow::addsSeenAcrossConnections()
 
     click(&w, "cmdAdd");
     QCOMPARE(status(&w), QStringLiteral("Add record"));
-    QVERIFY(!child(&w, "cmdAdd")->isVisible() && !child(&w, "cmdNext")->isEnabled());
+    QVERIFY(!child<QPushButton>(&w, "cmdAdd")->isVisible() && !child<QPushButton>(&w, "cmdNext")->isEnabled());
     QTest::keyClicks(field(&w, 0), "O'Neil");
     QTest::keyClicks(field(&w, 10), "17:30");
     QTest::keyClicks(child<QPlainTextEdit>(&w, "txtFields_15"), "Part-time");
@@ -164,7 +159,7 @@ void TestTeamMemberWindow::keysMoveAndEscapeCloses()
     QTest::keyClick(field(w, 5), Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(name->text(), QStringLiteral("Ann"));
     // Keys on a button or in the notes count the same.
-    QTest::keyClick(child(w, "cmdRefresh"), Qt::Key_PageDown, Qt::ControlModifier);
+    QTest::keyClick(child<QPushButton>(w, "cmdRefresh"), Qt::Key_PageDown, Qt::ControlModifier);
     QCOMPARE(name->text(), QStringLiteral("Dan"));
     QTest::keyClick(child<QPlainTextEdit>(w, "txtFields_15"), Qt::Key_Home);
     // A key the line field ignores reaches the window too, and must not move twice.
@@ -249,8 +244,8 @@ void TestTeamMemberWindow::layoutFollowsTwips()
     w.resize(qRound(8000 * perTwip), w.height());
     const double outer = w.frameGeometry().width() / perTwip;
     QVERIFY(qAbs(child<QLabel>(&w, "lblStatus")->width() - (outer - 1500) * perTwip) <= 1);
-    QVERIFY(qAbs(child(&w, "cmdNext")->x() - (outer - 800) * perTwip) <= 1);
-    QVERIFY(qAbs(child(&w, "cmdLast")->x() - (outer - 460) * perTwip) <= 1);
+    QVERIFY(qAbs(child<QPushButton>(&w, "cmdNext")->x() - (outer - 800) * perTwip) <= 1);
+    QVERIFY(qAbs(child<QPushButton>(&w, "cmdLast")->x() - (outer - 460) * perTwip) <= 1);
     QCOMPARE(statBox->width(), w.width());
 }
 
