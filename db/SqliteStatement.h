@@ -27,6 +27,7 @@ public:
     double real(int column) const override;
     QString text(int column) const override;
     bool isNumber(int column) const override;
+    double figure(int column) const override;
     bool isNative() const override { return true; }
 
 private:

@@ -1,5 +1,6 @@
 #include "db/Statement.h"
 
+#include "common/Figure.h"
 #include "db/QtStatement.h"
 #include "db/SqliteHandle.h"
 #include "db/SqliteStatement.h"
@@ -20,6 +21,11 @@ std::unique_ptr<Statement> Statement::prepare(const QString& connection, const Q
         }
     }
     return QtStatement::prepare(connection, sql, error);
+}
+
+double Statement::figure(int column) const
+{
+    return isNumber(column) ? Figure::checked(real(column)) : Figure::kUnknown;
 }
 
 void Statement::setNativeEnabled(bool enabled)

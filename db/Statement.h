@@ -49,6 +49,9 @@ public:
     virtual QString text(int column) const = 0;
     // True when the column holds an integer or a real number (not NULL, text or a blob).
     virtual bool isNumber(int column) const = 0;
+    // The column as a figure of the project (see Figure): unknown (NaN) unless it
+    // holds a number of a magnitude the program can write.
+    virtual double figure(int column) const;
 
     // True when the statement goes through the engine's own interface.
     virtual bool isNative() const = 0;
