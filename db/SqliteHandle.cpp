@@ -71,6 +71,13 @@ sqlite3* SqliteHandle::of(const QString& connection)
     return sqlite;
 }
 
+void SqliteHandle::releaseCache(const QString& connection)
+{
+    if (sqlite3* db = of(connection)) {
+        sqlite3_db_release_memory(db);
+    }
+}
+
 QString SqliteHandle::describe(sqlite3* db)
 {
     return Sql::describe(sqlite3_extended_errcode(db),

@@ -18,6 +18,11 @@ public:
     // driver, another copy of the library, no open connection).
     static sqlite3* of(const QString& connection);
 
+    // Lets the connection's page cache go (clean pages only; the transaction and its
+    // changes are untouched): for a long computation after a large read. Nothing
+    // happens where the handle cannot be used.
+    static void releaseCache(const QString& connection);
+
     // The engine's result code and message in the program's error wording
     // (the cause in words, the code and text on a details line).
     static QString describe(sqlite3* db);

@@ -2,6 +2,7 @@
 
 #include "common/Stamp.h"
 #include "db/Sql.h"
+#include "db/SqliteHandle.h"
 #include "db/Transaction.h"
 #include "schedule/MemberCalendar.h"
 #include "schedule/NumberCompletionOrder.h"
@@ -97,6 +98,9 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     if (!input.load(m_connection, &failure)) {
         return fail(QString());
     }
+    // The pages just read are not needed again before the rows are computed, which
+    // for a large project is when memory peaks.
+    SqliteHandle::releaseCache(m_connection);
     m_times.load = timer.elapsed();
     report(10);
 

@@ -3,6 +3,7 @@
 #include "common/Figure.h"
 #include "db/Sql.h"
 #include "schedule/MemberCalendar.h"
+#include "schedule/SnapshotPath.h"
 
 #include <algorithm>
 
@@ -110,12 +111,16 @@ bool SnapshotWriter::write(const std::vector<SnapshotRow>& rows, std::size_t ind
         s.bindText(Res, a.member);
         bindFigure(ResPerWrk, a.perWorkload);
         shown = &a.member;
+        m_path = SnapshotPath{row.path, row.pathElided}.child(task.shortName).text;
         break;
     }
     }
     s.bindText(GtName, m_name);
-    s.bindText(GtPath, row.path.isEmpty() ? QString() : row.path);
-    s.bindText(GtStatus, row.status.isEmpty() ? QString() : row.status);
+    if (row.kind != SnapshotRow::Kind::Assignment) {
+        m_path = row.path;
+    }
+    s.bindText(GtPath, m_path.isEmpty() ? QString() : m_path);
+    s.bindText(GtStatus, row.status && !row.status->isEmpty() ? *row.status : QString());
     if (root) {
         s.bindNull(GtParentId);
     } else {

@@ -34,4 +34,5 @@ private:
     std::unique_ptr<Statement> m_insert;
     QString m_name; // reused between rows
     QString m_hname;
+    QString m_path;
 };
