@@ -55,8 +55,9 @@ void SqliteStatement::bindText(int index, const QString& value)
     }
     QString& held = m_texts[std::size_t(index)];
     held = value;
-    // utf16() of an empty text is still a valid pointer, so '' stays '' and not NULL.
-    sqlite3_bind_text16(m_statement, index + 1, held.utf16(), int(held.size() * 2), SQLITE_STATIC);
+    // The length is given, so no terminating zero is needed (utf16() would copy a
+    // literal to add one). An empty text still has a valid pointer: '' stays ''.
+    sqlite3_bind_text16(m_statement, index + 1, held.constData(), int(held.size() * 2), SQLITE_STATIC);
 }
 
 bool SqliteStatement::run(QString* error)
