@@ -2,7 +2,7 @@
 
 #include "browser/TaskFigures.h"
 #include "common/Figure.h"
-#include "db/Sql.h"
+#include "db/Statement.h"
 
 #include <QSet>
 #include <algorithm>
@@ -85,25 +85,28 @@ bool GoalRollup::load(const QString& connection, std::optional<qint64> scope, QS
 
 bool GoalRollup::loadHierarchy(const QString& connection, QString* error)
 {
-    QSqlQuery query(Sql::db(connection));
-    query.setForwardOnly(true);
-    if (!Sql::prepare(query, QStringLiteral("SELECT ID, P_GID, STATUS FROM qCalcSubGoalValues ORDER BY ID"), error) ||
-        !Sql::exec(query, error)) {
+    const auto query = Statement::prepare(
+        connection, QStringLiteral("SELECT ID, P_GID, STATUS FROM qCalcSubGoalValues ORDER BY ID"), error);
+    if (!query) {
         return false;
     }
     const QString open = QStringLiteral("Open");
     const QString completed = QStringLiteral("Completed");
     QList<std::pair<qint64, qint64>> links;
-    while (query.next()) {
-        const qint64 id = query.value(0).toLongLong();
+    Statement::Step step;
+    while ((step = query->step(error)) == Statement::Step::Row) {
+        const qint64 id = query->integer(0);
         Goal& goal = m_goals[id];
-        const QString status = query.value(2).toString();
+        const QString status = query->text(2);
         goal.counts = status == open || status == completed;
-        if (query.isNull(1)) {
+        if (query->isNull(1)) {
             m_topLevel.append(id);
         } else {
-            links.append({query.value(1).toLongLong(), id});
+            links.append({query->integer(1), id});
         }
+    }
+    if (step == Statement::Step::Failed) {
+        return false;
     }
     for (const auto& [parent, child] : links) {
         auto it = m_goals.find(parent);
@@ -131,37 +134,45 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
         (scope ? QStringLiteral(" WHERE r.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN sub)")
                : QString());
 
-    const QVariantList scopeValues = scope ? QVariantList{*scope} : QVariantList{};
+    // One statement per read, the scope bound where there is one.
+    auto prepare = [&](const QString& sql) {
+        auto statement = Statement::prepare(connection, sql, error);
+        if (statement && scope) {
+            statement->bindInteger(0, *scope);
+        }
+        return statement;
+    };
     std::vector<qint64> ids;
     std::vector<TaskSums> tasks;
-    {
-        QSqlQuery query(Sql::db(connection));
-        if (!Sql::run(query, taskSql, scopeValues, error)) {
-            return false;
-        }
-        while (query.next()) {
-            ids.push_back(query.value(0).toLongLong());
-            // An unknown figure makes every sum it enters unknown (NaN).
-            TaskSums t{query.value(1).toLongLong(), {}};
-            t.figures.planned = Figure::nonNegative(Figure::fromVariant(query.value(2)));
-            tasks.push_back(t);
-        }
+    const auto taskQuery = prepare(taskSql);
+    if (!taskQuery) {
+        return false;
+    }
+    Statement::Step step;
+    while ((step = taskQuery->step(error)) == Statement::Step::Row) {
+        ids.push_back(taskQuery->integer(0));
+        // An unknown figure makes every sum it enters unknown (NaN).
+        TaskSums t{taskQuery->integer(1), {}};
+        t.figures.planned = Figure::nonNegative(taskQuery->figure(2));
+        tasks.push_back(t);
+    }
+    if (step == Statement::Step::Failed) {
+        return false;
     }
     const TaskIndex index(ids);
-    {
-        QSqlQuery query(Sql::db(connection));
-        if (!Sql::run(query, assignmentSql, scopeValues, error)) {
-            return false;
+    const auto assignmentQuery = prepare(assignmentSql);
+    if (!assignmentQuery) {
+        return false;
+    }
+    while ((step = assignmentQuery->step(error)) == Statement::Step::Row) {
+        const std::size_t slot = index.find(assignmentQuery->integer(0));
+        if (slot == TaskIndex::npos) {
+            continue; // a task that does not count
         }
-        while (query.next()) {
-            const std::size_t slot = index.find(query.value(0).toLongLong());
-            if (slot == TaskIndex::npos) {
-                continue; // a task that does not count
-            }
-            tasks[slot].figures.add(Figure::fromVariant(query.value(1)),
-                                    Figure::fromVariant(query.value(2)),
-                                    Figure::fromVariant(query.value(3)));
-        }
+        tasks[slot].figures.add(assignmentQuery->figure(1), assignmentQuery->figure(2), assignmentQuery->figure(3));
+    }
+    if (step == Statement::Step::Failed) {
+        return false;
     }
     for (const auto& [goalId, t] : tasks) {
         auto goal = m_goals.find(goalId);

@@ -79,7 +79,13 @@ QString Sql::describe(const QSqlError& error)
         // An error of the driver itself, not of the engine: its text is all there is.
         return text;
     }
-    return ErrorText::withDetails(cause(code, text), QStringLiteral("SQLite error %1: %2").arg(code).arg(text));
+    return describe(code, text);
+}
+
+QString Sql::describe(int code, const QString& engineText)
+{
+    return ErrorText::withDetails(cause(code, engineText),
+                                  QStringLiteral("SQLite error %1: %2").arg(code).arg(engineText));
 }
 
 QString Sql::describe(const QString& what, const QSqlError& error)

@@ -15,6 +15,8 @@ class Sql
 public:
     static QSqlDatabase db(const QString& connection) { return QSqlDatabase::database(connection, false); }
     static QString describe(const QSqlError& error);
+    // The same for an engine result code (extended) and the engine's own text.
+    static QString describe(int code, const QString& engineText);
     // `what` in place of the engine's cause, with the same details line.
     static QString describe(const QString& what, const QSqlError& error);
     // Prepares `sql` on `query`; on failure fills *error and returns false.

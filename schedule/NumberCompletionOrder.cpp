@@ -42,7 +42,7 @@ void NumberCompletionOrder::run(std::vector<SnapshotRow>& rows)
             tasks.push_back(int(i));
             break;
         case SnapshotRow::Kind::Assignment:
-            assignments[MemberName::key(row.member)].push_back(int(i));
+            assignments[MemberName::key(*row.member)].push_back(int(i));
             break;
         case SnapshotRow::Kind::Root:
             break;

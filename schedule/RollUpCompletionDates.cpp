@@ -10,7 +10,7 @@ qint64 later(qint64 a, qint64 b)
 bool isDatedParent(const SnapshotRow& row, SnapshotRow::Kind kind)
 {
     return row.kind == kind && row.calc == 1 && row.completion == SnapshotRow::kNoDate &&
-        (row.isOpen() || (kind == SnapshotRow::Kind::Goal && row.status.isNull()));
+        (row.isOpen() || (kind == SnapshotRow::Kind::Goal && row.lacksStatus()));
 }
 } // namespace
 

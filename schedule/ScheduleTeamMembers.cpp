@@ -15,7 +15,7 @@ bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SnapshotRow& row = rows[i];
         if (row.kind == SnapshotRow::Kind::Assignment && row.calc == 1 && row.isOpen()) {
-            work[MemberName::key(row.member)].push_back(int(i));
+            work[MemberName::key(*row.member)].push_back(int(i));
         }
     }
     for (const MemberRecord& member : members) {

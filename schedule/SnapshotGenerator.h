@@ -4,12 +4,17 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
+
+class SnapshotInput;
+struct SnapshotRow;
 
 // Generates schedule snapshots: one CompDates row for the root, every goal, task
 // and assignment under one new stamp, with completion dates from the members'
 // working hours, dates rolled up the tree and the order of work numbered. The
-// whole snapshot is computed in memory and written in one transaction: it appears
-// whole or not at all. UI thread (or the connection's own thread) only.
+// steps compute the rows in memory (every step needs the whole tree); a
+// SnapshotWriter then writes them one by one, all in one transaction: the
+// snapshot appears whole or not at all. UI thread (or the connection's own thread) only.
 class SnapshotGenerator
 {
 public:
@@ -44,6 +49,12 @@ public:
     qint64 rowCount() const { return m_rowCount; }
 
 private:
+    // The rows of the snapshot under `stamp`: the walk, then scheduling, the date
+    // roll-up and the numbering. False with *error when a member cannot be scheduled.
+    bool computeRows(const SnapshotInput& input, const QString& stamp, std::vector<SnapshotRow>* rows, QString* error);
+    // Writes `rows` in the caller's transaction. False with *error naming the row.
+    bool
+    writeRows(const SnapshotInput& input, const QString& stamp, const std::vector<SnapshotRow>& rows, QString* error);
     void report(int percent) const;
 
     QString m_connection;

@@ -16,14 +16,19 @@ bool run(QSqlQuery& query, const QString& sql, const QString& what, QString* err
     return false;
 }
 
-// The columns goals and tasks share, read from the first five of `query`.
-void readCommon(const QSqlQuery& query, ObjectRecord& record)
+// The columns goals and tasks share, read from the first five of `query`. Types
+// and statuses are few texts repeated on every row: each is held once.
+// (NULL stays apart from '': a goal without a status is dated as the root is.)
+void readCommon(const QSqlQuery& query, ObjectRecord& record, QSet<QString>& held)
 {
+    const auto once = [&held](const QVariant& value) {
+        return value.isNull() ? QString() : *held.insert(value.toString());
+    };
     record.id = query.value(0).toLongLong();
-    record.objectType = query.value(1).toString();
+    record.objectType = once(query.value(1));
     record.shortName = query.value(2).toString();
     record.priority = query.value(3).toLongLong();
-    record.status = query.value(4).toString();
+    record.status = once(query.value(4));
 }
 } // namespace
 
@@ -34,6 +39,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
     assignments.clear();
     members.clear();
     QSqlQuery query(Sql::db(connection));
+    QSet<QString> held;
     if (!run(query,
              QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, P_GID FROM GOALS_SW"),
              QStringLiteral("goals"),
@@ -42,7 +48,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
     }
     while (query.next()) {
         GoalRecord& goal = goals.emplace_back();
-        readCommon(query, goal);
+        readCommon(query, goal, held);
         // A goal numbered 0 is an ordinary goal; only an empty P_GID makes a top-level one.
         goal.parentId = Sql::optionalId(query.value(5));
     }
@@ -55,10 +61,11 @@ bool SnapshotInput::load(const QString& connection, QString* error)
     }
     while (query.next()) {
         TaskRecord& task = tasks.emplace_back();
-        readCommon(query, task);
+        readCommon(query, task, held);
         task.daysPlanned = Figure::nonNegative(Figure::fromVariant(query.value(5)));
         task.goalId = query.value(6).toLongLong();
     }
+    tasks.shrink_to_fit(); // a large project's spare capacity would be held throughout
     // The primary key's order: by task, then by member name.
     if (!run(query,
              QStringLiteral("SELECT FK_TASKID, FK_R_NAME, PER_WORKLOAD, PER_COMPLETED, DAYS_NEEDED"
@@ -77,6 +84,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
                                Figure::fromVariant(query.value(3)),
                                Figure::fromVariant(query.value(4))});
     }
+    assignments.shrink_to_fit();
     if (!run(query,
              QStringLiteral("SELECT R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG, THU_END,"
                             " FRI_BEG, FRI_END, SAT_BEG, SAT_END, SUN_BEG, SUN_END FROM RESOURCES"),

@@ -16,17 +16,23 @@ struct SnapshotRow
     static constexpr int kMaxPathLength = 256;
     static constexpr int kIndentLevels = 32;
 
+    // Ordered to pack: a large project holds hundreds of thousands of rows at once.
     Kind kind = Kind::Root;
+    qint8 calc = -1; // Calc: 1, 0, or -1 for not written (the root)
+    bool pathElided = false; // path is a shortened one (SnapshotPath::elided)
+    int depth = 0; // Tree_Depth
     int source = -1; // index into SnapshotInput goals, tasks or assignments
     int parentRow = -1; // row of the owning goal, task or root; -1 for the root
     qint64 gtId = 0; // GT_ID: goal or task ID, 0 for the root and assignments
     qint64 parentId = 0; // GT_Parent_ID (not written for the root)
-    QString status; // GT_Status; null for the root
-    QString path; // GT_Path; null when not written
-    QString member; // Res, assignments only
+    // GT_Status and Res point into the SnapshotInput the rows were made from (or to a
+    // constant), which must outlive them; null for the root and for non-assignments.
+    const QString* status = nullptr;
+    const QString* member = nullptr;
+    // GT_Path; null when not written. An assignment row holds its task's path: its
+    // own adds the task's name (SnapshotPath::child) as it is written.
+    QString path;
     QString key; // Completion_Order
-    int depth = 0; // Tree_Depth
-    int calc = -1; // Calc: 1, 0, or -1 for not written (the root)
     qint64 treeSort = 0; // HTreeSort
     double planned = 0; // days
     double perComp = 0; // percent
@@ -37,5 +43,7 @@ struct SnapshotRow
     qint64 completion = kNoDate; // Completion_Date as naive seconds (MemberCalendar), or none
     qint64 compOrder = 0; // CompOrderObj; 0 when not numbered
 
-    bool isOpen() const { return status == QLatin1String("Open"); }
+    bool isOpen() const { return status && *status == QLatin1String("Open"); }
+    // No status at all: the root (or a goal another tool left without one).
+    bool lacksStatus() const { return !status || status->isNull(); }
 };

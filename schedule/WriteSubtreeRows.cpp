@@ -35,37 +35,6 @@ void WriteSubtreeRows::SubtreeTotals::add(const SubtreeTotals& other)
     est += other.est;
 }
 
-WriteSubtreeRows::Path WriteSubtreeRows::Path::child(const QString& name) const
-{
-    // The start names the top of the tree, the end the nearest levels.
-    constexpr qsizetype kHead = 64;
-    constexpr qsizetype kTail = SnapshotRow::kMaxPathLength - kHead - 1;
-    Path path;
-    path.length = length + 1 + name.size();
-    if (path.length <= SnapshotRow::kMaxPathLength) {
-        path.text = text + QLatin1Char('\\') + name;
-        return path;
-    }
-    const bool elided = length > text.size();
-    QString head = elided ? text.left(kHead) : QString(text + QLatin1Char('\\') + name.left(kHead)).left(kHead);
-    QString tail;
-    if (name.size() >= kTail) {
-        tail = name.right(kTail);
-    } else {
-        const QString before = elided ? text.right(kTail) : text;
-        tail = before.right(kTail - 1 - name.size()) + QLatin1Char('\\') + name;
-    }
-    // Never half a character at a cut.
-    if (!head.isEmpty() && head.back().isHighSurrogate()) {
-        head.chop(1);
-    }
-    if (!tail.isEmpty() && tail.front().isLowSurrogate()) {
-        tail.remove(0, 1);
-    }
-    path.text = head + QChar(0x2026) + tail;
-    return path;
-}
-
 void WriteSubtreeRows::setFigures(SnapshotRow& row, const SubtreeTotals& sums)
 {
     row.planned = sums.planned;
@@ -126,7 +95,7 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
         std::size_t next;
         int depth; // of the goal's own row
         int keyNode;
-        Path path; // as passed to the goal's children
+        SnapshotPath path; // as passed to the goal's children
         bool calc; // the flag of the goal's level
         SubtreeTotals sums;
         std::vector<int> directRows;
@@ -138,7 +107,7 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
     };
     std::vector<char> written(m_input.goals.size(), 0);
     std::vector<Frame> stack;
-    stack.push_back({-1, &m_topGoals, 0, 0, OrderKeys::root(), Path(), true, {}, {}});
+    stack.push_back({-1, &m_topGoals, 0, 0, OrderKeys::root(), SnapshotPath(), true, {}, {}});
     while (true) {
         Frame& frame = stack.back();
         if (frame.next < frame.children->size()) {
@@ -185,9 +154,10 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
         row.source = done.goal;
         row.gtId = goal.id;
         row.parentId = goal.parentId.value_or(0);
-        row.status = goal.status;
+        row.status = &goal.status;
         if (!parent.path.text.isEmpty()) {
             row.path = parent.path.text;
+            row.pathElided = parent.path.elided;
         }
         row.depth = done.depth;
         row.calc = parent.calc ? 1 : 0;
@@ -221,14 +191,13 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
 }
 
 int WriteSubtreeRows::writeTask(
-    int taskIndex, int depth, int keyNode, const Path& path, bool calc, SubtreeTotals& level)
+    int taskIndex, int depth, int keyNode, const SnapshotPath& path, bool calc, SubtreeTotals& level)
 {
     const TaskRecord& task = m_input.tasks[std::size_t(taskIndex)];
     const bool counted = isCounted(task.status);
     const int taskKey = m_keys.child(keyNode, task.priority);
-    const QString assignmentPath = path.child(task.shortName).text;
     const bool taskOpen = task.status == QLatin1String("Open");
-    const QString completed = QStringLiteral("Completed");
+    static const QString completed = QStringLiteral("Completed");
     double t = 0; // percent done, rounded to whole numbers as it goes; NaN once unknown
     double needed = 0;
     double estimate = 0;
@@ -241,9 +210,12 @@ int WriteSubtreeRows::writeTask(
         row.source = i;
         row.gtId = 0;
         row.parentId = task.id;
-        row.status = taskOpen && a.perCompleted == 100 ? completed : task.status;
-        row.path = assignmentPath;
-        row.member = a.member;
+        row.status = taskOpen && a.perCompleted == 100 ? &completed : &task.status;
+        // Extended by the task's name only when written: one path per task would be
+        // held for the whole computation.
+        row.path = path.text;
+        row.pathElided = path.elided;
+        row.member = &a.member;
         row.depth = depth;
         row.calc = calc ? 1 : 0;
         row.perComp = a.perCompleted;
@@ -269,8 +241,9 @@ int WriteSubtreeRows::writeTask(
     row.source = taskIndex;
     row.gtId = task.id;
     row.parentId = task.goalId;
-    row.status = task.status;
+    row.status = &task.status;
     row.path = path.text;
+    row.pathElided = path.elided;
     row.depth = depth;
     row.calc = calc ? 1 : 0;
     row.planned = task.daysPlanned;

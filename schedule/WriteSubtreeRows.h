@@ -2,6 +2,7 @@
 
 #include "schedule/OrderKeys.h"
 #include "schedule/SnapshotInput.h"
+#include "schedule/SnapshotPath.h"
 #include "schedule/SnapshotRow.h"
 
 #include <QHash>
@@ -36,16 +37,8 @@ public:
     std::vector<SnapshotRow> run();
 
 private:
-    struct Path
-    {
-        QString text;
-        qint64 length = 0; // of the full path, of which text may hold the ends only
-        // This path, "\" and `name`, kept to SnapshotRow::kMaxPathLength characters.
-        Path child(const QString& name) const;
-    };
-
     // Writes a task's assignment rows and its own row, whose index it returns.
-    int writeTask(int taskIndex, int depth, int keyNode, const Path& path, bool calc, SubtreeTotals& level);
+    int writeTask(int taskIndex, int depth, int keyNode, const SnapshotPath& path, bool calc, SubtreeTotals& level);
     void adopt(const std::vector<int>& children, int parentRow);
     // The figures of a goal or the root from the totals of what hangs below it.
     static void setFigures(SnapshotRow& row, const SubtreeTotals& sums);

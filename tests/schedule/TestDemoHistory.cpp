@@ -1,6 +1,8 @@
 #include "tests/support/SnapshotProbe.h"
 
 #include "cli/DemoProject.h"
+#include "db/SqliteHandle.h"
+#include "db/Statement.h"
 
 #include <QtTest>
 
@@ -12,7 +14,31 @@ class TestDemoHistory : public QObject
 
 private Q_SLOTS:
     void historyEvolvesIntoTodaysPlan();
+    void nativeAndQtPathsWriteIdenticalRows();
 };
+
+namespace {
+// Every CompDates row of the project with each value's storage class, in ID order.
+QStringList storedRows(const TempProject& p)
+{
+    QSqlQuery q(Sql::db(p.connection()));
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT * FROM CompDates ORDER BY ID"))) {
+        return {QStringLiteral("failed: ") + q.lastError().text()};
+    }
+    QStringList rows;
+    while (q.next()) {
+        QStringList cells;
+        for (int i = 0; i < q.record().count(); ++i) {
+            const QVariant v = q.value(i);
+            cells << (v.isNull() ? QStringLiteral("NULL")
+                                 : QString::fromLatin1(v.typeName()) + QLatin1Char(':') + v.toString());
+        }
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+} // namespace
 
 // The sample project's snapshots: every two weeks, growing and progressing, the last
 // one taken now on exactly the plan the project holds.
@@ -63,6 +89,32 @@ void TestDemoHistory::historyEvolvesIntoTodaysPlan()
         fresh[i].remove(QStringLiteral("ID"));
         fresh[i].remove(QStringLiteral("TimeStamp"));
         QCOMPARE(fresh[i], last[i]);
+    }
+}
+
+// The snapshot writer goes through SQLite's own interface where it can and through
+// Qt SQL otherwise: both write the very same rows, value for value and type for type,
+// over the whole history of the sample project.
+void TestDemoHistory::nativeAndQtPathsWriteIdenticalRows()
+{
+    FixedClock clock(Stamp::fromText(QStringLiteral("2026-12-07 10:00:00")));
+    QString error;
+    TempProject native(QStringLiteral("native"));
+    QVERIFY(SqliteHandle::of(native.connection()) != nullptr);
+    QVERIFY2(DemoProject::build(native.connection(), clock, &error), qPrintable(error));
+
+    TempProject viaQt(QStringLiteral("qt"));
+    Statement::setNativeEnabled(false);
+    const bool built = DemoProject::build(viaQt.connection(), clock, &error);
+    Statement::setNativeEnabled(true);
+    QVERIFY2(built, qPrintable(error));
+
+    const QStringList expected = storedRows(viaQt);
+    const QStringList actual = storedRows(native);
+    QVERIFY(expected.size() > 1000);
+    QCOMPARE(actual.size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        QCOMPARE(actual.at(i), expected.at(i));
     }
 }
 

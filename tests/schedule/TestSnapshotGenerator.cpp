@@ -1,6 +1,7 @@
 #include "tests/support/SnapshotProbe.h"
 
 #include "db/ProjectWriter.h"
+#include "db/Statement.h"
 #include "db/Transaction.h"
 #include "schedule/OrderKeys.h"
 #include "schedule/WriteSubtreeRows.h"
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void walkTakesEachGoalOnce();
     void quotesInNames();
     void failureLeavesNoPartialSnapshot();
+    void refusedRowNamedOnEitherPath_data();
+    void refusedRowNamedOnEitherPath();
     void olderSnapshotsStayUntouched();
     void takenStampMovesToNextSecond();
     void noSixteenBitLimits();
@@ -434,6 +437,46 @@ void TestSnapshotGenerator::failureLeavesNoPartialSnapshot()
     QVERIFY(Sql::exec(p.connection(), QStringLiteral("DROP TRIGGER refuse"), nullptr));
     QCOMPARE(P::generate(p, kMonday), kMonday);
     QCOMPARE(count(p, QStringLiteral("TimeStamp = ?"), {kMonday}), 42);
+}
+
+void TestSnapshotGenerator::refusedRowNamedOnEitherPath_data()
+{
+    QTest::addColumn<bool>("native");
+    QTest::newRow("SQLite's own interface") << true;
+    QTest::newRow("Qt SQL") << false;
+}
+
+// The writer is refused at row 25 of 42, after rows written through the same
+// statement: none of them remains, the error names that row, and the statement is
+// not left holding the transaction (the next snapshot succeeds).
+void TestSnapshotGenerator::refusedRowNamedOnEitherPath()
+{
+    QFETCH(bool, native);
+    TempProject p;
+    p.member(QStringLiteral("M"));
+    const qint64 g = p.goal(QStringLiteral("G"));
+    for (int i = 0; i < 20; ++i) {
+        p.assign(p.task(g, QStringLiteral("T%1").arg(i), 1), QStringLiteral("M"), 100, 0, 0);
+    }
+    QVERIFY(Sql::exec(p.connection(),
+                      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CompDates WHEN NEW.HTreeSort = 25"
+                                     " BEGIN SELECT RAISE(ABORT, 'refused by test'); END"),
+                      nullptr));
+    Statement::setNativeEnabled(native);
+    QString stamp;
+    QString error;
+    FixedClock clock(Stamp::fromText(kMonday));
+    const bool written = SnapshotGenerator::GenerateCompDates(p.connection(), clock, &stamp, &error);
+    Statement::setNativeEnabled(true);
+    QVERIFY(!written);
+    QVERIFY2(error.contains(QLatin1String("row 25 of 42")) && error.contains(QLatin1String("refused by test")),
+             qPrintable(error));
+    QCOMPARE(count(p), 0);
+    QVERIFY(!Transaction::isOpen(p.connection()));
+
+    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DROP TRIGGER refuse"), nullptr));
+    QCOMPARE(P::generate(p, kMonday), kMonday);
+    QCOMPARE(count(p), 42);
 }
 
 void TestSnapshotGenerator::olderSnapshotsStayUntouched()

@@ -1,0 +1,85 @@
+#include "db/SqliteHandle.h"
+
+#include "db/Sql.h"
+
+#include <QSqlDriver>
+#include <dlfcn.h>
+#include <sqlite3.h>
+
+namespace {
+
+// The base address of the loaded object that defines `address`, or null.
+const void* objectOf(const void* address)
+{
+    Dl_info info{};
+    return address && dladdr(address, &info) ? info.dli_fbase : nullptr;
+}
+
+// Whether the driver object's code resolves sqlite3_open_v2 to the library this
+// program links. The driver's virtual table lies in its plugin (or in whatever
+// object holds the driver); dlsym on that object searches it and its
+// dependencies in the order the loader binds them.
+bool sameLibraryAs(const QSqlDriver* driver)
+{
+    const void* vtable = *reinterpret_cast<const void* const*>(driver);
+    Dl_info info{};
+    if (!dladdr(vtable, &info) || !info.dli_fname) {
+        return false;
+    }
+    void* object = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!object) {
+        return false;
+    }
+    const void* theirs = dlsym(object, "sqlite3_open_v2");
+    dlclose(object);
+    const void* ours = objectOf(reinterpret_cast<const void*>(&sqlite3_open_v2));
+    return ours && objectOf(theirs) == ours;
+}
+
+// The verdict for the driver class, worked out once: every QSQLITE driver of the
+// process comes from the same plugin.
+bool libraryProven(const QSqlDriver* driver)
+{
+    static const bool proven = sameLibraryAs(driver);
+    return proven;
+}
+
+} // namespace
+
+sqlite3* SqliteHandle::of(const QString& connection)
+{
+    const QSqlDatabase db = Sql::db(connection);
+    const QSqlDriver* driver = db.driver();
+    if (!db.isOpen() || !driver || db.driverName() != QLatin1String("QSQLITE")) {
+        return nullptr;
+    }
+    const QVariant handle = driver->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 || !libraryProven(driver)) {
+        return nullptr;
+    }
+    sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+    if (!sqlite) {
+        return nullptr;
+    }
+    // The connection itself agrees: its file system layer is the one this library
+    // registered under that name (another copy would hold its own).
+    sqlite3_vfs* vfs = nullptr;
+    if (sqlite3_file_control(sqlite, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) != SQLITE_OK || !vfs ||
+        sqlite3_vfs_find(vfs->zName) != vfs) {
+        return nullptr;
+    }
+    return sqlite;
+}
+
+void SqliteHandle::releaseCache(const QString& connection)
+{
+    if (sqlite3* db = of(connection)) {
+        sqlite3_db_release_memory(db);
+    }
+}
+
+QString SqliteHandle::describe(sqlite3* db)
+{
+    return Sql::describe(sqlite3_extended_errcode(db),
+                         QString::fromUtf16(static_cast<const char16_t*>(sqlite3_errmsg16(db))));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "db/Statement.h"
+#include "schedule/SnapshotInput.h"
+#include "schedule/SnapshotRow.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+// Writes computed snapshot rows into CompDates under one stamp, one row at a time
+// through one prepared statement: the columns that follow from the source object
+// (names, type, priority, member, the indented HName) are made as each row is
+// written and dropped after it, so no second copy of the snapshot is ever held.
+// The caller owns the transaction. Display-free; the connection's thread only.
+class SnapshotWriter
+{
+public:
+    SnapshotWriter(const SnapshotInput& input, const QString& stamp);
+
+    // Prepares the insert on `connection`. False with *error on failure.
+    bool prepare(const QString& connection, QString* error);
+    // Writes rows[index]; `rows` is the whole snapshot (an assignment's name takes
+    // its task's). False with *error naming the row (HTreeSort and name) on failure.
+    bool write(const std::vector<SnapshotRow>& rows, std::size_t index, QString* error);
+    // True when rows go through the engine's own interface (see Statement).
+    bool isNative() const { return m_insert && m_insert->isNative(); }
+
+private:
+    void bindFigure(int column, double value);
+
+    const SnapshotInput& m_input;
+    QString m_stamp;
+    std::unique_ptr<Statement> m_insert;
+    QString m_name; // reused between rows
+    QString m_hname;
+    QString m_path;
+};
