@@ -9,17 +9,17 @@ namespace {
 void numberGroup(std::vector<SnapshotRow>& rows, std::vector<int>& group)
 {
     std::sort(group.begin(), group.end(), [&rows](int a, int b) {
-        return rows[std::size_t(a)].key < rows[std::size_t(b)].key;
+        return rows[std::size_t(a)].order < rows[std::size_t(b)].order;
     });
-    qint64 counter = 0;
-    const QString* previous = nullptr;
+    int counter = 0;
+    int previous = -1;
     for (int i : group) {
         SnapshotRow& row = rows[std::size_t(i)];
-        if (!previous || row.key != *previous) {
+        if (row.order != previous) {
             ++counter;
         }
         row.compOrder = counter;
-        previous = &row.key;
+        previous = row.order;
     }
 }
 } // namespace

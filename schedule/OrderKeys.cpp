@@ -3,11 +3,6 @@
 #include <algorithm>
 
 namespace {
-QString twoDigits(int token)
-{
-    return QStringLiteral("%1").arg(token, 2, 10, QLatin1Char('0'));
-}
-
 // `text` followed by its last two characters `times` more times.
 QString repeatLast(const QString& text, int times)
 {
@@ -28,8 +23,7 @@ OrderKeys::OrderKeys()
 {
     Node root;
     root.token = -1;
-    root.text = QStringLiteral("0");
-    m_nodes.push_back(std::move(root));
+    m_nodes.push_back(root);
 }
 
 int OrderKeys::child(int parent, qint64 priority)
@@ -40,48 +34,23 @@ int OrderKeys::child(int parent, qint64 priority)
     if (found != m_index.cend()) {
         return *found;
     }
-    const Node& up = m_nodes[std::size_t(parent)];
     Node node;
     node.parent = parent;
     node.token = token;
-    node.depth = up.depth + 1;
-    if (node.depth <= kSpelledLevels) {
-        node.text = up.text + twoDigits(token);
-    }
+    node.depth = m_nodes[std::size_t(parent)].depth + 1;
     const int index = int(m_nodes.size());
-    m_nodes.push_back(std::move(node));
+    m_nodes.push_back(node);
     m_index.insert(id, index);
     return index;
 }
 
-std::vector<QString> OrderKeys::keys(const std::vector<int>& nodes, const std::vector<char>& lengthened) const
+void OrderKeys::finish()
 {
-    int deepest = 0;
-    for (int node : nodes) {
-        deepest = std::max(deepest, depth(node));
-    }
     const std::size_t count = m_nodes.size();
-    std::vector<QString> plainKey(count);
-    std::vector<QString> longKey(count);
-    std::vector<QString> result(nodes.size());
-
-    if (deepest <= kSpelledLevels) {
-        // Every key is spelled out in full.
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            const std::size_t n = std::size_t(nodes[i]);
-            const Node& node = m_nodes[n];
-            if (lengthened[i] && node.depth > 0) {
-                if (longKey[n].isNull()) {
-                    longKey[n] = repeatLast(node.text, deepest - node.depth);
-                }
-                result[i] = longKey[n];
-            } else {
-                result[i] = node.text;
-            }
-        }
-        return result;
+    m_deepest = 0;
+    for (const Node& node : m_nodes) {
+        m_deepest = std::max(m_deepest, node.depth);
     }
-
     // A task's lengthened key repeats its last priority; where the tree goes on
     // below with that same priority, the key reads like that deeper path, so it
     // sorts (and ties) with the deepest node of the run of equal priorities.
@@ -97,41 +66,62 @@ std::vector<QString> OrderKeys::keys(const std::vector<int>& nodes, const std::v
             taskEnd[n] = taskEnd[std::size_t(*same)];
         }
     }
-    std::vector<int> plainRank;
+    m_index = {};
     std::vector<int> lengthenedRank;
-    rank(&plainRank, &lengthenedRank);
-    // The node each deeper key is spelled to.
-    std::vector<int> spelledNode(count);
+    rank(&m_plain, &lengthenedRank);
+    m_byOrder.assign(2 * count, 0);
     for (std::size_t n = 0; n < count; ++n) {
-        spelledNode[n] = m_nodes[n].depth <= kSpelledLevels ? int(n) : spelledNode[std::size_t(m_nodes[n].parent)];
+        m_byOrder[std::size_t(m_plain[n])] = int(n);
+        m_byOrder[std::size_t(lengthenedRank[n])] = ~int(n);
     }
-    auto spelled = [&](std::size_t n) -> QString {
-        const Node& s = m_nodes[std::size_t(spelledNode[n])];
-        return repeatLast(s.text, kSpelledLevels - s.depth);
-    };
+    m_lengthened.resize(count);
+    m_spelledNode.resize(count);
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t end = std::size_t(taskEnd[n]);
+        // Run out exactly at the deepest level, the lengthened key is that node's own key.
+        m_lengthened[n] = n == 0 ? m_plain[0] : m_nodes[end].depth == m_deepest ? m_plain[end] : lengthenedRank[end];
+        m_spelledNode[n] = m_nodes[n].depth <= kSpelledLevels ? int(n) : m_spelledNode[std::size_t(m_nodes[n].parent)];
+    }
+}
 
-    auto withRank = [](const QString& spelledPart, int rank) -> QString {
-        return spelledPart + QLatin1Char('~') + QStringLiteral("%1").arg(rank, kRankDigits, 10, QLatin1Char('0'));
-    };
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        const std::size_t n = std::size_t(nodes[i]);
-        const Node& node = m_nodes[n];
-        if (lengthened[i] && node.depth > 0) {
-            if (longKey[n].isNull()) {
-                const std::size_t end = std::size_t(taskEnd[n]);
-                // Run out exactly at the deepest level, the lengthened key is that node's own key.
-                const int rank = m_nodes[end].depth == deepest ? plainRank[end] : lengthenedRank[end];
-                longKey[n] = withRank(spelled(n), rank);
-            }
-            result[i] = longKey[n];
-        } else {
-            if (plainKey[n].isNull()) {
-                plainKey[n] = node.depth <= kSpelledLevels ? node.text : withRank(spelled(n), plainRank[n]);
-            }
-            result[i] = plainKey[n];
-        }
+int OrderKeys::order(int node, bool lengthened) const
+{
+    return lengthened ? m_lengthened[std::size_t(node)] : m_plain[std::size_t(node)];
+}
+
+QString OrderKeys::spell(int node) const
+{
+    const int depth = m_nodes[std::size_t(node)].depth;
+    QString text(1 + 2 * depth, QLatin1Char('0'));
+    for (int n = node, at = 2 * depth - 1; n > 0; n = m_nodes[std::size_t(n)].parent, at -= 2) {
+        const int token = m_nodes[std::size_t(n)].token;
+        text[at] = QLatin1Char(char('0' + token / 10));
+        text[at + 1] = QLatin1Char(char('0' + token % 10));
     }
-    return result;
+    return text;
+}
+
+QString OrderKeys::spelledPart(int node) const
+{
+    const int s = m_spelledNode[std::size_t(node)];
+    return repeatLast(spell(s), kSpelledLevels - m_nodes[std::size_t(s)].depth);
+}
+
+QString OrderKeys::text(int order) const
+{
+    const auto withRank = [order](const QString& spelled) -> QString {
+        return spelled + QLatin1Char('~') + QStringLiteral("%1").arg(order, kRankDigits, 10, QLatin1Char('0'));
+    };
+    const int entry = m_byOrder[std::size_t(order)];
+    if (entry >= 0) {
+        return m_nodes[std::size_t(entry)].depth <= kSpelledLevels ? spell(entry) : withRank(spelledPart(entry));
+    }
+    // A lengthened key: every task whose key runs out at this node shares it.
+    const int end = ~entry;
+    if (m_deepest > kSpelledLevels) {
+        return withRank(spelledPart(end));
+    }
+    return repeatLast(spell(end), m_deepest - m_nodes[std::size_t(end)].depth);
 }
 
 void OrderKeys::rank(std::vector<int>* plain, std::vector<int>* lengthenedRank) const

@@ -16,7 +16,9 @@
 // spelling would, and none is longer than kMaxLength characters.
 //
 // Equal priority paths share one node, so any tree costs one node per distinct
-// path. Nothing here recurses.
+// path. A large snapshot holds no key text: rows hold a key's place in text order
+// (order()), and the text is spelled only when the row is written (text()).
+// Nothing here recurses.
 class OrderKeys
 {
 public:
@@ -29,13 +31,19 @@ public:
     // The node of the root ("0").
     static constexpr int root() { return 0; }
     // The node one level below `parent` for `priority` (outside 0..99, which only
-    // another tool can write, counts as the nearer bound).
+    // another tool can write, counts as the nearer bound). Only before finish().
     int child(int parent, qint64 priority);
     int depth(int node) const { return m_nodes[std::size_t(node)].depth; }
 
-    // The stored keys: `nodes[i]` is the node of row i, `lengthened[i]` tells a task
-    // row whose key is lengthened to the deepest level of `nodes`.
-    std::vector<QString> keys(const std::vector<int>& nodes, const std::vector<char>& lengthened) const;
+    // Fixes the order of every key once all nodes are made; the deepest node sets
+    // the length of lengthened keys.
+    void finish();
+    // The place in text order of the key of `node`, or with `lengthened` of a task's
+    // lengthened key: keys compare as their places do, and equal keys share one.
+    // Only after finish().
+    int order(int node, bool lengthened) const;
+    // The stored text of the key at `order`. Only after finish().
+    QString text(int order) const;
 
 private:
     struct Node
@@ -43,13 +51,21 @@ private:
         int parent = -1;
         int token = 0; // the priority this level adds
         int depth = 0;
-        QString text; // the spelled key, for nodes down to kSpelledLevels
     };
 
     // Text order of every key as a rank: `plain[n]` for the key of node n itself,
     // `lengthenedRank[n]` for the tasks whose lengthened key runs out at node n.
     void rank(std::vector<int>* plain, std::vector<int>* lengthenedRank) const;
+    // "0" and the tokens down to `node` (at most kSpelledLevels deep).
+    QString spell(int node) const;
+    // The first kSpelledLevels levels of a key running through `node`.
+    QString spelledPart(int node) const;
 
     std::vector<Node> m_nodes;
-    QHash<qint64, int> m_index; // (parent, token) -> node
+    QHash<qint64, int> m_index; // (parent, token) -> node; dropped by finish()
+    int m_deepest = 0;
+    std::vector<int> m_plain; // per node: order of its own key
+    std::vector<int> m_lengthened; // per node: order of its lengthened key
+    std::vector<int> m_spelledNode; // per node: its ancestor at kSpelledLevels, or itself above
+    std::vector<int> m_byOrder; // per order: its node, or ~node for a lengthened key running out there
 };

@@ -34,7 +34,7 @@ bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
         std::vector<int>& mine = *found;
         // Equal keys keep their writing order.
         std::stable_sort(mine.begin(), mine.end(), [&rows](int a, int b) {
-            return rows[std::size_t(a)].key < rows[std::size_t(b)].key;
+            return rows[std::size_t(a)].order < rows[std::size_t(b)].order;
         });
         calendar->start(start);
         for (int i : mine) {

@@ -104,7 +104,7 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     m_times.load = timer.elapsed();
     report(10);
 
-    std::vector<SnapshotRow> rows;
+    SnapshotRows rows;
     if (!computeRows(input, snapshotStamp, &rows, &failure)) {
         return fail(QString());
     }
@@ -118,7 +118,7 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
         return fail(QStringLiteral("Saving the snapshot failed"));
     }
     m_times.insert = timer.elapsed();
-    m_rowCount = qint64(rows.size());
+    m_rowCount = qint64(rows.rows.size());
     *stamp = snapshotStamp;
     report(100);
     return true;
@@ -126,7 +126,7 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
 
 bool SnapshotGenerator::computeRows(const SnapshotInput& input,
                                     const QString& stamp,
-                                    std::vector<SnapshotRow>* rows,
+                                    SnapshotRows* rows,
                                     QString* error)
 {
     QElapsedTimer timer;
@@ -137,32 +137,32 @@ bool SnapshotGenerator::computeRows(const SnapshotInput& input,
     m_times.writeSubtreeRows = timer.restart();
     report(20);
     const qint64 start = MemberCalendar::toSeconds(Stamp::fromText(stamp));
-    if (!ScheduleTeamMembers::run(*rows, input.members, start, error)) {
+    if (!ScheduleTeamMembers::run(rows->rows, input.members, start, error)) {
         return false;
     }
     m_times.scheduleTeamMembers = timer.restart();
-    RollUpCompletionDates::run(*rows);
+    RollUpCompletionDates::run(rows->rows);
     m_times.rollUpCompletionDates = timer.restart();
-    NumberCompletionOrder::run(*rows);
+    NumberCompletionOrder::run(rows->rows);
     m_times.numberCompletionOrder = timer.restart();
     return true;
 }
 
 bool SnapshotGenerator::writeRows(const SnapshotInput& input,
                                   const QString& stamp,
-                                  const std::vector<SnapshotRow>& rows,
+                                  const SnapshotRows& rows,
                                   QString* error)
 {
-    SnapshotWriter writer(input, stamp);
+    SnapshotWriter writer(input, rows, stamp);
     QString failure;
     if (!writer.prepare(m_connection, &failure)) {
         Sql::setError(error, QStringLiteral("Writing the snapshot failed: ") + failure);
         return false;
     }
-    const std::size_t total = rows.size();
+    const std::size_t total = rows.rows.size();
     const std::size_t step = std::max<std::size_t>(1, total / 70);
     for (std::size_t i = 0; i < total; ++i) {
-        if (!writer.write(rows, i, error)) {
+        if (!writer.write(i, error)) {
             return false;
         }
         if (i % step == 0) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 class SnapshotInput;
-struct SnapshotRow;
+struct SnapshotRows;
 
 // Generates schedule snapshots: one CompDates row for the root, every goal, task
 // and assignment under one new stamp, with completion dates from the members'
@@ -51,10 +51,9 @@ public:
 private:
     // The rows of the snapshot under `stamp`: the walk, then scheduling, the date
     // roll-up and the numbering. False with *error when a member cannot be scheduled.
-    bool computeRows(const SnapshotInput& input, const QString& stamp, std::vector<SnapshotRow>* rows, QString* error);
+    bool computeRows(const SnapshotInput& input, const QString& stamp, SnapshotRows* rows, QString* error);
     // Writes `rows` in the caller's transaction. False with *error naming the row.
-    bool
-    writeRows(const SnapshotInput& input, const QString& stamp, const std::vector<SnapshotRow>& rows, QString* error);
+    bool writeRows(const SnapshotInput& input, const QString& stamp, const SnapshotRows& rows, QString* error);
     void report(int percent) const;
 
     QString m_connection;

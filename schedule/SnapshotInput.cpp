@@ -19,7 +19,8 @@ bool run(QSqlQuery& query, const QString& sql, const QString& what, QString* err
 // The columns goals and tasks share, read from the first five of `query`. Types
 // and statuses are few texts repeated on every row: each is held once.
 // (NULL stays apart from '': a goal without a status is dated as the root is.)
-void readCommon(const QSqlQuery& query, ObjectRecord& record, QSet<QString>& held)
+template <typename Record>
+void readCommon(const QSqlQuery& query, Record& record, QSet<QString>& held)
 {
     const auto once = [&held](const QVariant& value) {
         return value.isNull() ? QString() : *held.insert(value.toString());
@@ -60,7 +61,7 @@ bool SnapshotInput::load(const QString& connection, QString* error)
         return false;
     }
     while (query.next()) {
-        TaskRecord& task = tasks.emplace_back();
+        Task& task = tasks.emplace_back();
         readCommon(query, task, held);
         task.daysPlanned = Figure::nonNegative(Figure::fromVariant(query.value(5)));
         task.goalId = query.value(6).toLongLong();

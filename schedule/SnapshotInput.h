@@ -10,9 +10,21 @@
 class SnapshotInput
 {
 public:
+    // The columns of a TaskRecord a snapshot reads: a large project holds hundreds
+    // of thousands of tasks throughout the computation.
+    struct Task
+    {
+        qint64 id = 0;
+        qint64 goalId = 0; // FK_ID
+        qint64 priority = 50;
+        double daysPlanned = 0; // days; NaN when unknown (see Figure), as all figures here
+        QString objectType = QStringLiteral("Task"); // OBJECT_TYPE
+        QString shortName;
+        QString status = QStringLiteral("Open");
+    };
+
     std::vector<GoalRecord> goals;
-    // daysPlanned is NaN when unknown (see Figure), as all figures here.
-    std::vector<TaskRecord> tasks;
+    std::vector<Task> tasks;
     // Grouped by task; within a task in member-name order, the order the database
     // keeps them in.
     std::vector<AssignmentRecord> assignments;

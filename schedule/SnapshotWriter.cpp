@@ -9,6 +9,7 @@
 
 namespace {
 const QString kRootName = QStringLiteral("Cairnwork");
+const SnapshotPath kNoPath;
 
 // Columns in the order of the insert below.
 enum Column {
@@ -39,8 +40,9 @@ enum Column {
 };
 } // namespace
 
-SnapshotWriter::SnapshotWriter(const SnapshotInput& input, const QString& stamp)
+SnapshotWriter::SnapshotWriter(const SnapshotInput& input, const SnapshotRows& rows, const QString& stamp)
     : m_input(input)
+    , m_rows(rows)
     , m_stamp(stamp)
 {
 }
@@ -68,8 +70,9 @@ void SnapshotWriter::bindFigure(int column, double value)
     }
 }
 
-bool SnapshotWriter::write(const std::vector<SnapshotRow>& rows, std::size_t index, QString* error)
+bool SnapshotWriter::write(std::size_t index, QString* error)
 {
+    const std::vector<SnapshotRow>& rows = m_rows.rows;
     static const QString kinds[] = {QStringLiteral("G"), QStringLiteral("G"), QStringLiteral("T"), QStringLiteral("R")};
     const SnapshotRow& row = rows[index];
     Statement& s = *m_insert;
@@ -78,6 +81,8 @@ bool SnapshotWriter::write(const std::vector<SnapshotRow>& rows, std::size_t ind
     s.bindInteger(GtId, row.gtId);
     const bool root = row.kind == SnapshotRow::Kind::Root;
     const QString* shown = &m_name; // what HName indents
+    const SnapshotPath& path = row.path < 0 ? kNoPath : m_rows.paths[std::size_t(row.path)];
+    qint64 parentId = 0; // GT_Parent_ID
     switch (row.kind) {
     case SnapshotRow::Kind::Root:
         m_name = kRootName;
@@ -86,21 +91,30 @@ bool SnapshotWriter::write(const std::vector<SnapshotRow>& rows, std::size_t ind
         s.bindNull(Res);
         s.bindNull(ResPerWrk);
         break;
-    case SnapshotRow::Kind::Goal:
+    case SnapshotRow::Kind::Goal: {
+        const GoalRecord& goal = m_input.goals[std::size_t(row.source)];
+        m_name = goal.shortName;
+        parentId = goal.parentId.value_or(0);
+        s.bindText(GtType, goal.objectType);
+        s.bindInteger(GtPriority, goal.priority);
+        s.bindNull(Res);
+        s.bindNull(ResPerWrk);
+        break;
+    }
     case SnapshotRow::Kind::Task: {
-        const ObjectRecord& object = row.kind == SnapshotRow::Kind::Goal
-            ? static_cast<const ObjectRecord&>(m_input.goals[std::size_t(row.source)])
-            : m_input.tasks[std::size_t(row.source)];
-        m_name = object.shortName;
-        s.bindText(GtType, object.objectType);
-        s.bindInteger(GtPriority, object.priority);
+        const SnapshotInput::Task& task = m_input.tasks[std::size_t(row.source)];
+        m_name = task.shortName;
+        parentId = task.goalId;
+        s.bindText(GtType, task.objectType);
+        s.bindInteger(GtPriority, task.priority);
         s.bindNull(Res);
         s.bindNull(ResPerWrk);
         break;
     }
     case SnapshotRow::Kind::Assignment: {
         const AssignmentRecord& a = m_input.assignments[std::size_t(row.source)];
-        const TaskRecord& task = m_input.tasks[std::size_t(rows[std::size_t(row.parentRow)].source)];
+        const SnapshotInput::Task& task = m_input.tasks[std::size_t(rows[std::size_t(row.parentRow)].source)];
+        parentId = task.id;
         m_name.clear();
         m_name += a.member;
         m_name += QStringLiteral(" (");
@@ -111,20 +125,20 @@ bool SnapshotWriter::write(const std::vector<SnapshotRow>& rows, std::size_t ind
         s.bindText(Res, a.member);
         bindFigure(ResPerWrk, a.perWorkload);
         shown = &a.member;
-        m_path = SnapshotPath{row.path, row.pathElided}.child(task.shortName).text;
+        m_path = path.child(task.shortName).text;
         break;
     }
     }
     s.bindText(GtName, m_name);
     if (row.kind != SnapshotRow::Kind::Assignment) {
-        m_path = row.path;
+        m_path = path.text;
     }
     s.bindText(GtPath, m_path.isEmpty() ? QString() : m_path);
     s.bindText(GtStatus, row.status && !row.status->isEmpty() ? *row.status : QString());
     if (root) {
         s.bindNull(GtParentId);
     } else {
-        s.bindInteger(GtParentId, row.parentId);
+        s.bindInteger(GtParentId, parentId);
     }
     bindFigure(Planned, row.planned);
     bindFigure(PerComp, row.perComp);
@@ -136,14 +150,15 @@ bool SnapshotWriter::write(const std::vector<SnapshotRow>& rows, std::size_t ind
     } else {
         s.bindNull(Progress);
     }
-    s.bindText(CompletionOrder, row.key);
+    s.bindText(CompletionOrder, m_rows.keys.text(row.order));
     s.bindInteger(TreeDepth, row.depth);
     if (row.calc < 0) {
         s.bindNull(Calc);
     } else {
         s.bindInteger(Calc, row.calc);
     }
-    s.bindInteger(HTreeSort, row.treeSort);
+    const qint64 treeSort = qint64(index) + 1;
+    s.bindInteger(HTreeSort, treeSort);
     if (root) {
         m_hname = kRootName;
     } else {
@@ -164,7 +179,7 @@ bool SnapshotWriter::write(const std::vector<SnapshotRow>& rows, std::size_t ind
     if (!s.run(&failure)) {
         Sql::setError(error,
                       QStringLiteral("Writing the snapshot row %1 of %2 (%3) failed: %4")
-                          .arg(row.treeSort)
+                          .arg(treeSort)
                           .arg(rows.size())
                           .arg(m_name, failure));
         return false;

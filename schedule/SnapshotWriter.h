@@ -16,13 +16,14 @@
 class SnapshotWriter
 {
 public:
-    SnapshotWriter(const SnapshotInput& input, const QString& stamp);
+    // `rows` holds the paths and keys the rows point at.
+    SnapshotWriter(const SnapshotInput& input, const SnapshotRows& rows, const QString& stamp);
 
     // Prepares the insert on `connection`. False with *error on failure.
     bool prepare(const QString& connection, QString* error);
-    // Writes rows[index]; `rows` is the whole snapshot (an assignment's name takes
-    // its task's). False with *error naming the row (HTreeSort and name) on failure.
-    bool write(const std::vector<SnapshotRow>& rows, std::size_t index, QString* error);
+    // Writes row `index` of the snapshot. False with *error naming the row (HTreeSort
+    // and name) on failure.
+    bool write(std::size_t index, QString* error);
     // True when rows go through the engine's own interface (see Statement).
     bool isNative() const { return m_insert && m_insert->isNative(); }
 
@@ -30,6 +31,7 @@ private:
     void bindFigure(int column, double value);
 
     const SnapshotInput& m_input;
+    const SnapshotRows& m_rows;
     QString m_stamp;
     std::unique_ptr<Statement> m_insert;
     QString m_name; // reused between rows

@@ -66,26 +66,15 @@ WriteSubtreeRows::WriteSubtreeRows(const SnapshotInput& input)
     for (auto& tasks : m_goalTasks) {
         sortByPriority(tasks, input.tasks);
     }
-    const auto& assignments = input.assignments;
-    for (std::size_t i = 0; i < assignments.size();) {
-        std::size_t j = i + 1;
-        while (j < assignments.size() && assignments[j].taskId == assignments[i].taskId) {
-            ++j;
-        }
-        m_taskAssignments.insert(assignments[i].taskId, {int(i), int(j - i)});
-        i = j;
-    }
 }
 
-std::vector<SnapshotRow> WriteSubtreeRows::run()
+SnapshotRows WriteSubtreeRows::run()
 {
-    m_rows.clear();
-    m_keyNodes.clear();
-    m_lengthened.clear();
-    const std::size_t expected = m_input.goals.size() + m_input.tasks.size() + m_input.assignments.size() + 1;
-    m_rows.reserve(expected);
-    m_keyNodes.reserve(expected);
-    m_lengthened.reserve(expected);
+    m_result = {};
+    m_result.rows.reserve(m_input.goals.size() + m_input.tasks.size() + m_input.assignments.size() + 1);
+    // Rows keep their key's node in `order` until the keys are finished.
+    std::vector<char> lengthened; // per row: a task row, its key lengthened
+    lengthened.reserve(m_result.rows.capacity());
 
     // One frame per goal level being walked; the bottom frame is the root's level.
     struct Frame
@@ -95,7 +84,7 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
         std::size_t next;
         int depth; // of the goal's own row
         int keyNode;
-        SnapshotPath path; // as passed to the goal's children
+        int path; // as passed to the goal's children
         bool calc; // the flag of the goal's level
         SubtreeTotals sums;
         std::vector<int> directRows;
@@ -107,7 +96,8 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
     };
     std::vector<char> written(m_input.goals.size(), 0);
     std::vector<Frame> stack;
-    stack.push_back({-1, &m_topGoals, 0, 0, OrderKeys::root(), SnapshotPath(), true, {}, {}});
+    m_result.paths.push_back(SnapshotPath());
+    stack.push_back({-1, &m_topGoals, 0, 0, OrderKeys::root(), 0, true, {}, {}});
     while (true) {
         Frame& frame = stack.back();
         if (frame.next < frame.children->size()) {
@@ -118,12 +108,14 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
             written[std::size_t(g)] = 1;
             const GoalRecord& goal = m_input.goals[std::size_t(g)];
             const bool calc = isHeld(goal.status) ? false : frame.calc;
+            const int path = int(m_result.paths.size());
+            m_result.paths.push_back(m_result.paths[std::size_t(frame.path)].child(goal.shortName));
             Frame below{g,
                         childGoals(goal.id),
                         0,
                         frame.depth + 1,
-                        m_keys.child(frame.keyNode, goal.priority),
-                        frame.path.child(goal.shortName),
+                        m_result.keys.child(frame.keyNode, goal.priority),
+                        path,
                         calc,
                         {},
                         {}};
@@ -138,6 +130,8 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
                 for (int t : *tasks) {
                     frame.directRows.push_back(
                         writeTask(t, frame.depth + 1, frame.keyNode, frame.path, frame.calc, frame.sums));
+                    lengthened.resize(m_result.rows.size());
+                    lengthened.back() = 1;
                 }
             }
         }
@@ -153,68 +147,69 @@ std::vector<SnapshotRow> WriteSubtreeRows::run()
         row.kind = SnapshotRow::Kind::Goal;
         row.source = done.goal;
         row.gtId = goal.id;
-        row.parentId = goal.parentId.value_or(0);
         row.status = &goal.status;
-        if (!parent.path.text.isEmpty()) {
-            row.path = parent.path.text;
-            row.pathElided = parent.path.elided;
+        if (!m_result.paths[std::size_t(parent.path)].text.isEmpty()) {
+            row.path = parent.path;
         }
+        row.order = done.keyNode;
         row.depth = done.depth;
         row.calc = parent.calc ? 1 : 0;
         setFigures(row, sums);
-        adopt(done.directRows, int(m_rows.size()));
-        parent.directRows.push_back(int(m_rows.size()));
+        adopt(done.directRows, int(m_result.rows.size()));
+        parent.directRows.push_back(int(m_result.rows.size()));
         parent.sums.add(sums);
-        m_rows.push_back(std::move(row));
-        m_keyNodes.push_back(done.keyNode);
-        m_lengthened.push_back(0);
+        m_result.rows.push_back(row);
     }
 
     SnapshotRow root;
     root.kind = SnapshotRow::Kind::Root;
     root.gtId = 0;
-    root.path = QStringLiteral("\\");
+    root.path = int(m_result.paths.size());
+    m_result.paths.push_back({QStringLiteral("\\"), false});
+    root.order = OrderKeys::root();
     root.depth = 0;
     root.calc = -1;
     setFigures(root, stack.back().sums);
-    adopt(stack.back().directRows, int(m_rows.size()));
-    m_rows.push_back(std::move(root));
-    m_keyNodes.push_back(OrderKeys::root());
-    m_lengthened.push_back(0);
+    adopt(stack.back().directRows, int(m_result.rows.size()));
+    m_result.rows.push_back(root);
 
-    std::vector<QString> keys = m_keys.keys(m_keyNodes, m_lengthened);
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        m_rows[i].treeSort = qint64(i) + 1;
-        m_rows[i].key = std::move(keys[i]);
+    m_result.keys.finish();
+    lengthened.resize(m_result.rows.size());
+    for (std::size_t i = 0; i < m_result.rows.size(); ++i) {
+        m_result.rows[i].order = m_result.keys.order(m_result.rows[i].order, lengthened[i]);
     }
-    return std::move(m_rows);
+    return std::move(m_result);
 }
 
-int WriteSubtreeRows::writeTask(
-    int taskIndex, int depth, int keyNode, const SnapshotPath& path, bool calc, SubtreeTotals& level)
+int WriteSubtreeRows::writeTask(int taskIndex, int depth, int keyNode, int path, bool calc, SubtreeTotals& level)
 {
-    const TaskRecord& task = m_input.tasks[std::size_t(taskIndex)];
+    const SnapshotInput::Task& task = m_input.tasks[std::size_t(taskIndex)];
     const bool counted = isCounted(task.status);
-    const int taskKey = m_keys.child(keyNode, task.priority);
+    const int taskKey = m_result.keys.child(keyNode, task.priority);
     const bool taskOpen = task.status == QLatin1String("Open");
     static const QString completed = QStringLiteral("Completed");
     double t = 0; // percent done, rounded to whole numbers as it goes; NaN once unknown
     double needed = 0;
     double estimate = 0;
-    const int firstAssignmentRow = int(m_rows.size());
-    const auto range = m_taskAssignments.value(task.id, {0, 0});
-    for (int i = range.first; i < range.first + range.second; ++i) {
-        const AssignmentRecord& a = m_input.assignments[std::size_t(i)];
+    const int firstAssignmentRow = int(m_result.rows.size());
+    // Assignments are grouped by task in ID order.
+    const auto& assignments = m_input.assignments;
+    const auto first =
+        std::lower_bound(assignments.begin(), assignments.end(), task.id, [](const AssignmentRecord& a, qint64 id) {
+            return a.taskId < id;
+        });
+    for (auto it = first; it != assignments.end() && it->taskId == task.id; ++it) {
+        const int i = int(it - assignments.begin());
+        const AssignmentRecord& a = *it;
         SnapshotRow row;
         row.kind = SnapshotRow::Kind::Assignment;
         row.source = i;
         row.gtId = 0;
-        row.parentId = task.id;
         row.status = taskOpen && a.perCompleted == 100 ? &completed : &task.status;
         // Extended by the task's name only when written: one path per task would be
         // held for the whole computation.
-        row.path = path.text;
-        row.pathElided = path.elided;
+        row.path = path;
+        row.order = taskKey;
         row.member = &a.member;
         row.depth = depth;
         row.calc = calc ? 1 : 0;
@@ -232,18 +227,15 @@ int WriteSubtreeRows::writeTask(
             needed += a.daysNeeded;
             estimate += e;
         }
-        m_rows.push_back(std::move(row));
-        m_keyNodes.push_back(taskKey);
-        m_lengthened.push_back(0);
+        m_result.rows.push_back(row);
     }
     SnapshotRow row;
     row.kind = SnapshotRow::Kind::Task;
     row.source = taskIndex;
     row.gtId = task.id;
-    row.parentId = task.goalId;
     row.status = &task.status;
-    row.path = path.text;
-    row.pathElided = path.elided;
+    row.path = path;
+    row.order = taskKey;
     row.depth = depth;
     row.calc = calc ? 1 : 0;
     row.planned = task.daysPlanned;
@@ -251,13 +243,11 @@ int WriteSubtreeRows::writeTask(
     row.needed = needed;
     row.est = estimate;
     row.diff = counted ? task.daysPlanned - estimate : 0;
-    const int ownRow = int(m_rows.size());
+    const int ownRow = int(m_result.rows.size());
     for (int i = firstAssignmentRow; i < ownRow; ++i) {
-        m_rows[std::size_t(i)].parentRow = ownRow;
+        m_result.rows[std::size_t(i)].parentRow = ownRow;
     }
-    m_rows.push_back(std::move(row));
-    m_keyNodes.push_back(taskKey);
-    m_lengthened.push_back(1);
+    m_result.rows.push_back(row);
     if (counted) {
         level.planned += task.daysPlanned;
         level.done += task.daysPlanned / 100 * t;
@@ -270,6 +260,6 @@ int WriteSubtreeRows::writeTask(
 void WriteSubtreeRows::adopt(const std::vector<int>& children, int parentRow)
 {
     for (int child : children) {
-        m_rows[std::size_t(child)].parentRow = parentRow;
+        m_result.rows[std::size_t(child)].parentRow = parentRow;
     }
 }

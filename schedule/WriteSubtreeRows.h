@@ -33,26 +33,23 @@ public:
 
     explicit WriteSubtreeRows(const SnapshotInput& input);
 
-    // All rows of the snapshot; HTreeSort runs 1, 2, ... in vector order.
-    std::vector<SnapshotRow> run();
+    // All rows of the snapshot, their paths and keys (finished).
+    SnapshotRows run();
 
 private:
     // Writes a task's assignment rows and its own row, whose index it returns.
-    int writeTask(int taskIndex, int depth, int keyNode, const SnapshotPath& path, bool calc, SubtreeTotals& level);
+    // `path` indexes m_result.paths.
+    int writeTask(int taskIndex, int depth, int keyNode, int path, bool calc, SubtreeTotals& level);
     void adopt(const std::vector<int>& children, int parentRow);
     // The figures of a goal or the root from the totals of what hangs below it.
     static void setFigures(SnapshotRow& row, const SubtreeTotals& sums);
 
     const SnapshotInput& m_input;
-    std::vector<SnapshotRow> m_rows;
-    OrderKeys m_keys;
-    std::vector<int> m_keyNodes; // per row
-    std::vector<char> m_lengthened; // per row: a task row, its key lengthened
+    SnapshotRows m_result; // rows, paths and keys being built
     // Children in writing order: the highest priority number first, then the
     // highest ID, so that the outline (read backwards) lists equal priorities in
     // the order they were created.
     std::vector<int> m_topGoals;
     QHash<qint64, std::vector<int>> m_childGoals;
     QHash<qint64, std::vector<int>> m_goalTasks;
-    QHash<qint64, std::pair<int, int>> m_taskAssignments; // first index, count
 };

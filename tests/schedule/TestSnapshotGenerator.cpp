@@ -36,6 +36,7 @@ private Q_SLOTS:
     void taskKeysLengthenToTheirSnapshotsDepth();
     void oldHistoryLeavesKeysAlone_data();
     void oldHistoryLeavesKeysAlone();
+    void deepKeysSortAsSpelledOut_data();
     void deepKeysSortAsSpelledOut();
     void walkTakesEachGoalOnce();
     void quotesInNames();
@@ -284,12 +285,22 @@ void TestSnapshotGenerator::oldHistoryLeavesKeysAlone()
     QCOMPARE(P::row(rows, "T", tree.t).value("Completion_Order").toString(), QStringLiteral("005030303"));
 }
 
+void TestSnapshotGenerator::deepKeysSortAsSpelledOut_data()
+{
+    QTest::addColumn<int>("chain");
+    QTest::newRow("spelled out") << 20;
+    QTest::newRow("past the spelled levels") << 45;
+}
+
 // Past OrderKeys::kSpelledLevels a key keeps its first levels and ends in a rank, yet
 // within its snapshot it sorts and ties exactly as the key spelled out in full: the
-// order of work and its numbers do not change with depth. A random tree 45 levels
-// deep with few priorities, so that lengthened task keys often meet deeper paths.
+// order of work and its numbers do not change with depth. Rows are ordered and
+// numbered by their key's place, never its text, so the numbers must tie exactly
+// where the stored keys do, at any depth. A random tree with few priorities, so
+// that lengthened task keys often meet deeper paths.
 void TestSnapshotGenerator::deepKeysSortAsSpelledOut()
 {
+    QFETCH(int, chain);
     TempProject p;
     p.member(QStringLiteral("M"));
     QRandomGenerator random(7);
@@ -303,7 +314,7 @@ void TestSnapshotGenerator::deepKeysSortAsSpelledOut()
                            QStringLiteral("%1").arg(priority, 2, 10, QLatin1Char('0')));
         goals << id;
     };
-    for (int i = 0; i < 45; ++i) {
+    for (int i = 0; i < chain; ++i) {
         addGoal(goals.isEmpty() ? std::nullopt : std::optional<qint64>(goals.last()), 1 + random.bounded(2));
     }
     for (int i = 0; i < 40; ++i) {
@@ -322,9 +333,10 @@ void TestSnapshotGenerator::deepKeysSortAsSpelledOut()
     for (const QVariantMap& r : rows) {
         deepest = std::max(deepest, r.value("Tree_Depth").toInt());
     }
-    QVERIFY(deepest > OrderKeys::kSpelledLevels);
+    QCOMPARE(deepest > OrderKeys::kSpelledLevels, chain > OrderKeys::kSpelledLevels);
 
     QHash<QString, QList<std::pair<QString, QString>>> byKind; // stored key, full key
+    QHash<QString, QMap<QString, QSet<qint64>>> numbers; // kind -> stored key -> CompOrderObj
     for (const QVariantMap& r : rows) {
         const QString obj = r.value("OBJ").toString();
         const QString stored = r.value("Completion_Order").toString();
@@ -345,6 +357,16 @@ void TestSnapshotGenerator::deepKeysSortAsSpelledOut()
             QCOMPARE(stored.left(1 + 2 * OrderKeys::kSpelledLevels), full.left(1 + 2 * OrderKeys::kSpelledLevels));
         }
         byKind[obj].append({stored, full});
+        if (r.value("GT_ID").toLongLong() != 0 || obj == QLatin1String("R")) {
+            numbers[obj][stored].insert(r.value("CompOrderObj").toLongLong());
+        }
+    }
+    // Every group is open and calculated: numbered 1, 2, ... in key order, equal keys alike.
+    for (const auto& group : std::as_const(numbers)) {
+        qint64 expected = 0;
+        for (const QSet<qint64>& numbered : group) {
+            QCOMPARE(numbered, QSet<qint64>{++expected});
+        }
     }
     const auto sign = [](int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); };
     for (const auto& keys : std::as_const(byKind)) {
@@ -373,12 +395,12 @@ void TestSnapshotGenerator::walkTakesEachGoalOnce()
         return g;
     };
     input.goals = {goal(0, std::nullopt), goal(1, 0), goal(2, 2), goal(3, 4), goal(4, 3), goal(5, 99)};
-    TaskRecord task;
+    SnapshotInput::Task task;
     task.id = 7;
     task.shortName = QStringLiteral("T");
     task.daysPlanned = 2;
     input.tasks = {task};
-    const std::vector<SnapshotRow> rows = WriteSubtreeRows(input).run();
+    const std::vector<SnapshotRow> rows = WriteSubtreeRows(input).run().rows;
     QStringList written;
     for (const SnapshotRow& row : rows) {
         written << QStringLiteral("%1%2@%3").arg(int(row.kind)).arg(row.gtId).arg(row.depth);
