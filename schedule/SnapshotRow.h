@@ -8,9 +8,9 @@
 #include <vector>
 
 // One row of a snapshot while it is computed in memory; HTreeSort is its place in
-// the snapshot's rows, counting from 1. Columns that follow from
-// the source object alone (names, type, priority, member) are taken from the
-// SnapshotInput when the row is written; the steps of the generation fill the rest.
+// the snapshot's rows, counting from 1. Columns that follow from the source object
+// alone (names, type, priority, parent, member) are taken from the SnapshotInput
+// when the row is written; the steps of the generation fill the rest.
 struct SnapshotRow
 {
     enum class Kind : char { Root, Goal, Task, Assignment };
@@ -52,6 +52,8 @@ struct SnapshotRow
     // No status at all: the root (or a goal another tool left without one).
     bool lacksStatus() const { return !status || status->isNull(); }
 };
+// The budget a very large snapshot's memory was sized for.
+static_assert(sizeof(SnapshotRow) <= 112, "a snapshot row grew");
 
 // The rows of one snapshot with the texts they share: the paths of the goal levels
 // and the order keys.
