@@ -8,6 +8,7 @@
 #include "schedule/NumberCompletionOrder.h"
 #include "schedule/RollUpCompletionDates.h"
 #include "schedule/ScheduleTeamMembers.h"
+#include "schedule/SnapshotHours.h"
 #include "schedule/SnapshotInput.h"
 #include "schedule/WriteSubtreeRows.h"
 
@@ -217,6 +218,10 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
         }
     }
     insert.finish();
+    // The hours the dates came from, so that the snapshot can be replayed later.
+    if (!SnapshotHours::write(m_connection, snapshotStamp, input.members, &failure)) {
+        return fail(QStringLiteral("Writing the snapshot's working hours failed"));
+    }
     if (!tx.commit()) {
         failure = tx.error();
         return fail(QStringLiteral("Saving the snapshot failed"));
