@@ -75,12 +75,8 @@ int runCompare(const QStringList& args)
     }
     SnapshotState a;
     SnapshotState b;
-    if (!SnapshotState::load(connection, fromStamp, &a, &error)) {
-        return CliCommand::fail(error);
-    }
-    const bool loaded = toNow ? SnapshotState::live(connection, MemberCalendar::toSeconds(moment), &b, &error)
-                              : SnapshotState::load(connection, toStamp, &b, &error);
-    if (!loaded) {
+    if (!SnapshotState::loadPair(
+            connection, fromStamp, toNow ? QString() : toStamp, MemberCalendar::toSeconds(moment), &a, &b, &error)) {
         return CliCommand::fail(error);
     }
     SnapshotComparison comparison;

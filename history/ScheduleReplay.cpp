@@ -1,7 +1,10 @@
 #include "history/ScheduleReplay.h"
 
+#include "db/Sql.h"
 #include "schedule/RollUpCompletionDates.h"
 #include "schedule/ScheduleTeamMembers.h"
+
+#include <thread>
 
 namespace {
 const QString kOpen = QStringLiteral("Open");
@@ -74,13 +77,26 @@ bool ScheduleReplay::run(QString* error)
     const std::vector<MemberRecord>& hoursA = m_a.hoursStored || !m_b.hoursStored ? m_a.members : m_b.members;
     const std::vector<MemberRecord>& hoursB = m_b.hoursStored || !m_a.hoursStored ? m_b.members : m_a.members;
 
-    std::vector<SnapshotRow> rows = frame(m_a.rows);
-    if (!schedule(rows, hoursA, m_a.moment, A, error) || !schedule(rows, hoursA, m_b.moment, TimePassed, error) ||
-        !schedule(rows, hoursB, m_b.moment, WorkingHours, error)) {
-        return false;
+    // A's side and B's side share nothing but read-only input: each on its own core.
+    QString errorA;
+    bool okA = false;
+    std::thread sideA([&] {
+        std::vector<SnapshotRow> rows = frame(m_a.rows);
+        okA = schedule(rows, hoursA, m_a.moment, A, &errorA) &&
+            schedule(rows, hoursA, m_b.moment, TimePassed, &errorA) &&
+            schedule(rows, hoursB, m_b.moment, WorkingHours, &errorA);
+    });
+    const bool okB = runSideB(hoursB, error);
+    sideA.join();
+    if (!okA) {
+        Sql::setError(error, errorA);
     }
+    return okA && okB;
+}
 
-    rows = frame(m_b.rows);
+bool ScheduleReplay::runSideB(const std::vector<MemberRecord>& hoursB, QString* error)
+{
+    std::vector<SnapshotRow> rows = frame(m_b.rows);
     std::vector<Continuing> continuing;
     for (std::size_t j = 0; j < rows.size(); ++j) {
         const int i = m_bToA[j];

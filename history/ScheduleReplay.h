@@ -42,6 +42,8 @@ private:
     // A side's rows as the calendar reads them: remaining work (Est - Needed) in
     // `est` with `needed` 0, and "Open" for a scheduled row, anything else not.
     static std::vector<SnapshotRow> frame(const std::vector<SnapshotRow>& rows);
+    // Steps 3 to 6.
+    bool runSideB(const std::vector<MemberRecord>& hoursB, QString* error);
     bool schedule(std::vector<SnapshotRow>& rows,
                   const std::vector<MemberRecord>& members,
                   qint64 start,

@@ -6,12 +6,13 @@
 #include <cmath>
 
 namespace {
-// Identity of a row across snapshots.
+// Identity of a row across snapshots: kind, goal or task number, and for an
+// assignment its member as a number (one per member, whatever the letter case).
 struct RowKey
 {
     SnapshotRow::Kind kind;
     qint64 id;
-    QString member; // folded
+    int member;
 
     bool operator==(const RowKey& o) const { return kind == o.kind && id == o.id && member == o.member; }
 };
@@ -21,15 +22,37 @@ size_t qHash(const RowKey& k, size_t seed = 0)
     return qHashMulti(seed, int(k.kind), k.id, k.member);
 }
 
-RowKey keyOf(const SnapshotRow& row)
+// Numbers members by their folded names, folding each spelling once.
+class MemberNumbers
+{
+public:
+    int of(const QString& name)
+    {
+        const auto known = m_bySpelling.constFind(name);
+        if (known != m_bySpelling.constEnd()) {
+            return *known;
+        }
+        const QString key = MemberName::key(name);
+        const int number = m_byKey.value(key, int(m_byKey.size()));
+        m_byKey.insert(key, number);
+        m_bySpelling.insert(name, number);
+        return number;
+    }
+
+private:
+    QHash<QString, int> m_bySpelling;
+    QHash<QString, int> m_byKey;
+};
+
+RowKey keyOf(const SnapshotRow& row, MemberNumbers& members)
 {
     switch (row.kind) {
     case SnapshotRow::Kind::Root:
-        return {row.kind, 0, {}};
+        return {row.kind, 0, -1};
     case SnapshotRow::Kind::Assignment:
-        return {row.kind, row.parentId, MemberName::key(row.member)};
+        return {row.kind, row.parentId, members.of(row.member)};
     default:
-        return {row.kind, row.gtId, {}};
+        return {row.kind, row.gtId, -1};
     }
 }
 
@@ -73,15 +96,16 @@ void SnapshotComparison::match()
 {
     const std::vector<SnapshotRow>& rowsA = m_a->rows;
     const std::vector<SnapshotRow>& rowsB = m_b->rows;
+    MemberNumbers members;
     QHash<RowKey, int> inA;
     inA.reserve(qsizetype(rowsA.size()));
     for (std::size_t i = 0; i < rowsA.size(); ++i) {
-        inA.insert(keyOf(rowsA[i]), int(i));
+        inA.insert(keyOf(rowsA[i], members), int(i));
     }
     m_bToA.assign(rowsB.size(), -1);
     std::vector<char> aMatched(rowsA.size(), 0);
     for (std::size_t j = 0; j < rowsB.size(); ++j) {
-        const auto found = inA.constFind(keyOf(rowsB[j]));
+        const auto found = inA.constFind(keyOf(rowsB[j], members));
         if (found != inA.constEnd() && !aMatched[std::size_t(*found)]) {
             m_bToA[j] = *found;
             aMatched[std::size_t(*found)] = 1;
@@ -114,8 +138,7 @@ void SnapshotComparison::match()
         const SnapshotRow& r = b >= 0 ? m_b->rows[std::size_t(b)] : m_a->rows[std::size_t(a)];
         Row row;
         row.kind = r.kind;
-        const RowKey key = keyOf(r);
-        row.id = key.id;
+        row.id = r.kind == SnapshotRow::Kind::Assignment ? r.parentId : r.gtId;
         row.member = r.member;
         row.name = b >= 0 ? m_b->names[std::size_t(b)] : m_a->names[std::size_t(a)];
         row.depth = r.depth;

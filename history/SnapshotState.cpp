@@ -11,6 +11,7 @@
 #include "schedule/WriteSubtreeRows.h"
 
 #include <QHash>
+#include <thread>
 
 namespace {
 const QString kRootName = QStringLiteral("Cairnwork");
@@ -75,8 +76,9 @@ bool loadMembers(const QString& connection, std::vector<MemberRecord>* members, 
 
 qint64 SnapshotState::secondsOf(const QString& text)
 {
-    const QDateTime t = Stamp::fromText(text);
-    return t.isValid() ? MemberCalendar::toSeconds(t) : SnapshotRow::kNoDate;
+    // Both stand for "no date" with the same value.
+    static_assert(SnapshotRow::kNoDate == MemberCalendar::kNever);
+    return MemberCalendar::fromText(text);
 }
 
 bool SnapshotState::load(const QString& connection, const QString& stamp, SnapshotState* state, QString* error)
@@ -90,8 +92,10 @@ bool SnapshotState::load(const QString& connection, const QString& stamp, Snapsh
     }
     QSqlQuery query(Sql::db(connection));
     if (!Sql::run(query,
-                  QStringLiteral("SELECT OBJ, GT_ID, GT_Name, GT_Status, GT_Parent_ID, Res, Planned, PerComp, Needed,"
-                                 " Est, Diff, Completion_Order, Tree_Depth, Calc, HTreeSort, Completion_Date"
+                  // An assignment's name is its task's: not read twice.
+                  QStringLiteral("SELECT OBJ, GT_ID, CASE WHEN OBJ = 'R' THEN NULL ELSE GT_Name END, GT_Status,"
+                                 " GT_Parent_ID, Res, Planned, PerComp, Needed, Est, Completion_Order, Tree_Depth,"
+                                 " Calc, Completion_Date"
                                  " FROM CompDates WHERE TimeStamp = ? ORDER BY HTreeSort, ID"),
                   {stamp},
                   error)) {
@@ -113,12 +117,10 @@ bool SnapshotState::load(const QString& connection, const QString& stamp, Snapsh
         row.perComp = Figure::fromVariant(query.value(7));
         row.needed = Figure::fromVariant(query.value(8));
         row.est = Figure::fromVariant(query.value(9));
-        row.diff = Figure::fromVariant(query.value(10));
-        row.key = query.value(11).toString();
-        row.depth = query.value(12).toInt();
-        row.calc = query.value(13).isNull() ? -1 : query.value(13).toInt();
-        row.treeSort = query.value(14).toLongLong();
-        row.completion = secondsOf(query.value(15).toString());
+        row.key = query.value(10).toString();
+        row.depth = query.value(11).toInt();
+        row.calc = query.value(12).isNull() ? -1 : query.value(12).toInt();
+        row.completion = secondsOf(query.value(13).toString());
         state->names.push_back(row.kind == SnapshotRow::Kind::Root ? kRootName : query.value(2).toString());
         state->rows.push_back(std::move(row));
     }
@@ -174,6 +176,37 @@ bool SnapshotState::live(const QString& connection, qint64 moment, SnapshotState
     state->members = std::move(input.members);
     state->hoursStored = true;
     return true;
+}
+
+bool SnapshotState::loadPair(const QString& connection,
+                             const QString& stampA,
+                             const QString& stampB,
+                             qint64 liveMoment,
+                             SnapshotState* a,
+                             SnapshotState* b,
+                             QString* error)
+{
+    QString errorA;
+    bool okA = false;
+    std::thread reader([&] {
+        const QString name = connection + QStringLiteral("-compare-a");
+        {
+            QSqlDatabase db = QSqlDatabase::cloneDatabase(connection, name);
+            if (!db.open()) {
+                errorA = Sql::describe(db.lastError());
+            } else {
+                okA = load(name, stampA, a, &errorA);
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    });
+    const bool okB = stampB.isEmpty() ? live(connection, liveMoment, b, error) : load(connection, stampB, b, error);
+    reader.join();
+    if (!okA) {
+        Sql::setError(error, errorA);
+    }
+    return okA && okB;
 }
 
 bool SnapshotState::stamps(const QString& connection, QStringList* stamps, QString* error)

@@ -30,6 +30,16 @@ struct SnapshotState
     static bool load(const QString& connection, const QString& stamp, SnapshotState* state, QString* error);
     // Schedules the project as it is now, from `moment` on, without storing anything.
     static bool live(const QString& connection, qint64 moment, SnapshotState* state, QString* error);
+    // Reads A (`stampA`) and B (`stampB`, or the live project from `liveMoment` when
+    // `stampB` is empty) side by side: A on a second connection to the same file in a
+    // thread of its own. Stored snapshots never change, so the two reads agree.
+    static bool loadPair(const QString& connection,
+                         const QString& stampA,
+                         const QString& stampB,
+                         qint64 liveMoment,
+                         SnapshotState* a,
+                         SnapshotState* b,
+                         QString* error);
     // Every stored stamp, oldest first.
     static bool stamps(const QString& connection, QStringList* stamps, QString* error);
     // Naive seconds of a stored "YYYY-MM-DD HH:MM:SS", or SnapshotRow::kNoDate.
