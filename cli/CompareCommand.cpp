@@ -4,6 +4,9 @@
 #include "common/Stamp.h"
 #include "history/SnapshotComparison.h"
 #include "reports/ComparisonCsv.h"
+#include "reports/ComparisonReport.h"
+#include "reports/ReportDocument.h"
+#include "reports/ReportEngine.h"
 #include "schedule/MemberCalendar.h"
 
 #include <QDateTime>
@@ -52,8 +55,9 @@ int runCompare(const QStringList& args)
         }
     }
     const QString path = parser.value(out);
-    if (parser.isSet(out) && QFileInfo(path).suffix().toLower() != QLatin1String("csv")) {
-        return CliCommand::usage(QStringLiteral("--out takes a file name ending in .csv"));
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (parser.isSet(out) && suffix != QLatin1String("csv") && suffix != QLatin1String("pdf")) {
+        return CliCommand::usage(QStringLiteral("--out takes a file name ending in .csv or .pdf"));
     }
     if (const int rc = CliCommand::openProject(parser.positionalArguments().first(), Database::Access::ReadOnly)) {
         return rc;
@@ -83,6 +87,10 @@ int runCompare(const QStringList& args)
     if (!comparison.compare(a, b, &error)) {
         return CliCommand::fail(error);
     }
+    if (suffix == QLatin1String("pdf")) {
+        const ReportDocument document(std::make_unique<ComparisonReport>(comparison));
+        return ReportEngine::writePdf(document, path, &error) ? CliCommand::Ok : CliCommand::fail(error);
+    }
     if (parser.isSet(out)) {
         return ComparisonCsv::write(comparison, path, &error) ? CliCommand::Ok : CliCommand::fail(error);
     }
@@ -94,10 +102,11 @@ int runCompare(const QStringList& args)
 
 const CliCommand::Registrar compareCommand(
     QStringLiteral("compare"),
-    QStringLiteral("compare FILE --from STAMP --to STAMP|now [--now \"YYYY-MM-DD HH:MM:SS\"] [--out X.csv]\n"
+    QStringLiteral("compare FILE --from STAMP --to STAMP|now [--now \"YYYY-MM-DD HH:MM:SS\"] [--out X.csv|X.pdf]\n"
                    "                          compare two snapshots (B may be the project now) and split each\n"
                    "                          date's change into time passed, working hours, scope, queue,\n"
                    "                          re-planning and progress (days); CSV on standard output"),
-    runCompare);
+    runCompare,
+    true);
 
 } // namespace

@@ -86,6 +86,23 @@ void TestCompareCommand::explainsEachRow()
     QFile csv(file);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(csv.readAll()), run.out);
+    // And a PDF of the same outline; the project itself stays as it was.
+    const QByteArray project = fileDigest(h.p.path());
+    const QString pdf = h.p.dir() + QStringLiteral("/cmp.pdf");
+    const CliRun printed =
+        h.compare({QStringLiteral("--from"), h.a, QStringLiteral("--to"), h.b, QStringLiteral("--out"), pdf});
+    QCOMPARE(printed.exitCode, 0);
+    QFile document(pdf);
+    QVERIFY(document.open(QIODevice::ReadOnly));
+    QVERIFY(document.read(5) == "%PDF-");
+    QCOMPARE(fileDigest(h.p.path()), project);
+    // A name that leads to the project is refused.
+    const QString link = h.p.dir() + QStringLiteral("/link.pdf");
+    QVERIFY(QFile::link(h.p.path(), link));
+    QCOMPARE(
+        h.compare({QStringLiteral("--from"), h.a, QStringLiteral("--to"), h.b, QStringLiteral("--out"), link}).exitCode,
+        1);
+    QCOMPARE(fileDigest(h.p.path()), project);
 }
 
 void TestCompareCommand::comparedWithItself()
