@@ -10,26 +10,11 @@ namespace {
 const QString kOpen = QStringLiteral("Open");
 const QString kNotScheduled = QStringLiteral("Completed");
 
-bool isScheduled(const SnapshotRow& row)
+// A task (or an assignment) that is open and counted: not below a held goal.
+bool openAndCounted(const SnapshotRow& row)
 {
     return row.isOpen() && row.calc == 1;
 }
-
-// What a continuing assignment row holds in A and in B, and which of A's values
-// the scope step keeps.
-struct Continuing
-{
-    int row = -1; // in B
-    QString keyA;
-    QString keyB;
-    double workA = 0; // days of remaining work
-    double workB = 0;
-    double estChange = 0; // days
-    bool scheduledB = false;
-    bool scheduledAtScope = false;
-    bool keepsA = true; // its task was open and counted in A
-    bool unstarted = false; // 0 % in A and B
-};
 } // namespace
 
 ScheduleReplay::ScheduleReplay(const SnapshotState& a, const SnapshotState& b, const std::vector<int>& bToA)
@@ -48,7 +33,7 @@ std::vector<SnapshotRow> ScheduleReplay::frame(const std::vector<SnapshotRow>& r
             // held as one difference schedules to the same second.
             row.est = row.est - row.needed;
             row.needed = 0;
-            row.status = isScheduled(row) ? kOpen : kNotScheduled;
+            row.status = ScheduleTeamMembers::isScheduled(row) ? kOpen : kNotScheduled;
         }
     }
     return out;
@@ -72,41 +57,27 @@ bool ScheduleReplay::schedule(
     return true;
 }
 
-bool ScheduleReplay::run(QString* error)
+const std::vector<MemberRecord>& ScheduleReplay::hoursAt(int step) const
 {
-    const std::vector<MemberRecord>& hoursA = m_a.hoursStored || !m_b.hoursStored ? m_a.members : m_b.members;
-    const std::vector<MemberRecord>& hoursB = m_b.hoursStored || !m_a.hoursStored ? m_b.members : m_a.members;
-
-    // A's side and B's side share nothing but read-only input: each on its own core.
-    QString errorA;
-    bool okA = false;
-    std::thread sideA([&] {
-        std::vector<SnapshotRow> rows = frame(m_a.rows);
-        okA = schedule(rows, hoursA, m_a.moment, A, &errorA) &&
-            schedule(rows, hoursA, m_b.moment, TimePassed, &errorA) &&
-            schedule(rows, hoursB, m_b.moment, WorkingHours, &errorA);
-    });
-    const bool okB = runSideB(hoursB, error);
-    sideA.join();
-    if (!okA) {
-        Sql::setError(error, errorA);
+    // A side without stored hours borrows the other side's.
+    if (step < WorkingHours) {
+        return m_a.hoursStored || !m_b.hoursStored ? m_a.members : m_b.members;
     }
-    return okA && okB;
+    return m_b.hoursStored || !m_a.hoursStored ? m_b.members : m_a.members;
 }
 
-bool ScheduleReplay::runSideB(const std::vector<MemberRecord>& hoursB, QString* error)
+void ScheduleReplay::findContinuing()
 {
-    std::vector<SnapshotRow> rows = frame(m_b.rows);
-    std::vector<Continuing> continuing;
-    for (std::size_t j = 0; j < rows.size(); ++j) {
+    m_continuing.clear();
+    for (std::size_t j = 0; j < m_b.rows.size(); ++j) {
         const int i = m_bToA[j];
-        if (i < 0 || rows[j].kind != SnapshotRow::Kind::Assignment) {
+        if (i < 0 || m_b.rows[j].kind != SnapshotRow::Kind::Assignment) {
             continue;
         }
         const SnapshotRow& a = m_a.rows[std::size_t(i)];
         const SnapshotRow& b = m_b.rows[j];
-        const auto openAndCounted = [](const std::vector<SnapshotRow>& side, int task) {
-            return task >= 0 && isScheduled(side[std::size_t(task)]);
+        const auto taskCounts = [](const std::vector<SnapshotRow>& side, int task) {
+            return task >= 0 && openAndCounted(side[std::size_t(task)]);
         };
         Continuing c;
         c.row = int(j);
@@ -115,39 +86,70 @@ bool ScheduleReplay::runSideB(const std::vector<MemberRecord>& hoursB, QString* 
         c.workA = a.est - a.needed;
         c.workB = b.est - b.needed;
         c.estChange = b.est - a.est;
-        c.scheduledB = isScheduled(b);
-        c.keepsA = openAndCounted(m_a.rows, a.parentRow);
-        c.scheduledAtScope = openAndCounted(m_b.rows, b.parentRow) && !(a.perComp >= 100);
+        c.scheduledB = openAndCounted(b);
+        c.keepsA = taskCounts(m_a.rows, a.parentRow);
+        c.scheduledAtScope = taskCounts(m_b.rows, b.parentRow) && !(a.perComp >= 100);
         c.unstarted = a.perComp == 0 && b.perComp == 0;
-        continuing.push_back(std::move(c));
+        m_continuing.push_back(std::move(c));
     }
-    const auto apply = [&rows](const Continuing& c, const QString& key, double work, bool scheduled) {
+}
+
+void ScheduleReplay::applyStep(std::vector<SnapshotRow>& rows, int step) const
+{
+    for (const Continuing& c : m_continuing) {
+        const QString& key = c.keepsA && step < Queue ? c.keyA : c.keyB;
+        double work = c.keepsA ? c.workA : c.workB;
+        if (c.keepsA && c.unstarted && step >= Replanning) {
+            work = c.workA + c.estChange;
+        }
+        bool scheduled = c.scheduledAtScope;
+        if (step >= Progress) {
+            work = c.workB;
+            scheduled = c.scheduledB;
+        }
         SnapshotRow& row = rows[std::size_t(c.row)];
         row.key = key;
         row.est = work;
         row.status = scheduled ? kOpen : kNotScheduled;
+        // The B-side calc of a row the scope step schedules is 1 already: it is its task's.
         if (scheduled) {
             row.calc = 1;
         }
-    };
-    // The B-side calc of a row the scope step schedules is 1 already: it is its task's.
-    for (int step = Scope; step <= Progress; ++step) {
-        for (const Continuing& c : continuing) {
-            const QString& key = c.keepsA && step < Queue ? c.keyA : c.keyB;
-            double work = c.keepsA ? c.workA : c.workB;
-            if (c.keepsA && c.unstarted && step >= Replanning) {
-                work = c.workA + c.estChange;
-            }
-            bool scheduled = c.scheduledAtScope;
-            if (step >= Progress) {
-                work = c.workB;
-                scheduled = c.scheduledB;
-            }
-            apply(c, key, work, scheduled);
-        }
-        if (!schedule(rows, hoursB, m_b.moment, step, error)) {
-            return false;
-        }
     }
-    return true;
+}
+
+std::vector<SnapshotRow> ScheduleReplay::rowsAt(int step) const
+{
+    if (step < Scope) {
+        return frame(m_a.rows);
+    }
+    std::vector<SnapshotRow> rows = frame(m_b.rows);
+    applyStep(rows, step);
+    return rows;
+}
+
+bool ScheduleReplay::run(QString* error)
+{
+    findContinuing();
+    // A's side and B's side share nothing but read-only input: each on its own core.
+    QString errorA;
+    bool okA = false;
+    std::thread sideA([&] {
+        std::vector<SnapshotRow> rows = frame(m_a.rows);
+        okA = true;
+        for (int step = A; okA && step < Scope; ++step) {
+            okA = schedule(rows, hoursAt(step), startAt(step), step, &errorA);
+        }
+    });
+    bool okB = true;
+    std::vector<SnapshotRow> rows = frame(m_b.rows);
+    for (int step = Scope; okB && step <= Progress; ++step) {
+        applyStep(rows, step);
+        okB = schedule(rows, hoursAt(step), startAt(step), step, error);
+    }
+    sideA.join();
+    if (!okA) {
+        Sql::setError(error, errorA);
+    }
+    return okA && okB;
 }

@@ -38,12 +38,37 @@ public:
     // The date of A's row `row` at steps 0 to 2, of B's row at steps 3 to 6; kNoDate when undated.
     qint64 date(int step, int row) const { return m_dates[std::size_t(step)][std::size_t(row)]; }
 
+    // The rows as step `step` schedules them (before dating): A's for steps 0 to 2, B's
+    // after; an assignment row holds its remaining work in `est` (`needed` 0) and is
+    // "Open" exactly when it is scheduled.
+    std::vector<SnapshotRow> rowsAt(int step) const;
+    const std::vector<MemberRecord>& hoursAt(int step) const;
+    qint64 startAt(int step) const { return step == A ? m_a.moment : m_b.moment; }
+    const SnapshotState& a() const { return m_a; }
+    const SnapshotState& b() const { return m_b; }
+    const std::vector<int>& bToA() const { return m_bToA; }
+
 private:
-    // A side's rows as the calendar reads them: remaining work (Est - Needed) in
-    // `est` with `needed` 0, and "Open" for a scheduled row, anything else not.
+    // What a continuing assignment row holds in A and in B, and which of A's values
+    // the scope step keeps.
+    struct Continuing
+    {
+        int row = -1; // in B
+        QString keyA;
+        QString keyB;
+        double workA = 0; // days of remaining work
+        double workB = 0;
+        double estChange = 0; // days
+        bool scheduledB = false;
+        bool scheduledAtScope = false;
+        bool keepsA = true; // its task was open and counted in A
+        bool unstarted = false; // 0 % in A and B
+    };
+
     static std::vector<SnapshotRow> frame(const std::vector<SnapshotRow>& rows);
-    // Steps 3 to 6.
-    bool runSideB(const std::vector<MemberRecord>& hoursB, QString* error);
+    void findContinuing();
+    // Gives the continuing rows of B's frame their state at `step` (3 to 6).
+    void applyStep(std::vector<SnapshotRow>& rows, int step) const;
     bool schedule(std::vector<SnapshotRow>& rows,
                   const std::vector<MemberRecord>& members,
                   qint64 start,
@@ -53,5 +78,6 @@ private:
     const SnapshotState& m_a;
     const SnapshotState& m_b;
     const std::vector<int>& m_bToA;
+    std::vector<Continuing> m_continuing;
     std::array<std::vector<qint64>, kSteps> m_dates;
 };

@@ -201,7 +201,8 @@ bool SnapshotComparison::compare(const SnapshotState& a, const SnapshotState& b,
     m_a = &a;
     m_b = &b;
     match();
-    ScheduleReplay replay(a, b, m_bToA);
+    m_replay = std::make_unique<ScheduleReplay>(a, b, m_bToA);
+    ScheduleReplay& replay = *m_replay;
     if (!replay.run(error)) {
         return false;
     }
@@ -233,4 +234,10 @@ bool SnapshotComparison::compare(const SnapshotState& a, const SnapshotState& b,
         }
     }
     return true;
+}
+
+std::vector<LargestChanges::Change> SnapshotComparison::largestChanges(int row, int count) const
+{
+    const Row& r = m_rows[std::size_t(row)];
+    return LargestChanges::of(*m_replay, r.a, r.b, count);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "history/LargestChanges.h"
 #include "history/SnapshotState.h"
 
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <vector>
 
 // Two snapshots side by side: the rows matched (the root; goals and tasks by number;
@@ -55,6 +57,10 @@ public:
     const std::vector<Row>& rows() const { return m_rows; }
     const SnapshotState& a() const { return *m_a; }
     const SnapshotState& b() const { return *m_b; }
+    const ScheduleReplay& replay() const { return *m_replay; }
+
+    // The individual changes that moved row `row` of rows() most, largest first.
+    std::vector<LargestChanges::Change> largestChanges(int row, int count = 5) const;
 
     // The flags' words, space-separated, in the order of Flag.
     static QString flagWords(unsigned flags);
@@ -66,5 +72,6 @@ private:
     const SnapshotState* m_a = nullptr;
     const SnapshotState* m_b = nullptr;
     std::vector<int> m_bToA;
+    std::unique_ptr<ScheduleReplay> m_replay;
     std::vector<Row> m_rows;
 };

@@ -17,7 +17,7 @@ bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
     QHash<QString, int> bySpelling;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SnapshotRow& row = rows[i];
-        if (row.kind != SnapshotRow::Kind::Assignment || row.calc != 1 || !row.isOpen()) {
+        if (!isScheduled(row)) {
             continue;
         }
         auto group = bySpelling.constFind(row.member);
@@ -45,17 +45,24 @@ bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
             }
             return false;
         }
-        std::vector<int>& mine = work[std::size_t(*found)];
-        // Equal keys keep their writing order.
-        std::stable_sort(mine.begin(), mine.end(), [&rows](int a, int b) {
-            return rows[std::size_t(a)].key < rows[std::size_t(b)].key;
-        });
-        calendar->start(start);
-        for (int i : mine) {
-            SnapshotRow& row = rows[std::size_t(i)];
-            const qint64 end = calendar->place((row.est - row.needed) * 8);
-            row.completion = end == MemberCalendar::kNever ? SnapshotRow::kNoDate : end;
-        }
+        placeInOrder(rows, work[std::size_t(*found)], *calendar, start);
     }
     return true;
+}
+
+void ScheduleTeamMembers::placeInOrder(std::vector<SnapshotRow>& rows,
+                                       std::vector<int>& mine,
+                                       MemberCalendar& calendar,
+                                       qint64 start)
+{
+    // Equal keys keep their writing order.
+    std::stable_sort(mine.begin(), mine.end(), [&rows](int a, int b) {
+        return rows[std::size_t(a)].key < rows[std::size_t(b)].key;
+    });
+    calendar.start(start);
+    for (int i : mine) {
+        SnapshotRow& row = rows[std::size_t(i)];
+        const qint64 end = calendar.place((row.est - row.needed) * 8);
+        row.completion = end == MemberCalendar::kNever ? SnapshotRow::kNoDate : end;
+    }
 }

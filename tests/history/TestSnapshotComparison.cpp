@@ -91,29 +91,36 @@ void TestSnapshotComparison::eachCauseAlone_data()
     QTest::addColumn<QString>("later");
     QTest::addColumn<int>("cause");
     QTest::addColumn<qint64>("change"); // of API's date, seconds
+    QTest::addColumn<QString>("largest"); // the change that moved API most, in words
 
     // 40 h at 4 h a day: ten working days, to Friday 13 March 12:00.
     QTest::newRow("working hours") << "UPDATE RESOURCES SET MON_END = '12:00', TUE_END = '12:00', WED_END = '12:00',"
                                       " THU_END = '12:00', FRI_END = '12:00' WHERE R_NAME = 'Ann'"
-                                   << "2026-03-01 12:00:01" << 1 << 6 * kDay + 20 * 3600;
+                                   << "2026-03-01 12:00:01" << 1 << 6 * kDay + 20 * 3600
+                                   << "+6.8 d: Ann's working hours changed";
     // UI first: API runs Thursday 5 to Wednesday 11 March.
-    QTest::newRow("queue") << "UPDATE TASKS_OBJECTS SET PRIORITY = 30 - PRIORITY WHERE SHORT_NAME IN ('API', 'UI')"
-                           << "2026-03-01 12:00:01" << 3 << 5 * kDay;
+    QTest::newRow("queue") << "UPDATE TASKS_OBJECTS SET PRIORITY = 5 WHERE SHORT_NAME = 'UI'"
+                           << "2026-03-01 12:00:01" << 3 << 5 * kDay
+                           << "+5.0 d: 'UI' moved in the order of work (its priority or a goal's above it)";
     // A one-day task before API: API ends on the next working day, Monday.
     QTest::newRow("scope") << "INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED,"
                               " FK_ID, CREATED) SELECT 99, 'Task', 'Spec', 5, 'Open', 1, ID, '2026-01-01 09:00:00'"
                               " FROM GOALS_SW; INSERT INTO TASK_OBJECT_RESOURCE VALUES (99, 'Ann', 100, 0, 0)"
-                           << "2026-03-01 12:00:01" << 2 << 3 * kDay;
+                           << "2026-03-01 12:00:01" << 2 << 3 * kDay
+                           << "+3.0 d: the plan's rows changed (added, removed, moved or counted otherwise)";
     // Seven days planned instead of five, nothing done yet: Tuesday 10 March.
     QTest::newRow("re-planning") << "UPDATE TASKS_OBJECTS SET DAYSPLANNED = 7 WHERE SHORT_NAME = 'API'"
-                                 << "2026-03-01 12:00:01" << 4 << 4 * kDay;
+                                 << "2026-03-01 12:00:01" << 4 << 4 * kDay
+                                 << "+4.0 d: Ann's share of 'API' re-estimated from 5 to 7 days";
     // Half done in one day: two days in all, one left, Monday 2 March.
     QTest::newRow("progress") << "UPDATE TASK_OBJECT_RESOURCE SET PER_COMPLETED = 50, DAYS_NEEDED = 1"
                                  " WHERE FK_R_NAME = 'Ann' AND FK_TASKID = (SELECT ID FROM TASKS_OBJECTS"
                                  " WHERE SHORT_NAME = 'API')"
-                              << "2026-03-01 12:00:01" << 5 << -4 * kDay;
+                              << "2026-03-01 12:00:01" << 5 << -4 * kDay
+                              << "-4.0 d: Ann's share of 'API' now 50 % done, 1 day used";
     QTest::newRow("time passed") << ""
-                                 << "2026-03-08 12:00:00" << 0 << 7 * kDay;
+                                 << "2026-03-08 12:00:00" << 0 << 7 * kDay
+                                 << "+7.0 d: time passed from 2026-03-01 12:00:00 to 2026-03-08 12:00:00";
 }
 
 void TestSnapshotComparison::eachCauseAlone()
@@ -122,6 +129,7 @@ void TestSnapshotComparison::eachCauseAlone()
     QFETCH(QString, later);
     QFETCH(int, cause);
     QFETCH(qint64, change);
+    QFETCH(QString, largest);
     Plan plan;
     const QString a = P::generate(plan.p, kSunday);
     for (const QString& sql : edit.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
@@ -139,6 +147,16 @@ void TestSnapshotComparison::eachCauseAlone()
             QCOMPARE(row->causes[std::size_t(k)], k == cause ? change : 0);
         }
     }
+    // Alone, the one change moves API as all changes together do.
+    const auto& rows = c.comparison.rows();
+    const auto api = std::find_if(rows.begin(), rows.end(), [&](const Cmp::Row& r) {
+        return r.kind == SnapshotRow::Kind::Task && r.id == plan.api;
+    });
+    const auto changes = c.comparison.largestChanges(int(api - rows.begin()));
+    QCOMPARE(changes.size(), std::size_t(1));
+    QCOMPARE(changes[0].words, largest);
+    QCOMPARE(changes[0].seconds, change);
+    QCOMPARE(changes[0].cause, cause);
     // Every row's whole change lies under the one cause (Bob's task under none).
     for (const Cmp::Row& row : c.comparison.rows()) {
         if (row.explained) {
@@ -349,6 +367,26 @@ void TestSnapshotComparison::randomHistoriesAddUp()
                     QCOMPARE(sum, row.dateB - row.dateA);
                 }
                 QVERIFY(explained > 0);
+                // A row's date is the latest of the assignment rows the largest changes
+                // measure it by, at every step; no change is listed that moved nothing.
+                if (j == i + 1) {
+                    const ScheduleReplay& steps = c.comparison.replay();
+                    for (int s = 0; s < ScheduleReplay::kSteps; ++s) {
+                        const std::vector<SnapshotRow> rows = steps.rowsAt(s);
+                        for (std::size_t x = 0; x < rows.size(); ++x) {
+                            qint64 latest = SnapshotRow::kNoDate;
+                            for (int r : LargestChanges::datedBy(rows, int(x))) {
+                                latest = std::max(latest, steps.date(s, r));
+                            }
+                            QCOMPARE(latest, steps.date(s, int(x)));
+                        }
+                    }
+                    for (std::size_t r = 0; r < c.comparison.rows().size(); ++r) {
+                        for (const LargestChanges::Change& one : c.comparison.largestChanges(int(r), 1000)) {
+                            QVERIFY(one.seconds != 0);
+                        }
+                    }
+                }
                 // Step 0 is A and step 6 is B, dated to the second as the generation dated them.
                 const std::vector<int> unmatched(c.b.rows.size(), -1);
                 ScheduleReplay replay(c.a, c.b, unmatched);
