@@ -35,8 +35,9 @@ QString days(qint64 seconds)
 }
 } // namespace
 
-ComparisonReport::ComparisonReport(const SnapshotComparison& comparison)
+ComparisonReport::ComparisonReport(const SnapshotComparison& comparison, std::shared_ptr<const void> owner)
     : ReportLayout(QStringLiteral("Compare Snapshots : %1 to %2").arg(side(comparison.a()), side(comparison.b())))
+    , m_owner(std::move(owner))
     , m_comparison(comparison)
 {
 }
