@@ -66,11 +66,23 @@ public:
         , m_rows(replay.rowsAt(step))
     {
         m_dates.resize(m_rows.size());
+        QHash<QString, QString> folded; // by spelling: one fold each
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
             m_dates[i] = replay.date(step, int(i));
             if (m_rows[i].kind == SnapshotRow::Kind::Assignment) {
-                m_byMember[MemberName::key(m_rows[i].member)].push_back(int(i));
+                auto key = folded.constFind(m_rows[i].member);
+                if (key == folded.constEnd()) {
+                    key = folded.insert(m_rows[i].member, MemberName::key(m_rows[i].member));
+                }
+                m_byMember[*key].push_back(int(i));
             }
+        }
+        // In key order once: a change that keeps every key (an estimate, progress)
+        // then places a member's rows without sorting them again.
+        for (std::vector<int>& mine : m_byMember) {
+            std::stable_sort(mine.begin(), mine.end(), [this](int a, int b) {
+                return m_rows[std::size_t(a)].key < m_rows[std::size_t(b)].key;
+            });
         }
         for (int i : LargestChanges::datedBy(m_rows, row)) {
             const QString key = MemberName::key(m_rows[std::size_t(i)].member);
@@ -81,6 +93,16 @@ public:
                 std::max(latest == m_latestOf.constEnd() ? SnapshotRow::kNoDate : *latest, m_dates[std::size_t(i)]));
         }
         m_date = replay.date(step, row);
+        // The latest member's date and the runner-up's: the rest of the team's latest
+        // date when one member changes.
+        for (auto it = m_latestOf.constBegin(); it != m_latestOf.constEnd(); ++it) {
+            if (m_first.first.isNull() || *it > m_first.second) {
+                m_second = m_first.second;
+                m_first = {it.key(), *it};
+            } else if (*it > m_second) {
+                m_second = *it;
+            }
+        }
     }
 
     std::vector<SnapshotRow>& rows() { return m_rows; }
@@ -89,37 +111,42 @@ public:
 
     // The row's date when the members `changed` are dated anew on `hours` (the step's
     // own for a member not in it) with the rows as they now are.
-    qint64 dateWith(const QStringList& changed, const std::vector<MemberRecord>& hours)
+    // `keysKept`: the rows keep their order keys, so the step's order stands.
+    qint64 dateWith(const QStringList& changed, const std::vector<MemberRecord>& hours, bool keysKept)
     {
         qint64 latest = SnapshotRow::kNoDate;
-        for (auto it = m_latestOf.constBegin(); it != m_latestOf.constEnd(); ++it) {
-            if (!changed.contains(it.key())) {
-                latest = std::max(latest, *it);
+        if (changed.size() == 1) {
+            latest = changed.front() == m_first.first ? m_second : m_first.second;
+        } else {
+            for (auto it = m_latestOf.constBegin(); it != m_latestOf.constEnd(); ++it) {
+                if (!changed.contains(it.key())) {
+                    latest = std::max(latest, *it);
+                }
             }
         }
         for (const QString& key : changed) {
             if (!m_feeding.contains(key)) {
                 continue;
             }
+            const std::vector<int>& all = m_byMember[key];
             std::vector<int> mine;
-            for (int i : m_byMember.value(key)) {
+            mine.reserve(all.size());
+            for (int i : all) {
                 if (ScheduleTeamMembers::isScheduled(m_rows[std::size_t(i)])) {
                     mine.push_back(i);
                 }
             }
-            const MemberRecord* member = findMember(hours, key);
-            std::optional<MemberCalendar> calendar;
-            if (member) {
-                calendar = MemberCalendar::fromTimes(member->begin, member->end, nullptr);
-            }
+            std::optional<MemberCalendar> calendar = calendarOf(hours, key);
             // Rows of a member without usable hours stay undated, as in the schedule.
-            for (int i : m_byMember.value(key)) {
+            for (int i : all) {
                 m_rows[std::size_t(i)].completion = SnapshotRow::kNoDate;
             }
-            if (calendar) {
+            if (calendar && keysKept) {
+                ScheduleTeamMembers::placeSorted(m_rows, mine, *calendar, m_replay.startAt(m_step));
+            } else if (calendar) {
                 ScheduleTeamMembers::placeInOrder(m_rows, mine, *calendar, m_replay.startAt(m_step));
             }
-            for (int i : m_feeding.value(key)) {
+            for (int i : m_feeding[key]) {
                 latest = std::max(latest, m_rows[std::size_t(i)].completion);
             }
         }
@@ -127,7 +154,25 @@ public:
     }
 
 private:
+    // The member's week from `hours`; read once per list and member.
+    std::optional<MemberCalendar> calendarOf(const std::vector<MemberRecord>& hours, const QString& key)
+    {
+        auto& known = m_calendars[&hours];
+        const auto found = known.constFind(key);
+        if (found != known.constEnd()) {
+            return *found;
+        }
+        const MemberRecord* member = findMember(hours, key);
+        std::optional<MemberCalendar> calendar;
+        if (member) {
+            calendar = MemberCalendar::fromTimes(member->begin, member->end, nullptr);
+        }
+        known.insert(key, calendar);
+        return calendar;
+    }
+
     const ScheduleReplay& m_replay;
+    QHash<const void*, QHash<QString, std::optional<MemberCalendar>>> m_calendars;
     int m_step;
     std::vector<SnapshotRow> m_rows;
     std::vector<qint64> m_dates;
@@ -135,6 +180,8 @@ private:
     QHash<QString, std::vector<int>> m_feeding; // those whose dates make the row's
     QHash<QString, qint64> m_latestOf; // per member, the latest date among m_feeding
     qint64 m_date = SnapshotRow::kNoDate;
+    std::pair<QString, qint64> m_first{QString(), SnapshotRow::kNoDate};
+    qint64 m_second = SnapshotRow::kNoDate;
 };
 } // namespace
 
@@ -216,7 +263,7 @@ std::vector<LargestChanges::Change> LargestChanges::of(const ScheduleReplay& rep
                         const MemberRecord* x = findMember(before, key);
                         const MemberRecord* y = findMember(after, key);
                         if (base.feeds(key) && (!x || !y || !sameHours(*x, *y))) {
-                            const qint64 moved = base.dateWith({key}, after);
+                            const qint64 moved = base.dateWith({key}, after, true);
                             if (known(moved)) {
                                 add(1, moved - base.date(), QStringLiteral("%1's working hours changed").arg(m.name));
                             }
@@ -266,7 +313,9 @@ std::vector<LargestChanges::Change> LargestChanges::of(const ScheduleReplay& rep
                     rows[std::size_t(i)].status = target[std::size_t(i)].status;
                     rows[std::size_t(i)].calc = target[std::size_t(i)].calc;
                 }
-                const qint64 moved = members.isEmpty() ? base.date() : base.dateWith(members, replay.hoursAt(s));
+                const qint64 moved = members.isEmpty()
+                    ? base.date()
+                    : base.dateWith(members, replay.hoursAt(s), s != ScheduleReplay::Queue);
                 for (std::size_t k = 0; k < saved.size(); ++k) {
                     rows[std::size_t((*group)[k])] = saved[k];
                 }

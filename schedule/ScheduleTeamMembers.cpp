@@ -59,6 +59,14 @@ void ScheduleTeamMembers::placeInOrder(std::vector<SnapshotRow>& rows,
     std::stable_sort(mine.begin(), mine.end(), [&rows](int a, int b) {
         return rows[std::size_t(a)].key < rows[std::size_t(b)].key;
     });
+    placeSorted(rows, mine, calendar, start);
+}
+
+void ScheduleTeamMembers::placeSorted(std::vector<SnapshotRow>& rows,
+                                      const std::vector<int>& mine,
+                                      MemberCalendar& calendar,
+                                      qint64 start)
+{
     calendar.start(start);
     for (int i : mine) {
         SnapshotRow& row = rows[std::size_t(i)];

@@ -28,4 +28,7 @@ public:
     // in vector order) one after the other on `calendar` from `start`.
     static void
     placeInOrder(std::vector<SnapshotRow>& rows, std::vector<int>& mine, MemberCalendar& calendar, qint64 start);
+    // The same for rows `mine` already in that order.
+    static void
+    placeSorted(std::vector<SnapshotRow>& rows, const std::vector<int>& mine, MemberCalendar& calendar, qint64 start);
 };
