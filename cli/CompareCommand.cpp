@@ -94,9 +94,10 @@ int runCompare(const QStringList& args)
     if (parser.isSet(out)) {
         return ComparisonCsv::write(comparison, path, &error) ? CliCommand::Ok : CliCommand::fail(error);
     }
-    const QByteArray csv =
-        (ComparisonCsv::lines(comparison).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-    std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+    ComparisonCsv::forEachLine(comparison, [](const QString& line) {
+        const QByteArray bytes = line.toUtf8() + "\r\n";
+        return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    });
     return CliCommand::Ok;
 }
 

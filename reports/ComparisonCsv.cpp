@@ -43,26 +43,47 @@ QString ComparisonCsv::days(qint64 seconds)
     return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
+void ComparisonCsv::forEachLine(const SnapshotComparison& comparison, const std::function<bool(const QString&)>& sink)
+{
+    if (!sink(header())) {
+        return;
+    }
+    const SnapshotState& a = comparison.a();
+    const SnapshotState& b = comparison.b();
+    QString line;
+    const auto cell = [&line](const QString& text) {
+        line += text;
+        line += QLatin1Char(',');
+    };
+    for (const SnapshotComparison::Row& row : comparison.rows()) {
+        line.clear();
+        cell(kindLetter(row.kind));
+        cell(QString::number(row.id));
+        cell(CsvField::text(row.kind == SnapshotRow::Kind::Assignment ? row.member : QString()));
+        cell(CsvField::text(row.name));
+        cell(CsvField::text(row.a >= 0 ? a.rows[std::size_t(row.a)].status : QString()));
+        cell(CsvField::text(row.b >= 0 ? b.rows[std::size_t(row.b)].status : QString()));
+        cell(dateText(row.dateA));
+        cell(dateText(row.dateB));
+        cell(row.datedInBoth() ? days(row.dateB - row.dateA) : QString());
+        for (int c = 0; c < SnapshotComparison::kCauses; ++c) {
+            cell(row.explained ? days(row.causes[std::size_t(c)]) : QString());
+        }
+        line += SnapshotComparison::flagWords(row.flags);
+        if (!sink(line)) {
+            return;
+        }
+    }
+}
+
 QStringList ComparisonCsv::lines(const SnapshotComparison& comparison)
 {
     QStringList out;
     out.reserve(qsizetype(comparison.rows().size()) + 1);
-    out << header();
-    const SnapshotState& a = comparison.a();
-    const SnapshotState& b = comparison.b();
-    for (const SnapshotComparison::Row& row : comparison.rows()) {
-        QStringList cells;
-        cells << kindLetter(row.kind) << QString::number(row.id)
-              << CsvField::text(row.kind == SnapshotRow::Kind::Assignment ? row.member : QString())
-              << CsvField::text(row.name) << CsvField::text(row.a >= 0 ? a.rows[std::size_t(row.a)].status : QString())
-              << CsvField::text(row.b >= 0 ? b.rows[std::size_t(row.b)].status : QString()) << dateText(row.dateA)
-              << dateText(row.dateB) << (row.datedInBoth() ? days(row.dateB - row.dateA) : QString());
-        for (int c = 0; c < SnapshotComparison::kCauses; ++c) {
-            cells << (row.explained ? days(row.causes[std::size_t(c)]) : QString());
-        }
-        cells << SnapshotComparison::flagWords(row.flags);
-        out << cells.join(QLatin1Char(','));
-    }
+    forEachLine(comparison, [&out](const QString& line) {
+        out << line;
+        return true;
+    });
     return out;
 }
 
@@ -72,12 +93,10 @@ bool ComparisonCsv::write(const SnapshotComparison& comparison, const QString& p
     if (!file.open(error)) {
         return false;
     }
-    for (const QString& line : lines(comparison)) {
+    forEachLine(comparison, [&file](const QString& line) {
         const QByteArray bytes = line.toUtf8() + "\r\n";
-        if (file.write(bytes) != bytes.size()) {
-            break;
-        }
-    }
+        return file.write(bytes) == bytes.size();
+    });
     // A failed write is reported by commit(), with its cause.
     return file.commit(error);
 }
