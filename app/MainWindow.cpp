@@ -17,6 +17,7 @@
 #include "common/ui/MessageBox.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
+#include "reports/ui/CompareWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
 
@@ -249,12 +250,15 @@ void MainWindow::buildMenus()
     tools->setObjectName(QStringLiteral("mnuRpt"));
     m_mnuRptRpt1 = action(tools, QStringLiteral("Reports"), QStringLiteral("mnuRptRpt1"));
     m_mnuRptRes = action(tools, QStringLiteral("Team Members"), QStringLiteral("mnuRptRes"));
+    m_mnuRptCompare = action(tools, QStringLiteral("Compare Snapshots..."), QStringLiteral("mnuRptCompare"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     m_mnuHelpAbout = action(help, QStringLiteral("About..."), QStringLiteral("mnuHelpAbout"));
     // Enabled once a project is open.
     m_mnuRptRpt1->setEnabled(false);
     m_mnuRptRes->setEnabled(false);
+    m_mnuRptCompare->setEnabled(false);
+    connect(m_mnuRptCompare, &QAction::triggered, this, &MainWindow::openCompare);
     connect(m_mnuRptRpt1, &QAction::triggered, this, &MainWindow::reportsRequested);
     connect(m_mnuRptRes, &QAction::triggered, this, &MainWindow::teamMembersRequested);
     connect(m_mnuHelpAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -623,6 +627,21 @@ void MainWindow::openReports()
     m_chart->activateWindow();
 }
 
+void MainWindow::openCompare()
+{
+    if (!projectOpen()) {
+        return;
+    }
+    // The window deletes itself when closed; an open one comes to the front.
+    if (!m_compare) {
+        m_compare = new CompareWindow(kConnection, this);
+        placeBeside(m_compare, 1);
+    }
+    m_compare->show();
+    m_compare->raise();
+    m_compare->activateWindow();
+}
+
 void MainWindow::openTeamMembers()
 {
     if (!projectOpen()) {
@@ -641,6 +660,11 @@ void MainWindow::openTeamMembers()
 ReportsWindow* MainWindow::reportsWindow() const
 {
     return m_reports;
+}
+
+CompareWindow* MainWindow::compareWindow() const
+{
+    return m_compare;
 }
 
 ChartWindow* MainWindow::chartWindow() const
@@ -741,6 +765,7 @@ bool MainWindow::InitDatabase()
     }
     m_mnuRptRpt1->setEnabled(true);
     m_mnuRptRes->setEnabled(true);
+    m_mnuRptCompare->setEnabled(true);
     QTreeWidgetItem* root = m_tvGoal->addRoot();
     m_tvGoal->BuildGoalLevel(root);
     root->setExpanded(true);

@@ -12,6 +12,7 @@
 class AboutBox;
 class AppSettings;
 class ChartWindow;
+class CompareWindow;
 class EditCommands;
 class GoalTree;
 class NoteList;
@@ -86,11 +87,14 @@ public:
     void openReports();
     // Tools > Team Members: the team member window on its own connection.
     void openTeamMembers();
+    // Tools > Compare Snapshots...: the comparison window, modeless; an open one comes to the front.
+    void openCompare();
     // Help > About...: the About box, modally.
     void openAbout();
     // The open (or closed but kept) windows; null when none.
     ReportsWindow* reportsWindow() const;
     ChartWindow* chartWindow() const;
+    CompareWindow* compareWindow() const;
     TeamMemberWindow* teamMemberWindow() const;
 
     // The task list's view mode as the toolbar sets it: 0 large icons, 1 small
@@ -164,6 +168,7 @@ private:
     QAction* m_mnuViewStatusBar = nullptr;
     QAction* m_mnuRptRpt1 = nullptr;
     QAction* m_mnuRptRes = nullptr;
+    QAction* m_mnuRptCompare = nullptr;
     QAction* m_mnuHelpAbout = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
@@ -173,6 +178,7 @@ private:
     AboutBox* m_about = nullptr;
     QPointer<ReportsWindow> m_reports;
     QPointer<ChartWindow> m_chart;
+    QPointer<CompareWindow> m_compare;
     QPointer<TeamMemberWindow> m_team;
     // Set while the team window may have renamed members the resource list shows.
     bool m_membersMayHaveChanged = false;

@@ -43,6 +43,8 @@ struct SnapshotRow
     qint64 completion = kNoDate; // Completion_Date as naive seconds (MemberCalendar), or none
     qint64 compOrder = 0; // CompOrderObj; 0 when not numbered
 
+    QString statusText() const { return status ? *status : QString(); }
+    QString memberText() const { return member ? *member : QString(); }
     bool isOpen() const { return status && *status == QLatin1String("Open"); }
     // No status at all: the root (or a goal another tool left without one).
     bool lacksStatus() const { return !status || status->isNull(); }
