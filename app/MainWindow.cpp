@@ -13,6 +13,7 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "charts/ui/ChartWindow.h"
+#include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Database.h"
@@ -249,12 +250,15 @@ void MainWindow::buildMenus()
     tools->setObjectName(QStringLiteral("mnuRpt"));
     m_mnuRptRpt1 = action(tools, QStringLiteral("Reports"), QStringLiteral("mnuRptRpt1"));
     m_mnuRptRes = action(tools, QStringLiteral("Team Members"), QStringLiteral("mnuRptRes"));
+    m_mnuRptTrend = action(tools, QStringLiteral("Forecast Trend"), QStringLiteral("mnuRptTrend"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     m_mnuHelpAbout = action(help, QStringLiteral("About..."), QStringLiteral("mnuHelpAbout"));
     // Enabled once a project is open.
     m_mnuRptRpt1->setEnabled(false);
     m_mnuRptRes->setEnabled(false);
+    m_mnuRptTrend->setEnabled(false);
+    connect(m_mnuRptTrend, &QAction::triggered, this, &MainWindow::openTrend);
     connect(m_mnuRptRpt1, &QAction::triggered, this, &MainWindow::reportsRequested);
     connect(m_mnuRptRes, &QAction::triggered, this, &MainWindow::teamMembersRequested);
     connect(m_mnuHelpAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -623,6 +627,21 @@ void MainWindow::openReports()
     m_chart->activateWindow();
 }
 
+void MainWindow::openTrend()
+{
+    if (!projectOpen()) {
+        return;
+    }
+    // Deletes itself when closed; an open one comes to the front.
+    if (!m_trend) {
+        m_trend = new TrendWindow(kConnection, this);
+        placeBeside(m_trend, 1);
+    }
+    m_trend->show();
+    m_trend->raise();
+    m_trend->activateWindow();
+}
+
 void MainWindow::openTeamMembers()
 {
     if (!projectOpen()) {
@@ -741,6 +760,7 @@ bool MainWindow::InitDatabase()
     }
     m_mnuRptRpt1->setEnabled(true);
     m_mnuRptRes->setEnabled(true);
+    m_mnuRptTrend->setEnabled(true);
     QTreeWidgetItem* root = m_tvGoal->addRoot();
     m_tvGoal->BuildGoalLevel(root);
     root->setExpanded(true);

@@ -12,6 +12,7 @@
 class AboutBox;
 class AppSettings;
 class ChartWindow;
+class TrendWindow;
 class EditCommands;
 class GoalTree;
 class NoteList;
@@ -84,6 +85,9 @@ public:
     // Tools > Reports: the reports window, then the chart window, both modeless;
     // an open one is brought to the front.
     void openReports();
+    // Tools > Forecast Trend: the forecast trend window, modeless; an open one
+    // is brought to the front.
+    void openTrend();
     // Tools > Team Members: the team member window on its own connection.
     void openTeamMembers();
     // Help > About...: the About box, modally.
@@ -102,6 +106,7 @@ public:
     // Help > About...
     QAction* reportsAction() const { return m_mnuRptRpt1; }
     QAction* teamMembersAction() const { return m_mnuRptRes; }
+    QAction* trendAction() const { return m_mnuRptTrend; }
     QAction* aboutAction() const { return m_mnuHelpAbout; }
 
     // Twips and pixels at this window's logical DPI.
@@ -164,6 +169,7 @@ private:
     QAction* m_mnuViewStatusBar = nullptr;
     QAction* m_mnuRptRpt1 = nullptr;
     QAction* m_mnuRptRes = nullptr;
+    QAction* m_mnuRptTrend = nullptr;
     QAction* m_mnuHelpAbout = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
@@ -173,6 +179,7 @@ private:
     AboutBox* m_about = nullptr;
     QPointer<ReportsWindow> m_reports;
     QPointer<ChartWindow> m_chart;
+    QPointer<TrendWindow> m_trend;
     QPointer<TeamMemberWindow> m_team;
     // Set while the team window may have renamed members the resource list shows.
     bool m_membersMayHaveChanged = false;
