@@ -3,6 +3,7 @@
 #include "charts/ChartLayout.h"
 #include "charts/ChartPivot.h"
 #include "charts/ChartTreeSource.h"
+#include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/TreeImages.h"
@@ -24,11 +25,6 @@ namespace {
 
 const QString kGoalRoot = QStringLiteral("ROOT");
 const QString kMemberRoot = QStringLiteral("MTEAM");
-
-// Ten clearly distinct line colours, handed out by ChartColours.
-const QRgb kPalette[] = {
-    0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2, 0x17becf, 0x7f7f7f, 0xbcbd22};
-static_assert(std::size(kPalette) == ChartColours::kCount);
 
 QPixmap placeholderPicture()
 {
@@ -153,6 +149,9 @@ ChartWindow::ChartWindow(const QString& connection, QWidget* parent)
     m_mnuPopProperties = m_mnuPop->addAction(QStringLiteral("Properties..."));
     m_mnuPopProperties->setObjectName(QStringLiteral("mnuPopProperties"));
     connect(m_mnuPopProperties, &QAction::triggered, this, &ChartWindow::showProperties);
+    QAction* trend = m_mnuPop->addAction(QStringLiteral("Forecast Trend..."));
+    trend->setObjectName(QStringLiteral("mnuPopTrend"));
+    connect(trend, &QAction::triggered, this, &ChartWindow::showTrend);
 
     m_split = ChartLayout::kInitialSplit;
     setMinimumWidth(px(ChartLayout::kMinWidth));
@@ -384,7 +383,7 @@ void ChartWindow::fillChart()
 
     const QList<int> colours = m_colours.assign(m_state.source, m_table.series);
     for (int s = 0; s < m_table.series.size(); ++s) {
-        const QColor colour(kPalette[colours.at(s)]);
+        const QColor colour(QRgb(ChartColours::rgb(colours.at(s))));
         // A NULL cell breaks the line: each unbroken run is a line of its own,
         // all in the series' colour, the first one named in the legend.
         QList<QLineSeries*> runs;
@@ -457,6 +456,14 @@ void ChartWindow::placeLabels()
             m_periods->append(m_periodLabels.at(p), p);
         }
     }
+}
+
+void ChartWindow::showTrend()
+{
+    // Beside this window, not inside it: the trend stays open when the chart closes.
+    auto* trend = new TrendWindow(m_connection, parentWidget());
+    trend->show();
+    trend->raise();
 }
 
 void ChartWindow::showProperties()

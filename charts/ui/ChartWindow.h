@@ -57,6 +57,8 @@ public:
     void BuildNode(QTreeWidgetItem* node);
     // Opens the properties dialog (or brings the open one to the front).
     void showProperties();
+    // Opens a forecast trend window (context menu "Forecast Trend...").
+    void showTrend();
     // Takes the options handed back by the properties dialog and redraws.
     void applyOptions(const GraphPropertiesDialog::Options& options);
 

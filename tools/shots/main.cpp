@@ -14,6 +14,7 @@
 #include "browser/ui/TaskList.h"
 #include "charts/ui/ChartWindow.h"
 #include "charts/ui/GraphPropertiesDialog.h"
+#include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/TreeImages.h"
 #include "editing/ui/AssignmentPropertiesDialog.h"
@@ -295,6 +296,34 @@ void chart(Shots& shots)
     delete window;
 }
 
+// The forecast trend of the release goal, a completed goal and one put on hold.
+void trend(Shots& shots)
+{
+    auto* window = new TrendWindow(MainWindow::kConnection);
+    window->resize(1270, 640);
+    window->show();
+    auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("tvGoal"));
+    QTreeWidgetItem* root = tree ? tree->topLevelItem(0) : nullptr;
+    QTreeWidgetItem* onboarding = childNamed(root, QStringLiteral("Customer onboarding"));
+    if (onboarding) {
+        onboarding->setExpanded(true);
+    }
+    const std::pair<QTreeWidgetItem*, QString> ticks[] = {
+        {root, QStringLiteral("Fieldbook 2.0 release")},
+        {onboarding, QStringLiteral("Documentation site")},
+        {root, QStringLiteral("Infrastructure renewal")},
+    };
+    for (const auto& [parent, name] : ticks) {
+        if (QTreeWidgetItem* node = childNamed(parent, name)) {
+            node->setCheckState(0, Qt::Checked);
+        } else {
+            shots.fail(QStringLiteral("trend tree without \"%1\"").arg(name));
+        }
+    }
+    shots.save(window, QStringLiteral("trend"));
+    window->close();
+}
+
 void teamMembers(const QString& dbPath, Shots& shots)
 {
     auto* window = new TeamMemberWindow(dbPath);
@@ -364,6 +393,7 @@ int main(int argc, char* argv[])
     propertyDialogs(window, shots);
     reports(shots);
     chart(shots);
+    trend(shots);
     teamMembers(dbPath, shots);
     return shots.failed() ? 1 : 0;
 }
