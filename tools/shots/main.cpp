@@ -22,10 +22,12 @@
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportLoader.h"
+#include "reports/ui/CompareWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
@@ -324,6 +326,31 @@ void trend(Shots& shots)
     window->close();
 }
 
+// Two snapshots a quarter apart, the release goal chosen: why its date moved.
+void compare(Shots& shots)
+{
+    auto* window = new CompareWindow(MainWindow::kConnection);
+    window->resize(1270, 640);
+    window->show();
+    auto* stampA = window->findChild<QComboBox*>(QStringLiteral("cboStampA"));
+    auto* outline = window->findChild<QTreeWidget*>(QStringLiteral("tvCompare"));
+    if (!stampA || !outline || stampA->count() < 14) {
+        shots.fail(QStringLiteral("compare window without its snapshots"));
+        return;
+    }
+    stampA->setCurrentIndex(stampA->count() - 14);
+    window->compare();
+    const QList<QTreeWidgetItem*> found =
+        outline->findItems(QStringLiteral("Fieldbook 2.0 release"), Qt::MatchContains | Qt::MatchRecursive);
+    if (found.isEmpty()) {
+        shots.fail(QStringLiteral("compare outline without the release goal"));
+    } else {
+        outline->setCurrentItem(found.first());
+    }
+    shots.save(window, QStringLiteral("compare"));
+    window->close();
+}
+
 void teamMembers(const QString& dbPath, Shots& shots)
 {
     auto* window = new TeamMemberWindow(dbPath);
@@ -394,6 +421,7 @@ int main(int argc, char* argv[])
     reports(shots);
     chart(shots);
     trend(shots);
+    compare(shots);
     teamMembers(dbPath, shots);
     return shots.failed() ? 1 : 0;
 }
