@@ -3,6 +3,7 @@
 #include "charts/ChartLayout.h"
 #include "charts/ChartPivot.h"
 #include "charts/ChartTreeSource.h"
+#include "charts/ui/ChartTreeItems.h"
 #include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
@@ -182,49 +183,21 @@ int ChartWindow::twips(int pixels) const
     return Twips::toTwips(pixels, logicalDpiX());
 }
 
-QTreeWidgetItem* ChartWindow::addNode(QTreeWidgetItem* parent,
-                                      const QString& text,
-                                      const QString& tag,
-                                      const QString& imageKey,
-                                      bool bold,
-                                      bool mayHaveChildren)
-{
-    auto* node = new QTreeWidgetItem;
-    node->setText(0, text);
-    node->setData(0, TagRole, tag);
-    node->setData(0, ImageKeyRole, imageKey);
-    node->setIcon(0, TreeImages::icon(imageKey));
-    if (bold) {
-        QFont f = node->font(0);
-        f.setBold(true);
-        node->setFont(0, f);
-    }
-    node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
-    node->setCheckState(0, Qt::Unchecked);
-    node->setData(0, CheckedRole, false);
-    node->setChildIndicatorPolicy(mayHaveChildren ? QTreeWidgetItem::ShowIndicator
-                                                  : QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    if (parent) {
-        parent->addChild(node);
-    }
-    return node;
-}
-
 void ChartWindow::load()
 {
     m_refreshing = true;
     m_tvTeam->hide();
     m_tvGoal->show();
 
-    QTreeWidgetItem* goalRoot =
-        addNode(nullptr, QStringLiteral("Goals/Applications"), kGoalRoot, QStringLiteral("Root"), true, true);
+    QTreeWidgetItem* goalRoot = ChartTreeItems::add(
+        nullptr, QStringLiteral("Goals/Applications"), kGoalRoot, QStringLiteral("Root"), true, true);
     m_tvGoal->addTopLevelItem(goalRoot);
     goalRoot->setCheckState(0, Qt::Checked);
     goalRoot->setData(0, CheckedRole, true);
     m_tvGoal->setCurrentItem(goalRoot);
 
     QTreeWidgetItem* memberRoot =
-        addNode(nullptr, QStringLiteral("Team Members"), kMemberRoot, QStringLiteral("Root"), true, false);
+        ChartTreeItems::add(nullptr, QStringLiteral("Team Members"), kMemberRoot, QStringLiteral("Root"), true, false);
     m_tvTeam->addTopLevelItem(memberRoot);
     QStringList members;
     QString error;
@@ -232,7 +205,7 @@ void ChartWindow::load()
         MessageBox::error(this, error);
     }
     for (const QString& name : members) {
-        addNode(memberRoot, name, name, QStringLiteral("Root"), false, false);
+        ChartTreeItems::add(memberRoot, name, name, QStringLiteral("Root"), false, false);
     }
     memberRoot->setExpanded(true);
     m_refreshing = false;
@@ -262,18 +235,13 @@ void ChartWindow::BuildNode(QTreeWidgetItem* node)
     if (!node || node->treeWidget() != m_tvGoal || node->childCount() > 0) {
         return;
     }
-    QList<ChartNodeRow> rows;
     QString error;
-    const bool ok = ChartTreeSource::children(m_connection, node->data(0, TagRole).toString(), &rows, &error);
     const bool wasRefreshing = m_refreshing;
     m_refreshing = true;
-    for (const ChartNodeRow& row : rows) {
-        addNode(node, row.text, row.tag, row.imageKey, row.bold, !row.tag.startsWith(QLatin1Char('R')));
-    }
+    // Assignments are the leaves.
+    const bool ok = ChartTreeItems::addChildren(
+        m_connection, node, {}, [](const QString& tag) { return !tag.startsWith(QLatin1Char('R')); }, &error);
     m_refreshing = wasRefreshing;
-    if (node->childCount() == 0) {
-        node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    }
     if (!ok) {
         MessageBox::error(this, error);
     }
@@ -298,15 +266,7 @@ ChartFilter ChartWindow::BuildChartFilter()
         return {};
     }
     QList<QTreeWidgetItem*> items;
-    QList<ChartTreeNode> nodes;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        QTreeWidgetItem* item = *it;
-        items << item;
-        nodes << ChartTreeNode{item->data(0, TagRole).toString(),
-                               item->parent() ? item->parent()->data(0, TagRole).toString() : QString(),
-                               item->checkState(0) == Qt::Checked,
-                               item->parent() == nullptr};
-    }
+    QList<ChartTreeNode> nodes = ChartTreeItems::nodes(tree, &items);
     const ChartFilter filter =
         ChartFilter::BuildChartFilter(tree == m_tvGoal ? ChartSource::Goals : ChartSource::Members, &nodes);
     const bool wasRefreshing = m_refreshing;

@@ -141,8 +141,8 @@ TrendWindow::TrendWindow(const QString& connection, QWidget* parent)
     layout->addWidget(splitter);
 
     m_building = true;
-    QTreeWidgetItem* root =
-        addNode(nullptr, QStringLiteral("Goals/Applications"), kGoalRoot, QStringLiteral("Root"), true, true);
+    QTreeWidgetItem* root = ChartTreeItems::add(
+        nullptr, QStringLiteral("Goals/Applications"), kGoalRoot, QStringLiteral("Root"), true, true);
     m_tvGoal->addTopLevelItem(root);
     root->setCheckState(0, Qt::Checked);
     m_building = false;
@@ -172,32 +172,6 @@ QChart* TrendWindow::chart() const
     return m_xy->chart();
 }
 
-QTreeWidgetItem* TrendWindow::addNode(QTreeWidgetItem* parent,
-                                      const QString& text,
-                                      const QString& tag,
-                                      const QString& imageKey,
-                                      bool bold,
-                                      bool mayHaveChildren)
-{
-    auto* node = new QTreeWidgetItem;
-    node->setText(0, text);
-    node->setData(0, TagRole, tag);
-    node->setIcon(0, TreeImages::icon(imageKey));
-    if (bold) {
-        QFont f = node->font(0);
-        f.setBold(true);
-        node->setFont(0, f);
-    }
-    node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
-    node->setCheckState(0, Qt::Unchecked);
-    node->setChildIndicatorPolicy(mayHaveChildren ? QTreeWidgetItem::ShowIndicator
-                                                  : QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    if (parent) {
-        parent->addChild(node);
-    }
-    return node;
-}
-
 void TrendWindow::BuildNode(QTreeWidgetItem* node)
 {
     const QString tag = node ? node->data(0, TagRole).toString() : QString();
@@ -205,19 +179,15 @@ void TrendWindow::BuildNode(QTreeWidgetItem* node)
     if (!node || node->childCount() > 0 || tag.startsWith(QLatin1Char('T'))) {
         return;
     }
-    QList<ChartNodeRow> rows;
     QString error;
-    const bool ok = ChartTreeSource::children(m_connection, tag, &rows, &error);
     m_building = true;
-    for (const ChartNodeRow& row : rows) {
-        if (!row.tag.startsWith(QLatin1Char('R'))) {
-            addNode(node, row.text, row.tag, row.imageKey, row.bold, row.tag.startsWith(QLatin1Char('G')));
-        }
-    }
+    const bool ok = ChartTreeItems::addChildren(
+        m_connection,
+        node,
+        [](const QString& child) { return !child.startsWith(QLatin1Char('R')); },
+        [](const QString& child) { return child.startsWith(QLatin1Char('G')); },
+        &error);
     m_building = false;
-    if (node->childCount() == 0) {
-        node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    }
     if (!ok) {
         MessageBox::error(this, error);
     }
@@ -231,14 +201,7 @@ std::optional<ChartState::Grouping> TrendWindow::grouping() const
 
 void TrendWindow::refresh()
 {
-    QList<ChartTreeNode> nodes;
-    for (QTreeWidgetItemIterator it(m_tvGoal); *it; ++it) {
-        const QTreeWidgetItem* item = *it;
-        nodes << ChartTreeNode{item->data(0, TagRole).toString(),
-                               item->parent() ? item->parent()->data(0, TagRole).toString() : QString(),
-                               item->checkState(0) == Qt::Checked,
-                               item->parent() == nullptr};
-    }
+    QList<ChartTreeNode> nodes = ChartTreeItems::nodes(m_tvGoal);
     const ChartFilter filter = ChartFilter::BuildChartFilter(ChartSource::Goals, &nodes);
     QString error;
     if (!TrendQuery::load(m_connection, filter, grouping(), &m_lines, &error)) {

@@ -2,6 +2,7 @@
 
 #include "charts/ChartState.h"
 #include "charts/TrendLine.h"
+#include "charts/ui/ChartTreeItems.h"
 
 #include <QList>
 #include <QWidget>
@@ -30,7 +31,7 @@ class TrendWindow : public QWidget
     Q_OBJECT
 
 public:
-    enum : int { TagRole = Qt::UserRole };
+    enum : int { TagRole = ChartTreeItems::TagRole };
     enum Column { Node, FirstForecast, LatestForecast, Slip, SlipPerWeek, DirectionChanges, TrendFinish, Flag };
 
     explicit TrendWindow(const QString& connection, QWidget* parent = nullptr);
@@ -44,12 +45,6 @@ public:
 
 private:
     void BuildNode(QTreeWidgetItem* node);
-    QTreeWidgetItem* addNode(QTreeWidgetItem* parent,
-                             const QString& text,
-                             const QString& tag,
-                             const QString& imageKey,
-                             bool bold,
-                             bool mayHaveChildren);
     std::optional<ChartState::Grouping> grouping() const;
     void drawChart();
     void fillTable();
