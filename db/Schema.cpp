@@ -188,9 +188,6 @@ QStringList indexStatements()
         QStringLiteral("CREATE INDEX CompDates_Member ON CompDates"
                        " (Res, TimeStamp, Planned, Est, PerComp, Needed, Diff, Completion_Date, OBJ, Calc)"
                        " WHERE OBJ = 'R' AND Calc = 1"),
-        // The deepest level of all snapshots, read by every generation: without it the
-        // read scans the whole history.
-        QStringLiteral("CREATE INDEX CompDates_Depth ON CompDates (Tree_Depth)"),
     };
 }
 
@@ -299,7 +296,11 @@ bool Schema::migrate(const QString& connection, int fromVersion, QString* error)
     }
     // Each step brings the file one version up; snapshots taken before version 2
     // keep no hours, which readers of CompDatesHours must say.
-    if (fromVersion < 2 && !Sql::exec(connection, hoursTableStatement(), error)) {
+    // Version 2 also drops an index no read uses any more, which every snapshot row
+    // paid for.
+    if (fromVersion < 2 &&
+        (!Sql::exec(connection, hoursTableStatement(), error) ||
+         !Sql::exec(connection, QStringLiteral("DROP INDEX IF EXISTS CompDates_Depth"), error))) {
         return false;
     }
     return Sql::exec(connection, QStringLiteral("PRAGMA user_version = %1").arg(kVersion), error);

@@ -24,6 +24,18 @@ QVariant scalar(const QString& connection, const QString& sql)
     QSqlQuery q(Sql::db(connection));
     return q.exec(sql) && q.next() ? q.value(0) : QVariant();
 }
+
+// The tables, views, indexes and triggers of a project, by kind and name.
+QStringList schemaObjects(const QString& connection)
+{
+    QStringList objects;
+    QSqlQuery q(Sql::db(connection));
+    q.exec(QStringLiteral("SELECT type || ' ' || name FROM sqlite_master WHERE name NOT LIKE 'sqlite_%' ORDER BY 1"));
+    while (q.next()) {
+        objects << q.value(0).toString();
+    }
+    return objects;
+}
 } // namespace
 
 class TestSnapshotHours : public QObject
@@ -82,6 +94,9 @@ void TestSnapshotHours::formatOneIsMigrated()
     QVERIFY2(Database::open(path, QStringLiteral("old"), &error), qPrintable(error));
     QCOMPARE(scalar(QStringLiteral("old"), QStringLiteral("PRAGMA user_version")).toInt(), Schema::kVersion);
     QCOMPARE(scalar(QStringLiteral("old"), QStringLiteral("SELECT COUNT(*) FROM CompDates")).toInt(), 24);
+    // A migrated file has what a new one has, and nothing it no longer has.
+    TempProject fresh;
+    QCOMPARE(schemaObjects(QStringLiteral("old")), schemaObjects(fresh.connection()));
     std::vector<MemberRecord> members;
     bool stored = true;
     QVERIFY(
