@@ -13,10 +13,12 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "charts/ui/ChartWindow.h"
+#include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
+#include "reports/ui/CompareWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
 
@@ -249,12 +251,18 @@ void MainWindow::buildMenus()
     tools->setObjectName(QStringLiteral("mnuRpt"));
     m_mnuRptRpt1 = action(tools, QStringLiteral("Reports"), QStringLiteral("mnuRptRpt1"));
     m_mnuRptRes = action(tools, QStringLiteral("Team Members"), QStringLiteral("mnuRptRes"));
+    m_mnuRptCompare = action(tools, QStringLiteral("Compare Snapshots..."), QStringLiteral("mnuRptCompare"));
+    m_mnuRptTrend = action(tools, QStringLiteral("Forecast Trend"), QStringLiteral("mnuRptTrend"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     m_mnuHelpAbout = action(help, QStringLiteral("About..."), QStringLiteral("mnuHelpAbout"));
     // Enabled once a project is open.
     m_mnuRptRpt1->setEnabled(false);
     m_mnuRptRes->setEnabled(false);
+    m_mnuRptCompare->setEnabled(false);
+    connect(m_mnuRptCompare, &QAction::triggered, this, &MainWindow::openCompare);
+    m_mnuRptTrend->setEnabled(false);
+    connect(m_mnuRptTrend, &QAction::triggered, this, &MainWindow::openTrend);
     connect(m_mnuRptRpt1, &QAction::triggered, this, &MainWindow::reportsRequested);
     connect(m_mnuRptRes, &QAction::triggered, this, &MainWindow::teamMembersRequested);
     connect(m_mnuHelpAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -595,6 +603,19 @@ void MainWindow::placeBeside(QWidget* window, int step)
     window->move(at);
 }
 
+template <typename Window>
+void MainWindow::showTool(QPointer<Window>& window)
+{
+    // Tool windows delete themselves when closed; an open one comes to the front.
+    if (!window) {
+        window = new Window(kConnection, this);
+        placeBeside(window, 1);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void MainWindow::openReports()
 {
     if (!projectOpen()) {
@@ -613,14 +634,21 @@ void MainWindow::openReports()
     }
     m_reports->show();
     m_reports->raise();
-    // The chart window deletes itself when closed; an open one comes to the front.
-    if (!m_chart) {
-        m_chart = new ChartWindow(kConnection, this);
-        placeBeside(m_chart, 1);
+    showTool(m_chart);
+}
+
+void MainWindow::openCompare()
+{
+    if (projectOpen()) {
+        showTool(m_compare);
     }
-    m_chart->show();
-    m_chart->raise();
-    m_chart->activateWindow();
+}
+
+void MainWindow::openTrend()
+{
+    if (projectOpen()) {
+        showTool(m_trend);
+    }
 }
 
 void MainWindow::openTeamMembers()
@@ -641,6 +669,11 @@ void MainWindow::openTeamMembers()
 ReportsWindow* MainWindow::reportsWindow() const
 {
     return m_reports;
+}
+
+CompareWindow* MainWindow::compareWindow() const
+{
+    return m_compare;
 }
 
 ChartWindow* MainWindow::chartWindow() const
@@ -741,6 +774,8 @@ bool MainWindow::InitDatabase()
     }
     m_mnuRptRpt1->setEnabled(true);
     m_mnuRptRes->setEnabled(true);
+    m_mnuRptCompare->setEnabled(true);
+    m_mnuRptTrend->setEnabled(true);
     QTreeWidgetItem* root = m_tvGoal->addRoot();
     m_tvGoal->BuildGoalLevel(root);
     root->setExpanded(true);

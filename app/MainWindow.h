@@ -12,6 +12,8 @@
 class AboutBox;
 class AppSettings;
 class ChartWindow;
+class CompareWindow;
+class TrendWindow;
 class EditCommands;
 class GoalTree;
 class NoteList;
@@ -84,13 +86,19 @@ public:
     // Tools > Reports: the reports window, then the chart window, both modeless;
     // an open one is brought to the front.
     void openReports();
+    // Tools > Forecast Trend: the forecast trend window, modeless; an open one
+    // is brought to the front.
+    void openTrend();
     // Tools > Team Members: the team member window on its own connection.
     void openTeamMembers();
+    // Tools > Compare Snapshots...: the comparison window, modeless; an open one comes to the front.
+    void openCompare();
     // Help > About...: the About box, modally.
     void openAbout();
     // The open (or closed but kept) windows; null when none.
     ReportsWindow* reportsWindow() const;
     ChartWindow* chartWindow() const;
+    CompareWindow* compareWindow() const;
     TeamMemberWindow* teamMemberWindow() const;
 
     // The task list's view mode as the toolbar sets it: 0 large icons, 1 small
@@ -102,6 +110,7 @@ public:
     // Help > About...
     QAction* reportsAction() const { return m_mnuRptRpt1; }
     QAction* teamMembersAction() const { return m_mnuRptRes; }
+    QAction* trendAction() const { return m_mnuRptTrend; }
     QAction* aboutAction() const { return m_mnuHelpAbout; }
 
     // Twips and pixels at this window's logical DPI.
@@ -130,6 +139,9 @@ private:
     void keyboardMenu(AppState::Pane pane);
     PopMenuRules::Selection paneSelection() const;
     void placeBeside(QWidget* window, int step);
+    // Shows a tool window on this project beside the main window, made on first use.
+    template <typename Window>
+    void showTool(QPointer<Window>& window);
     void loadSettings();
     void connectStrip(MainLayout::Splitter splitter);
     void paneClicked(AppState::Pane pane, bool rightButton);
@@ -164,6 +176,8 @@ private:
     QAction* m_mnuViewStatusBar = nullptr;
     QAction* m_mnuRptRpt1 = nullptr;
     QAction* m_mnuRptRes = nullptr;
+    QAction* m_mnuRptCompare = nullptr;
+    QAction* m_mnuRptTrend = nullptr;
     QAction* m_mnuHelpAbout = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
@@ -173,6 +187,8 @@ private:
     AboutBox* m_about = nullptr;
     QPointer<ReportsWindow> m_reports;
     QPointer<ChartWindow> m_chart;
+    QPointer<CompareWindow> m_compare;
+    QPointer<TrendWindow> m_trend;
     QPointer<TeamMemberWindow> m_team;
     // Set while the team window may have renamed members the resource list shows.
     bool m_membersMayHaveChanged = false;

@@ -5,6 +5,8 @@
 //   then 52 x cairnwork-cli snapshot /tmp/M.cwk --now "2026-01-05 09:00:00" (one week apart)
 #include "bench/BenchMain.h"
 #include "charts/ChartPivot.h"
+#include "charts/TrendQuery.h"
+#include "charts/TrendSummary.h"
 #include "charts/ui/ChartWindow.h"
 #include "db/Database.h"
 #include "db/Sql.h"
@@ -120,6 +122,31 @@ void QueryTenMixedByWeek(benchmark::State& state)
     }
 }
 BENCHMARK(QueryTenMixedByWeek)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// The forecast trend of fifty goals: their rows of every snapshot, the lines
+// and each line's figures (the CLI's and the trend window's reading).
+void TrendFiftyGoals(benchmark::State& state)
+{
+    ChartFilter filter;
+    for (const QString& id : column(QStringLiteral("SELECT ID FROM GOALS_SW ORDER BY ID LIMIT 50"))) {
+        filter.add({ChartFilter::Kind::Goal, id.toLongLong(), {}});
+    }
+    qsizetype points = 0;
+    for (auto _ : state) {
+        QList<TrendLine> lines;
+        QString error;
+        if (!TrendQuery::load(kConnection, filter, std::nullopt, &lines, &error)) {
+            state.SkipWithError(qPrintable(error));
+        }
+        points = 0;
+        for (const TrendLine& line : lines) {
+            points += line.points.size();
+            benchmark::DoNotOptimize(TrendSummary::of(line).slipDays);
+        }
+    }
+    state.counters["points"] = double(points);
+}
+BENCHMARK(TrendFiftyGoals)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // Opening the window: both trees (members found in the snapshots), layout, placeholder.
 void OpenChartWindow(benchmark::State& state)

@@ -33,3 +33,10 @@ QList<int> ChartColours::assign(ChartSource source, const QStringList& series)
     }
     return indexes;
 }
+
+quint32 ChartColours::rgb(int index)
+{
+    static const quint32 palette[kCount] = {
+        0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2, 0x17becf, 0x7f7f7f, 0xbcbd22};
+    return palette[((index % kCount) + kCount) % kCount];
+}

@@ -22,6 +22,8 @@ public:
     // The palette index (0 to kCount - 1) of every series of one drawing, in the
     // order given; remembers the series not seen before.
     QList<int> assign(ChartSource source, const QStringList& series);
+    // The palette: ten clearly distinct line colours (0xRRGGBB) by index.
+    static quint32 rgb(int index);
 
 private:
     QHash<QString, int> m_index;

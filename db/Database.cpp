@@ -290,7 +290,9 @@ bool Database::open(const QString& path, const QString& connection, QString* err
                       QStringLiteral("The project file \"%1\" cannot be used: %2").arg(shownPath(path), failure));
         return false;
     }
-    if (version < Schema::kVersion) {
+    // A reader leaves an older file as it is (it may not write it, and a read-only command
+    // changes no byte); what the older format lacks, its readers say.
+    if (version < Schema::kVersion && !isReadOnly(connection)) {
         Transaction tx(connection);
         if (!tx.isActive() || !Schema::migrate(connection, version, &failure) || !tx.commit()) {
             if (failure.isEmpty()) {

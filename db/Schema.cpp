@@ -27,6 +27,24 @@ QString rangeCheck(const QString& column, double max)
     return QStringLiteral("CHECK (%1 BETWEEN 0 AND %2)").arg(column).arg(max, 0, 'f', 0);
 }
 
+// The members' weekly hours a snapshot was scheduled with, one row per member: what
+// a later comparison needs to replay that snapshot. Times as RESOURCES keeps them,
+// unchecked, since they record what was read.
+QString hoursTableStatement()
+{
+    QStringList days;
+    for (const char* d : {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"}) {
+        days << QLatin1String(d) + QLatin1String("_BEG TEXT NOT NULL")
+             << QLatin1String(d) + QLatin1String("_END TEXT NOT NULL");
+    }
+    return QStringLiteral("CREATE TABLE CompDatesHours ("
+                          " TimeStamp TEXT NOT NULL,"
+                          " R_NAME TEXT NOT NULL COLLATE NOCASE,"
+                          " %1,"
+                          " PRIMARY KEY (TimeStamp, R_NAME))")
+        .arg(days.join(QStringLiteral(", ")));
+}
+
 QStringList tableStatements()
 {
     QStringList days;
@@ -120,6 +138,7 @@ QStringList tableStatements()
                        " HName TEXT,"
                        " Completion_Date TEXT,"
                        " CompOrderObj INTEGER)"),
+        hoursTableStatement(),
     };
 }
 
@@ -169,9 +188,6 @@ QStringList indexStatements()
         QStringLiteral("CREATE INDEX CompDates_Member ON CompDates"
                        " (Res, TimeStamp, Planned, Est, PerComp, Needed, Diff, Completion_Date, OBJ, Calc)"
                        " WHERE OBJ = 'R' AND Calc = 1"),
-        // The deepest level of all snapshots, read by every generation: without it the
-        // read scans the whole history.
-        QStringLiteral("CREATE INDEX CompDates_Depth ON CompDates (Tree_Depth)"),
     };
 }
 
@@ -274,10 +290,20 @@ bool Schema::create(const QString& connection, QString* error)
 
 bool Schema::migrate(const QString& connection, int fromVersion, QString* error)
 {
-    Q_UNUSED(connection);
-    // Version 1 is the first released schema; later versions add their steps here.
-    Sql::setError(error, QStringLiteral("Unknown schema version %1.").arg(fromVersion));
-    return fromVersion == kVersion;
+    if (fromVersion < 1 || fromVersion > kVersion) {
+        Sql::setError(error, QStringLiteral("Unknown schema version %1.").arg(fromVersion));
+        return false;
+    }
+    // Each step brings the file one version up; snapshots taken before version 2
+    // keep no hours, which readers of CompDatesHours must say.
+    // Version 2 also drops an index no read uses any more, which every snapshot row
+    // paid for.
+    if (fromVersion < 2 &&
+        (!Sql::exec(connection, hoursTableStatement(), error) ||
+         !Sql::exec(connection, QStringLiteral("DROP INDEX IF EXISTS CompDates_Depth"), error))) {
+        return false;
+    }
+    return Sql::exec(connection, QStringLiteral("PRAGMA user_version = %1").arg(kVersion), error);
 }
 
 QStringList Schema::requiredTables()

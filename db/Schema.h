@@ -10,7 +10,8 @@ class Schema
 public:
     // 'CWK1' in the file header marks a Cairnwork project.
     static constexpr qint32 kApplicationId = 0x43574B31;
-    static constexpr int kVersion = 1;
+    // 2: CompDatesHours keeps each snapshot's weekly hours.
+    static constexpr int kVersion = 2;
     // The largest number of days a task may plan or an assignment may have needed
     // (about 2,700 years): keeps every sum, product and rounding of them finite and
     // exact enough. Percentages lie between 0 and 100.

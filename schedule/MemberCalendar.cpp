@@ -136,10 +136,77 @@ QDateTime MemberCalendar::fromSeconds(qint64 seconds)
     return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc());
 }
 
+// 1970-01-01 as a Julian day.
+constexpr qint64 kEpochDay = 2440588;
+
 QString MemberCalendar::toText(qint64 seconds)
 {
     if (seconds == kNever) {
         return {};
     }
-    return fromSeconds(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Written digit by digit: comparisons format hundreds of thousands of dates.
+    const qint64 day = floorDiv(seconds, kDay);
+    const qint64 second = seconds - day * kDay;
+    int y = 0;
+    int m = 0;
+    int d = 0;
+    QDate::fromJulianDay(day + kEpochDay).getDate(&y, &m, &d);
+    if (y < 1 || y > 9999) {
+        return fromSeconds(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    char text[19];
+    const auto put = [&text](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10) {
+            text[at + i] = char('0' + value % 10);
+        }
+    };
+    put(0, y, 4);
+    text[4] = '-';
+    put(5, m, 2);
+    text[7] = '-';
+    put(8, d, 2);
+    text[10] = ' ';
+    put(11, int(second / 3600), 2);
+    text[13] = ':';
+    put(14, int(second / 60 % 60), 2);
+    text[16] = ':';
+    put(17, int(second % 60), 2);
+    return QString::fromLatin1(text, 19);
+}
+
+qint64 MemberCalendar::fromText(const QString& text)
+{
+    if (text.size() != 19) {
+        return kNever;
+    }
+    int digits[14];
+    int n = 0;
+    for (int i = 0; i < 19; ++i) {
+        const QChar c = text.at(i);
+        const bool separator = i == 4 || i == 7 || i == 10 || i == 13 || i == 16;
+        if (separator) {
+            if (c != QLatin1Char(i == 10 ? ' ' : (i < 10 ? '-' : ':'))) {
+                return kNever;
+            }
+        } else if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            digits[n++] = c.unicode() - '0';
+        } else {
+            return kNever;
+        }
+    }
+    const auto number = [&digits](int from, int count) {
+        int value = 0;
+        for (int i = from; i < from + count; ++i) {
+            value = value * 10 + digits[i];
+        }
+        return value;
+    };
+    const QDate date(number(0, 4), number(4, 2), number(6, 2));
+    const int h = number(8, 2);
+    const int min = number(10, 2);
+    const int sec = number(12, 2);
+    if (!date.isValid() || h > 23 || min > 59 || sec > 59) {
+        return kNever;
+    }
+    return (date.toJulianDay() - kEpochDay) * kDay + h * 3600 + min * 60 + sec;
 }

@@ -42,6 +42,8 @@ public:
     static QDateTime fromSeconds(qint64 seconds);
     // "YYYY-MM-DD HH:MM:SS", or a null text for kNever.
     static QString toText(qint64 seconds);
+    // The moment a stored "YYYY-MM-DD HH:MM:SS" names; kNever for any other text.
+    static qint64 fromText(const QString& text);
 
 private:
     std::array<int, 7> m_begin;

@@ -11,16 +11,31 @@ bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
                               qint64 start,
                               QString* error)
 {
-    QHash<QString, std::vector<int>> work;
+    // Each member's rows, found by the name as written (one fold per spelling, not per row).
+    std::vector<std::vector<int>> work;
+    QHash<QString, int> byKey;
+    QHash<QString, int> bySpelling;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SnapshotRow& row = rows[i];
-        if (row.kind == SnapshotRow::Kind::Assignment && row.calc == 1 && row.isOpen()) {
-            work[MemberName::key(*row.member)].push_back(int(i));
+        if (!isScheduled(row)) {
+            continue;
         }
+        const QString& member = *row.member;
+        auto group = bySpelling.constFind(member);
+        if (group == bySpelling.constEnd()) {
+            const QString key = MemberName::key(member);
+            auto same = byKey.constFind(key);
+            if (same == byKey.constEnd()) {
+                same = byKey.insert(key, int(work.size()));
+                work.emplace_back();
+            }
+            group = bySpelling.insert(member, *same);
+        }
+        work[std::size_t(*group)].push_back(int(i));
     }
     for (const MemberRecord& member : members) {
-        const auto found = work.find(MemberName::key(member.name));
-        if (found == work.end()) {
+        const auto found = byKey.constFind(MemberName::key(member.name));
+        if (found == byKey.constEnd()) {
             continue;
         }
         QString why;
@@ -31,17 +46,32 @@ bool ScheduleTeamMembers::run(std::vector<SnapshotRow>& rows,
             }
             return false;
         }
-        std::vector<int>& mine = *found;
-        // Equal keys keep their writing order.
-        std::stable_sort(mine.begin(), mine.end(), [&rows](int a, int b) {
-            return rows[std::size_t(a)].order < rows[std::size_t(b)].order;
-        });
-        calendar->start(start);
-        for (int i : mine) {
-            SnapshotRow& row = rows[std::size_t(i)];
-            const qint64 end = calendar->place((row.est - row.needed) * 8);
-            row.completion = end == MemberCalendar::kNever ? SnapshotRow::kNoDate : end;
-        }
+        placeInOrder(rows, work[std::size_t(*found)], *calendar, start);
     }
     return true;
+}
+
+void ScheduleTeamMembers::placeInOrder(std::vector<SnapshotRow>& rows,
+                                       std::vector<int>& mine,
+                                       MemberCalendar& calendar,
+                                       qint64 start)
+{
+    // Equal keys keep their writing order.
+    std::stable_sort(mine.begin(), mine.end(), [&rows](int a, int b) {
+        return rows[std::size_t(a)].order < rows[std::size_t(b)].order;
+    });
+    placeSorted(rows, mine, calendar, start);
+}
+
+void ScheduleTeamMembers::placeSorted(std::vector<SnapshotRow>& rows,
+                                      const std::vector<int>& mine,
+                                      MemberCalendar& calendar,
+                                      qint64 start)
+{
+    calendar.start(start);
+    for (int i : mine) {
+        SnapshotRow& row = rows[std::size_t(i)];
+        const qint64 end = calendar.place((row.est - row.needed) * 8);
+        row.completion = end == MemberCalendar::kNever ? SnapshotRow::kNoDate : end;
+    }
 }

@@ -8,6 +8,7 @@
 #include "schedule/NumberCompletionOrder.h"
 #include "schedule/RollUpCompletionDates.h"
 #include "schedule/ScheduleTeamMembers.h"
+#include "schedule/SnapshotHours.h"
 #include "schedule/SnapshotInput.h"
 #include "schedule/SnapshotWriter.h"
 #include "schedule/WriteSubtreeRows.h"
@@ -112,6 +113,10 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     timer.restart();
     if (!writeRows(input, snapshotStamp, rows, error)) {
         return false;
+    }
+    // The hours the dates came from, so that the snapshot can be replayed later.
+    if (!SnapshotHours::write(m_connection, snapshotStamp, input.members, &failure)) {
+        return fail(QStringLiteral("Writing the snapshot's working hours failed"));
     }
     if (!tx.commit()) {
         failure = tx.error();

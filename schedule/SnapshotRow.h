@@ -48,6 +48,8 @@ struct SnapshotRow
     Kind kind = Kind::Root;
     qint8 calc = -1; // Calc: 1, 0, or -1 for not written (the root)
 
+    QString statusText() const { return status ? *status : QString(); }
+    QString memberText() const { return member ? *member : QString(); }
     bool isOpen() const { return status && *status == QLatin1String("Open"); }
     // No status at all: the root (or a goal another tool left without one).
     bool lacksStatus() const { return !status || status->isNull(); }

@@ -3,6 +3,8 @@
 #include "charts/ChartLayout.h"
 #include "charts/ChartPivot.h"
 #include "charts/ChartTreeSource.h"
+#include "charts/ui/ChartTreeItems.h"
+#include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/TreeImages.h"
@@ -24,11 +26,6 @@ namespace {
 
 const QString kGoalRoot = QStringLiteral("ROOT");
 const QString kMemberRoot = QStringLiteral("MTEAM");
-
-// Ten clearly distinct line colours, handed out by ChartColours.
-const QRgb kPalette[] = {
-    0x1f77b4, 0xd62728, 0x2ca02c, 0xff7f0e, 0x9467bd, 0x8c564b, 0xe377c2, 0x17becf, 0x7f7f7f, 0xbcbd22};
-static_assert(std::size(kPalette) == ChartColours::kCount);
 
 QPixmap placeholderPicture()
 {
@@ -153,6 +150,9 @@ ChartWindow::ChartWindow(const QString& connection, QWidget* parent)
     m_mnuPopProperties = m_mnuPop->addAction(QStringLiteral("Properties..."));
     m_mnuPopProperties->setObjectName(QStringLiteral("mnuPopProperties"));
     connect(m_mnuPopProperties, &QAction::triggered, this, &ChartWindow::showProperties);
+    QAction* trend = m_mnuPop->addAction(QStringLiteral("Forecast Trend..."));
+    trend->setObjectName(QStringLiteral("mnuPopTrend"));
+    connect(trend, &QAction::triggered, this, &ChartWindow::showTrend);
 
     m_split = ChartLayout::kInitialSplit;
     setMinimumWidth(px(ChartLayout::kMinWidth));
@@ -183,49 +183,21 @@ int ChartWindow::twips(int pixels) const
     return Twips::toTwips(pixels, logicalDpiX());
 }
 
-QTreeWidgetItem* ChartWindow::addNode(QTreeWidgetItem* parent,
-                                      const QString& text,
-                                      const QString& tag,
-                                      const QString& imageKey,
-                                      bool bold,
-                                      bool mayHaveChildren)
-{
-    auto* node = new QTreeWidgetItem;
-    node->setText(0, text);
-    node->setData(0, TagRole, tag);
-    node->setData(0, ImageKeyRole, imageKey);
-    node->setIcon(0, TreeImages::icon(imageKey));
-    if (bold) {
-        QFont f = node->font(0);
-        f.setBold(true);
-        node->setFont(0, f);
-    }
-    node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
-    node->setCheckState(0, Qt::Unchecked);
-    node->setData(0, CheckedRole, false);
-    node->setChildIndicatorPolicy(mayHaveChildren ? QTreeWidgetItem::ShowIndicator
-                                                  : QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    if (parent) {
-        parent->addChild(node);
-    }
-    return node;
-}
-
 void ChartWindow::load()
 {
     m_refreshing = true;
     m_tvTeam->hide();
     m_tvGoal->show();
 
-    QTreeWidgetItem* goalRoot =
-        addNode(nullptr, QStringLiteral("Goals/Applications"), kGoalRoot, QStringLiteral("Root"), true, true);
+    QTreeWidgetItem* goalRoot = ChartTreeItems::add(
+        nullptr, QStringLiteral("Goals/Applications"), kGoalRoot, QStringLiteral("Root"), true, true);
     m_tvGoal->addTopLevelItem(goalRoot);
     goalRoot->setCheckState(0, Qt::Checked);
     goalRoot->setData(0, CheckedRole, true);
     m_tvGoal->setCurrentItem(goalRoot);
 
     QTreeWidgetItem* memberRoot =
-        addNode(nullptr, QStringLiteral("Team Members"), kMemberRoot, QStringLiteral("Root"), true, false);
+        ChartTreeItems::add(nullptr, QStringLiteral("Team Members"), kMemberRoot, QStringLiteral("Root"), true, false);
     m_tvTeam->addTopLevelItem(memberRoot);
     QStringList members;
     QString error;
@@ -233,7 +205,7 @@ void ChartWindow::load()
         MessageBox::error(this, error);
     }
     for (const QString& name : members) {
-        addNode(memberRoot, name, name, QStringLiteral("Root"), false, false);
+        ChartTreeItems::add(memberRoot, name, name, QStringLiteral("Root"), false, false);
     }
     memberRoot->setExpanded(true);
     m_refreshing = false;
@@ -263,18 +235,13 @@ void ChartWindow::BuildNode(QTreeWidgetItem* node)
     if (!node || node->treeWidget() != m_tvGoal || node->childCount() > 0) {
         return;
     }
-    QList<ChartNodeRow> rows;
     QString error;
-    const bool ok = ChartTreeSource::children(m_connection, node->data(0, TagRole).toString(), &rows, &error);
     const bool wasRefreshing = m_refreshing;
     m_refreshing = true;
-    for (const ChartNodeRow& row : rows) {
-        addNode(node, row.text, row.tag, row.imageKey, row.bold, !row.tag.startsWith(QLatin1Char('R')));
-    }
+    // Assignments are the leaves.
+    const bool ok = ChartTreeItems::addChildren(
+        m_connection, node, {}, [](const QString& tag) { return !tag.startsWith(QLatin1Char('R')); }, &error);
     m_refreshing = wasRefreshing;
-    if (node->childCount() == 0) {
-        node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    }
     if (!ok) {
         MessageBox::error(this, error);
     }
@@ -299,15 +266,7 @@ ChartFilter ChartWindow::BuildChartFilter()
         return {};
     }
     QList<QTreeWidgetItem*> items;
-    QList<ChartTreeNode> nodes;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        QTreeWidgetItem* item = *it;
-        items << item;
-        nodes << ChartTreeNode{item->data(0, TagRole).toString(),
-                               item->parent() ? item->parent()->data(0, TagRole).toString() : QString(),
-                               item->checkState(0) == Qt::Checked,
-                               item->parent() == nullptr};
-    }
+    QList<ChartTreeNode> nodes = ChartTreeItems::nodes(tree, &items);
     const ChartFilter filter =
         ChartFilter::BuildChartFilter(tree == m_tvGoal ? ChartSource::Goals : ChartSource::Members, &nodes);
     const bool wasRefreshing = m_refreshing;
@@ -384,7 +343,7 @@ void ChartWindow::fillChart()
 
     const QList<int> colours = m_colours.assign(m_state.source, m_table.series);
     for (int s = 0; s < m_table.series.size(); ++s) {
-        const QColor colour(kPalette[colours.at(s)]);
+        const QColor colour(QRgb(ChartColours::rgb(colours.at(s))));
         // A NULL cell breaks the line: each unbroken run is a line of its own,
         // all in the series' colour, the first one named in the legend.
         QList<QLineSeries*> runs;
@@ -457,6 +416,14 @@ void ChartWindow::placeLabels()
             m_periods->append(m_periodLabels.at(p), p);
         }
     }
+}
+
+void ChartWindow::showTrend()
+{
+    // Beside this window, not inside it: the trend stays open when the chart closes.
+    auto* trend = new TrendWindow(m_connection, parentWidget());
+    trend->show();
+    trend->raise();
 }
 
 void ChartWindow::showProperties()

@@ -5,6 +5,7 @@
 #include "charts/ChartLabels.h"
 #include "charts/ChartState.h"
 #include "charts/ChartTable.h"
+#include "charts/ui/ChartTreeItems.h"
 #include "charts/ui/GraphPropertiesDialog.h"
 
 #include <QPointer>
@@ -31,7 +32,11 @@ class ChartWindow : public QWidget
     Q_OBJECT
 
 public:
-    enum : int { TagRole = Qt::UserRole, ImageKeyRole, CheckedRole };
+    enum : int {
+        TagRole = ChartTreeItems::TagRole,
+        ImageKeyRole = ChartTreeItems::ImageKeyRole,
+        CheckedRole = ChartTreeItems::CheckedRole
+    };
 
     explicit ChartWindow(const QString& connection, QWidget* parent = nullptr);
     ~ChartWindow() override;
@@ -57,6 +62,8 @@ public:
     void BuildNode(QTreeWidgetItem* node);
     // Opens the properties dialog (or brings the open one to the front).
     void showProperties();
+    // Opens a forecast trend window (context menu "Forecast Trend...").
+    void showTrend();
     // Takes the options handed back by the properties dialog and redraws.
     void applyOptions(const GraphPropertiesDialog::Options& options);
 
@@ -71,12 +78,6 @@ private:
     // Writes the period labels the plot's present width has room for (ChartLabels).
     void placeLabels();
     void onItemChanged(QTreeWidgetItem* item);
-    QTreeWidgetItem* addNode(QTreeWidgetItem* parent,
-                             const QString& text,
-                             const QString& tag,
-                             const QString& imageKey,
-                             bool bold,
-                             bool mayHaveChildren);
     int px(int twips) const;
     int twips(int pixels) const;
 

@@ -5,6 +5,7 @@
 #include "common/ui/MessageBox.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportRows.h"
+#include "reports/ui/CompareWindow.h"
 #include "reports/ui/ReportPreviewWindow.h"
 #include "schedule/SnapshotGenerator.h"
 
@@ -53,9 +54,11 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
     m_memberSchedule->setObjectName(QStringLiteral("bShowTeamMemSched"));
     m_taskSchedule = new QPushButton(QStringLiteral("Task Schedules..."), this);
     m_taskSchedule->setObjectName(QStringLiteral("bShowTaskSched"));
+    auto* compare = new QPushButton(QStringLiteral("Compare Snapshots..."), this);
+    compare->setObjectName(QStringLiteral("bCompare"));
 
     // The style's hint leaves a long text touching the edges: an "M" of room on either side.
-    for (QPushButton* b : {m_generate, m_overview, m_memberSchedule, m_taskSchedule}) {
+    for (QPushButton* b : {m_generate, m_overview, m_memberSchedule, m_taskSchedule, compare}) {
         const QFontMetrics metrics(b->font());
         const int room = metrics.horizontalAdvance(QLatin1Char('M'));
         b->setMinimumWidth(std::max(b->sizeHint().width(), metrics.horizontalAdvance(b->text()) + 2 * room));
@@ -65,6 +68,7 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
     buttons->addWidget(m_memberSchedule);
     buttons->addWidget(m_taskSchedule);
     buttons->addStretch(1);
+    buttons->addWidget(compare);
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);
     grid->addWidget(m_list, 1, 0);
@@ -77,6 +81,12 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
     connect(m_taskSchedule, &QPushButton::clicked, this, &ReportsWindow::showTaskSchedule);
     connect(m_memberSchedule, &QPushButton::clicked, this, &ReportsWindow::showTeamMemberSchedule);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &ReportsWindow::showOverview);
+    connect(compare, &QPushButton::clicked, this, [this] {
+        auto* window = new CompareWindow(m_connection, this);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
 
     resize(440, 300);
     FillTimestampList();

@@ -401,7 +401,7 @@ void TestChartWindow::rightClickOpensMenu()
     QVERIFY(!menu->isVisible());
     QTest::mouseClick(picIcon, Qt::RightButton);
     QVERIFY(menu->isVisible());
-    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions().size(), 2);
     menu->hide();
 
     auto* tvGoal = child<QTreeWidget>(w, "tvGoal");

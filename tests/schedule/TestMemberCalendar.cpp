@@ -42,6 +42,8 @@ private Q_SLOTS:
     void onlyTheUsableDayCounts();
     void storedTimesOfDay();
     void workBeyondTheLastDate();
+    void storedMoments_data();
+    void storedMoments();
 };
 
 // 2026-12-07 is a Monday. The member works 08:00 to 16:00 on weekdays.
@@ -164,6 +166,43 @@ void TestMemberCalendar::workBeyondTheLastDate()
     MemberCalendar calendar = weekdays();
     QCOMPARE(placeAll(calendar, "2026-12-07 10:00:00", {2, 1e9, 1e300, 2}),
              (QStringList{"2026-12-07 12:00:00", "-", "-", "-"}));
+}
+
+// Stored moments read and written without QDateTime agree with the stored form
+// (Stamp) at the edges of months, years and the calendar.
+void TestMemberCalendar::storedMoments_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    for (const char* t : {"2028-02-29 23:59:59",
+                          "1969-12-31 23:59:59",
+                          "0001-01-01 00:00:00",
+                          "9999-12-31 23:59:59",
+                          "2026-03-01 00:00:00"}) {
+        QTest::newRow(t) << QString::fromLatin1(t) << true;
+    }
+    for (const char* t : {"2026-02-29 10:00:00",
+                          "2026-03-01 24:00:00",
+                          "2026-03-01T10:00:00",
+                          "2026-03-01 10:00",
+                          "2026-3-01 10:00:00 ",
+                          "0000-01-01 00:00:00",
+                          "2026-03-01 10:60:00"}) {
+        QTest::newRow(t) << QString::fromLatin1(t) << false;
+    }
+}
+
+void TestMemberCalendar::storedMoments()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    const qint64 seconds = MemberCalendar::fromText(text);
+    QCOMPARE(seconds != MemberCalendar::kNever, valid);
+    QCOMPARE(Stamp::fromText(text).isValid(), valid);
+    if (valid) {
+        QCOMPARE(seconds, MemberCalendar::toSeconds(Stamp::fromText(text)));
+        QCOMPARE(MemberCalendar::toText(seconds), text);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMemberCalendar)

@@ -14,6 +14,7 @@
 #include "browser/ui/TaskList.h"
 #include "charts/ui/ChartWindow.h"
 #include "charts/ui/GraphPropertiesDialog.h"
+#include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/TreeImages.h"
 #include "editing/ui/AssignmentPropertiesDialog.h"
@@ -21,10 +22,12 @@
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportLoader.h"
+#include "reports/ui/CompareWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
@@ -295,6 +298,59 @@ void chart(Shots& shots)
     delete window;
 }
 
+// The forecast trend of the release goal, a completed goal and one put on hold.
+void trend(Shots& shots)
+{
+    auto* window = new TrendWindow(MainWindow::kConnection);
+    window->resize(1270, 640);
+    window->show();
+    auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("tvGoal"));
+    QTreeWidgetItem* root = tree ? tree->topLevelItem(0) : nullptr;
+    QTreeWidgetItem* onboarding = childNamed(root, QStringLiteral("Customer onboarding"));
+    if (onboarding) {
+        onboarding->setExpanded(true);
+    }
+    const std::pair<QTreeWidgetItem*, QString> ticks[] = {
+        {root, QStringLiteral("Fieldbook 2.0 release")},
+        {onboarding, QStringLiteral("Documentation site")},
+        {root, QStringLiteral("Infrastructure renewal")},
+    };
+    for (const auto& [parent, name] : ticks) {
+        if (QTreeWidgetItem* node = childNamed(parent, name)) {
+            node->setCheckState(0, Qt::Checked);
+        } else {
+            shots.fail(QStringLiteral("trend tree without \"%1\"").arg(name));
+        }
+    }
+    shots.save(window, QStringLiteral("trend"));
+    window->close();
+}
+
+// Two snapshots a quarter apart, the release goal chosen: why its date moved.
+void compare(Shots& shots)
+{
+    auto* window = new CompareWindow(MainWindow::kConnection);
+    window->resize(1270, 640);
+    window->show();
+    auto* stampA = window->findChild<QComboBox*>(QStringLiteral("cboStampA"));
+    auto* outline = window->findChild<QTreeWidget*>(QStringLiteral("tvCompare"));
+    if (!stampA || !outline || stampA->count() < 14) {
+        shots.fail(QStringLiteral("compare window without its snapshots"));
+        return;
+    }
+    stampA->setCurrentIndex(stampA->count() - 14);
+    window->compare();
+    const QList<QTreeWidgetItem*> found =
+        outline->findItems(QStringLiteral("Fieldbook 2.0 release"), Qt::MatchContains | Qt::MatchRecursive);
+    if (found.isEmpty()) {
+        shots.fail(QStringLiteral("compare outline without the release goal"));
+    } else {
+        outline->setCurrentItem(found.first());
+    }
+    shots.save(window, QStringLiteral("compare"));
+    window->close();
+}
+
 void teamMembers(const QString& dbPath, Shots& shots)
 {
     auto* window = new TeamMemberWindow(dbPath);
@@ -364,6 +420,8 @@ int main(int argc, char* argv[])
     propertyDialogs(window, shots);
     reports(shots);
     chart(shots);
+    trend(shots);
+    compare(shots);
     teamMembers(dbPath, shots);
     return shots.failed() ? 1 : 0;
 }
