@@ -61,14 +61,19 @@ class Step
 {
 public:
     Step(const ScheduleReplay& replay, int step, int row)
+        : Step(replay, step, replay.rowsAt(step), datesAt(replay, step), row)
+    {
+    }
+
+    // A step's rows with some changed or added (their dates kNoDate until placed).
+    Step(const ScheduleReplay& replay, int step, std::vector<SnapshotRow> rows, std::vector<qint64> dates, int row)
         : m_replay(replay)
         , m_step(step)
-        , m_rows(replay.rowsAt(step))
+        , m_rows(std::move(rows))
+        , m_dates(std::move(dates))
     {
-        m_dates.resize(m_rows.size());
         QHash<QString, QString> folded; // by spelling: one fold each
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
-            m_dates[i] = replay.date(step, int(i));
             if (m_rows[i].kind == SnapshotRow::Kind::Assignment) {
                 auto key = folded.constFind(m_rows[i].memberText());
                 if (key == folded.constEnd()) {
@@ -92,7 +97,7 @@ public:
                 key,
                 std::max(latest == m_latestOf.constEnd() ? SnapshotRow::kNoDate : *latest, m_dates[std::size_t(i)]));
         }
-        m_date = replay.date(step, row);
+        m_date = m_dates[std::size_t(row)];
         // The latest member's date and the runner-up's: the rest of the team's latest
         // date when one member changes.
         for (auto it = m_latestOf.constBegin(); it != m_latestOf.constEnd(); ++it) {
@@ -105,7 +110,70 @@ public:
         }
     }
 
+    static std::vector<qint64> datesAt(const ScheduleReplay& replay, int step)
+    {
+        std::vector<qint64> dates(step < ScheduleReplay::Scope ? replay.a().rows.size() : replay.b().rows.size());
+        for (std::size_t i = 0; i < dates.size(); ++i) {
+            dates[i] = replay.date(step, int(i));
+        }
+        return dates;
+    }
+
     std::vector<SnapshotRow>& rows() { return m_rows; }
+
+    // The row's date with `task` (its parentRow set) and its `shares` added, then
+    // taken away again. `feedsRow`: the task lies where the row's date comes from.
+    qint64 dateWithAdded(const SnapshotRow& task,
+                         const std::vector<SnapshotRow>& shares,
+                         bool feedsRow,
+                         const std::vector<MemberRecord>& hours)
+    {
+        const std::size_t first = m_rows.size();
+        m_rows.push_back(task);
+        m_dates.push_back(SnapshotRow::kNoDate);
+        QStringList members;
+        QStringList created;
+        for (SnapshotRow share : shares) {
+            share.parentRow = int(first);
+            const int k = int(m_rows.size());
+            m_rows.push_back(share);
+            m_dates.push_back(SnapshotRow::kNoDate);
+            const QString key = MemberName::key(share.memberText());
+            std::vector<int>& queue = m_byMember[key];
+            queue.insert(std::upper_bound(queue.begin(),
+                                          queue.end(),
+                                          k,
+                                          [this](int a, int b) {
+                                              return m_rows[std::size_t(a)].order < m_rows[std::size_t(b)].order;
+                                          }),
+                         k);
+            if (feedsRow) {
+                if (!m_feeding.contains(key)) {
+                    created << key;
+                }
+                m_feeding[key].push_back(k);
+            }
+            if (ScheduleTeamMembers::isScheduled(share) && m_feeding.contains(key) && !members.contains(key)) {
+                members << key;
+            }
+        }
+        const qint64 moved = members.isEmpty() ? m_date : dateWith(members, hours, true);
+        for (std::size_t k = first + 1; k < m_rows.size(); ++k) {
+            const QString key = MemberName::key(m_rows[k].memberText());
+            std::vector<int>& queue = m_byMember[key];
+            queue.erase(std::remove(queue.begin(), queue.end(), int(k)), queue.end());
+            if (feedsRow) {
+                std::vector<int>& feeding = m_feeding[key];
+                feeding.erase(std::remove(feeding.begin(), feeding.end(), int(k)), feeding.end());
+            }
+        }
+        for (const QString& key : created) {
+            m_feeding.remove(key);
+        }
+        m_rows.resize(first);
+        m_dates.resize(first);
+        return moved;
+    }
     qint64 date() const { return m_date; }
     bool feeds(const QString& memberKey) const { return m_feeding.contains(memberKey); }
 
@@ -183,6 +251,94 @@ private:
     std::pair<QString, qint64> m_first{QString(), SnapshotRow::kNoDate};
     qint64 m_second = SnapshotRow::kNoDate;
 };
+const QString kGone = QStringLiteral("Closed");
+
+// The scope step one task at a time, on the state after the working hours: a task
+// only B has comes in under its goal with its shares; a task only A has leaves, its
+// shares with it.
+template <typename Add>
+void addScopeChanges(const ScheduleReplay& replay, int rowA, const Add& add)
+{
+    const int hours = ScheduleReplay::WorkingHours;
+    Step base(replay, hours, rowA);
+    const qint64 baseDate = base.date();
+    const std::vector<SnapshotRow> after = replay.rowsAt(ScheduleReplay::Scope);
+    const std::vector<int>& bToA = replay.bToA();
+    std::vector<SnapshotRow>& rows = base.rows();
+    // Whether a row under goal `goal` (A's rows) gives the chosen row its date: the
+    // chosen row is the root, or lies above through open, counted goals.
+    const bool isRoot = rows[std::size_t(rowA)].kind == SnapshotRow::Kind::Root;
+    const auto feeds = [&](int goal) {
+        if (isRoot) {
+            return true;
+        }
+        for (int g = goal; g >= 0; g = rows[std::size_t(g)].parentRow) {
+            if (g == rowA) {
+                return true;
+            }
+            if (!rows[std::size_t(g)].isOpen() || !isDatedParent(rows[std::size_t(g)])) {
+                return false;
+            }
+        }
+        return false;
+    };
+    std::vector<std::vector<SnapshotRow>> sharesB(after.size());
+    for (const SnapshotRow& share : after) {
+        if (share.kind == SnapshotRow::Kind::Assignment && share.parentRow >= 0) {
+            sharesB[std::size_t(share.parentRow)].push_back(share);
+        }
+    }
+    for (std::size_t j = 0; j < after.size(); ++j) {
+        const int goalB = after[j].parentRow;
+        const int goalA = goalB >= 0 ? bToA[std::size_t(goalB)] : -1;
+        // A task of a goal that is new as well comes with that goal, not alone.
+        if (after[j].kind != SnapshotRow::Kind::Task || bToA[j] >= 0 || goalA < 0) {
+            continue;
+        }
+        SnapshotRow task = after[j];
+        task.parentRow = goalA;
+        const bool counted = task.isOpen() && task.calc == 1;
+        const qint64 moved = base.dateWithAdded(task, sharesB[j], counted && feeds(goalA), replay.hoursAt(hours));
+        if (moved != SnapshotRow::kNoDate) {
+            add(2, moved - baseDate, QStringLiteral("'%1' added").arg(replay.b().names[j]));
+        }
+    }
+    std::vector<char> kept(rows.size(), 0);
+    for (int i : bToA) {
+        if (i >= 0) {
+            kept[std::size_t(i)] = 1;
+        }
+    }
+    std::vector<std::vector<int>> sharesA(rows.size());
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (rows[k].kind == SnapshotRow::Kind::Assignment && rows[k].parentRow >= 0) {
+            sharesA[std::size_t(rows[k].parentRow)].push_back(int(k));
+        }
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].kind != SnapshotRow::Kind::Task || kept[i]) {
+            continue;
+        }
+        QStringList members;
+        std::vector<const QString*> saved;
+        for (int k : sharesA[i]) {
+            SnapshotRow& share = rows[std::size_t(k)];
+            const QString key = MemberName::key(share.memberText());
+            if (ScheduleTeamMembers::isScheduled(share) && base.feeds(key) && !members.contains(key)) {
+                members << key;
+            }
+            saved.push_back(share.status);
+            share.status = &kGone;
+        }
+        const qint64 moved = members.isEmpty() ? baseDate : base.dateWith(members, replay.hoursAt(hours), true);
+        for (std::size_t n = 0; n < saved.size(); ++n) {
+            rows[std::size_t(sharesA[i][n])].status = saved[n];
+        }
+        if (moved != SnapshotRow::kNoDate) {
+            add(2, moved - baseDate, QStringLiteral("'%1' removed").arg(replay.a().names[i]));
+        }
+    }
+}
 } // namespace
 
 std::vector<int> LargestChanges::datedBy(const std::vector<SnapshotRow>& rows, int row)
@@ -275,9 +431,14 @@ std::vector<LargestChanges::Change> LargestChanges::of(const ScheduleReplay& rep
     }
     if (rowA >= 0 && rowB >= 0 && known(step(ScheduleReplay::WorkingHours, rowA)) &&
         known(step(ScheduleReplay::Scope, rowB))) {
-        add(2,
-            step(ScheduleReplay::Scope, rowB) - step(ScheduleReplay::WorkingHours, rowA),
-            QStringLiteral("the plan's rows changed (added, removed, moved or counted otherwise)"));
+        const std::size_t before = changes.size();
+        addScopeChanges(replay, rowA, add);
+        // What the tasks that came and went do not tell alone: statuses, moves, counting.
+        if (changes.size() == before) {
+            add(2,
+                step(ScheduleReplay::Scope, rowB) - step(ScheduleReplay::WorkingHours, rowA),
+                QStringLiteral("the plan's rows changed (statuses, moves or counting)"));
+        }
     }
     // Queue, re-planning and progress: one task's or one assignment's change at a time.
     if (rowB >= 0) {

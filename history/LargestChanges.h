@@ -6,10 +6,11 @@
 #include <vector>
 
 // The individual changes that moved one row's date most: each one alone (one
-// member's hours, one task's place in the order of work, one assignment's new
-// estimate or progress) put on top of the replay's previous step, the row's date
-// measured, the largest moves first. Time passed and the scope step count as one
-// change each. Display-free.
+// member's hours, one task added or removed, one task's place in the order of
+// work, one assignment's new estimate or progress) put on top of the replay's
+// previous step, the row's date measured, the largest moves first. Time passed
+// counts as one change; so do the scope step's other changes (statuses, moves,
+// counting) when no task came or went. Display-free.
 class LargestChanges
 {
 public:

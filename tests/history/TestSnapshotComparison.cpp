@@ -78,6 +78,7 @@ class TestSnapshotComparison : public QObject
 private Q_SLOTS:
     void eachCauseAlone_data();
     void eachCauseAlone();
+    void removedTaskAlone();
     void comparedWithItselfIsZero();
     void rowsMatchAndFlag();
     void missingHoursAreSaid();
@@ -106,8 +107,7 @@ void TestSnapshotComparison::eachCauseAlone_data()
     QTest::newRow("scope") << "INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED,"
                               " FK_ID, CREATED) SELECT 99, 'Task', 'Spec', 5, 'Open', 1, ID, '2026-01-01 09:00:00'"
                               " FROM GOALS_SW; INSERT INTO TASK_OBJECT_RESOURCE VALUES (99, 'Ann', 100, 0, 0)"
-                           << "2026-03-01 12:00:01" << 2 << 3 * kDay
-                           << "+3.0 d: the plan's rows changed (added, removed, moved or counted otherwise)";
+                           << "2026-03-01 12:00:01" << 2 << 3 * kDay << "+3.0 d: 'Spec' added";
     // Seven days planned instead of five, nothing done yet: Tuesday 10 March.
     QTest::newRow("re-planning") << "UPDATE TASKS_OBJECTS SET DAYSPLANNED = 7 WHERE SHORT_NAME = 'API'"
                                  << "2026-03-01 12:00:01" << 4 << 4 * kDay
@@ -165,6 +165,32 @@ void TestSnapshotComparison::eachCauseAlone()
             }
         }
     }
+}
+
+// The scope case the other way round: a one-day task before API goes, API ends the
+// Friday instead of the Monday after.
+void TestSnapshotComparison::removedTaskAlone()
+{
+    Plan plan;
+    plan.exec(QStringLiteral("INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED,"
+                             " FK_ID, CREATED) SELECT 99, 'Task', 'Spec', 5, 'Open', 1, ID, '2026-01-01 09:00:00'"
+                             " FROM GOALS_SW"));
+    plan.exec(QStringLiteral("INSERT INTO TASK_OBJECT_RESOURCE VALUES (99, 'Ann', 100, 0, 0)"));
+    const QString a = P::generate(plan.p, kSunday);
+    plan.exec(QStringLiteral("DELETE FROM TASKS_OBJECTS WHERE ID = 99"));
+    const QString b = P::generate(plan.p, QStringLiteral("2026-03-01 12:00:01"));
+    Compared c;
+    compare(plan.p, a, b, c);
+    const auto& rows = c.comparison.rows();
+    const auto api = std::find_if(rows.begin(), rows.end(), [&](const Cmp::Row& r) {
+        return r.kind == SnapshotRow::Kind::Task && r.id == plan.api;
+    });
+    QVERIFY(api != rows.end());
+    QCOMPARE(api->dateB - api->dateA, -3 * kDay);
+    QCOMPARE(api->causes[2], -3 * kDay);
+    const auto changes = c.comparison.largestChanges(int(api - rows.begin()));
+    QCOMPARE(changes.size(), std::size_t(1));
+    QCOMPARE(changes[0].words, QStringLiteral("-3.0 d: 'Spec' removed"));
 }
 
 void TestSnapshotComparison::comparedWithItselfIsZero()
