@@ -44,16 +44,7 @@ ComparisonReport::ComparisonReport(const SnapshotComparison& comparison, std::sh
 
 int ComparisonReport::bandHeight(Band band) const
 {
-    switch (band) {
-    case Band::PageHeader:
-        return pageHeaderHeight(true);
-    case Band::Detail:
-        return 240;
-    case Band::PageFooter:
-        return 300;
-    default:
-        return 0;
-    }
+    return outlineBandHeight(band);
 }
 
 void ComparisonReport::paintPageLabels(QPainter& painter, const QRectF& row) const

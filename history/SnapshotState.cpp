@@ -55,27 +55,6 @@ void linkParents(std::vector<SnapshotRow>& rows, const std::vector<qint64>& pare
     }
 }
 
-bool loadMembers(const QString& connection, std::vector<MemberRecord>* members, QString* error)
-{
-    QSqlQuery query(Sql::db(connection));
-    if (!Sql::run(query,
-                  QStringLiteral("SELECT R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG,"
-                                 " THU_END, FRI_BEG, FRI_END, SAT_BEG, SAT_END, SUN_BEG, SUN_END FROM RESOURCES"),
-                  {},
-                  error)) {
-        return false;
-    }
-    members->clear();
-    while (query.next()) {
-        MemberRecord& m = members->emplace_back();
-        m.name = query.value(0).toString();
-        for (int d = 0; d < 7; ++d) {
-            m.begin[d] = query.value(1 + 2 * d).toString();
-            m.end[d] = query.value(2 + 2 * d).toString();
-        }
-    }
-    return true;
-}
 } // namespace
 
 qint64 SnapshotState::secondsOf(const QString& text)
@@ -177,7 +156,7 @@ bool SnapshotState::load(const QString& connection, const QString& stamp, Snapsh
     if (!SnapshotHours::read(connection, stamp, &state->members, &state->hoursStored, error)) {
         return false;
     }
-    return state->hoursStored || loadMembers(connection, &state->members, error);
+    return state->hoursStored || SnapshotHours::team(connection, &state->members, error);
 }
 
 bool SnapshotState::live(const QString& connection, qint64 moment, SnapshotState* state, QString* error)

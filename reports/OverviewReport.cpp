@@ -27,16 +27,7 @@ OverviewReport::OverviewReport(QList<OverviewRow> rows, const QString& stamp)
 
 int OverviewReport::bandHeight(Band band) const
 {
-    switch (band) {
-    case Band::PageHeader:
-        return pageHeaderHeight(true);
-    case Band::Detail:
-        return 240;
-    case Band::PageFooter:
-        return 300;
-    default:
-        return 0;
-    }
+    return outlineBandHeight(band);
 }
 
 void OverviewReport::paintPageLabels(QPainter& painter, const QRectF& row) const

@@ -60,6 +60,20 @@ int ReportLayout::pageHeaderHeight(bool withLabels)
     return kTitleHeight + (withLabels ? kLabelHeight : 0) + kRuleGap;
 }
 
+int ReportLayout::outlineBandHeight(Band band)
+{
+    switch (band) {
+    case Band::PageHeader:
+        return pageHeaderHeight(true);
+    case Band::Detail:
+        return 240;
+    case Band::PageFooter:
+        return 300;
+    default:
+        return 0;
+    }
+}
+
 void ReportLayout::paintPageHeader(QPainter& painter, const QRectF& band) const
 {
     painter.setFont(font(12, true));

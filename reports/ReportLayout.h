@@ -68,6 +68,9 @@ protected:
     virtual void paintPageLabels(QPainter& painter, const QRectF& row) const;
     // Height of the page header's title line, the label line and the rule below them.
     static int pageHeaderHeight(bool withLabels);
+    // Band heights of a report of one line per row without groups: the labelled
+    // page header, 240-twip lines and the page footer.
+    static int outlineBandHeight(Band band);
 
     // Draws `text` inside a column of `row`, elided when too long. Leading spaces are an
     // indentation and are kept (text layout would otherwise swallow them).

@@ -5,6 +5,19 @@
 namespace {
 const char* const kColumns = "R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG, THU_END,"
                              " FRI_BEG, FRI_END, SAT_BEG, SAT_END, SUN_BEG, SUN_END";
+
+// Appends the members read as kColumns.
+void appendRows(QSqlQuery& query, std::vector<MemberRecord>* members)
+{
+    while (query.next()) {
+        MemberRecord& m = members->emplace_back();
+        m.name = query.value(0).toString();
+        for (int d = 0; d < 7; ++d) {
+            m.begin[d] = query.value(1 + 2 * d).toString();
+            m.end[d] = query.value(2 + 2 * d).toString();
+        }
+    }
+}
 } // namespace
 
 bool SnapshotHours::write(const QString& connection,
@@ -55,16 +68,21 @@ bool SnapshotHours::read(
                   error)) {
         return false;
     }
-    while (query.next()) {
-        MemberRecord& m = members->emplace_back();
-        m.name = query.value(0).toString();
-        for (int d = 0; d < 7; ++d) {
-            m.begin[d] = query.value(1 + 2 * d).toString();
-            m.end[d] = query.value(2 + 2 * d).toString();
-        }
-    }
+    appendRows(query, members);
     // A team without members still stored its (empty) hours: only a snapshot whose
     // rows name a member can tell, so "no rows" counts as none kept.
     *stored = !members->empty();
+    return true;
+}
+
+bool SnapshotHours::team(const QString& connection, std::vector<MemberRecord>* members, QString* error)
+{
+    members->clear();
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!Sql::run(query, QStringLiteral("SELECT %1 FROM RESOURCES").arg(QLatin1String(kColumns)), {}, error)) {
+        return false;
+    }
+    appendRows(query, members);
     return true;
 }

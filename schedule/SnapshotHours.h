@@ -22,4 +22,6 @@ public:
                      std::vector<MemberRecord>* members,
                      bool* stored,
                      QString* error);
+    // Reads the team's present hours (RESOURCES) into *members.
+    static bool team(const QString& connection, std::vector<MemberRecord>* members, QString* error);
 };

@@ -2,6 +2,7 @@
 
 #include "common/Figure.h"
 #include "db/Sql.h"
+#include "schedule/SnapshotHours.h"
 
 #include <QSet>
 
@@ -86,21 +87,10 @@ bool SnapshotInput::load(const QString& connection, QString* error)
                                Figure::fromVariant(query.value(4))});
     }
     assignments.shrink_to_fit();
-    if (!run(query,
-             QStringLiteral("SELECT R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG, THU_END,"
-                            " FRI_BEG, FRI_END, SAT_BEG, SAT_END, SUN_BEG, SUN_END FROM RESOURCES"),
-             QStringLiteral("team members"),
-             error)) {
+    QString why;
+    if (!SnapshotHours::team(connection, &members, &why)) {
+        Sql::setError(error, QStringLiteral("Reading the team members failed: %1").arg(why));
         return false;
-    }
-    while (query.next()) {
-        MemberRecord m;
-        m.name = query.value(0).toString();
-        for (int d = 0; d < 7; ++d) {
-            m.begin[d] = query.value(1 + 2 * d).toString();
-            m.end[d] = query.value(2 + 2 * d).toString();
-        }
-        members.push_back(std::move(m));
     }
     return true;
 }
