@@ -2,6 +2,7 @@
 
 #include "common/Figure.h"
 #include "db/Sql.h"
+#include "db/Transaction.h"
 #include "schedule/SnapshotHours.h"
 
 #include <QSet>
@@ -35,6 +36,20 @@ void readCommon(const QSqlQuery& query, Record& record, QSet<QString>& held)
 } // namespace
 
 bool SnapshotInput::load(const QString& connection, QString* error)
+{
+    // The tables are read one after the other: in one read transaction they show one
+    // state of the project while another connection or program writes. Inside the
+    // caller's transaction they do already.
+    QSqlDatabase db = Sql::db(connection);
+    const bool own = !Transaction::isOpen(connection) && db.transaction();
+    const bool ok = readAll(connection, error);
+    if (own) {
+        db.commit();
+    }
+    return ok;
+}
+
+bool SnapshotInput::readAll(const QString& connection, QString* error)
 {
     goals.clear();
     tasks.clear();

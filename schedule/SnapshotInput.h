@@ -32,4 +32,7 @@ public:
 
     // Reads the four tables on `connection`. On failure *error says which read failed.
     bool load(const QString& connection, QString* error);
+
+private:
+    bool readAll(const QString& connection, QString* error);
 };
