@@ -66,10 +66,7 @@ void ComparisonReport::paintDetail(QPainter& painter, const QRectF& band, int, i
     const SnapshotComparison::Row& r = m_comparison.rows()[std::size_t(detail)];
     const SnapshotState& a = m_comparison.a();
     const SnapshotState& b = m_comparison.b();
-    const bool assignment = r.kind == SnapshotRow::Kind::Assignment;
-    // The outline's indentation: four spaces a level, an assignment one deeper than its task.
-    const int level = r.kind == SnapshotRow::Kind::Root ? 0 : std::min(r.depth + (assignment ? 1 : 0), 32);
-    drawCell(painter, band, kName, QString(4 * level, QLatin1Char(' ')) + (assignment ? r.member : r.name));
+    drawCell(painter, band, kName, r.outlineName());
     drawCell(painter, band, kStatusA, r.a >= 0 ? a.rows[std::size_t(r.a)].statusText() : QString());
     drawCell(painter, band, kStatusB, r.b >= 0 ? b.rows[std::size_t(r.b)].statusText() : QString());
     drawCell(painter, band, kDateA, ReportFormat::dateTime(MemberCalendar::toText(r.dateA)));

@@ -4,6 +4,7 @@
 #include "history/SnapshotState.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -46,6 +47,17 @@ public:
         unsigned flags = 0;
 
         bool datedInBoth() const { return dateA != SnapshotRow::kNoDate && dateB != SnapshotRow::kNoDate; }
+        // The name as the outline shows it: four spaces a level, an assignment (shown
+        // by its member) one deeper than its task, at most SnapshotRow::kIndentLevels
+        // levels whatever depth a stored row claims.
+        QString outlineName() const
+        {
+            const bool assignment = kind == SnapshotRow::Kind::Assignment;
+            const qint64 level = kind == SnapshotRow::Kind::Root
+                ? 0
+                : std::clamp<qint64>(qint64(depth) + (assignment ? 1 : 0), 0, SnapshotRow::kIndentLevels);
+            return QString(4 * level, QLatin1Char(' ')) + (assignment ? member : name);
+        }
     };
 
     // Compares A with B (which may be the live project). The states must outlive

@@ -216,10 +216,8 @@ void CompareWindow::fillOutline()
         if (onlyChanged && !changed(r)) {
             continue;
         }
-        const bool assignment = r.kind == SnapshotRow::Kind::Assignment;
-        const int level = r.kind == SnapshotRow::Kind::Root ? 0 : std::min(r.depth + (assignment ? 1 : 0), 32);
         auto* item = new QTreeWidgetItem;
-        item->setText(Name, QString(4 * level, QLatin1Char(' ')) + (assignment ? r.member : r.name));
+        item->setText(Name, r.outlineName());
         item->setText(StatusA, r.a >= 0 ? c.a().rows[std::size_t(r.a)].statusText() : QString());
         item->setText(StatusB, r.b >= 0 ? c.b().rows[std::size_t(r.b)].statusText() : QString());
         item->setText(DateA, dateText(r.dateA));

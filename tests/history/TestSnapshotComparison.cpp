@@ -79,6 +79,7 @@ private Q_SLOTS:
     void eachCauseAlone_data();
     void eachCauseAlone();
     void removedTaskAlone();
+    void outlineNameOfAnyStoredDepth();
     void comparedWithItselfIsZero();
     void rowsMatchAndFlag();
     void missingHoursAreSaid();
@@ -191,6 +192,22 @@ void TestSnapshotComparison::removedTaskAlone()
     const auto changes = c.comparison.largestChanges(int(api - rows.begin()));
     QCOMPARE(changes.size(), std::size_t(1));
     QCOMPARE(changes[0].words, QStringLiteral("-3.0 d: 'Spec' removed"));
+}
+
+// Tree_Depth is read from the file, where another program may have written anything.
+void TestSnapshotComparison::outlineNameOfAnyStoredDepth()
+{
+    Cmp::Row row;
+    row.kind = SnapshotRow::Kind::Assignment;
+    row.member = QStringLiteral("Ann");
+    row.name = QStringLiteral("API");
+    row.depth = 2;
+    QCOMPARE(row.outlineName(), QStringLiteral("            Ann"));
+    row.depth = std::numeric_limits<int>::max();
+    QCOMPARE(row.outlineName(), QString(4 * SnapshotRow::kIndentLevels, QLatin1Char(' ')) + QStringLiteral("Ann"));
+    row.kind = SnapshotRow::Kind::Task;
+    row.depth = -7;
+    QCOMPARE(row.outlineName(), QStringLiteral("API"));
 }
 
 void TestSnapshotComparison::comparedWithItselfIsZero()
