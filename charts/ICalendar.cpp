@@ -1,11 +1,13 @@
 #include "charts/ICalendar.h"
 
+#include "common/Figure.h"
 #include "common/Stamp.h"
 #include "db/ProjectRecords.h"
 #include "reports/ExportFile.h"
 #include "schedule/MemberCalendar.h"
 
 #include <QSet>
+#include <QStringList>
 #include <QUrl>
 
 namespace {
@@ -22,26 +24,30 @@ QString localTime(qint64 moment)
     return MemberCalendar::fromSeconds(moment).toString(QStringLiteral("yyyyMMdd'T'HHmmss"));
 }
 
-QString days(double value)
+// The figures a row holds, each left out when another tool stored a value that is not
+// a number the program could have written.
+QString figures(const Timeline::Bar& bar)
 {
-    return QString::number(value, 'f', 2);
+    QStringList parts;
+    const auto add = [&parts](double value, int decimals, const QString& form) {
+        if (Figure::isKnown(value)) {
+            parts << form.arg(QString::number(value, 'f', decimals));
+        }
+    };
+    add(bar.planned, 2, QStringLiteral("planned %1 d"));
+    add(bar.perComp, 0, QStringLiteral("%1 % done"));
+    add(bar.needed, 2, QStringLiteral("%1 d used"));
+    add(bar.est, 2, QStringLiteral("new estimate %1 d"));
+    add(bar.remainingHours(), 1, QStringLiteral("%1 h remaining"));
+    return parts.join(QStringLiteral(", "));
 }
 
 QString description(const Timeline& timeline, const Timeline::Bar& bar)
 {
     const QString goal = bar.goalPath.isEmpty() ? QStringLiteral("\\") : bar.goalPath;
-    return QStringLiteral("Goal: %1\nTask %2: %3\nPlanned %4 d, %5 % done, %6 d used, new estimate %7 d, "
-                          "%8 h remaining\nSnapshot of %9")
-        // One pass: a name holding "%1" stays as it is.
-        .arg(goal,
-             QString::number(bar.taskId),
-             bar.taskName,
-             days(bar.planned),
-             QString::number(bar.perComp, 'f', 0),
-             days(bar.needed),
-             days(bar.est),
-             QString::number(bar.remainingHours(), 'f', 1),
-             timeline.stamp());
+    // One pass: a name holding "%1" stays as it is.
+    return QStringLiteral("Goal: %1\nTask %2: %3\n%4\nSnapshot of %5")
+        .arg(goal, QString::number(bar.taskId), bar.taskName, figures(bar), timeline.stamp());
 }
 } // namespace
 

@@ -370,7 +370,7 @@ void TestTimeline::calendarReadsBack()
     TempProject p;
     const QString member = QStringLiteral("Zoë Ångström-Łukasiewicz");
     p.member(member);
-    const QString goal = QStringLiteral("Réseau; «north», \\south\\");
+    const QString goal = QStringLiteral("Réseau; «north», \\south\\ at 100%2");
     const QString task =
         QStringLiteral("Étude, phase 1; see C:\\docs\nline two — with a name long enough to need folding twice: "
                        "ääääääääääääääääääääääääääääääääää");
@@ -395,6 +395,14 @@ void TestTimeline::calendarReadsBack()
     QVERIFY2(description.startsWith(QStringLiteral("Goal: \\") + goal + QLatin1Char('\n')), qPrintable(description));
     QVERIFY2(description.contains(QStringLiteral("25 % done")), qPrintable(description));
     QCOMPARE(valuesOf(lines, QStringLiteral("DTSTAMP")).value(0).size(), 16);
+    // A figure another tool spoiled is left out, never written as "nan".
+    QVERIFY(
+        Sql::run(p.connection(), QStringLiteral("UPDATE CompDates SET Planned = 'x' WHERE OBJ = 'R'"), {}, nullptr));
+    QVERIFY(ICalendar::memberCalendar(load(p), member, &ics, &error));
+    const QString spoiled = valuesOf(parse(ics), QStringLiteral("DESCRIPTION")).value(0);
+    QVERIFY2(!spoiled.contains(QStringLiteral("planned")) && !spoiled.contains(QStringLiteral("nan")),
+             qPrintable(spoiled));
+    QVERIFY(spoiled.contains(QStringLiteral("25 % done")));
 }
 
 void TestTimeline::foldKeepsCharactersWhole_data()
