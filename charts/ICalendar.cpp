@@ -106,6 +106,14 @@ bool ICalendar::memberCalendar(const Timeline& timeline, const QString& member, 
         }
         return false;
     }
+    // A calendar holds at least one component: an empty file is no calendar.
+    if (lane->bars.empty()) {
+        if (error) {
+            *error =
+                QStringLiteral("\"%1\" has no scheduled work in the snapshot %2").arg(lane->member, timeline.stamp());
+        }
+        return false;
+    }
     // DTSTAMP is UTC: the snapshot's wall-clock moment as this machine's local time.
     const QDateTime stamp = Stamp::fromText(timeline.stamp());
     const QString dtstamp = stamp.isValid() ? stamp.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"))

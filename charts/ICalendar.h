@@ -16,7 +16,8 @@ class ICalendar
 {
 public:
     // The calendar of `member` (letter case ignored). False with *error naming the
-    // member when the timeline has no lane for them.
+    // member when the timeline has no lane for them or their lane no bar (a calendar
+    // holds at least one event).
     static bool memberCalendar(const Timeline& timeline, const QString& member, QByteArray* out, QString* error);
     // The same written to `path` through an export file (ExportTarget judges the path;
     // a failure leaves an earlier file as it was).

@@ -337,6 +337,7 @@ void TestTimeline::damagedSnapshotsAreRefused()
 void TestTimeline::csvOfBothViews()
 {
     TempProject p;
+    p.member(QStringLiteral("Idle"));
     const QString stamp = twoTasks(p, QStringLiteral("2026-03-07 10:00:00"));
     p.close();
     const QString out = QDir(p.dir()).filePath(QStringLiteral("t.csv"));
@@ -362,6 +363,11 @@ void TestTimeline::csvOfBothViews()
     const CliRun stranger = CliRun::run({"ical", p.path(), "--member", "Zoe"});
     QCOMPARE(stranger.exitCode, 1);
     QVERIFY(stranger.err.contains(QStringLiteral("\"Zoe\"")));
+    // A calendar without any event is not a valid file.
+    const CliRun idle = CliRun::run({"ical", p.path(), "--member", "idle", "--out", out + ".ics"});
+    QCOMPARE(idle.exitCode, 1);
+    QVERIFY(idle.err.contains(QStringLiteral("no scheduled work")));
+    QVERIFY(!QFile::exists(out + ".ics"));
 }
 
 // Names with the characters TEXT escapes and multi-byte characters across the fold.
