@@ -105,13 +105,13 @@ void TestSnapshotComparison::eachCauseAlone_data()
                            << "2026-03-01 12:00:01" << 3 << 5 * kDay
                            << "+5.0 d: 'UI' moved in the order of work (its priority or a goal's above it)";
     // A one-day task before API: API ends on the next working day, Monday.
-    const QString spec = QStringLiteral(
+    const QString oneDayTask = QStringLiteral(
         "INSERT INTO TASKS_OBJECTS (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED, FK_ID, CREATED)"
         " SELECT 99, 'Task', 'Spec', 5, 'Open', 1, ID, '2026-01-01 09:00:00' FROM GOALS_SW;"
         " INSERT INTO TASK_OBJECT_RESOURCE VALUES (99, 'Ann', 100, 0, 0)");
-    QTest::newRow("scope") << "" << spec << "2026-03-01 12:00:01" << 2 << 3 * kDay << "+3.0 d: 'Spec' added";
+    QTest::newRow("scope") << "" << oneDayTask << "2026-03-01 12:00:01" << 2 << 3 * kDay << "+3.0 d: 'Spec' added";
     // The same the other way round: API ends the Friday instead of the Monday after.
-    QTest::newRow("scope removed") << spec << "DELETE FROM TASKS_OBJECTS WHERE ID = 99"
+    QTest::newRow("scope removed") << oneDayTask << "DELETE FROM TASKS_OBJECTS WHERE ID = 99"
                                    << "2026-03-01 12:00:01" << 2 << -3 * kDay << "-3.0 d: 'Spec' removed";
     // Seven days planned instead of five, nothing done yet: Tuesday 10 March.
     QTest::newRow("re-planning") << ""
