@@ -550,6 +550,19 @@ bool Database::isServer(const QString& connection)
     return QSqlDatabase::database(connection, false).driverName() == QLatin1String("QPSQL");
 }
 
+bool Database::lockSnapshots(const QString& connection, QString* error)
+{
+    if (!isServer(connection)) {
+        return true; // the file's write lock, held since BEGIN IMMEDIATE, does it
+    }
+    QSqlQuery query(Sql::db(connection));
+    if (!query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(Schema::kApplicationId))) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    return true;
+}
+
 QString Database::beginReadStatement(const QString& connection)
 {
     return isServer(connection) ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")

@@ -43,6 +43,9 @@ public:
     static bool isServer(const QString& connection);
     // The statement that starts the outermost write transaction on the connection.
     static QString beginStatement(const QString& connection);
+    // Inside the caller's write transaction: waits until no other snapshot generation of
+    // the project runs, and keeps others waiting until this transaction ends.
+    static bool lockSnapshots(const QString& connection, QString* error);
     // The statement that starts a read transaction seeing one state of the project
     // throughout; ended by ROLLBACK.
     static QString beginReadStatement(const QString& connection);

@@ -194,6 +194,41 @@ QStringList compatibilityStatements()
                        "  RETURN to_char(t::timestamp + modifier::interval, 'YYYY-MM-DD HH24:MI:SS');"
                        " EXCEPTION WHEN others THEN RETURN NULL;"
                        " END $$"),
+        // strftime(format, stamp) for the parts the charts group by: %Y, %m and %d.
+        QStringLiteral("CREATE FUNCTION strftime(fmt TEXT, t TEXT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT replace(replace(replace(fmt, '%Y', substr(s, 1, 4)), '%m', substr(s, 6, 2)),"
+                       "  '%d', substr(s, 9, 2)) FROM (SELECT datetime(t, '+0 seconds') AS s) AS v"
+                       "  WHERE s IS NOT NULL $$"),
+        QStringLiteral("CREATE FUNCTION printf(fmt TEXT, n BIGINT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT CASE fmt WHEN '%02d' THEN to_char(n, 'FM00') WHEN '%d' THEN n::text END $$"),
+        // date(stamp [, modifier…]): intervals such as '-6 days', and 'weekday N' (forward
+        // to the next day N, Sunday 0, or stay on it).
+        QStringLiteral("CREATE FUNCTION date(t TEXT, VARIADIC modifiers TEXT[] DEFAULT '{}') RETURNS TEXT"
+                       " LANGUAGE plpgsql IMMUTABLE AS $$"
+                       " DECLARE d TIMESTAMP; m TEXT; s TEXT := datetime(t, '+0 seconds');"
+                       " BEGIN"
+                       "  IF s IS NULL THEN RETURN NULL; END IF;"
+                       "  d := s::timestamp;"
+                       "  FOREACH m IN ARRAY modifiers LOOP"
+                       "   IF m ~ '^weekday [0-6]$' THEN"
+                       "    d := d + ((substr(m, 9)::int - extract(dow FROM d)::int + 7) % 7) * interval '1 day';"
+                       "   ELSE d := d + m::interval; END IF;"
+                       "  END LOOP;"
+                       "  RETURN to_char(d, 'YYYY-MM-DD');"
+                       " END $$"),
+        // The file engine counts whole milliseconds from its day zero and divides once:
+        // the same steps give the same double.
+        QStringLiteral("CREATE FUNCTION julianday(t TEXT) RETURNS DOUBLE PRECISION LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT ((extract(epoch FROM s::timestamp) * 1000)::bigint + 210866760000000)"
+                       "  / 86400000.0::double precision"
+                       " FROM (SELECT datetime(t, '+0 seconds') AS s) AS v WHERE s IS NOT NULL $$"),
+        QStringLiteral("CREATE FUNCTION likely(b BOOLEAN) RETURNS BOOLEAN LANGUAGE sql IMMUTABLE AS $$ SELECT b $$"),
+        // The file engine's two-argument max(): NULL when either is NULL.
+        QStringLiteral("CREATE FUNCTION max(a TEXT, b TEXT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT CASE WHEN a IS NULL OR b IS NULL THEN NULL ELSE GREATEST(a, b) END $$"),
+        // Unary plus on a column keeps the file engine from using an index; here it is the value.
+        QStringLiteral("CREATE FUNCTION cw_same(t TEXT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$ SELECT t $$"),
+        QStringLiteral("CREATE OPERATOR + (RIGHTARG = TEXT, FUNCTION = cw_same)"),
     };
 }
 

@@ -2,6 +2,7 @@
 #include "tests/support/FileDigest.h"
 #include "tests/support/ServerDatabase.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void initTestCase();
     void copyRoundTripKeepsEveryRow();
     void readCommandsMatchTheFile();
+    void snapshotMatchesTheFile();
     void copyRefusesTargetsInUse_data();
     void copyRefusesTargetsInUse();
     void initNeedsAnEmptyDatabase();
@@ -110,10 +112,23 @@ void TestServerCommands::readCommandsMatchTheFile()
     for (const QVariant& goal : server.scalarColumn(QStringLiteral("SELECT ID FROM GOALS_SW ORDER BY ID"))) {
         commands << QStringList{QStringLiteral("tasklist"), QStringLiteral("--goal"), goal.toString()};
     }
+    // One chart of each kind of node, period and aggregate.
+    const QString assignment = server
+                                   .scalar(QStringLiteral("SELECT FK_TASKID || ':' || FK_R_NAME FROM "
+                                                          "TASK_OBJECT_RESOURCE ORDER BY 1 LIMIT 1"))
+                                   .toString();
+    const QString member = assignment.section(QLatin1Char(':'), 1);
+    const QStringList chart = {QStringLiteral("chart"), QStringLiteral("--measure")};
+    commands << chart + QStringList{"Completion_Date", "--aggregate", "Avg", "--period", "Week", "--root"}
+             << chart + QStringList{"Progress", "--aggregate", "Last", "--period", "Quarter", "--goal", "1"}
+             << chart + QStringList{"Planned", "--aggregate", "First", "--period", "Day", "--task", "1"}
+             << chart + QStringList{"PerComp", "--aggregate", "Sum", "--period", "Month", "--member", member}
+             << chart + QStringList{"Diff", "--aggregate", "Avg", "--period", "Year", "--assignment", assignment};
     for (const QStringList& command : std::as_const(commands)) {
         const CliRun file = cli(QStringList{command.first(), m_demo} + command.mid(1));
         const CliRun onServer = cli(QStringList{command.first(), server.url()} + command.mid(1));
         QVERIFY2(file.exitCode == 0 && onServer.exitCode == 0, qPrintable(file.err + onServer.err));
+        QVERIFY(!file.out.isEmpty());
         QCOMPARE(onServer.out, file.out);
     }
     for (const char* kind : {"overview", "tasks", "members"}) {
@@ -135,6 +150,33 @@ void TestServerCommands::readCommandsMatchTheFile()
         QVERIFY(!fileBytes(a).isEmpty());
         QCOMPARE(fileBytes(b), fileBytes(a));
     }
+}
+
+void TestServerCommands::snapshotMatchesTheFile()
+{
+    ServerDatabase server;
+    CW_REQUIRE_SERVER(server);
+    const QString file = m_dir.filePath(QStringLiteral("snap.cwk"));
+    const QString back = m_dir.filePath(QStringLiteral("snap-back.cwk"));
+    QVERIFY(QFile::copy(m_demo, file));
+    QVERIFY(cli({QStringLiteral("copy"), m_demo, server.url()}).exitCode == 0);
+    const QStringList now = {QStringLiteral("--now"), QStringLiteral("2027-01-05 09:00:00")};
+    const CliRun onFile = cli(QStringList{QStringLiteral("snapshot"), file} + now);
+    const CliRun onServer = cli(QStringList{QStringLiteral("snapshot"), server.url()} + now);
+    QVERIFY2(onFile.exitCode == 0 && onServer.exitCode == 0, qPrintable(onFile.err + onServer.err));
+    QCOMPARE(onServer.out, onFile.out);
+    QVERIFY(cli({QStringLiteral("copy"), server.url(), back}).exitCode == 0);
+    // The server numbers its rows itself: compare them without ID.
+    const auto withoutId = [](QStringList rows) {
+        for (QString& row : rows) {
+            row = row.section(QLatin1Char('|'), 1);
+        }
+        rows.sort();
+        return rows;
+    };
+    QCOMPARE(withoutId(tableRows(back, QStringLiteral("CompDates"))),
+             withoutId(tableRows(file, QStringLiteral("CompDates"))));
+    QCOMPARE(tableRows(back, QStringLiteral("CompDatesHours")), tableRows(file, QStringLiteral("CompDatesHours")));
 }
 
 void TestServerCommands::copyRefusesTargetsInUse_data()
