@@ -16,7 +16,7 @@ constexpr qint64 kRootKey = std::numeric_limits<qint64>::min();
 
 // The subtree of the bound goal, cycle-safe (UNION drops repeats).
 const char* const kSubtree = "WITH RECURSIVE sub(ID) AS ("
-                             " SELECT ?"
+                             " SELECT CAST(? AS BIGINT)"
                              " UNION SELECT g.ID FROM qCalcSubGoalValues g JOIN sub ON g.P_GID = sub.ID) ";
 
 // One counted task while its assignments are summed.
@@ -122,7 +122,7 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
     const QString subtree = scope ? QString::fromLatin1(kSubtree) : QString();
     // Which tasks count is the view's decision.
     const QString taskSql = subtree + QStringLiteral("SELECT t.ID, t.FK_ID, t.DAYSPLANNED FROM qCalcGoalValues t") +
-        (scope ? QStringLiteral(" WHERE t.FK_ID IN sub") : QString());
+        (scope ? QStringLiteral(" WHERE t.FK_ID IN (SELECT ID FROM sub)") : QString());
     // The assignments come straight from their table: the view qAssignmentFigures
     // joins each one to its task again, which costs more than the whole roll-up.
     // Summing them in SQL costs more still (grouping sorts or seeks per row), so
@@ -131,7 +131,8 @@ bool GoalRollup::loadTasks(const QString& connection, std::optional<qint64> scop
         subtree +
         QStringLiteral(
             "SELECT r.FK_TASKID, r.PER_WORKLOAD, r.PER_COMPLETED, r.DAYS_NEEDED FROM TASK_OBJECT_RESOURCE r") +
-        (scope ? QStringLiteral(" WHERE r.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN sub)")
+        (scope ? QStringLiteral(
+                     " WHERE r.FK_TASKID IN (SELECT t.ID FROM TASKS_OBJECTS t WHERE t.FK_ID IN (SELECT ID FROM sub))")
                : QString());
 
     // One statement per read, the scope bound where there is one.

@@ -39,14 +39,15 @@ QString memberFigure(ChartState::Measure measure)
 // and thrown away, which doubles the cost. OBJ and Calc match the member index,
 // which holds every column read here; likely() says that most rows are
 // assignment rows, so that the planner keeps to that index rather than the one on
-// OBJ whatever the number of members. "LIMIT -1" keeps the outer query's stamp
+// OBJ whatever the number of members. The LIMIT keeps the outer query's stamp
 // check out of this one (SQLite never moves a condition past a LIMIT): there it
 // runs once per member and snapshot, here it would run once per assignment row.
+// (The largest limit rather than -1, which a team server refuses.)
 QString memberRows(ChartState::Measure measure, const QString& filter)
 {
     return QStringLiteral("(SELECT Res, TimeStamp, %1 AS S%2"
                           " FROM CompDates WHERE likely(OBJ = 'R') AND Calc = 1 AND %3"
-                          " GROUP BY Res, TimeStamp LIMIT -1) AS CompDatesRes")
+                          " GROUP BY Res, TimeStamp LIMIT 9223372036854775807) AS CompDatesRes")
         .arg(memberFigure(measure), ChartState::measureWord(measure), filter);
 }
 } // namespace
@@ -60,7 +61,7 @@ ChartQuery ChartQuery::BuildChartSql(const ChartState& state)
         state.isDateMeasure() ? QStringLiteral("(julianday(%1) - %2)").arg(column, QLatin1String(kDayZero)) : column;
     const QString period = ChartPeriod::startExpression(state.grouping, QStringLiteral("TimeStamp"));
     const QString filter =
-        state.filter.isEmpty() ? QStringLiteral("0") : QStringLiteral("(%1)").arg(state.filter.sql());
+        state.filter.isEmpty() ? QStringLiteral("(1 = 0)") : QStringLiteral("(%1)").arg(state.filter.sql());
     const QString table = goals ? QStringLiteral("CompDates") : memberRows(state.measure, filter);
     // A snapshot whose stamp is not a stored date and time cannot be placed in any
     // period (another tool wrote it): it is left out before any aggregate sees it.
@@ -89,7 +90,7 @@ ChartQuery ChartQuery::BuildChartSql(const ChartState& state)
         query.sql = QStringLiteral("SELECT PeriodStart, Series, theValue FROM ("
                                    "SELECT %1 AS PeriodStart, %2 AS Series, %3 AS theValue,"
                                    " ROW_NUMBER() OVER (PARTITION BY %1, %2 ORDER BY %4) AS Pick"
-                                   " FROM %5 WHERE %6) WHERE Pick = 1")
+                                   " FROM %5 WHERE %6) AS Picked WHERE Pick = 1")
                         .arg(period, series, value, order, table, where);
         break;
     }

@@ -2,6 +2,8 @@
 
 #include "db/FileProbe.h"
 #include "db/Schema.h"
+#include "db/ServerAddress.h"
+#include "db/ServerSchema.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
 
@@ -9,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSqlRecord>
 #include <QUrl>
 
@@ -29,6 +32,7 @@ struct Opened
 {
     QString path; // plain path, whatever name the connection was given
     Database::Mode mode = Database::Mode::Normal;
+    bool server = false; // a project on a team server; `path` is its address
 };
 
 // The connections made by open() and create(), by connection name.
@@ -41,6 +45,13 @@ QHash<QString, Opened>& opened()
 QString shownPath(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// How messages name a project: a file by its path, a server project by its address.
+QString projectNamed(const QString& location)
+{
+    return ServerAddress::isServer(location) ? QStringLiteral("project \"%1\"").arg(location)
+                                             : QStringLiteral("project file \"%1\"").arg(shownPath(location));
 }
 
 bool writableByUs(const QString& path)
@@ -80,6 +91,91 @@ const IdentifierCheck kIdentifierChecks[] = {
      " SELECT ID FROM GOALS_SW WHERE ID NOT IN (SELECT id FROM reach) LIMIT 1",
      "goal %1 lies on a cycle of parent goals"},
 };
+
+// The file's marks and tables. False either with *error set (a verdict) or with
+// *error empty (the query failed: the caller describes query.lastError()).
+bool judgeFile(QSqlQuery& query, const QString& path, int* version, QString* error)
+{
+    Sql::setError(error, QString());
+    // The header may be old news: the -wal can hold a newer application_id or version.
+    if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next()) {
+        return false;
+    }
+    if (query.value(0).toInt() != Schema::kApplicationId) {
+        Sql::setError(error, FileProbe::notProjectMessage(path));
+        return false;
+    }
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
+        return false;
+    }
+    *version = query.value(0).toInt();
+    if (*version > Schema::kVersion) {
+        Sql::setError(error, FileProbe::newerMessage(path, *version));
+        return false;
+    }
+    // A damaged file can pass the header test; reading the schema catches most of the rest.
+    int found = 0;
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
+        return false;
+    }
+    const QStringList required = Schema::requiredTables();
+    while (query.next()) {
+        if (required.contains(query.value(0).toString())) {
+            ++found;
+        }
+    }
+    if (found != required.size()) {
+        Sql::setError(error, QStringLiteral("The %1 is damaged: tables are missing").arg(projectNamed(path)));
+        return false;
+    }
+    return true;
+}
+
+// The same for a database on a server: its format mark and tables. Always sets *error
+// when it returns false.
+bool judgeServer(const QString& connection, const QString& address, int* version, QString* error)
+{
+    QStringList tables;
+    if (!ServerSchema::tables(connection, &tables, error)) {
+        return false;
+    }
+    if (!tables.contains(QLatin1String(ServerSchema::kFormatTable))) {
+        Sql::setError(error,
+                      tables.isEmpty()
+                          ? QStringLiteral("The database \"%1\" holds no project yet; create one there with "
+                                           "cairnwork-cli init or copy.")
+                                .arg(address)
+                          : QStringLiteral("The database \"%1\" is not a Cairnwork project: it holds other tables.")
+                                .arg(address));
+        return false;
+    }
+    int applicationId = 0;
+    if (!ServerSchema::format(connection, &applicationId, version, error)) {
+        return false;
+    }
+    if (applicationId != Schema::kApplicationId || *version < 1) {
+        Sql::setError(
+            error,
+            QStringLiteral("The database \"%1\" is not a Cairnwork project: its format mark is foreign.").arg(address));
+        return false;
+    }
+    if (*version > Schema::kVersion) {
+        Sql::setError(error,
+                      QStringLiteral("The project \"%1\" was written by a newer version of Cairnwork (format %2; "
+                                     "this version reads up to %3).")
+                          .arg(address)
+                          .arg(*version)
+                          .arg(Schema::kVersion));
+        return false;
+    }
+    for (const QString& table : Schema::requiredTables()) {
+        if (!tables.contains(table.toLower())) {
+            Sql::setError(error, QStringLiteral("The %1 is damaged: tables are missing").arg(projectNamed(address)));
+            return false;
+        }
+    }
+    return true;
+}
 
 // How long opening waits for a file another program holds before saying it is in use.
 constexpr int kOpenBusyMs = 2000;
@@ -128,9 +224,9 @@ bool Database::connect(const QString& path, const QString& connection, Mode mode
     }
     db.setConnectOptions(options);
     if (!db.open()) {
-        Sql::setError(error,
-                      QStringLiteral("The project file \"%1\" cannot be opened. %2")
-                          .arg(shownPath(path), Sql::describe(db.lastError())));
+        Sql::setError(
+            error,
+            QStringLiteral("The %1 cannot be opened. %2").arg(projectNamed(path), Sql::describe(db.lastError())));
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connection);
         return false;
@@ -164,8 +260,7 @@ QString Database::inUseMessage(const QString& path, const QSqlError& error)
     if (code != 5 && code != 6) {
         return QString();
     }
-    return QStringLiteral("The project file \"%1\" is in use by another program; close it there and try again.")
-        .arg(shownPath(path));
+    return QStringLiteral("The %1 is in use by another program; close it there and try again.").arg(projectNamed(path));
 }
 
 bool Database::judge(const QString& connection, bool wholeTables, int* version, QString* error)
@@ -175,43 +270,19 @@ bool Database::judge(const QString& connection, bool wholeTables, int* version, 
     query.setForwardOnly(true);
     const auto failed = [&](const QSqlError& sqlError) {
         const QString inUse = inUseMessage(path, sqlError);
-        Sql::setError(
-            error,
-            inUse.isEmpty()
-                ? Sql::describe(QStringLiteral("The project file \"%1\" is damaged.").arg(shownPath(path)), sqlError)
-                : inUse);
+        Sql::setError(error,
+                      inUse.isEmpty()
+                          ? Sql::describe(QStringLiteral("The %1 is damaged.").arg(projectNamed(path)), sqlError)
+                          : inUse);
         return false;
     };
-    // The header may be old news: the -wal can hold a newer application_id or version.
-    if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next()) {
-        return failed(query.lastError());
-    }
-    if (query.value(0).toInt() != Schema::kApplicationId) {
-        Sql::setError(error, FileProbe::notProjectMessage(path));
-        return false;
-    }
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        return failed(query.lastError());
-    }
-    *version = query.value(0).toInt();
-    if (*version > Schema::kVersion) {
-        Sql::setError(error, FileProbe::newerMessage(path, *version));
-        return false;
-    }
-    // A damaged file can pass the header test; reading the schema catches most of the rest.
-    int found = 0;
-    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
-        return failed(query.lastError());
-    }
-    const QStringList required = Schema::requiredTables();
-    while (query.next()) {
-        if (required.contains(query.value(0).toString())) {
-            ++found;
+    QString verdict;
+    if (isServer(connection) ? !judgeServer(connection, path, version, &verdict)
+                             : !judgeFile(query, path, version, &verdict)) {
+        if (verdict.isEmpty()) {
+            return failed(query.lastError());
         }
-    }
-    if (found != required.size()) {
-        Sql::setError(error,
-                      QStringLiteral("The project file \"%1\" is damaged: tables are missing").arg(shownPath(path)));
+        Sql::setError(error, verdict);
         return false;
     }
     if (!wholeTables) {
@@ -228,9 +299,9 @@ bool Database::judge(const QString& connection, bool wholeTables, int* version, 
                 cause = cause.arg(query.value(i).toString());
             }
             Sql::setError(error,
-                          QStringLiteral("The project file \"%1\" cannot be used: %2 (identifiers start at 1 and "
+                          QStringLiteral("The %1 cannot be used: %2 (identifiers start at 1 and "
                                          "goals form a tree). Another program wrote this.")
-                              .arg(shownPath(path), cause));
+                              .arg(projectNamed(path), cause));
             return false;
         }
     }
@@ -239,6 +310,9 @@ bool Database::judge(const QString& connection, bool wholeTables, int* version, 
 
 bool Database::open(const QString& path, const QString& connection, QString* error, Access access)
 {
+    if (ServerAddress::isServer(path)) {
+        return openServer(path, connection, error, access);
+    }
     bool walFormat = false;
     std::optional<Mode> sharedMode;
     // A file this process has open already is not probed: the probe's descriptor would
@@ -286,8 +360,7 @@ bool Database::open(const QString& path, const QString& connection, QString* err
     }
     if (!configure(connection, mode, &failure)) {
         close(connection);
-        Sql::setError(error,
-                      QStringLiteral("The project file \"%1\" cannot be used: %2").arg(shownPath(path), failure));
+        Sql::setError(error, QStringLiteral("The %1 cannot be used: %2").arg(projectNamed(path), failure));
         return false;
     }
     // A reader leaves an older file as it is (it may not write it, and a read-only command
@@ -299,17 +372,19 @@ bool Database::open(const QString& path, const QString& connection, QString* err
                 failure = tx.error();
             }
             close(connection);
-            Sql::setError(error,
-                          QStringLiteral("The project file \"%1\" could not be brought up to date: %2")
-                              .arg(shownPath(path), failure));
+            Sql::setError(
+                error, QStringLiteral("The %1 could not be brought up to date: %2").arg(projectNamed(path), failure));
             return false;
         }
     }
     return true;
 }
 
-bool Database::create(const QString& path, const QString& connection, QString* error)
+bool Database::create(const QString& path, const QString& connection, QString* error, const Fill& fill)
 {
+    if (ServerAddress::isServer(path)) {
+        return createServer(path, connection, error, fill);
+    }
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
     // SQLite would try to make a database of a pipe, a device or a folder.
@@ -330,7 +405,7 @@ bool Database::create(const QString& path, const QString& connection, QString* e
     bool ok = Sql::exec(connection, QStringLiteral("PRAGMA foreign_keys = ON"), &failure);
     if (ok) {
         Transaction tx(connection);
-        ok = tx.isActive() && Schema::create(connection, &failure) && tx.commit();
+        ok = tx.isActive() && Schema::create(connection, &failure) && (!fill || fill(&failure)) && tx.commit();
         if (!ok && failure.isEmpty()) {
             failure = tx.error();
         }
@@ -347,6 +422,158 @@ bool Database::create(const QString& path, const QString& connection, QString* e
     // Registered only now: the transaction above wrote the marks that later writes check.
     opened().insert(connection, {path, Mode::Normal});
     return true;
+}
+
+bool Database::connectServer(const ServerAddress& address, const QString& connection, Mode mode, QString* error)
+{
+    close(connection);
+    if (!openServerConnection(address, connection, error)) {
+        return false;
+    }
+    QStringList settings = {QStringLiteral("SET client_min_messages = warning")};
+    if (mode != Mode::Normal) {
+        // The server itself then refuses every write of this session.
+        settings << QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+    }
+    for (const QString& sql : settings) {
+        if (!Sql::exec(connection, sql, error)) {
+            close(connection);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Database::openServerConnection(const ServerAddress& address, const QString& connection, QString* error)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+    if (!db.isValid()) {
+        Sql::setError(error,
+                      QStringLiteral("The PostgreSQL driver is not available (on Debian: the package "
+                                     "libqt6sql6-psql): %1")
+                          .arg(db.lastError().text()));
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection);
+        return false;
+    }
+    // Left-out parts stay unset, so libpq takes them (and the password) from its own
+    // environment and files.
+    if (!address.host.isEmpty()) {
+        db.setHostName(address.host);
+    }
+    if (address.port > 0) {
+        db.setPort(address.port);
+    }
+    if (!address.user.isEmpty()) {
+        db.setUserName(address.user);
+    }
+    db.setDatabaseName(address.database);
+    QStringList options = address.options;
+    if (options.filter(QRegularExpression(QStringLiteral("^connect_timeout="))).isEmpty()) {
+        options << QStringLiteral("connect_timeout=10");
+    }
+    options << QStringLiteral("application_name=cairnwork");
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open()) {
+        Sql::setError(error,
+                      QStringLiteral("The project \"%1\" cannot be opened: %2")
+                          .arg(address.shown(), db.lastError().databaseText().trimmed()));
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection);
+        return false;
+    }
+    return true;
+}
+
+bool Database::openServer(const QString& location, const QString& connection, QString* error, Access access)
+{
+    ServerAddress address;
+    if (!ServerAddress::parse(location, &address, error)) {
+        return false;
+    }
+    const Mode mode = access == Access::ReadOnly ? Mode::ReadOnly : Mode::Normal;
+    if (!connectServer(address, connection, mode, error)) {
+        return false;
+    }
+    opened().insert(connection, {address.shown(), mode, true});
+    int version = 0;
+    QString failure;
+    if (!judge(connection, true, &version, &failure)) {
+        close(connection);
+        Sql::setError(error, failure);
+        return false;
+    }
+    return true;
+}
+
+bool Database::createServer(const QString& location, const QString& connection, QString* error, const Fill& fill)
+{
+    ServerAddress address;
+    if (!ServerAddress::parse(location, &address, error)) {
+        return false;
+    }
+    if (!connectServer(address, connection, Mode::Normal, error)) {
+        return false;
+    }
+    const QString shown = address.shown();
+    QStringList tables;
+    QString failure;
+    bool ok = ServerSchema::tables(connection, &tables, &failure);
+    if (ok && !tables.isEmpty()) {
+        failure = QStringLiteral("the database holds tables already (%1); a new project needs an empty database.")
+                      .arg(tables.mid(0, 5).join(QStringLiteral(", ")) +
+                           (tables.size() > 5 ? QStringLiteral(", …") : QString()));
+        ok = false;
+    }
+    if (ok) {
+        Transaction tx(connection);
+        ok = tx.isActive() && ServerSchema::create(connection, &failure) && (!fill || fill(&failure)) && tx.commit();
+        if (!ok && failure.isEmpty()) {
+            failure = tx.error();
+        }
+    }
+    if (!ok) {
+        close(connection);
+        Sql::setError(error, QStringLiteral("A new project cannot be created in \"%1\": %2").arg(shown, failure));
+        return false;
+    }
+    opened().insert(connection, {shown, Mode::Normal, true});
+    return true;
+}
+
+bool Database::isServer(const QString& connection)
+{
+    const auto it = opened().constFind(connection);
+    if (it != opened().constEnd()) {
+        return it->server;
+    }
+    return QSqlDatabase::database(connection, false).driverName() == QLatin1String("QPSQL");
+}
+
+bool Database::lockSnapshots(const QString& connection, QString* error)
+{
+    if (!isServer(connection)) {
+        return true; // the file's write lock, held since BEGIN IMMEDIATE, does it
+    }
+    QSqlQuery query(Sql::db(connection));
+    if (!query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(Schema::kApplicationId))) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    return true;
+}
+
+QString Database::beginReadStatement(const QString& connection)
+{
+    return isServer(connection) ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                                : QStringLiteral("BEGIN");
+}
+
+QString Database::beginStatement(const QString& connection)
+{
+    // A file's writer takes the write lock at once, so a second connection waits instead
+    // of deadlocking; a server locks row by row.
+    return isServer(connection) ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE");
 }
 
 void Database::close(const QString& connection)
@@ -398,7 +625,7 @@ bool Database::writableCheck(const QString& connection, QString* error)
     if (!isReadOnly(connection)) {
         return true;
     }
-    Sql::setError(error, QStringLiteral("The project file \"%1\" is read-only.").arg(shownPath(filePath(connection))));
+    Sql::setError(error, QStringLiteral("The %1 is read-only.").arg(projectNamed(filePath(connection))));
     return false;
 }
 
@@ -408,6 +635,21 @@ bool Database::formatCheck(const QString& connection, QString* error)
         return true;
     }
     const QString path = filePath(connection);
+    if (isServer(connection)) {
+        int applicationId = 0;
+        int version = 0;
+        if (!ServerSchema::format(connection, &applicationId, &version, error)) {
+            return false;
+        }
+        if (applicationId != Schema::kApplicationId || version > Schema::kVersion) {
+            Sql::setError(error,
+                          QStringLiteral("Nothing was saved: the format of the project \"%1\" has changed since "
+                                         "it was opened (a newer version of Cairnwork or another program wrote it).")
+                              .arg(path));
+            return false;
+        }
+        return true;
+    }
     QSqlQuery query(Sql::db(connection));
     if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next()) {
         Sql::setError(error, Sql::describe(query.lastError()));
@@ -415,9 +657,9 @@ bool Database::formatCheck(const QString& connection, QString* error)
     }
     if (query.value(0).toInt() != Schema::kApplicationId) {
         Sql::setError(error,
-                      QStringLiteral("Nothing was saved: another program has changed the project file \"%1\"; it is "
+                      QStringLiteral("Nothing was saved: another program has changed the %1; it is "
                                      "no longer a Cairnwork database.")
-                          .arg(shownPath(path)));
+                          .arg(projectNamed(path)));
         return false;
     }
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {

@@ -2,9 +2,14 @@
 
 #include <QSqlError>
 #include <QString>
+#include <functional>
 
-// Opening and creating project files on named Qt SQL connections. Never changes
-// a file that is not a Cairnwork project; never creates a file unless asked to.
+class ServerAddress;
+
+// Opening and creating projects on named Qt SQL connections. A project is a file, or a
+// database on a team server named by its postgresql:// URL (ServerAddress) wherever a
+// path may stand. Never changes a file or database that is not a Cairnwork project;
+// never creates one unless asked to. Only db/ knows which engine a connection runs on.
 class Database
 {
 public:
@@ -23,14 +28,29 @@ public:
     // is judged through the new connection only (see isOpenInProcess()). On failure the
     // connection is removed and *error names the file and the cause.
     static bool open(const QString& path, const QString& connection, QString* error, Access access = Access::ReadWrite);
-    // Creates a new, empty project at `path`, which must not exist or be empty,
-    // and leaves it open on `connection`.
-    static bool create(const QString& path, const QString& connection, QString* error);
+    // Fills a new project inside the transaction that creates it; false with *error
+    // undoes the whole creation.
+    using Fill = std::function<bool(QString* error)>;
+    // Creates a new, empty project at `path`, which must not exist or be empty (on a
+    // server: a database without tables), runs `fill` in the same transaction, and
+    // leaves it open on `connection`. On failure nothing of it remains.
+    static bool create(const QString& path, const QString& connection, QString* error, const Fill& fill = {});
     static void close(const QString& connection);
     static bool isOpen(const QString& connection);
     // True when writes on the connection are refused (by Transaction).
     static bool isReadOnly(const QString& connection);
-    // The file behind an open connection (a plain path, never a URI).
+    // True when the connection's project lives on a team server.
+    static bool isServer(const QString& connection);
+    // The statement that starts the outermost write transaction on the connection.
+    static QString beginStatement(const QString& connection);
+    // Inside the caller's write transaction: waits until no other snapshot generation of
+    // the project runs, and keeps others waiting until this transaction ends.
+    static bool lockSnapshots(const QString& connection, QString* error);
+    // The statement that starts a read transaction seeing one state of the project
+    // throughout; ended by ROLLBACK.
+    static QString beginReadStatement(const QString& connection);
+    // The file behind an open connection (a plain path, never a URI); for a server
+    // project its address, without a password.
     static QString filePath(const QString& connection);
     // True when a connection of this process has the file at `path` open (the same
     // file by device and inode, whatever the path or link that names it). Nothing in
@@ -55,6 +75,10 @@ private:
     // asks for a WAL journal; `walExists`: a -wal file lies beside it.
     static Mode chooseMode(Access access, bool writable, bool walFormat, bool walExists);
     static bool connect(const QString& path, const QString& connection, Mode mode, QString* error);
+    static bool connectServer(const ServerAddress& address, const QString& connection, Mode mode, QString* error);
+    static bool openServerConnection(const ServerAddress& address, const QString& connection, QString* error);
+    static bool openServer(const QString& location, const QString& connection, QString* error, Access access);
+    static bool createServer(const QString& location, const QString& connection, QString* error, const Fill& fill);
     static bool configure(const QString& connection, Mode mode, QString* error);
     // Reads the file through the connection: our application_id, a version we read,
     // the tables, identifiers >= 1 and a goal tree without cycles. *version gets user_version.

@@ -274,9 +274,14 @@ QStringList viewStatements()
 
 } // namespace
 
+QStringList Schema::sharedStatements()
+{
+    return indexStatements() + viewStatements();
+}
+
 bool Schema::create(const QString& connection, QString* error)
 {
-    QStringList statements = tableStatements() + guardStatements() + indexStatements() + viewStatements();
+    QStringList statements = tableStatements() + guardStatements() + sharedStatements();
     statements << QStringLiteral("INSERT INTO COUNTERS (GOAL_APP, TASK_OBJECT, NOTE) VALUES (0, 0, 0)")
                << QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId)
                << QStringLiteral("PRAGMA user_version = %1").arg(kVersion);

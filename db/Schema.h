@@ -23,6 +23,9 @@ public:
     static bool create(const QString& connection, QString* error);
     // Brings a file of an older version up to kVersion; the caller holds the transaction.
     static bool migrate(const QString& connection, int fromVersion, QString* error);
+    // The indexes and views, in SQL both engines read alike (a server project runs
+    // them after its own tables).
+    static QStringList sharedStatements();
     // Tables every project file has; used to recognise damaged files.
     static QStringList requiredTables();
 };

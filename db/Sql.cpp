@@ -2,6 +2,7 @@
 
 #include "common/ErrorText.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace {
@@ -74,6 +75,42 @@ QString cause(int code, const QString& engineText)
     }
 }
 
+// The same for a team server's SQLSTATE (five characters, class first).
+QString serverCause(const QString& state, const QString& engineText)
+{
+    static const QHash<QString, QString> exact = {
+        {QStringLiteral("23514"), QStringLiteral("A value is outside what the project allows.")},
+        {QStringLiteral("23503"),
+         QStringLiteral("The change refers to an entry that does not exist, or removes one still in use.")},
+        {QStringLiteral("23502"), QStringLiteral("A required value is missing.")},
+        {QStringLiteral("23505"), QStringLiteral("An entry with the same name or number exists already.")},
+        {QStringLiteral("25006"), QStringLiteral("The project is open read-only: nothing can be written.")},
+        {QStringLiteral("42501"), QStringLiteral("Your server role may not do this.")},
+        {QStringLiteral("40001"), QStringLiteral("Someone else changed the same data at the same time. Try again.")},
+        {QStringLiteral("40P01"), QStringLiteral("Someone else changed the same data at the same time. Try again.")},
+        {QStringLiteral("55P03"), QStringLiteral("The project is in use by someone else. Try again in a moment.")},
+        {QStringLiteral("53100"), QStringLiteral("The server's disk is full.")},
+    };
+    if (state == QLatin1String("P0001")) { // a guard of the project's schema: its message is ours, in words
+        const QString first = engineText.section(QLatin1Char('\n'), 0, 0).remove(QStringLiteral("ERROR:")).trimmed();
+        return first.endsWith(QLatin1Char('.')) ? first : first + QLatin1Char('.');
+    }
+    if (const auto it = exact.constFind(state); it != exact.constEnd()) {
+        return *it;
+    }
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P"))) {
+        return QStringLiteral("The connection to the server failed.");
+    }
+    if (state.startsWith(QLatin1String("28"))) {
+        return QStringLiteral("The server refused the login.");
+    }
+    if (state == QLatin1String("42P01") || state == QLatin1String("42703")) {
+        return QStringLiteral("The project lacks a part it needs: the database may have been changed by another "
+                              "program.");
+    }
+    return QStringLiteral("The database could not carry out the request.");
+}
+
 } // namespace
 
 QString Sql::describe(const QSqlError& error)
@@ -81,6 +118,13 @@ QString Sql::describe(const QSqlError& error)
     QString text = error.databaseText();
     if (text.isEmpty()) {
         text = error.driverText();
+    }
+    const QString native = error.nativeErrorCode();
+    static const QRegularExpression sqlState(QStringLiteral("^[0-9A-Z]{5}$"));
+    // The file engine's codes are numbers below 10000; five characters are a SQLSTATE.
+    if (sqlState.match(native).hasMatch()) {
+        return ErrorText::withDetails(serverCause(native, text),
+                                      QStringLiteral("PostgreSQL error %1: %2").arg(native, text.trimmed()));
     }
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);

@@ -30,6 +30,13 @@ public:
     // The same on a fresh query of `connection`, for statements that return no rows.
     static bool run(const QString& connection, const QString& sql, const QVariantList& values, QString* error);
 
+    // An ORDER BY term for `expression` ascending with NULL first, as a file orders it;
+    // a server would put NULL last.
+    static QString nullsFirst(const QString& expression)
+    {
+        return QStringLiteral("(%1 IS NOT NULL), %1").arg(expression);
+    }
+
     // NULL of a column's type, for binding where a value is absent.
     static QVariant nullText() { return QVariant(QMetaType(QMetaType::QString)); }
     static QVariant nullInteger() { return QVariant(QMetaType(QMetaType::LongLong)); }

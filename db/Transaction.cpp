@@ -31,7 +31,7 @@ Transaction::Transaction(const QString& connection)
         return;
     }
     QSqlQuery begin(Sql::db(connection));
-    if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+    if (!begin.exec(Database::beginStatement(connection))) {
         m_error = Database::inUseMessage(Database::filePath(connection), begin.lastError());
         if (m_error.isEmpty()) {
             m_error = Sql::describe(begin.lastError());

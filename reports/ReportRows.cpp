@@ -135,7 +135,8 @@ bool ReportRows::taskSchedule(const QString& connection,
     const QString sql = QStringLiteral("SELECT R_RES, T_STATUS, T_CounterTask, T_NAME, T_PATH, T_COMP, T_DIFF,"
                                        " R_STATUS, R_PW, R_COMP, R_DIFF, T_ID"
                                        " FROM rptVBScheduleTeamMembers WHERE TT = ? AND T_STATUS = 'Open'"
-                                       " ORDER BY T_CounterTask, R_RES, T_ID");
+                                       " ORDER BY %1, R_RES, T_ID")
+                            .arg(Sql::nullsFirst(QStringLiteral("T_CounterTask")));
     if (!Sql::run(query, sql, {stamp}, error)) {
         return false;
     }
@@ -183,7 +184,8 @@ bool ReportRows::memberSchedule(const QString& connection,
     QSqlQuery query(Sql::db(connection));
     const QString sql = QStringLiteral("SELECT R_RES, CounterTask, T_NAME, T_PATH, R_STATUS, R_PW, R_COMP, R_DIFF"
                                        " FROM rptVBScheduleTeamMembers WHERE TT = ? AND R_STATUS = 'Open'"
-                                       " ORDER BY R_RES, CounterTask, T_ID");
+                                       " ORDER BY R_RES, %1, T_ID")
+                            .arg(Sql::nullsFirst(QStringLiteral("CounterTask")));
     if (!Sql::run(query, sql, {stamp}, error)) {
         return false;
     }

@@ -1,6 +1,7 @@
 #include "schedule/SnapshotGenerator.h"
 
 #include "common/Stamp.h"
+#include "db/Database.h"
 #include "db/Sql.h"
 #include "db/SqliteHandle.h"
 #include "db/Transaction.h"
@@ -87,8 +88,10 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     timer.start();
     report(0);
     Transaction tx(m_connection);
-    if (!tx.isActive()) {
-        failure = tx.error();
+    if (!tx.isActive() || !Database::lockSnapshots(m_connection, &failure)) {
+        if (!tx.isActive()) {
+            failure = tx.error();
+        }
         return fail(QStringLiteral("The snapshot could not be started"));
     }
     QString snapshotStamp;

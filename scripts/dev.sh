@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Cairnwork and runs it or its tests on Debian 12.
 #   scripts/dev.sh run    build, create the demo project if missing, start the program on it
-#   scripts/dev.sh test   build and run every test headless
+#   scripts/dev.sh test   build and run every test headless (the team-server tests against a
+#                         throwaway PostgreSQL cluster when pg_virtualenv is installed)
 #   scripts/dev.sh deps   install the Debian packages the build needs
 set -euo pipefail
 
@@ -12,7 +13,8 @@ DEMO=${DEMO:-$BUILD_DIR/demo.cwk}
 PACKAGES=(g++ make cmake pkg-config ccache clang-format
           qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6sql6-sqlite libqt6svg6
           xvfb xauth fonts-dejavu-core fonts-liberation poppler-utils libbenchmark-dev
-          shared-mime-info desktop-file-utils)
+          shared-mime-info desktop-file-utils
+          libqt6sql6-psql postgresql postgresql-common)
 
 deps() {
     local missing=()
@@ -54,7 +56,12 @@ run)
 test)
     build
     cd "$BUILD_DIR"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+    # pg_virtualenv starts a cluster for the one command and removes it after (also as root).
+    server=()
+    if command -v pg_virtualenv >/dev/null; then
+        server=(pg_virtualenv)
+    fi
+    QT_QPA_PLATFORM=offscreen "${server[@]}" ctest --output-on-failure -j"$(nproc)"
     ;;
 format)
     git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

@@ -1,0 +1,288 @@
+#include "db/ServerSchema.h"
+
+#include "db/Schema.h"
+#include "db/Sql.h"
+
+namespace {
+
+const char* const kText = "TEXT COLLATE \"C\"";
+const char* const kName = "CITEXT COLLATE \"C\"";
+
+QString timeColumn(const QString& name)
+{
+    return QStringLiteral("%1 TEXT COLLATE \"C\" NOT NULL DEFAULT '00:00'"
+                          " CHECK (%1 ~ '^([01][0-9]|2[0-3]):[0-5][0-9](:[0-5][0-9])?$')")
+        .arg(name);
+}
+
+QString idCheck(const QString& column)
+{
+    return QStringLiteral("CHECK (%1 >= 1)").arg(column);
+}
+
+// NaN sorts above every number here, so it fails the range as infinity does.
+QString rangeCheck(const QString& column, double max)
+{
+    return QStringLiteral("CHECK (%1 BETWEEN 0 AND %2)").arg(column).arg(max, 0, 'f', 0);
+}
+
+QString dayColumns(bool checked)
+{
+    QStringList days;
+    for (const char* d : {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"}) {
+        for (const char* end : {"_BEG", "_END"}) {
+            const QString name = QLatin1String(d) + QLatin1String(end);
+            days << (checked ? timeColumn(name) : name + QStringLiteral(" TEXT COLLATE \"C\" NOT NULL"));
+        }
+    }
+    return days.join(QStringLiteral(", "));
+}
+
+QStringList tableStatements()
+{
+    const QString status = QStringLiteral("CHECK (STATUS IN ('Open', 'Completed', 'On Hold', 'Closed'))");
+    const QString version =
+        QStringLiteral("%1 BIGINT NOT NULL DEFAULT 1").arg(QLatin1String(ServerSchema::kVersionColumn));
+    const QString text = QLatin1String(kText);
+    const QString name = QLatin1String(kName);
+    return {
+        QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"),
+        QStringLiteral("CREATE TABLE COUNTERS ("
+                       " GOAL_APP BIGINT NOT NULL DEFAULT 0 CHECK (GOAL_APP >= 0),"
+                       " TASK_OBJECT BIGINT NOT NULL DEFAULT 0 CHECK (TASK_OBJECT >= 0),"
+                       " NOTE BIGINT NOT NULL DEFAULT 0 CHECK (NOTE >= 0))"),
+        QStringLiteral("CREATE TABLE RESOURCES ("
+                       " R_NAME %2 NOT NULL PRIMARY KEY CHECK (length(trim(R_NAME)) > 0),"
+                       " %1,"
+                       " R_DESCRIPTION %3, %4)")
+            .arg(dayColumns(true), name, text, version),
+        QStringLiteral("CREATE TABLE GOALS_SW ("
+                       " ID BIGINT PRIMARY KEY %2,"
+                       " OBJECT_TYPE %5 NOT NULL CHECK (OBJECT_TYPE IN ('Goal', 'Application')),"
+                       " SHORT_NAME %5 NOT NULL CHECK (SHORT_NAME <> ''),"
+                       " PRIORITY BIGINT NOT NULL CHECK (PRIORITY BETWEEN 0 AND 99),"
+                       " STATUS %5 NOT NULL %1,"
+                       " P_GID BIGINT %3 REFERENCES GOALS_SW (ID) ON DELETE CASCADE,"
+                       " DESCRIPTION %5,"
+                       " DEFAULT_RESOURCE %4 REFERENCES RESOURCES (R_NAME) ON UPDATE CASCADE ON DELETE RESTRICT,"
+                       " CREATED %5 NOT NULL,"
+                       " LAST_EDITED %5, %6)")
+            .arg(status, idCheck(QStringLiteral("ID")), idCheck(QStringLiteral("P_GID")), name, text, version),
+        QStringLiteral("CREATE TABLE TASKS_OBJECTS ("
+                       " ID BIGINT PRIMARY KEY %2,"
+                       " OBJECT_TYPE %5 NOT NULL CHECK (OBJECT_TYPE IN ('Task', 'Software Object')),"
+                       " SHORT_NAME %5 NOT NULL CHECK (SHORT_NAME <> ''),"
+                       " PRIORITY BIGINT NOT NULL CHECK (PRIORITY BETWEEN 0 AND 99),"
+                       " STATUS %5 NOT NULL %1,"
+                       " DAYSPLANNED DOUBLE PRECISION NOT NULL %3,"
+                       " FK_ID BIGINT NOT NULL %4 REFERENCES GOALS_SW (ID) ON DELETE CASCADE,"
+                       " DESCRIPTION %5,"
+                       " CREATED %5 NOT NULL,"
+                       " LAST_EDITED %5, %6)")
+            .arg(status,
+                 idCheck(QStringLiteral("ID")),
+                 rangeCheck(QStringLiteral("DAYSPLANNED"), Schema::kMaxDays),
+                 idCheck(QStringLiteral("FK_ID")),
+                 text,
+                 version),
+        QStringLiteral("CREATE TABLE TASK_OBJECT_RESOURCE ("
+                       " FK_TASKID BIGINT NOT NULL %1 REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
+                       " FK_R_NAME %5 NOT NULL REFERENCES RESOURCES (R_NAME) ON UPDATE CASCADE ON DELETE RESTRICT,"
+                       " PER_WORKLOAD DOUBLE PRECISION NOT NULL DEFAULT 0 %2,"
+                       " PER_COMPLETED DOUBLE PRECISION NOT NULL DEFAULT 0 %3,"
+                       " DAYS_NEEDED DOUBLE PRECISION NOT NULL DEFAULT 0 %4,"
+                       " %6, PRIMARY KEY (FK_TASKID, FK_R_NAME))")
+            .arg(idCheck(QStringLiteral("FK_TASKID")),
+                 rangeCheck(QStringLiteral("PER_WORKLOAD"), Schema::kMaxPercent),
+                 rangeCheck(QStringLiteral("PER_COMPLETED"), Schema::kMaxPercent),
+                 rangeCheck(QStringLiteral("DAYS_NEEDED"), Schema::kMaxDays),
+                 name,
+                 version),
+        QStringLiteral("CREATE TABLE TASK_OBJECT_WORKSHEET ("
+                       " NID BIGINT PRIMARY KEY %1,"
+                       " TASKID BIGINT NOT NULL %2 REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
+                       " NOTES %3,"
+                       " TIMESTAMP %3 NOT NULL, %4)")
+            .arg(idCheck(QStringLiteral("NID")), idCheck(QStringLiteral("TASKID")), text, version),
+        // Snapshot rows: numbered by the server; only ID and GT_ID have defaults.
+        QStringLiteral("CREATE TABLE CompDates ("
+                       " ID BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY,"
+                       " TimeStamp %1 NOT NULL,"
+                       " OBJ %1 NOT NULL CHECK (OBJ IN ('G', 'T', 'R')),"
+                       " GT_ID BIGINT DEFAULT 0,"
+                       " GT_Type %1, GT_Name %1, GT_Path %1,"
+                       " GT_Priority BIGINT,"
+                       " GT_Status %1,"
+                       " GT_Parent_ID BIGINT,"
+                       " Res %2,"
+                       " Res_PerWrk DOUBLE PRECISION, Planned DOUBLE PRECISION, PerComp DOUBLE PRECISION,"
+                       " Needed DOUBLE PRECISION, Est DOUBLE PRECISION, Diff DOUBLE PRECISION,"
+                       " Progress DOUBLE PRECISION,"
+                       " Completion_Order %1,"
+                       " Tree_Depth BIGINT, Calc BIGINT, HTreeSort BIGINT,"
+                       " HName %1, Completion_Date %1,"
+                       " CompOrderObj BIGINT)")
+            .arg(text, name),
+        QStringLiteral("CREATE TABLE CompDatesHours ("
+                       " TimeStamp %2 NOT NULL,"
+                       " R_NAME %3 NOT NULL, %1,"
+                       " PRIMARY KEY (TimeStamp, R_NAME))")
+            .arg(dayColumns(false), text, name),
+    };
+}
+
+QStringList guardStatements()
+{
+    return {
+        QStringLiteral("CREATE FUNCTION cw_counters_one_row() RETURNS trigger LANGUAGE plpgsql AS $$"
+                       " BEGIN"
+                       "  IF TG_OP = 'DELETE' OR EXISTS (SELECT 1 FROM COUNTERS) THEN"
+                       "   RAISE EXCEPTION 'COUNTERS holds exactly one row';"
+                       "  END IF;"
+                       "  RETURN NEW;"
+                       " END $$"),
+        QStringLiteral("CREATE TRIGGER COUNTERS_one_row BEFORE INSERT OR DELETE ON COUNTERS"
+                       " FOR EACH ROW EXECUTE FUNCTION cw_counters_one_row()"),
+        // The goal hierarchy is a tree: a goal may not become its own ancestor. The walk
+        // up stops at the first repeat (UNION), whatever the stored rows.
+        QStringLiteral("CREATE FUNCTION cw_goals_no_cycle() RETURNS trigger LANGUAGE plpgsql AS $$"
+                       " BEGIN"
+                       "  IF NEW.P_GID IS NULL THEN RETURN NEW; END IF;"
+                       "  IF NEW.P_GID = NEW.ID THEN RAISE EXCEPTION 'A goal cannot be its own parent'; END IF;"
+                       "  IF TG_OP = 'UPDATE' AND EXISTS ("
+                       "   WITH RECURSIVE up(gid) AS ("
+                       "    SELECT NEW.P_GID"
+                       "    UNION SELECT g.P_GID FROM GOALS_SW g JOIN up ON g.ID = up.gid WHERE g.P_GID IS NOT NULL)"
+                       "   SELECT 1 FROM up WHERE gid = OLD.ID OR gid = NEW.ID) THEN"
+                       "   RAISE EXCEPTION 'A goal cannot be moved below itself';"
+                       "  END IF;"
+                       "  RETURN NEW;"
+                       " END $$"),
+        QStringLiteral("CREATE TRIGGER GOALS_SW_no_cycle BEFORE INSERT OR UPDATE OF P_GID, ID ON GOALS_SW"
+                       " FOR EACH ROW EXECUTE FUNCTION cw_goals_no_cycle()"),
+        QStringLiteral("CREATE FUNCTION cw_next_version() RETURNS trigger LANGUAGE plpgsql AS $$"
+                       " BEGIN NEW.%1 := OLD.%1 + 1; RETURN NEW; END $$")
+            .arg(QLatin1String(ServerSchema::kVersionColumn)),
+    };
+}
+
+QStringList versionTriggers()
+{
+    QStringList statements;
+    for (const char* table :
+         {"RESOURCES", "GOALS_SW", "TASKS_OBJECTS", "TASK_OBJECT_RESOURCE", "TASK_OBJECT_WORKSHEET"}) {
+        statements << QStringLiteral("CREATE TRIGGER %1_version BEFORE UPDATE ON %1"
+                                     " FOR EACH ROW EXECUTE FUNCTION cw_next_version()")
+                          .arg(QLatin1String(table));
+    }
+    return statements;
+}
+
+// Functions of the file engine that the shared views and queries call, with the
+// same results on the values this program stores.
+QStringList compatibilityStatements()
+{
+    return {
+        // datetime(stamp, '+0 seconds'): the stamp itself when it is a real date and
+        // time in the stored form, else NULL; other modifiers as intervals.
+        QStringLiteral("CREATE FUNCTION datetime(t TEXT, modifier TEXT) RETURNS TEXT"
+                       " LANGUAGE plpgsql IMMUTABLE AS $$"
+                       " BEGIN"
+                       "  IF t IS NULL OR t !~ '^[0-9]{4}-[0-9]{2}-[0-9]{2}( [0-9]{2}:[0-9]{2}(:[0-9]{2})?)?$' THEN"
+                       "   RETURN NULL;"
+                       "  END IF;"
+                       "  RETURN to_char(t::timestamp + modifier::interval, 'YYYY-MM-DD HH24:MI:SS');"
+                       " EXCEPTION WHEN others THEN RETURN NULL;"
+                       " END $$"),
+        // strftime(format, stamp) for the parts the charts group by: %Y, %m and %d.
+        QStringLiteral("CREATE FUNCTION strftime(fmt TEXT, t TEXT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT replace(replace(replace(fmt, '%Y', substr(s, 1, 4)), '%m', substr(s, 6, 2)),"
+                       "  '%d', substr(s, 9, 2)) FROM (SELECT datetime(t, '+0 seconds') AS s) AS v"
+                       "  WHERE s IS NOT NULL $$"),
+        QStringLiteral("CREATE FUNCTION printf(fmt TEXT, n BIGINT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT CASE fmt WHEN '%02d' THEN to_char(n, 'FM00') WHEN '%d' THEN n::text END $$"),
+        // date(stamp [, modifier…]): intervals such as '-6 days', and 'weekday N' (forward
+        // to the next day N, Sunday 0, or stay on it).
+        QStringLiteral("CREATE FUNCTION date(t TEXT, VARIADIC modifiers TEXT[] DEFAULT '{}') RETURNS TEXT"
+                       " LANGUAGE plpgsql IMMUTABLE AS $$"
+                       " DECLARE d TIMESTAMP; m TEXT; s TEXT := datetime(t, '+0 seconds');"
+                       " BEGIN"
+                       "  IF s IS NULL THEN RETURN NULL; END IF;"
+                       "  d := s::timestamp;"
+                       "  FOREACH m IN ARRAY modifiers LOOP"
+                       "   IF m ~ '^weekday [0-6]$' THEN"
+                       "    d := d + ((substr(m, 9)::int - extract(dow FROM d)::int + 7) % 7) * interval '1 day';"
+                       "   ELSE d := d + m::interval; END IF;"
+                       "  END LOOP;"
+                       "  RETURN to_char(d, 'YYYY-MM-DD');"
+                       " END $$"),
+        // The file engine counts whole milliseconds from its day zero and divides once:
+        // the same steps give the same double.
+        QStringLiteral("CREATE FUNCTION julianday(t TEXT) RETURNS DOUBLE PRECISION LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT ((extract(epoch FROM s::timestamp) * 1000)::bigint + 210866760000000)"
+                       "  / 86400000.0::double precision"
+                       " FROM (SELECT datetime(t, '+0 seconds') AS s) AS v WHERE s IS NOT NULL $$"),
+        QStringLiteral("CREATE FUNCTION likely(b BOOLEAN) RETURNS BOOLEAN LANGUAGE sql IMMUTABLE AS $$ SELECT b $$"),
+        // The file engine's two-argument max(): NULL when either is NULL.
+        QStringLiteral("CREATE FUNCTION max(a TEXT, b TEXT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$"
+                       " SELECT CASE WHEN a IS NULL OR b IS NULL THEN NULL ELSE GREATEST(a, b) END $$"),
+        // Unary plus on a column keeps the file engine from using an index; here it is the value.
+        QStringLiteral("CREATE FUNCTION cw_same(t TEXT) RETURNS TEXT LANGUAGE sql IMMUTABLE AS $$ SELECT t $$"),
+        QStringLiteral("CREATE OPERATOR + (RIGHTARG = TEXT, FUNCTION = cw_same)"),
+    };
+}
+
+} // namespace
+
+bool ServerSchema::create(const QString& connection, QString* error)
+{
+    QStringList statements = tableStatements() + guardStatements() + versionTriggers() + compatibilityStatements() +
+        Schema::sharedStatements();
+    statements << QStringLiteral("INSERT INTO COUNTERS (GOAL_APP, TASK_OBJECT, NOTE) VALUES (0, 0, 0)")
+               << QStringLiteral("CREATE TABLE %1 (APPLICATION_ID INTEGER NOT NULL, USER_VERSION INTEGER NOT NULL)")
+                      .arg(QLatin1String(kFormatTable))
+               << QStringLiteral("INSERT INTO %1 VALUES (%2, %3)")
+                      .arg(QLatin1String(kFormatTable))
+                      .arg(Schema::kApplicationId)
+                      .arg(Schema::kVersion);
+    for (const QString& sql : statements) {
+        if (!Sql::exec(connection, sql, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ServerSchema::tables(const QString& connection, QStringList* names, QString* error)
+{
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT lower(table_name) FROM information_schema.tables"
+                                   " WHERE table_schema = current_schema() ORDER BY 1"))) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    names->clear();
+    while (query.next()) {
+        names->append(query.value(0).toString());
+    }
+    return true;
+}
+
+bool ServerSchema::format(const QString& connection, int* applicationId, int* version, QString* error)
+{
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT APPLICATION_ID, USER_VERSION FROM %1").arg(QLatin1String(kFormatTable)))) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    if (!query.next()) {
+        *applicationId = 0;
+        *version = 0;
+        return true;
+    }
+    *applicationId = query.value(0).toInt();
+    *version = query.value(1).toInt();
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The project's schema on a PostgreSQL server: the same tables, columns, rules and
+// views as a project file, in that engine's terms. Member names are case-insensitive
+// (citext); text sorts byte by byte ("C") as in a file, so lists come out in the same
+// order. A one-row table CW_FORMAT stands for the file header's application id and
+// schema version. Each row a person edits carries ROW_VERSION, raised by every update.
+class ServerSchema
+{
+public:
+    static constexpr const char* kFormatTable = "cw_format";
+    static constexpr const char* kVersionColumn = "row_version";
+
+    // Creates the whole schema, the COUNTERS row and the format mark in the connection's
+    // current schema, which must hold no tables. The caller holds the transaction.
+    static bool create(const QString& connection, QString* error);
+    // The tables of the connection's current schema, lower case.
+    static bool tables(const QString& connection, QStringList* names, QString* error);
+    // Reads the format mark; false with *error when it cannot be read.
+    static bool format(const QString& connection, int* applicationId, int* version, QString* error);
+};

@@ -1,0 +1,242 @@
+#include "tests/support/CliRun.h"
+#include "tests/support/FileDigest.h"
+#include "tests/support/ServerDatabase.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const char* const kTables[] = {"COUNTERS",
+                               "RESOURCES",
+                               "GOALS_SW",
+                               "TASKS_OBJECTS",
+                               "TASK_OBJECT_RESOURCE",
+                               "TASK_OBJECT_WORKSHEET",
+                               "CompDates",
+                               "CompDatesHours"};
+
+// Every row of a project file's table, each value with its stored type, in a fixed order.
+QStringList tableRows(const QString& path, const QString& table)
+{
+    const QString connection = QStringLiteral("rows");
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery columns(db);
+            columns.exec(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(table));
+            QStringList typed;
+            for (int i = 0; i < columns.record().count(); ++i) {
+                typed << QStringLiteral("typeof(%1) || ':' || quote(%1)").arg(columns.record().fieldName(i));
+            }
+            QSqlQuery query(db);
+            query.exec(QStringLiteral("SELECT %1 FROM %2").arg(typed.join(QStringLiteral(" || '|' || ")), table));
+            while (query.next()) {
+                rows << query.value(0).toString();
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    rows.sort();
+    return rows;
+}
+
+CliRun cli(const QStringList& args)
+{
+    return CliRun::run(args);
+}
+} // namespace
+
+class TestServerCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void copyRoundTripKeepsEveryRow();
+    void readCommandsMatchTheFile();
+    void snapshotMatchesTheFile();
+    void copyRefusesTargetsInUse_data();
+    void copyRefusesTargetsInUse();
+    void initNeedsAnEmptyDatabase();
+    void usage_data();
+    void usage();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_demo;
+};
+
+void TestServerCommands::initTestCase()
+{
+    m_demo = m_dir.filePath(QStringLiteral("demo.cwk"));
+    const CliRun demo = cli({QStringLiteral("demo"), m_demo});
+    QVERIFY2(demo.exitCode == 0, qPrintable(demo.err));
+}
+
+void TestServerCommands::copyRoundTripKeepsEveryRow()
+{
+    ServerDatabase server;
+    CW_REQUIRE_SERVER(server);
+    const QString back = m_dir.filePath(QStringLiteral("back.cwk"));
+    const CliRun up = cli({QStringLiteral("copy"), m_demo, server.url()});
+    QVERIFY2(up.exitCode == 0, qPrintable(up.err));
+    const CliRun down = cli({QStringLiteral("copy"), server.url(), back});
+    QVERIFY2(down.exitCode == 0, qPrintable(down.err));
+    for (const char* table : kTables) {
+        const QStringList before = tableRows(m_demo, QLatin1String(table));
+        QVERIFY2(!before.isEmpty(), table);
+        QCOMPARE(tableRows(back, QLatin1String(table)), before);
+    }
+    // Snapshot rows taken later on the server are numbered after the copied ones.
+    QString error;
+    QVERIFY2(server.exec(QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ) VALUES ('2030-01-01 00:00:00', 'G')"),
+                         &error),
+             qPrintable(error));
+}
+
+void TestServerCommands::readCommandsMatchTheFile()
+{
+    ServerDatabase server;
+    CW_REQUIRE_SERVER(server);
+    const CliRun up = cli({QStringLiteral("copy"), m_demo, server.url()});
+    QVERIFY2(up.exitCode == 0, qPrintable(up.err));
+    QList<QStringList> commands = {{QStringLiteral("tasklist")}};
+    for (const QVariant& goal : server.scalarColumn(QStringLiteral("SELECT ID FROM GOALS_SW ORDER BY ID"))) {
+        commands << QStringList{QStringLiteral("tasklist"), QStringLiteral("--goal"), goal.toString()};
+    }
+    // One chart of each kind of node, period and aggregate.
+    const QString assignment = server
+                                   .scalar(QStringLiteral("SELECT FK_TASKID || ':' || FK_R_NAME FROM "
+                                                          "TASK_OBJECT_RESOURCE ORDER BY 1 LIMIT 1"))
+                                   .toString();
+    const QString member = assignment.section(QLatin1Char(':'), 1);
+    const QStringList chart = {QStringLiteral("chart"), QStringLiteral("--measure")};
+    commands << chart + QStringList{"Completion_Date", "--aggregate", "Avg", "--period", "Week", "--root"}
+             << chart + QStringList{"Progress", "--aggregate", "Last", "--period", "Quarter", "--goal", "1"}
+             << chart + QStringList{"Planned", "--aggregate", "First", "--period", "Day", "--task", "1"}
+             << chart + QStringList{"PerComp", "--aggregate", "Sum", "--period", "Month", "--member", member}
+             << chart + QStringList{"Diff", "--aggregate", "Avg", "--period", "Year", "--assignment", assignment};
+    for (const QStringList& command : std::as_const(commands)) {
+        const CliRun file = cli(QStringList{command.first(), m_demo} + command.mid(1));
+        const CliRun onServer = cli(QStringList{command.first(), server.url()} + command.mid(1));
+        QVERIFY2(file.exitCode == 0 && onServer.exitCode == 0, qPrintable(file.err + onServer.err));
+        QVERIFY(!file.out.isEmpty());
+        QCOMPARE(onServer.out, file.out);
+    }
+    for (const char* kind : {"overview", "tasks", "members"}) {
+        const QString a = m_dir.filePath(QStringLiteral("file-%1.csv").arg(QLatin1String(kind)));
+        const QString b = m_dir.filePath(QStringLiteral("server-%1.csv").arg(QLatin1String(kind)));
+        const CliRun file = cli({QStringLiteral("report"),
+                                 m_demo,
+                                 QStringLiteral("--kind"),
+                                 QLatin1String(kind),
+                                 QStringLiteral("--out"),
+                                 a});
+        const CliRun onServer = cli({QStringLiteral("report"),
+                                     server.url(),
+                                     QStringLiteral("--kind"),
+                                     QLatin1String(kind),
+                                     QStringLiteral("--out"),
+                                     b});
+        QVERIFY2(file.exitCode == 0 && onServer.exitCode == 0, qPrintable(file.err + onServer.err));
+        QVERIFY(!fileBytes(a).isEmpty());
+        QCOMPARE(fileBytes(b), fileBytes(a));
+    }
+}
+
+void TestServerCommands::snapshotMatchesTheFile()
+{
+    ServerDatabase server;
+    CW_REQUIRE_SERVER(server);
+    const QString file = m_dir.filePath(QStringLiteral("snap.cwk"));
+    const QString back = m_dir.filePath(QStringLiteral("snap-back.cwk"));
+    QVERIFY(QFile::copy(m_demo, file));
+    QVERIFY(cli({QStringLiteral("copy"), m_demo, server.url()}).exitCode == 0);
+    const QStringList now = {QStringLiteral("--now"), QStringLiteral("2027-01-05 09:00:00")};
+    const CliRun onFile = cli(QStringList{QStringLiteral("snapshot"), file} + now);
+    const CliRun onServer = cli(QStringList{QStringLiteral("snapshot"), server.url()} + now);
+    QVERIFY2(onFile.exitCode == 0 && onServer.exitCode == 0, qPrintable(onFile.err + onServer.err));
+    QCOMPARE(onServer.out, onFile.out);
+    QVERIFY(cli({QStringLiteral("copy"), server.url(), back}).exitCode == 0);
+    // The server numbers its rows itself: compare them without ID.
+    const auto withoutId = [](QStringList rows) {
+        for (QString& row : rows) {
+            row = row.section(QLatin1Char('|'), 1);
+        }
+        rows.sort();
+        return rows;
+    };
+    QCOMPARE(withoutId(tableRows(back, QStringLiteral("CompDates"))),
+             withoutId(tableRows(file, QStringLiteral("CompDates"))));
+    QCOMPARE(tableRows(back, QStringLiteral("CompDatesHours")), tableRows(file, QStringLiteral("CompDatesHours")));
+}
+
+void TestServerCommands::copyRefusesTargetsInUse_data()
+{
+    QTest::addColumn<bool>("toServer");
+    QTest::newRow("database holding a project") << true;
+    QTest::newRow("existing file") << false;
+}
+
+void TestServerCommands::copyRefusesTargetsInUse()
+{
+    QFETCH(bool, toServer);
+    if (toServer) {
+        ServerDatabase server;
+        CW_REQUIRE_SERVER(server);
+        QVERIFY(cli({QStringLiteral("copy"), m_demo, server.url()}).exitCode == 0);
+        QVERIFY(server.exec(QStringLiteral("DELETE FROM CompDates")));
+        const CliRun again = cli({QStringLiteral("copy"), m_demo, server.url()});
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.err.contains(QLatin1String("empty database")), qPrintable(again.err));
+        QCOMPARE(server.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates")).toInt(), 0);
+        return;
+    }
+    const QString other = m_dir.filePath(QStringLiteral("other.cwk"));
+    QVERIFY(cli({QStringLiteral("init"), other}).exitCode == 0);
+    const QByteArray before = fileDigest(other);
+    const CliRun again = cli({QStringLiteral("copy"), m_demo, other});
+    QCOMPARE(again.exitCode, 1);
+    QCOMPARE(fileDigest(other), before);
+}
+
+void TestServerCommands::initNeedsAnEmptyDatabase()
+{
+    ServerDatabase server;
+    CW_REQUIRE_SERVER(server);
+    const CliRun first = cli({QStringLiteral("init"), server.url()});
+    QVERIFY2(first.exitCode == 0, qPrintable(first.err));
+    const CliRun list = cli({QStringLiteral("tasklist"), server.url()});
+    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
+    const CliRun second = cli({QStringLiteral("init"), server.url()});
+    QCOMPARE(second.exitCode, 1);
+}
+
+void TestServerCommands::usage_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("one place only") << QStringList{QStringLiteral("copy"), QStringLiteral("a.cwk")} << 2;
+    QTest::newRow("password in the address")
+        << QStringList{QStringLiteral("copy"), QStringLiteral("postgresql://u:pw@h/db"), QStringLiteral("x.cwk")} << 1;
+}
+
+void TestServerCommands::usage()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    const CliRun run = cli(args);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY(!run.err.contains(QLatin1String("pw@")));
+}
+
+QTEST_GUILESS_MAIN(TestServerCommands)
+#include "TestServerCommands.moc"
