@@ -196,6 +196,8 @@ void MainWindow::buildUi()
     m_statusText = new QLabel(QStringLiteral("Status"), bar);
     m_statusDate = new QLabel(bar);
     m_statusTime = new QLabel(bar);
+    // A long message is cut short rather than pushing the date and time out of sight.
+    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(m_statusText, 1);
     bar->addPermanentWidget(m_statusDate);
     bar->addPermanentWidget(m_statusTime);
@@ -797,6 +799,7 @@ bool MainWindow::InitDatabase()
         // add or delete are off, and every save says why it cannot.
         title += QStringLiteral(" (read-only)");
         m_statusText->setText(Database::readOnlyReason(kConnection));
+        m_statusText->setToolTip(m_statusText->text());
         m_mnuPop->setWritable(false);
     }
     setWindowTitle(title);
