@@ -126,6 +126,32 @@ qint64 MemberCalendar::place(double hours)
     return cursor;
 }
 
+qint64 MemberCalendar::nextWorkingMoment(qint64 from) const
+{
+    if (m_weekly == 0) {
+        return kNever;
+    }
+    qint64 cursor = from;
+    // A week holds working time, so one of the next eight days starts it.
+    for (int i = 0; i < 8 && cursor <= kLastMoment; ++i) {
+        const qint64 day = floorDiv(cursor, kDay);
+        const qint64 secondOfDay = cursor - day * kDay;
+        const qint64 tod = secondOfDay - secondOfDay % 60;
+        const int wd = weekday(day);
+        if (m_end[wd] > m_begin[wd]) {
+            if (tod < m_begin[wd]) {
+                return day * kDay + m_begin[wd];
+            }
+            // At the day's end place() finds no time left and moves on.
+            if (tod < m_end[wd]) {
+                return cursor;
+            }
+        }
+        cursor = (day + 1) * kDay;
+    }
+    return kNever;
+}
+
 qint64 MemberCalendar::toSeconds(const QDateTime& t)
 {
     return QDateTime(t.date(), t.time(), QTimeZone::utc()).toSecsSinceEpoch();

@@ -36,6 +36,11 @@ public:
     // an end after the year 9999, or an unknown amount: NaN) gives kNever, as does
     // all later work.
     qint64 place(double hours);
+    // The moment at or after `from` where work laid from `from` on begins: `from`
+    // itself inside working hours (the time of day taken in whole minutes, as
+    // place() takes it), else the begin of the next day with working time. kNever
+    // when the member never works. The cursor does not move.
+    qint64 nextWorkingMoment(qint64 from) const;
 
     // Naive wall-clock moments: the QDateTime's own date and time fields.
     static qint64 toSeconds(const QDateTime& t);

@@ -56,11 +56,16 @@ void ScheduleTeamMembers::placeInOrder(std::vector<SnapshotRow>& rows,
                                        MemberCalendar& calendar,
                                        qint64 start)
 {
+    sortInOrder(rows, mine);
+    placeSorted(rows, mine, calendar, start);
+}
+
+void ScheduleTeamMembers::sortInOrder(const std::vector<SnapshotRow>& rows, std::vector<int>& mine)
+{
     // Equal keys keep their writing order.
     std::stable_sort(mine.begin(), mine.end(), [&rows](int a, int b) {
         return rows[std::size_t(a)].order < rows[std::size_t(b)].order;
     });
-    placeSorted(rows, mine, calendar, start);
 }
 
 void ScheduleTeamMembers::placeSorted(std::vector<SnapshotRow>& rows,

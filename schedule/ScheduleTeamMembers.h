@@ -24,6 +24,9 @@ public:
     {
         return row.kind == SnapshotRow::Kind::Assignment && row.calc == 1 && row.isOpen();
     }
+    // Sorts one member's rows `mine` into the order the member works them: by order
+    // key, equal keys in vector order (writing order).
+    static void sortInOrder(const std::vector<SnapshotRow>& rows, std::vector<int>& mine);
     // Dates one member's scheduled rows `mine` (sorted here into key order, equal keys
     // in vector order) one after the other on `calendar` from `start`.
     static void
