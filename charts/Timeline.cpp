@@ -198,7 +198,8 @@ bool Timeline::load(const QString& connection, const QString& stamp, Timeline* t
     std::vector<std::vector<int>> work;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SnapshotRow& row = rows[i];
-        if (row.kind != Kind::Assignment) {
+        // A row naming nobody (another tool's) has no lane to stand in.
+        if (row.kind != Kind::Assignment || row.memberText().isEmpty()) {
             continue;
         }
         const int l = laneFor(row.memberText(), nullptr);
