@@ -465,6 +465,6 @@ void TrendWindow::showTip(int line, const QPointF& at)
     }
     const QString tip = segmentTip(line, segment);
     if (!tip.isEmpty()) {
-        QToolTip::showText(QCursor::pos(), Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal), m_xy);
+        QToolTip::showText(QCursor::pos(), Qt::convertFromPlainText(tip, Qt::WhiteSpacePre), m_xy);
     }
 }

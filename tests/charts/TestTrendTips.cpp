@@ -125,9 +125,11 @@ void TestTrendTips::hoverShowsTheStep()
     const QPointF at = (root->at(2) + root->at(3)) / 2;
     Q_EMIT root->hovered(at, true);
     QTRY_VERIFY(QToolTip::isVisible());
-    const QString expected = w.segmentTip(0, 2);
-    QVERIFY(QToolTip::text().contains(expected.section(QLatin1Char('\n'), 0, 0).toHtmlEscaped()));
-    QVERIFY(QToolTip::text().contains(SnapshotComparison::causeName(0)));
+    // The last step's tip: it names the snapshot of 11 March, 13:00.
+    QVERIFY(w.segmentTip(0, 2).contains(QStringLiteral("13:00")));
+    QVERIFY(!w.segmentTip(0, 1).contains(QStringLiteral("13:00")));
+    QVERIFY2(QToolTip::text().contains(QStringLiteral("13:00")), qPrintable(QToolTip::text()));
+    QVERIFY(QToolTip::text().contains(SnapshotComparison::causeName(5)));
     Q_EMIT root->hovered(at, false);
     QTRY_VERIFY(!QToolTip::isVisible());
 }
