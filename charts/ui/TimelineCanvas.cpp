@@ -119,6 +119,8 @@ void TimelineCanvas::paintEvent(QPaintEvent*)
     if (m_current >= 0) {
         const double y = m_picture->scaleHeight() + m_current * m_picture->rowHeight() - view.top();
         if (y + m_picture->rowHeight() > m_picture->scaleHeight()) {
+            // A row half scrolled away stays under the scale.
+            painter.setClipRect(QRectF(0, m_picture->scaleHeight(), viewport()->width(), height));
             QColor highlight = palette().color(QPalette::Highlight);
             painter.setPen(QPen(highlight, hasFocus() ? 2 : 1, hasFocus() ? Qt::SolidLine : Qt::DotLine));
             painter.drawRect(QRectF(1, y + 1, viewport()->width() - 2, m_picture->rowHeight() - 2));

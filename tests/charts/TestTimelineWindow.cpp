@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace WidgetTest;
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void viewsAndOutline();
     void zoomByComboKeysAndWheel();
     void statusSaysWhenHoursAreMissing();
+    void scaleStaysAndBarsTellWhatTheyAre();
     void savesAndExports();
     void reportsWindowOpensItsStamp();
 
@@ -171,6 +173,37 @@ void TestTimelineWindow::statusSaysWhenHoursAreMissing()
     QVERIFY2(status->text().contains(missing), qPrintable(status->text()));
     stamp->setCurrentIndex(stamp->findData(m_new));
     QVERIFY(!status->text().contains(missing));
+}
+
+void TestTimelineWindow::scaleStaysAndBarsTellWhatTheyAre()
+{
+    setView(QStringLiteral("By goal"));
+    m_w->resize(520, 200);
+    QTRY_VERIFY(m_w->canvas()->verticalScrollBar()->maximum() > 0);
+    TimelineCanvas* canvas = m_w->canvas();
+    QScrollBar* rows = canvas->verticalScrollBar();
+    const QRect scale(0, 0, canvas->viewport()->width(), int(m_w->picture()->scaleHeight()));
+    const QRect names(0, scale.bottom() + 1, int(m_w->picture()->nameWidth()), 40);
+    const QImage scaleBefore = canvas->viewport()->grab(scale).toImage();
+    const QImage namesBefore = canvas->viewport()->grab(names).toImage();
+    // Half a row down: the names move, the scale (current row's frame included) does not.
+    rows->setValue(int(m_w->picture()->rowHeight() / 2));
+    QCOMPARE(canvas->viewport()->grab(scale).toImage(), scaleBefore);
+    QVERIFY(canvas->viewport()->grab(names).toImage() != namesBefore);
+
+    // Over the middle of Ann's first bar: its task and goal.
+    setView(QStringLiteral("By member"));
+    const TimelinePicture* picture = m_w->picture();
+    const Timeline::Bar& api = m_w->timeline().lanes().at(0).bars.at(0);
+    const auto [a, b] = picture->span(api.start, api.end);
+    const QPoint at(int(picture->nameWidth() + (a + b) / 2) - canvas->horizontalScrollBar()->value(),
+                    int(picture->scaleHeight() + picture->rowHeight() / 2) - rows->value());
+    QHelpEvent help(QEvent::ToolTip, at, canvas->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(canvas->viewport(), &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QVERIFY2(QToolTip::text().startsWith(QStringLiteral("API")) && QToolTip::text().contains(QStringLiteral("Build")),
+             qPrintable(QToolTip::text()));
+    QToolTip::hideText();
 }
 
 void TestTimelineWindow::savesAndExports()
