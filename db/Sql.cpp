@@ -6,6 +6,11 @@
 
 namespace {
 
+QString foreignKeyCause()
+{
+    return QStringLiteral("The change refers to an entry that does not exist, or removes one still in use.");
+}
+
 // The engine's result code in words a user can act on. The engine's own text
 // stays in the details, with the code, for whoever has to look further.
 QString cause(int code, const QString& engineText)
@@ -14,13 +19,17 @@ QString cause(int code, const QString& engineText)
     case 275: // a CHECK constraint
         return QStringLiteral("A value is outside what the project allows.");
     case 787: // a foreign key
-        return QStringLiteral("The change refers to an entry that does not exist, or removes one still in use.");
+        return foreignKeyCause();
     case 1299: // NOT NULL
         return QStringLiteral("A required value is missing.");
     case 1555: // PRIMARY KEY
     case 2067: // UNIQUE
         return QStringLiteral("An entry with the same name or number exists already.");
     case 1811: // a trigger of the project's schema: its message is ours, in words
+        // ON DELETE RESTRICT is carried out like a trigger and reports under its code.
+        if (engineText.startsWith(QLatin1String("FOREIGN KEY constraint failed"))) {
+            return foreignKeyCause();
+        }
         return engineText.endsWith(QLatin1Char('.')) ? engineText : engineText + QLatin1Char('.');
     default:
         break;

@@ -3,6 +3,7 @@
 #include "common/Figure.h"
 #include "common/Stamp.h"
 #include "db/Sql.h"
+#include "db/Statement.h"
 #include "schedule/MemberCalendar.h"
 #include "schedule/RollUpCompletionDates.h"
 #include "schedule/ScheduleTeamMembers.h"
@@ -73,27 +74,29 @@ bool SnapshotState::load(const QString& connection, const QString& stamp, Snapsh
         Sql::setError(error, QStringLiteral("\"%1\" is not a snapshot stamp (YYYY-MM-DD HH:MM:SS)").arg(stamp));
         return false;
     }
-    QSqlQuery query(Sql::db(connection));
-    if (!Sql::run(query,
-                  // An assignment's name is its task's: not read twice.
-                  QStringLiteral("SELECT OBJ, GT_ID, CASE WHEN OBJ = 'R' THEN NULL ELSE GT_Name END, GT_Status,"
-                                 " GT_Parent_ID, Res, Planned, PerComp, Needed, Est, Completion_Order, Tree_Depth,"
-                                 " Calc, Completion_Date"
-                                 " FROM CompDates WHERE TimeStamp = ? ORDER BY HTreeSort, ID"),
-                  {stamp},
-                  error)) {
+    // The hot read of a comparison or a timeline: the engine's own interface where it can.
+    const auto query = Statement::prepare(
+        connection,
+        // An assignment's name is its task's: not read twice.
+        QStringLiteral("SELECT OBJ, GT_ID, CASE WHEN OBJ = 'R' THEN NULL ELSE GT_Name END, GT_Status,"
+                       " GT_Parent_ID, Res, Planned, PerComp, Needed, Est, Completion_Order, Tree_Depth,"
+                       " Calc, Completion_Date"
+                       " FROM CompDates WHERE TimeStamp = ? ORDER BY HTreeSort, ID"),
+        error);
+    if (!query) {
         return false;
     }
+    query->bindText(0, stamp);
     // Statuses and member names repeat on most rows: one copy of each, which the
     // rows point into and the state keeps alive.
     auto pool = std::make_shared<std::deque<QString>>();
     QHash<QString, const QString*> pooled;
     const QString* nullText = &pool->emplace_back();
-    const auto intern = [&](const QVariant& value) -> const QString* {
-        if (value.isNull()) {
+    const auto intern = [&](int column) -> const QString* {
+        if (query->isNull(column)) {
             return nullText;
         }
-        const QString text = value.toString();
+        const QString text = query->text(column);
         auto found = pooled.constFind(text);
         if (found == pooled.constEnd()) {
             found = pooled.insert(text, &pool->emplace_back(text));
@@ -101,30 +104,34 @@ bool SnapshotState::load(const QString& connection, const QString& stamp, Snapsh
         return *found;
     };
     state->texts = pool;
-    while (query.next()) {
+    Statement::Step step;
+    while ((step = query->step(error)) == Statement::Step::Row) {
         SnapshotRow row;
-        const QString obj = query.value(0).toString();
-        row.gtId = query.value(1).toLongLong();
+        const QString obj = query->text(0);
+        row.gtId = query->integer(1);
         const bool isGoalObj = obj == QLatin1String("G");
-        row.kind = obj == QLatin1String("R")       ? SnapshotRow::Kind::Assignment
-            : obj == QLatin1String("T")            ? SnapshotRow::Kind::Task
-            : isGoalObj && query.value(4).isNull() ? SnapshotRow::Kind::Root
-                                                   : SnapshotRow::Kind::Goal;
-        row.status = intern(query.value(3));
-        state->parentIds.push_back(query.value(4).toLongLong());
+        row.kind = obj == QLatin1String("R") ? SnapshotRow::Kind::Assignment
+            : obj == QLatin1String("T")      ? SnapshotRow::Kind::Task
+            : isGoalObj && query->isNull(4)  ? SnapshotRow::Kind::Root
+                                             : SnapshotRow::Kind::Goal;
+        row.status = intern(3);
+        state->parentIds.push_back(query->integer(4));
         if (row.kind == SnapshotRow::Kind::Assignment) {
-            row.member = intern(query.value(5));
+            row.member = intern(5);
         }
-        row.planned = Figure::fromVariant(query.value(6));
-        row.perComp = Figure::fromVariant(query.value(7));
-        row.needed = Figure::fromVariant(query.value(8));
-        row.est = Figure::fromVariant(query.value(9));
-        state->keys.push_back(query.value(10).toString());
-        row.depth = query.value(11).toInt();
-        row.calc = query.value(12).isNull() ? -1 : query.value(12).toInt();
-        row.completion = secondsOf(query.value(13).toString());
-        state->names.push_back(row.kind == SnapshotRow::Kind::Root ? kRootName : query.value(2).toString());
+        row.planned = query->figure(6);
+        row.perComp = query->figure(7);
+        row.needed = query->figure(8);
+        row.est = query->figure(9);
+        state->keys.push_back(query->text(10));
+        row.depth = int(query->integer(11));
+        row.calc = query->isNull(12) ? -1 : int(query->integer(12));
+        row.completion = secondsOf(query->text(13));
+        state->names.push_back(row.kind == SnapshotRow::Kind::Root ? kRootName : query->text(2));
         state->rows.push_back(std::move(row));
+    }
+    if (step == Statement::Step::Failed) {
+        return false;
     }
     if (state->rows.empty()) {
         Sql::setError(error, QStringLiteral("there is no snapshot with the stamp \"%1\"").arg(stamp));

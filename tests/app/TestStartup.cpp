@@ -41,12 +41,9 @@ class TestStartup : public QObject
 
 private Q_SLOTS:
     void init();
-    void firstStartAsksAndRemembers();
-    void missingStoredFileAsksAgain();
-    void bothDialogsCancelled();
+    void dialogs_data();
+    void dialogs();
     void overrideLeavesSettingAlone();
-    void declinedNewFileAsksAgain();
-    void foreignFileRefused();
     void commandLine_data();
     void commandLine();
     void plainArgumentOpensProject();
@@ -71,54 +68,80 @@ void TestStartup::init()
     }
 }
 
-void TestStartup::firstStartAsksAndRemembers()
+void TestStartup::dialogs_data()
 {
-    AppSettings settings(m_settingsPath);
-    ScriptedStartupUi ui;
-    ui.answers = {m_project};
+    // Files by name: "project" opens, "gone" and "never" do not exist, "notes.cwk" is
+    // text; an empty answer cancels the dialog.
+    QTest::addColumn<QString>("stored"); // the remembered project; empty: none
+    QTest::addColumn<QStringList>("answers"); // one per file dialog
+    QTest::addColumn<bool>("create"); // the answer to "create it?"
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<int>("dialogs");
+    QTest::addColumn<QString>("error"); // the file the one error box names; empty: none
+    QTest::addColumn<QStringList>("asked"); // the files offered for creation
+    QTest::addColumn<QString>("remembered");
+    QTest::newRow("first start asks and remembers")
+        << "" << QStringList{"project"} << true << true << 1 << "" << QStringList{} << "project";
+    QTest::newRow("next start asks nothing")
+        << "project" << QStringList{} << true << true << 0 << "" << QStringList{} << "project";
+    // A stored file that has gone is reported and asked for again; never recreated.
+    QTest::newRow("stored file gone") << "gone" << QStringList{"project"} << true << true << 1 << "gone"
+                                      << QStringList{} << "project";
+    QTest::newRow("both dialogs cancelled") << "" << QStringList{} << true << false << 2 << "" << QStringList{} << "";
+    // Declining to create counts as a failed choice (agreeing: the working day's first start).
+    QTest::newRow("new file declined") << "" << QStringList{"never", "project"} << false << true << 2 << ""
+                                       << QStringList{"never"} << "project";
+    // The file is left as it was: the opening test.
+    QTest::newRow("foreign file") << "notes.cwk" << QStringList{""} << true << false << 1 << "notes.cwk"
+                                  << QStringList{} << "";
+}
+
+void TestStartup::dialogs()
+{
+    QFETCH(QString, stored);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, create);
+    QFETCH(bool, opened);
+    QFETCH(int, dialogs);
+    QFETCH(QString, error);
+    QFETCH(QStringList, asked);
+    QFETCH(QString, remembered);
+    const auto path = [this](const QString& name) {
+        if (name == QLatin1String("project")) {
+            return m_project;
+        }
+        return name.isEmpty() ? QString() : m_dir.filePath(name);
+    };
     {
-        MainWindow w(settings, ui);
-        QVERIFY(w.InitDatabase());
-        QCOMPARE(ui.dialogs, 1);
+        QFile text(path(QStringLiteral("notes.cwk")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a database");
     }
-    QCOMPARE(settings.dbPath(), m_project);
-    // The next start opens it without a dialog.
-    ScriptedStartupUi again;
-    MainWindow w2(settings, again);
-    QVERIFY(w2.InitDatabase());
-    QCOMPARE(again.dialogs, 0);
-    QVERIFY(again.errors.isEmpty());
-}
-
-// A stored file that has gone is reported and asked for again; it is never recreated.
-void TestStartup::missingStoredFileAsksAgain()
-{
     AppSettings settings(m_settingsPath);
-    const QString gone = m_dir.filePath(QStringLiteral("gone.cwk"));
-    settings.setDbPath(gone);
+    if (!stored.isEmpty()) {
+        settings.setDbPath(path(stored));
+    }
     ScriptedStartupUi ui;
-    ui.answers = {m_project};
+    for (const QString& answer : answers) {
+        ui.answers << path(answer);
+    }
+    ui.createAnswer = create;
     MainWindow w(settings, ui);
-    QVERIFY(w.InitDatabase());
-    QCOMPARE(ui.dialogs, 1);
-    QCOMPARE(ui.errors.size(), 1);
-    QVERIFY(ui.errors.first().contains(QStringLiteral("gone.cwk")));
-    QVERIFY(!QFile::exists(gone));
-    QVERIFY(ui.createQuestions.isEmpty());
-    QCOMPARE(settings.dbPath(), m_project);
-}
-
-void TestStartup::bothDialogsCancelled()
-{
-    AppSettings settings(m_settingsPath);
-    ScriptedStartupUi ui;
-    MainWindow w(settings, ui);
-    QVERIFY(!w.InitDatabase());
-    QCOMPARE(ui.dialogs, 2);
-    QVERIFY(ui.errors.isEmpty());
-    QCOMPARE(w.goalTree()->topLevelItemCount(), 0);
+    QCOMPARE(w.InitDatabase(), opened);
+    QCOMPARE(ui.dialogs, dialogs);
+    QCOMPARE(ui.errors.size(), error.isEmpty() ? 0 : 1);
+    QVERIFY(error.isEmpty() || ui.errors.first().contains(error));
+    QStringList questions;
+    for (const QString& name : asked) {
+        questions << path(name);
+    }
+    QCOMPARE(ui.createQuestions, questions);
+    QVERIFY(!QFile::exists(path(QStringLiteral("gone"))) && !QFile::exists(path(QStringLiteral("never"))));
     QVERIFY(settings.contains(QStringLiteral("DBPath")));
-    QCOMPARE(settings.dbPath(), QString());
+    QCOMPARE(settings.dbPath(), path(remembered));
+    if (!opened) {
+        QCOMPARE(w.goalTree()->topLevelItemCount(), 0);
+    }
 }
 
 void TestStartup::overrideLeavesSettingAlone()
@@ -130,41 +153,6 @@ void TestStartup::overrideLeavesSettingAlone()
     QVERIFY(w.InitDatabase());
     QCOMPARE(ui.dialogs, 0);
     QCOMPARE(settings.dbPath(), QStringLiteral("/somewhere/else.cwk"));
-}
-
-// Declining to create a new file counts as a failed choice: the dialog comes once
-// more (agreeing creates it: the working day's first start).
-void TestStartup::declinedNewFileAsksAgain()
-{
-    AppSettings settings(m_settingsPath);
-    ScriptedStartupUi ui;
-    ui.createAnswer = false;
-    const QString never = m_dir.filePath(QStringLiteral("never.cwk"));
-    ui.answers = {never, m_project};
-    MainWindow w(settings, ui);
-    QVERIFY(w.InitDatabase());
-    QCOMPARE(ui.createQuestions, QStringList{never});
-    QCOMPARE(ui.dialogs, 2);
-    QVERIFY(!QFile::exists(never));
-}
-
-void TestStartup::foreignFileRefused()
-{
-    AppSettings settings(m_settingsPath);
-    const QString text = m_dir.filePath(QStringLiteral("notes.cwk"));
-    {
-        QFile f(text);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a database");
-    }
-    settings.setDbPath(text);
-    ScriptedStartupUi ui;
-    ui.answers = {QString()};
-    MainWindow w(settings, ui);
-    QVERIFY(!w.InitDatabase());
-    QCOMPARE(ui.errors.size(), 1);
-    QVERIFY(ui.errors.first().contains(QStringLiteral("notes.cwk")));
-    QCOMPARE(ui.dialogs, 1); // the file is left as it was: the opening test
 }
 
 void TestStartup::commandLine_data()

@@ -54,9 +54,7 @@ public:
     }
     ~Fixture()
     {
-        for (const QString& name : std::as_const(m_held)) {
-            Database::close(name);
-        }
+        releaseHeld();
         // A read-only folder must become writable again for the clean-up.
         ::chmod(QFile::encodeName(folder()).constData(), 0777);
     }
@@ -124,12 +122,8 @@ CliRun cli(const QStringList& args, bool lowered = false, const QString& home = 
 void mustRun(const QStringList& args)
 {
     const CliRun run = cli(args);
-    if (run.exitCode != 0) {
-        QTest::qFail(
-            qPrintable(QStringLiteral("set-up command %1 failed: %2").arg(args.join(QLatin1Char(' ')), run.err)),
-            __FILE__,
-            __LINE__);
-    }
+    QVERIFY2(run.exitCode == 0,
+             qPrintable(QStringLiteral("set-up command %1 failed: %2").arg(args.join(QLatin1Char(' ')), run.err)));
 }
 
 // Writes as another tool would: a plain connection, no program rules, no checks.
@@ -416,31 +410,21 @@ QList<Attack> attacks()
     for (const auto& [place, setup] : {std::pair{QStringLiteral("file"), readOnly(false, false)},
                                        std::pair{QStringLiteral("folder"), readOnly(true, false)},
                                        std::pair{QStringLiteral("folder, rollback journal"), readOnly(true, true)}}) {
-        list << Attack{QStringLiteral("task list of a read-only %1").arg(place),
-                       setup,
-                       {QStringLiteral("tasklist"), QStringLiteral("{P}")},
-                       0,
-                       QString(),
-                       Guard::All,
-                       {},
-                       true};
-        list << Attack{
-            QStringLiteral("report of a read-only %1").arg(place),
-            setup,
-            {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{O}/r.pdf")},
-            0,
-            QString(),
-            Guard::All,
-            {},
-            true};
-        list << Attack{QStringLiteral("snapshot of a read-only %1").arg(place),
-                       setup,
-                       {QStringLiteral("snapshot"), QStringLiteral("{P}")},
-                       1,
-                       QStringLiteral("(?i)read-only"),
-                       Guard::All,
-                       {},
-                       true};
+        for (const QStringList& args :
+             {QStringList{QStringLiteral("tasklist"), QStringLiteral("{P}")},
+              QStringList{
+                  report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{O}/r.pdf")},
+              QStringList{QStringLiteral("snapshot"), QStringLiteral("{P}")}}) {
+            const bool writes = args.first() == QLatin1String("snapshot");
+            list << Attack{QStringLiteral("%1 of a read-only %2").arg(args.first(), place),
+                           setup,
+                           args,
+                           writes ? 1 : 0,
+                           writes ? QStringLiteral("(?i)read-only") : QString(),
+                           Guard::All,
+                           {},
+                           true};
+        }
     }
     // Reading used to switch such a file to a write-ahead log.
     for (const QStringList& args :

@@ -75,8 +75,7 @@ private Q_SLOTS:
     void listHeaders_data();
     void listHeaders();
     void assignmentLabels();
-    void dropDownItems_data();
-    void dropDownItems();
+    void taskStatusesInOrder();
     void propertyDialogKeys_data();
     void propertyDialogKeys();
     void aboutBoxEnter();
@@ -93,11 +92,7 @@ private:
     template <typename T>
     T* child(const QString& window, const QString& name) const
     {
-        T* found = this->window(window)->findChild<T*>(name);
-        if (!found) {
-            qFatal("no %s in %s", qPrintable(name), qPrintable(window));
-        }
-        return found;
+        return WidgetTest::child<T>(this->window(window), name);
     }
 
     std::unique_ptr<TempProject> m_project;
@@ -262,28 +257,15 @@ void TestCaptions::assignmentLabels()
     dialog->hide();
 }
 
-void TestCaptions::dropDownItems_data()
+// The statuses come in the order they progress (the kinds are chosen by name in the window tests).
+void TestCaptions::taskStatusesInOrder()
 {
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QStringList>("items");
-    // The statuses come in the order they progress (the kinds are chosen by name
-    // in the window tests).
-    QTest::newRow("task status") << "frmPropertiesTask"
-                                 << "STATUS" << QStringList{"Open", "Completed", "On Hold", "Closed"};
-}
-
-void TestCaptions::dropDownItems()
-{
-    QFETCH(QString, window);
-    QFETCH(QString, control);
-    QFETCH(QStringList, items);
-    auto* box = child<QComboBox>(window, control);
+    auto* box = child<QComboBox>(QStringLiteral("frmPropertiesTask"), QStringLiteral("STATUS"));
     QStringList texts;
     for (int i = 0; i < box->count(); ++i) {
         texts << box->itemText(i);
     }
-    QCOMPARE(texts, items);
+    QCOMPARE(texts, (QStringList{"Open", "Completed", "On Hold", "Closed"}));
 }
 
 void TestCaptions::propertyDialogKeys_data()

@@ -25,7 +25,6 @@ private Q_SLOTS:
     void goalDialogShape();
     void addGoalThroughDialog();
     void goalValidationKeepsDialogOpen();
-    void editGoalWithoutChangesWritesNothing();
     void addTaskThroughDialog();
     void completedTaskNotDoneIsSavedOpen();
     void daysPlannedComparedAsNumbers();
@@ -70,15 +69,15 @@ void TestPropertiesDialogs::goalDialogShape()
     QCOMPARE(child<QComboBox>(&d, "DEFAULT_RESOURCE")->currentText(), QString());
 }
 
+// What the editor writes is the saving test's; the dialog hands it the fields and its clock.
 void TestPropertiesDialogs::addGoalThroughDialog()
 {
     TempProject p;
     p.member(QStringLiteral("Ann"));
-    const qint64 parent = p.goal(QStringLiteral("Parent"), std::nullopt, QStringLiteral("Completed"));
+    const qint64 parent = p.goal(QStringLiteral("Parent"));
     GoalPropertiesDialog d;
     d.setClock(&m_clock);
     d.prepareAdd(p.connection(), parent);
-    QCOMPARE(child<QLineEdit>(&d, "P_GID")->text(), QString::number(parent));
     d.show();
     chooseIn(&d, "OBJECT_TYPE", QStringLiteral("Application"));
     typeInto(&d, "SHORT_NAME", QStringLiteral("O'Brien's app"));
@@ -91,22 +90,10 @@ void TestPropertiesDialogs::addGoalThroughDialog()
     const EditOutcome& o = d.outcome();
     QVERIFY(o.ok && o.written);
     QCOMPARE(p.scalar(QStringLiteral("SELECT SHORT_NAME || '|' || OBJECT_TYPE || '|' || PRIORITY || '|' || CREATED"
-                                     " FROM GOALS_SW WHERE ID = ?"),
+                                     " || '|' || P_GID FROM GOALS_SW WHERE ID = ?"),
                       {o.id})
                  .toString(),
-             QStringLiteral("O'Brien's app|Application|15|2026-05-06 07:08:09"));
-    // What the window needs for the tree: the node's values and the parent it reopened.
-    QCOMPARE(o.objectType + o.status, QStringLiteral("ApplicationOpen"));
-    QCOMPARE(o.parentId, std::optional<qint64>(parent));
-    QCOMPARE(o.statusChanges.size(), 1);
-    QCOMPARE(o.statusChanges.first().imageKey(), QStringLiteral("GoalOpen"));
-
-    // The same dialog, reused for editing, shows the stored goal.
-    QVERIFY(d.prepareEdit(p.connection(), o.id));
-    QCOMPARE(child<QLineEdit>(&d, "SHORT_NAME")->text(), QStringLiteral("O'Brien's app"));
-    QCOMPARE(child<QComboBox>(&d, "PRIORITY")->currentText(), QStringLiteral("15"));
-    QCOMPARE(child<QComboBox>(&d, "DEFAULT_RESOURCE")->currentText(), QStringLiteral("Ann"));
-    QVERIFY(!child<QLineEdit>(&d, "CREATED")->text().isEmpty());
+             QStringLiteral("O'Brien's app|Application|15|2026-05-06 07:08:09|%1").arg(parent));
 }
 
 void TestPropertiesDialogs::goalValidationKeepsDialogOpen()
@@ -117,43 +104,20 @@ void TestPropertiesDialogs::goalValidationKeepsDialogOpen()
     d.prepareAdd(p.connection(), std::nullopt);
     d.show();
     chooseIn(&d, "OBJECT_TYPE", QStringLiteral("Goal"));
-    // A name of blanks alone is no name.
+    // A name of blanks alone is no name (the messages: the validation test).
     typeInto(&d, "SHORT_NAME", QStringLiteral("   "));
-    typeInto(&d, "PRIORITY", QStringLiteral("high"));
+    typeInto(&d, "PRIORITY", QStringLiteral("15"));
     clickButton(&d, "OK");
     QVERIFY(d.isVisible());
-    auto shown = MessageBox::takeShown();
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().text, QStringLiteral("Object name cannot be empty!"));
-    QCOMPARE(d.focusWidget(), child<QLineEdit>(&d, "SHORT_NAME"));
-    child<QLineEdit>(&d, "SHORT_NAME")->clear();
-    typeInto(&d, "SHORT_NAME", QStringLiteral("G"));
-    clickButton(&d, "OK");
-    QVERIFY(d.isVisible());
-    shown = MessageBox::takeShown();
+    const auto shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().title, QStringLiteral("Error"));
     QCOMPARE(shown.first().icon, QMessageBox::Critical);
-    QCOMPARE(shown.first().text, QStringLiteral("Object priority must be between 0(Highest) and 99(Lowest)!"));
+    QCOMPARE(shown.first().text, QStringLiteral("Object name cannot be empty!"));
+    QCOMPARE(d.focusWidget(), child<QLineEdit>(&d, "SHORT_NAME"));
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")), qint64(0));
     QCOMPARE(countOf(p, QStringLiteral("SELECT GOAL_APP FROM COUNTERS")), qint64(0));
     d.reject();
-}
-
-void TestPropertiesDialogs::editGoalWithoutChangesWritesNothing()
-{
-    TempProject p;
-    p.member(QStringLiteral("Ann"));
-    const qint64 g = p.goal(QStringLiteral("G"));
-    runSql(p, QStringLiteral("UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Ann' WHERE ID = ?"), {g});
-    GoalPropertiesDialog d; // the goal has no description (NULL)
-    QVERIFY(d.prepareEdit(p.connection(), g));
-    d.show();
-    clickButton(&d, "OK");
-    QVERIFY(!d.isVisible());
-    QCOMPARE(d.result(), int(QDialog::Accepted));
-    QVERIFY(d.outcome().ok && !d.outcome().written);
-    QVERIFY(p.scalar(QStringLiteral("SELECT LAST_EDITED FROM GOALS_SW WHERE ID = ?"), {g}).isNull());
 }
 
 void TestPropertiesDialogs::addTaskThroughDialog()
@@ -270,8 +234,6 @@ void TestPropertiesDialogs::assignmentDuplicateRefused()
     AssignmentPropertiesDialog d;
     d.prepareAdd(p.connection(), t);
     d.show();
-    clickButton(&d, "OK"); // no member chosen
-    QCOMPARE(MessageBox::takeShown().first().text, QStringLiteral("Resource cannot be empty!"));
     chooseIn(&d, "FK_R_NAME", QStringLiteral("Ann"));
     clickButton(&d, "OK");
     QVERIFY(d.isVisible());

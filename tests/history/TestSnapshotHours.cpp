@@ -43,31 +43,11 @@ class TestSnapshotHours : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void snapshotKeepsItsHours();
     void failedSnapshotKeepsNoHours();
     void formatOneIsMigrated();
     void failedMigrationLeavesFormatOne();
     void readerLeavesFormatOneAlone();
 };
-
-void TestSnapshotHours::snapshotKeepsItsHours()
-{
-    TempProject p;
-    p.member(QStringLiteral("Ann"), QStringLiteral("07:30"), QStringLiteral("15:45"));
-    const QString first = P::generate(p, QStringLiteral("2026-03-02 09:00:00"));
-    QString error;
-    QVERIFY(Sql::exec(p.connection(), QStringLiteral("UPDATE RESOURCES SET MON_BEG = '10:00'"), &error));
-    P::generate(p, QStringLiteral("2026-03-03 09:00:00"));
-    // Each snapshot keeps the hours it was made with, not today's.
-    std::vector<MemberRecord> members;
-    bool stored = false;
-    QVERIFY(SnapshotHours::read(p.connection(), first, &members, &stored, &error));
-    QVERIFY(stored);
-    QCOMPARE(members.size(), std::size_t(1));
-    QCOMPARE(members[0].begin[0], QStringLiteral("07:30"));
-    QCOMPARE(members[0].end[4], QStringLiteral("15:45"));
-    QCOMPARE(members[0].end[6], QStringLiteral("00:00"));
-}
 
 void TestSnapshotHours::failedSnapshotKeepsNoHours()
 {

@@ -5,16 +5,23 @@
 #include <limits>
 
 namespace {
+// Seven times of day each, Monday first.
+MemberCalendar week(const QStringList& begin, const QStringList& end)
+{
+    QString b[7];
+    QString e[7];
+    for (int d = 0; d < 7; ++d) {
+        b[d] = begin.at(d);
+        e[d] = end.at(d);
+    }
+    return *MemberCalendar::fromTimes(b, e, nullptr);
+}
+
 // Monday to Friday from..to, Saturday and Sunday free.
 MemberCalendar weekdays(const QString& from = QStringLiteral("08:00"), const QString& to = QStringLiteral("16:00"))
 {
-    QString begin[7];
-    QString end[7];
-    for (int d = 0; d < 7; ++d) {
-        begin[d] = d < 5 ? from : QStringLiteral("00:00");
-        end[d] = d < 5 ? to : QStringLiteral("00:00");
-    }
-    return *MemberCalendar::fromTimes(begin, end, nullptr);
+    const QStringList free(2, QStringLiteral("00:00"));
+    return week(QStringList(5, from) + free, QStringList(5, to) + free);
 }
 
 QStringList placeAll(MemberCalendar& calendar, const QString& start, const QList<double>& hours)
@@ -36,10 +43,8 @@ class TestMemberCalendar : public QObject
 private Q_SLOTS:
     void fullTimeWeek_data();
     void fullTimeWeek();
-    void partTimeWeekSkipsWholeWeeks();
-    void noWorkingTimeNeverLoops_data();
-    void noWorkingTimeNeverLoops();
-    void onlyTheUsableDayCounts();
+    void otherWeeks_data();
+    void otherWeeks();
     void storedTimesOfDay();
     void workBeyondTheLastDate();
     void storedMoments_data();
@@ -93,57 +98,43 @@ void TestMemberCalendar::fullTimeWeek()
     QCOMPARE(placeAll(calendar, start, hours), ends);
 }
 
-// Monday 08:00-12:00 and Wednesday 13:00-17:00: 8 hours a week. 100 hours are
-// twelve weeks and half a thirteenth; the weeks skipped at once must land on the
-// same day and time as walking them.
-void TestMemberCalendar::partTimeWeekSkipsWholeWeeks()
+void TestMemberCalendar::otherWeeks_data()
 {
-    QString begin[7] = {"08:00", "00:00", "13:00", "00:00", "00:00", "00:00", "00:00"};
-    QString end[7] = {"12:00", "00:00", "17:00", "00:00", "00:00", "00:00", "00:00"};
-    MemberCalendar calendar = *MemberCalendar::fromTimes(begin, end, nullptr);
-    QCOMPARE(calendar.weeklySeconds(), qint64(8 * 3600));
-    QCOMPARE(placeAll(calendar, "2026-12-07 08:00:00", {100, 4, 0.5}),
-             (QStringList{"2027-03-01 12:00:00", "2027-03-03 17:00:00", "2027-03-08 08:30:00"}));
-}
-
-// Weeks without usable hours: every day empty, or every end before its begin.
-// Nothing can be dated, and the calendar must not loop.
-void TestMemberCalendar::noWorkingTimeNeverLoops_data()
-{
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::newRow("begin equals end") << "00:00"
-                                      << "00:00";
-    QTest::newRow("end before begin") << "16:00"
-                                      << "08:00";
-    QTest::newRow("equal working times") << "09:30"
-                                         << "09:30";
-}
-
-void TestMemberCalendar::noWorkingTimeNeverLoops()
-{
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QString begin[7];
-    QString end[7];
-    for (int d = 0; d < 7; ++d) {
-        begin[d] = from;
-        end[d] = to;
+    QTest::addColumn<QStringList>("begin");
+    QTest::addColumn<QStringList>("end");
+    QTest::addColumn<qint64>("weekly"); // seconds
+    QTest::addColumn<QList<double>>("hours");
+    QTest::addColumn<QStringList>("ends");
+    const QString free = QStringLiteral("00:00");
+    // 8 hours a week: 100 hours are twelve weeks and half a thirteenth; the weeks
+    // skipped at once must land on the same day and time as walking them.
+    QTest::newRow("Monday 08-12 and Wednesday 13-17")
+        << QStringList{"08:00", free, "13:00", free, free, free, free}
+        << QStringList{"12:00", free, "17:00", free, free, free, free} << qint64(8 * 3600) << QList<double>{100, 4, 0.5}
+        << QStringList{"2027-03-01 12:00:00", "2027-03-03 17:00:00", "2027-03-08 08:30:00"};
+    // Weeks without usable hours: nothing can be dated, and the calendar must not loop.
+    for (const auto& [from, to] :
+         {std::pair{"00:00", "00:00"}, std::pair{"16:00", "08:00"}, std::pair{"09:30", "09:30"}}) {
+        QTest::addRow("%s to %s every day", from, to) << QStringList(7, from) << QStringList(7, to) << qint64(0)
+                                                      << QList<double>{1, 0, 8} << QStringList{"-", "-", "-"};
     }
-    MemberCalendar calendar = *MemberCalendar::fromTimes(begin, end, nullptr);
-    QCOMPARE(calendar.weeklySeconds(), qint64(0));
-    QCOMPARE(placeAll(calendar, "2026-12-07 10:00:00", {1, 0, 8}), (QStringList{"-", "-", "-"}));
+    // A day whose end lies before its begin is free (it must not give back hours).
+    QTest::newRow("only Sunday usable") << QStringList(6, "16:00") + QStringList{"10:00"}
+                                        << QStringList(6, "08:00") + QStringList{"14:00"} << qint64(4 * 3600)
+                                        << QList<double>{2, 3}
+                                        << QStringList{"2026-12-13 12:00:00", "2026-12-20 11:00:00"};
 }
 
-// A day whose end lies before its begin is free (it must not give back hours); only
-// Sunday's hours count.
-void TestMemberCalendar::onlyTheUsableDayCounts()
+void TestMemberCalendar::otherWeeks()
 {
-    QString begin[7] = {"16:00", "16:00", "16:00", "16:00", "16:00", "16:00", "10:00"};
-    QString end[7] = {"08:00", "08:00", "08:00", "08:00", "08:00", "08:00", "14:00"};
-    MemberCalendar calendar = *MemberCalendar::fromTimes(begin, end, nullptr);
-    QCOMPARE(placeAll(calendar, "2026-12-07 10:00:00", {2, 3}),
-             (QStringList{"2026-12-13 12:00:00", "2026-12-20 11:00:00"}));
+    QFETCH(QStringList, begin);
+    QFETCH(QStringList, end);
+    QFETCH(qint64, weekly);
+    QFETCH(QList<double>, hours);
+    QFETCH(QStringList, ends);
+    MemberCalendar calendar = week(begin, end);
+    QCOMPARE(calendar.weeklySeconds(), weekly);
+    QCOMPARE(placeAll(calendar, "2026-12-07 08:00:00", hours), ends);
 }
 
 void TestMemberCalendar::storedTimesOfDay()

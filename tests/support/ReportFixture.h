@@ -3,12 +3,11 @@
 // Hand-built snapshots for the report tests: CompDates rows written directly, so the
 // reports are tested on exactly the rows a snapshot holds.
 
-#include "db/Sql.h"
+#include "tests/support/ChartHistory.h"
 #include "tests/support/FileDigest.h"
-#include "tests/support/TempProject.h"
 
 #include <QRegularExpression>
-#include <QVariantHash>
+#include <QVariantMap>
 #include <QtTest>
 
 namespace ReportFixture {
@@ -25,25 +24,13 @@ inline qsizetype pdfPages(const QString& path)
 }
 
 // Inserts one snapshot row; `values` maps CompDates column names to values.
-inline void row(TempProject& p, const QString& stamp, const QVariantHash& values)
+inline void row(const TempProject& p, const QString& stamp, QVariantMap values)
 {
-    QStringList columns{QStringLiteral("TimeStamp")};
-    QVariantList bound{stamp};
-    for (auto it = values.constBegin(); it != values.constEnd(); ++it) {
-        columns << it.key();
-        bound << it.value();
-    }
-    QSqlQuery q(Sql::db(p.connection()));
-    const QString marks = QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(','));
-    QVERIFY2(q.prepare(QStringLiteral("INSERT INTO CompDates (%1) VALUES (%2)").arg(columns.join(','), marks)),
-             qPrintable(q.lastError().text()));
-    for (const QVariant& v : bound) {
-        q.addBindValue(v);
-    }
-    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    const QString obj = values.take(QStringLiteral("OBJ")).toString();
+    ChartHistory::row(p, stamp, obj, values);
 }
 
-inline QVariantHash goal(int sort, qint64 id, const QString& hName, const QVariant& status, double planned)
+inline QVariantMap goal(int sort, qint64 id, const QString& hName, const QVariant& status, double planned)
 {
     return {{"OBJ", "G"},
             {"GT_ID", id},
@@ -59,14 +46,14 @@ inline QVariantHash goal(int sort, qint64 id, const QString& hName, const QVaria
             {"Calc", 1}};
 }
 
-inline QVariantHash task(int sort,
-                         qint64 id,
-                         const QString& hName,
-                         const QString& path,
-                         const QString& status,
-                         const QVariant& counter,
-                         double comp,
-                         double diff)
+inline QVariantMap task(int sort,
+                        qint64 id,
+                        const QString& hName,
+                        const QString& path,
+                        const QString& status,
+                        const QVariant& counter,
+                        double comp,
+                        double diff)
 {
     return {{"OBJ", "T"},
             {"GT_ID", id},
@@ -85,14 +72,14 @@ inline QVariantHash task(int sort,
             {"Completion_Date", "2026-03-12 15:30:00"}};
 }
 
-inline QVariantHash assignment(int sort,
-                               qint64 taskId,
-                               const QString& member,
-                               const QString& hName,
-                               const QString& status,
-                               double share,
-                               double comp,
-                               double diff)
+inline QVariantMap assignment(int sort,
+                              qint64 taskId,
+                              const QString& member,
+                              const QString& hName,
+                              const QString& status,
+                              double share,
+                              double comp,
+                              double diff)
 {
     return {{"OBJ", "R"},
             {"GT_Parent_ID", taskId},
