@@ -211,7 +211,10 @@ void TimelineWindow::rebuild()
         }
         for (TimelinePicture::Row& r : rows) {
             const Timeline::Node& n = outline[std::size_t(r.node)];
-            const qsizetype indent = r.label.size() - QStringView(r.label).trimmed().size();
+            qsizetype indent = 0; // the outline's leading spaces; a name may end in spaces of its own
+            while (indent < r.label.size() && r.label.at(indent) == QLatin1Char(' ')) {
+                ++indent;
+            }
             const QString mark = !parent[std::size_t(r.node)] ? QStringLiteral("   ")
                 : m_collapsed.contains(n.id)                  ? QStringLiteral("\u25b8 ")
                                                               : QStringLiteral("\u25be ");
