@@ -117,7 +117,7 @@ void TestTimelineWindow::viewsAndOutline()
     setView(QStringLiteral("By member"));
     QCOMPARE(rowLabels().size(), 2);
     canvas->setCurrentRow(1);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
     QApplication::sendEvent(canvas, &menuKey);
     QTRY_VERIFY(m_w->laneMenu()->isVisible());
     m_w->laneMenu()->hide();
@@ -230,7 +230,7 @@ void TestTimelineWindow::savesAndExports()
     // Export Calendar... of Bob's lane.
     m_chosen = dir.filePath(QStringLiteral("bob.ics"));
     m_w->canvas()->setCurrentRow(1);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
     QApplication::sendEvent(m_w->canvas(), &menuKey);
     child<QAction>(m_w->laneMenu(), "mnuLaneCalendar")->trigger();
     QFile ics(m_chosen);
