@@ -13,6 +13,7 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "charts/ui/ChartWindow.h"
+#include "charts/ui/TimelineWindow.h"
 #include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
@@ -264,6 +265,7 @@ void MainWindow::buildMenus()
     m_mnuRptRes = action(tools, QStringLiteral("Team Members"), QStringLiteral("mnuRptRes"));
     m_mnuRptCompare = action(tools, QStringLiteral("Compare Snapshots..."), QStringLiteral("mnuRptCompare"));
     m_mnuRptTrend = action(tools, QStringLiteral("Forecast Trend"), QStringLiteral("mnuRptTrend"));
+    m_mnuRptTimeline = action(tools, QStringLiteral("Timeline"), QStringLiteral("mnuRptTimeline"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     m_mnuHelpAbout = action(help, QStringLiteral("About..."), QStringLiteral("mnuHelpAbout"));
@@ -274,6 +276,8 @@ void MainWindow::buildMenus()
     connect(m_mnuRptCompare, &QAction::triggered, this, &MainWindow::openCompare);
     m_mnuRptTrend->setEnabled(false);
     connect(m_mnuRptTrend, &QAction::triggered, this, &MainWindow::openTrend);
+    m_mnuRptTimeline->setEnabled(false);
+    connect(m_mnuRptTimeline, &QAction::triggered, this, &MainWindow::openTimeline);
     connect(m_mnuRptRpt1, &QAction::triggered, this, &MainWindow::reportsRequested);
     connect(m_mnuRptRes, &QAction::triggered, this, &MainWindow::teamMembersRequested);
     connect(m_mnuHelpAbout, &QAction::triggered, this, &MainWindow::aboutRequested);
@@ -662,6 +666,13 @@ void MainWindow::openTrend()
     }
 }
 
+void MainWindow::openTimeline()
+{
+    if (projectOpen()) {
+        showTool(m_timeline);
+    }
+}
+
 void MainWindow::openTeamMembers()
 {
     if (!projectOpen()) {
@@ -815,6 +826,7 @@ bool MainWindow::InitDatabase()
     m_mnuRptRes->setEnabled(true);
     m_mnuRptCompare->setEnabled(true);
     m_mnuRptTrend->setEnabled(true);
+    m_mnuRptTimeline->setEnabled(true);
     QTreeWidgetItem* root = m_tvGoal->addRoot();
     m_tvGoal->BuildGoalLevel(root);
     root->setExpanded(true);

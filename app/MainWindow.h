@@ -15,6 +15,7 @@ class AppSettings;
 class ChangeListener;
 class ChartWindow;
 class CompareWindow;
+class TimelineWindow;
 class TrendWindow;
 class EditCommands;
 class GoalTree;
@@ -100,6 +101,9 @@ public:
     // Tools > Forecast Trend: the forecast trend window, modeless; an open one
     // is brought to the front.
     void openTrend();
+    // Tools > Timeline: the newest snapshot's timeline window, modeless; an open one
+    // is brought to the front.
+    void openTimeline();
     // Tools > Team Members: the team member window on its own connection.
     void openTeamMembers();
     // Tools > Compare Snapshots...: the comparison window, modeless; an open one comes to the front.
@@ -189,6 +193,7 @@ private:
     QAction* m_mnuRptRes = nullptr;
     QAction* m_mnuRptCompare = nullptr;
     QAction* m_mnuRptTrend = nullptr;
+    QAction* m_mnuRptTimeline = nullptr;
     QAction* m_mnuHelpAbout = nullptr;
     QLabel* m_statusText = nullptr;
     QLabel* m_statusDate = nullptr;
@@ -203,6 +208,7 @@ private:
     QPointer<ChartWindow> m_chart;
     QPointer<CompareWindow> m_compare;
     QPointer<TrendWindow> m_trend;
+    QPointer<TimelineWindow> m_timeline;
     QPointer<TeamMemberWindow> m_team;
     // Set while the team window may have renamed members the resource list shows.
     bool m_membersMayHaveChanged = false;

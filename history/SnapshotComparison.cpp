@@ -245,3 +245,10 @@ std::vector<LargestChanges::Change> SnapshotComparison::largestChanges(int row, 
     const Row& r = m_rows[std::size_t(row)];
     return LargestChanges::of(*m_replay, r.a, r.b, count);
 }
+
+QString SnapshotComparison::causeName(int cause)
+{
+    static const char* const names[kCauses] = {
+        "Time passed", "Working hours", "Scope", "Queue", "Re-planning", "Progress"};
+    return QLatin1String(names[cause]);
+}

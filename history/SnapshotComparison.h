@@ -76,6 +76,8 @@ public:
 
     // The flags' words, space-separated, in the order of Flag.
     static QString flagWords(unsigned flags);
+    // A cause's name as the windows show it ("Time passed" ... "Progress"), for 0 <= cause < kCauses.
+    static QString causeName(int cause);
 
 private:
     void match();

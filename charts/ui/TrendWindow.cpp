@@ -5,13 +5,19 @@
 #include "charts/TrendPicture.h"
 #include "charts/TrendQuery.h"
 #include "charts/TrendSummary.h"
+#include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/TreeImages.h"
+#include "history/SnapshotComparison.h"
+#include "reports/ReportFormat.h"
+#include "schedule/MemberCalendar.h"
 
+#include <QApplication>
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QCursor>
 #include <QDateTimeAxis>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
@@ -23,13 +29,37 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+struct TrendWindow::Compared
+{
+    SnapshotState a;
+    SnapshotState b;
+    SnapshotComparison comparison;
+};
+
 namespace {
 
 const QString kGoalRoot = QStringLiteral("ROOT");
+// Pairs of snapshots whose comparison stays at hand for hovering.
+constexpr qsizetype kComparedKept = 8;
+
+QString days(qint64 seconds)
+{
+    const QString text = ReportFormat::twoDecimals(double(seconds) / 86400.0) + QStringLiteral(" d");
+    return seconds > 0 ? QLatin1Char('+') + text : text;
+}
+
+SnapshotRow::Kind rowKind(ChartFilter::Kind kind)
+{
+    return kind == ChartFilter::Kind::Root ? SnapshotRow::Kind::Root
+        : kind == ChartFilter::Kind::Goal  ? SnapshotRow::Kind::Goal
+                                           : SnapshotRow::Kind::Task;
+}
 
 // A chart coordinate for a day on the trend's scale. The axes show local time, so
 // the naive stamp is read as local time: it then shows as stored.
@@ -272,6 +302,13 @@ void TrendWindow::drawChart()
         }
         add(series, true);
         shown += series->count() > 0;
+        connect(series, &QLineSeries::hovered, this, [this, i](const QPointF& at, bool on) {
+            if (on) {
+                showTip(int(i), at);
+            } else {
+                QToolTip::hideText();
+            }
+        });
 
         if (line.end != TrendLine::End::Open && !line.points.isEmpty()) {
             auto* end = new QScatterSeries;
@@ -342,4 +379,92 @@ void TrendWindow::fillTable()
         }
     }
     m_twTrend->resizeColumnsToContents();
+}
+
+std::shared_ptr<const TrendWindow::Compared>
+TrendWindow::comparison(const QString& from, const QString& to, QString* error)
+{
+    const auto key = std::pair(from, to);
+    if (const auto it = m_compared.find(key); it != m_compared.end()) {
+        return it->second;
+    }
+    auto compared = std::make_shared<Compared>();
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool ok = SnapshotState::loadPair(m_connection, from, to, 0, &compared->a, &compared->b, error) &&
+            compared->comparison.compare(compared->a, compared->b, error);
+        QApplication::restoreOverrideCursor();
+        if (!ok) {
+            return nullptr;
+        }
+    }
+    if (m_comparedOrder.size() >= kComparedKept) {
+        m_compared.erase(m_comparedOrder.takeFirst());
+    }
+    m_comparedOrder.append(key);
+    m_compared.emplace(key, compared);
+    return compared;
+}
+
+QString TrendWindow::segmentTip(int line, int segment)
+{
+    if (line < 0 || line >= m_lines.size()) {
+        return {};
+    }
+    const TrendLine& l = m_lines.at(line);
+    if (segment < 0 || segment + 1 >= l.points.size()) {
+        return {};
+    }
+    const QString from = Stamp::toText(l.points.at(segment).stamp);
+    const QString to = Stamp::toText(l.points.at(segment + 1).stamp);
+    QStringList text{QStringLiteral("%1: %2 to %3").arg(l.name, Stamp::toDisplay(from), Stamp::toDisplay(to))};
+    QString error;
+    const std::shared_ptr<const Compared> c = comparison(from, to, &error);
+    if (!c) {
+        text.append(error);
+        return text.join(QLatin1Char('\n'));
+    }
+    const SnapshotRow::Kind kind = rowKind(l.node.kind);
+    const SnapshotComparison::Row* row = nullptr;
+    for (const SnapshotComparison::Row& r : c->comparison.rows()) {
+        if (r.kind == kind && (kind == SnapshotRow::Kind::Root || r.id == l.node.id)) {
+            row = &r;
+            break;
+        }
+    }
+    if (!row || !row->datedInBoth()) {
+        text.append(QStringLiteral("No forecast in both snapshots to explain."));
+        return text.join(QLatin1Char('\n'));
+    }
+    const auto date = [](qint64 seconds) { return ReportFormat::dateTime(MemberCalendar::toText(seconds)); };
+    text.append(
+        QStringLiteral("Forecast %1 to %2: %3").arg(date(row->dateA), date(row->dateB), days(row->dateB - row->dateA)));
+    if (row->explained) {
+        for (int cause = 0; cause < SnapshotComparison::kCauses; ++cause) {
+            text.append(QStringLiteral("%1: %2").arg(SnapshotComparison::causeName(cause),
+                                                     days(row->causes[std::size_t(cause)])));
+        }
+    } else {
+        text.append(QStringLiteral("The schedule replayed from the snapshots does not reach these dates, "
+                                   "so the change is not split into causes."));
+    }
+    if (row->flags & SnapshotComparison::HoursUnknown) {
+        text.append(QStringLiteral("A snapshot keeps no working hours: the current hours stood in for them."));
+    }
+    return text.join(QLatin1Char('\n'));
+}
+
+void TrendWindow::showTip(int line, const QPointF& at)
+{
+    const TrendLine& l = m_lines.at(line);
+    const qsizetype drawn = l.forecasts().size() + (l.end == TrendLine::End::Completed ? 1 : 0);
+    // The segment under the pointer: the last drawn point at or before it.
+    int segment = 0;
+    while (segment + 2 < drawn && msecs(l.points.at(segment + 1).stamp) <= at.x()) {
+        ++segment;
+    }
+    const QString tip = segmentTip(line, segment);
+    if (!tip.isEmpty()) {
+        QToolTip::showText(QCursor::pos(), Qt::convertFromPlainText(tip, Qt::WhiteSpacePre), m_xy);
+    }
 }

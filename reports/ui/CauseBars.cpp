@@ -1,13 +1,10 @@
 #include "reports/ui/CauseBars.h"
 
+#include "history/SnapshotComparison.h"
 #include "reports/ReportFormat.h"
 
 #include <QPainter>
 #include <algorithm>
-
-namespace {
-const char* const kCauses[] = {"Time passed", "Working hours", "Scope", "Queue", "Re-planning", "Progress"};
-}
 
 CauseBars::CauseBars(QWidget* parent)
     : QWidget(parent)
@@ -32,8 +29,8 @@ void CauseBars::paintEvent(QPaintEvent*)
     QPainter painter(this);
     const int line = fontMetrics().height() + 6;
     int labelWidth = 0;
-    for (const char* cause : kCauses) {
-        labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(QLatin1String(cause)));
+    for (int c = 0; c < SnapshotComparison::kCauses; ++c) {
+        labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(SnapshotComparison::causeName(c)));
     }
     const int valueWidth = fontMetrics().horizontalAdvance(QStringLiteral("-0000.00 d"));
     const int left = labelWidth + 12;
@@ -51,7 +48,7 @@ void CauseBars::paintEvent(QPaintEvent*)
         const int top = 4 + c * line;
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(
-            QRect(0, top, labelWidth, line - 6), Qt::AlignRight | Qt::AlignVCenter, QLatin1String(kCauses[c]));
+            QRect(0, top, labelWidth, line - 6), Qt::AlignRight | Qt::AlignVCenter, SnapshotComparison::causeName(c));
         if (!m_shares) {
             continue;
         }

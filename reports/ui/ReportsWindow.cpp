@@ -1,5 +1,6 @@
 #include "reports/ui/ReportsWindow.h"
 
+#include "charts/ui/TimelineWindow.h"
 #include "common/Clock.h"
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
@@ -57,9 +58,11 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
     m_taskSchedule->setObjectName(QStringLiteral("bShowTaskSched"));
     auto* compare = new QPushButton(QStringLiteral("Compare Snapshots..."), this);
     compare->setObjectName(QStringLiteral("bCompare"));
+    auto* timeline = new QPushButton(QStringLiteral("Timeline..."), this);
+    timeline->setObjectName(QStringLiteral("bTimeline"));
 
     // The style's hint leaves a long text touching the edges: an "M" of room on either side.
-    for (QPushButton* b : {m_generate, m_overview, m_memberSchedule, m_taskSchedule, compare}) {
+    for (QPushButton* b : {m_generate, m_overview, m_memberSchedule, m_taskSchedule, compare, timeline}) {
         const QFontMetrics metrics(b->font());
         const int room = metrics.horizontalAdvance(QLatin1Char('M'));
         b->setMinimumWidth(std::max(b->sizeHint().width(), metrics.horizontalAdvance(b->text()) + 2 * room));
@@ -70,6 +73,7 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
     buttons->addWidget(m_taskSchedule);
     buttons->addStretch(1);
     buttons->addWidget(compare);
+    buttons->addWidget(timeline);
     auto* grid = new QGridLayout(this);
     grid->addWidget(label, 0, 0);
     grid->addWidget(m_list, 1, 0);
@@ -84,6 +88,14 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
     connect(m_list, &QListWidget::itemDoubleClicked, this, &ReportsWindow::showOverview);
     connect(compare, &QPushButton::clicked, this, [this] {
         auto* window = new CompareWindow(m_connection, this);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+
+    // The chosen snapshot's timeline; without a choice the window opens on the newest.
+    connect(timeline, &QPushButton::clicked, this, [this] {
+        auto* window = new TimelineWindow(m_connection, this, selectedStamp());
         window->show();
         window->raise();
         window->activateWindow();

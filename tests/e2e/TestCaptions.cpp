@@ -209,7 +209,8 @@ void TestCaptions::menuBarInOrder()
     };
     QCOMPARE(items("mnuFile"), QStringList{"&Close"});
     QCOMPARE(items("mnuView"), (QStringList{"Resources", "Notes", "Toolbar", "Statusbar"}));
-    QCOMPARE(items("mnuRpt"), (QStringList{"Reports", "Team Members", "Compare Snapshots...", "Forecast Trend"}));
+    QCOMPARE(items("mnuRpt"),
+             (QStringList{"Reports", "Team Members", "Compare Snapshots...", "Forecast Trend", "Timeline"}));
     QCOMPARE(items("mnuHelp"), QStringList{"About..."});
 }
 

@@ -8,6 +8,7 @@
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
 #include "charts/ui/ChartWindow.h"
+#include "charts/ui/TimelineWindow.h"
 #include "common/FixedClock.h"
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
@@ -18,6 +19,7 @@
 #include "reports/TeamMemberScheduleReport.h"
 #include "reports/ui/ReportPreviewWindow.h"
 #include "reports/ui/ReportsWindow.h"
+#include "schedule/MemberCalendar.h"
 #include "team/ui/TeamMemberWindow.h"
 #include "tests/support/AppTestSupport.h"
 
@@ -87,6 +89,7 @@ private Q_SLOTS:
     void noteWrittenAndEdited();
     void eveningSnapshotAndReports();
     void chartOfTheDay();
+    void morningTimeline();
     void goalDeletedWithSubtree();
 
 private:
@@ -499,6 +502,38 @@ void TestWorkingDay::eveningSnapshotAndReports()
         preview->close();
     }
     QTRY_COMPARE(previews().size(), 0);
+}
+
+// Tools > Timeline: the morning's plan lane by lane, each bar from its first
+// working hour to its completion date (its rules: the timeline tests).
+void TestWorkingDay::morningTimeline()
+{
+    tools("mnuRptTimeline");
+    QPointer<TimelineWindow> timeline = m_main->findChild<TimelineWindow*>();
+    QVERIFY(timeline && timeline->isVisible());
+    const auto bars = [&] {
+        QStringList texts;
+        for (const Timeline::Lane& lane : timeline->timeline().lanes()) {
+            for (const Timeline::Bar& bar : lane.bars) {
+                texts << QStringLiteral("%1 %2 %3 - %4")
+                             .arg(lane.member,
+                                  bar.taskName,
+                                  MemberCalendar::toText(bar.start),
+                                  MemberCalendar::toText(bar.end));
+            }
+        }
+        return texts;
+    };
+    // The evening's snapshot comes first: everything is done, nothing is scheduled.
+    QCOMPARE(timeline->timeline().stamp(), kEvening);
+    QCOMPARE(bars(), QStringList());
+    timeline->showStamp(kMorning);
+    QCOMPARE(bars(),
+             (QStringList{"Ann Write chapters 2026-03-02 09:00:00 - 2026-03-09 09:00:00",
+                          "Ann Take screenshots 2026-03-09 09:00:00 - 2026-03-10 10:36:00",
+                          "Dana O'Brien Take screenshots 2026-03-02 09:00:00 - 2026-03-03 11:24:00"}));
+    QVERIFY(timeline->close());
+    QTRY_VERIFY(!timeline);
 }
 
 // The chart window anew: root and goal ticked, drawn from the day's two snapshots.

@@ -14,6 +14,8 @@
 #include "browser/ui/TaskList.h"
 #include "charts/ui/ChartWindow.h"
 #include "charts/ui/GraphPropertiesDialog.h"
+#include "charts/ui/TimelineCanvas.h"
+#include "charts/ui/TimelineWindow.h"
 #include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/TreeImages.h"
@@ -27,16 +29,21 @@
 #include "team/ui/TeamMemberWindow.h"
 
 #include <QApplication>
+#include <QChart>
 #include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QEventLoop>
+#include <QHelpEvent>
+#include <QLineSeries>
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <cstdio>
 
@@ -87,6 +94,12 @@ public:
         image.fill(QColor(0x3c, 0x3f, 0x44));
         QPainter p(&image);
         p.drawPixmap(1, bar, content);
+        // A tooltip is a window of its own: drawn where it shows over this one.
+        for (QWidget* tip : QApplication::topLevelWidgets()) {
+            if (tip->inherits("QTipLabel") && tip->isVisible()) {
+                p.drawPixmap(tip->pos() - widget->mapToGlobal(QPoint(0, 0)) + QPoint(1, bar), tip->grab());
+            }
+        }
         const QIcon icon = widget->windowIcon().isNull() ? QApplication::windowIcon() : widget->windowIcon();
         icon.paint(&p, QRect(6, 5, 16, 16));
         QFont font = widget->font();
@@ -323,6 +336,52 @@ void trend(Shots& shots)
         }
     }
     shots.save(window, QStringLiteral("trend"));
+    // The pointer over the release's last step: its causes.
+    for (QAbstractSeries* series : window->chart()->series()) {
+        auto* line = qobject_cast<QLineSeries*>(series);
+        if (line && line->name() == QStringLiteral("Fieldbook 2.0 release") && line->count() > 1) {
+            const QPointF at = (line->at(line->count() - 2) + line->at(line->count() - 1)) / 2;
+            QCursor::setPos(window->mapToGlobal(QPoint(700, 300)));
+            Q_EMIT line->hovered(at, true);
+        }
+    }
+    shots.save(window, QStringLiteral("trend-tip"));
+    QToolTip::hideText();
+    settle(800);
+    window->close();
+}
+
+// The newest snapshot's timeline by member (a bar's hover showing) and by goal.
+void timeline(Shots& shots)
+{
+    auto* window = new TimelineWindow(MainWindow::kConnection);
+    window->resize(1270, 560);
+    window->show();
+    // Days: the demo's few weeks of work with every bar labelled.
+    window->findChild<QComboBox*>(QStringLiteral("cboZoom"))->setCurrentIndex(0);
+    settle();
+    TimelineCanvas* canvas = window->canvas();
+    const TimelinePicture* picture = canvas->picture();
+    if (!picture || picture->rows().empty()) {
+        shots.fail(QStringLiteral("timeline without rows"));
+        window->close();
+        return;
+    }
+    // Over the first lane's second bar, if it is in sight.
+    const Timeline::Lane& lane = window->timeline().lanes()[std::size_t(picture->rows()[0].lane)];
+    if (lane.bars.size() > 1) {
+        const auto [a, b] = picture->span(lane.bars[1].start, lane.bars[1].end);
+        const QPoint at(int(picture->nameWidth() + (a + b) / 2) - canvas->horizontalScrollBar()->value(),
+                        int(picture->scaleHeight() + picture->rowHeight() / 2));
+        QHelpEvent help(QEvent::ToolTip, at, canvas->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(canvas->viewport(), &help);
+    }
+    shots.save(window, QStringLiteral("timeline-member"));
+    QToolTip::hideText();
+    settle(800);
+    auto* view = window->findChild<QComboBox*>(QStringLiteral("cboView"));
+    view->setCurrentIndex(view->findText(QStringLiteral("By goal")));
+    shots.save(window, QStringLiteral("timeline-goal"));
     window->close();
 }
 
@@ -421,6 +480,7 @@ int main(int argc, char* argv[])
     reports(shots);
     chart(shots);
     trend(shots);
+    timeline(shots);
     compare(shots);
     teamMembers(dbPath, shots);
     return shots.failed() ? 1 : 0;
