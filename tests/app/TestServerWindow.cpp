@@ -1,6 +1,8 @@
 #include "browser/ui/TaskList.h"
 #include "common/FixedClock.h"
+#include "common/ui/MessageBox.h"
 #include "db/ProjectCopy.h"
+#include "db/Schema.h"
 #include "db/Sql.h"
 #include "reports/ui/ReportsWindow.h"
 #include "schedule/SnapshotGenerator.h"
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScopeGuard>
 
 using namespace AppTest;
@@ -58,6 +61,7 @@ private Q_SLOTS:
     void readOnlyRoleOnlyBrowses();
     void othersChangesAppear();
     void snapshotsTakeTurns();
+    void reportsWindowSaysWhoIsTakingASnapshot();
 
 private:
     // The demo project copied to `server`.
@@ -252,6 +256,41 @@ void TestServerWindow::snapshotsTakeTurns()
         " GROUP BY TimeStamp ORDER BY TimeStamp"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0], rows[1]);
+}
+
+void TestServerWindow::reportsWindowSaysWhoIsTakingASnapshot()
+{
+    ServerDatabase server;
+    CW_REQUIRE_SERVER(server);
+    fill(server);
+    ScriptedStartup ui;
+    auto w = openWindow(*m_settings, ui, server.url());
+    w->openReports();
+    ReportsWindow* reports = w->reportsWindow();
+    const int stampsBefore = reports->findChild<QListWidget*>(QStringLiteral("dParTStamp"))->count();
+    // Another session holds the lock; it lets go once the waiting window has said so.
+    const QString lock = QStringLiteral("SELECT pg_advisory_lock(%1)").arg(Schema::kApplicationId);
+    QVERIFY(server.exec(lock));
+    QString shown;
+    QTimer look;
+    connect(&look, &QTimer::timeout, this, [&] {
+        for (QProgressDialog* dialog : reports->findChildren<QProgressDialog*>()) {
+            if (dialog->isVisible() && dialog->labelText().startsWith(QStringLiteral("Another snapshot"))) {
+                shown = dialog->labelText();
+                server.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(Schema::kApplicationId));
+                look.stop();
+            }
+        }
+    });
+    look.start(20);
+    MessageBox::setAutoAnswer(true);
+    reports->generateData();
+    MessageBox::setAutoAnswer(false);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY2(shown.startsWith(QStringLiteral("Another snapshot is being taken by %1")
+                                  .arg(server.scalar(QStringLiteral("SELECT current_user")).toString())),
+             qPrintable(shown));
+    QCOMPARE(reports->findChild<QListWidget*>(QStringLiteral("dParTStamp"))->count(), stampsBefore + 1);
 }
 
 QTEST_MAIN(TestServerWindow)
