@@ -707,10 +707,11 @@ bool Database::writableCheck(const QString& connection, QString* error)
     if (!isReadOnly(connection)) {
         return true;
     }
-    const QString reason = opened().value(connection).readOnlyReason;
+    // A role's refusal is news to someone who just pressed OK; a read-only file is in the title.
+    const bool roleRefuses = !opened().value(connection).readOnlyReason.isEmpty();
     Sql::setError(error,
-                  reason.isEmpty() ? QStringLiteral("The %1 is read-only.").arg(projectNamed(filePath(connection)))
-                                   : QStringLiteral("Nothing was saved: ") + reason);
+                  roleRefuses ? QStringLiteral("Nothing was saved: ") + readOnlyReason(connection)
+                              : readOnlyReason(connection));
     return false;
 }
 
