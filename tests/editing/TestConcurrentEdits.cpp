@@ -1,6 +1,5 @@
 #include "common/FixedClock.h"
 #include "common/ui/MessageBox.h"
-#include "db/Counters.h"
 #include "db/Database.h"
 #include "db/RowImage.h"
 #include "db/Sql.h"
@@ -111,24 +110,27 @@ QVariant scalar(const QString& connection, const QString& sql, const QVariantLis
     return q.value(0);
 }
 
-// Answers Yes, after running `meanwhile` (another person acting while the question is open).
+// Answers Yes to every question; at question number `at` (from 0) it first runs
+// `meanwhile`: another person acting while the question is open.
 class ActingPrompter : public ScriptedPrompter
 {
 public:
-    explicit ActingPrompter(std::function<void()> meanwhile)
-        : m_meanwhile(std::move(meanwhile))
+    ActingPrompter(int at, std::function<void()> meanwhile)
+        : m_at(at)
+        , m_meanwhile(std::move(meanwhile))
     {
     }
     bool ask(const QString& title, const QString& text, bool yesIsDefault) override
     {
         ScriptedPrompter::ask(title, text, yesIsDefault);
-        if (m_meanwhile) {
-            std::exchange(m_meanwhile, {})();
+        if (questions() == m_at + 1) {
+            m_meanwhile();
         }
         return true;
     }
 
 private:
+    int m_at;
     std::function<void()> m_meanwhile;
 };
 
@@ -158,7 +160,6 @@ private Q_SLOTS:
     void dialogShowsRefusalAndReloads_data();
     void dialogShowsRefusalAndReloads();
     void statusWalkHoldsTheGoalItAsksAbout();
-    void goalsAddedAtOnceGetDistinctIdentifiers_data();
     void goalsAddedAtOnceGetDistinctIdentifiers();
 
 private:
@@ -170,7 +171,7 @@ void TestConcurrentEdits::secondSaveIsRefused_data()
     addEngines();
     QTest::addColumn<QString>("object");
     for (const char* engine : {"file", "server"}) {
-        for (const char* object : {"goal", "task", "assignment", "note"}) {
+        for (const char* object : {"goal", "assignment", "note"}) {
             QTest::addRow("%s, %s", engine, object) << engine << object;
         }
     }
@@ -183,78 +184,57 @@ void TestConcurrentEdits::secondSaveIsRefused()
     SharedProject p;
     OPEN_SHARED(engine, p);
     ScriptedPrompter prompter;
-
-    // Both load, A saves first, then B saves a change of its own. `value` reads what is stored.
-    std::function<EditOutcome(const QString&, int)> save; // (connection, step) -> outcome of its save
-    QString expected;
-    QString table;
-    std::function<QString()> stored;
-    RowImage loadedA;
-    RowImage loadedB;
+    QString error;
+    // Both connections load the row; each then saves a change of its own, A first.
+    std::function<EditOutcome(const QString&)> save;
+    QString storedSql;
+    QString what;
+    GoalRecord goals[2];
+    AssignmentRecord assignments[2];
+    NoteRecord notes[2];
+    RowImage loaded[2];
+    const auto of = [](const QString& c) { return c == kA ? 0 : 1; };
+    for (int i : {0, 1}) {
+        const QString c = i == 0 ? kA : kB;
+        if (object == QLatin1String("goal")) {
+            QVERIFY(GoalEditor::load(c, p.sub, &goals[i], &loaded[i], &error));
+        } else if (object == QLatin1String("assignment")) {
+            QVERIFY(AssignmentEditor::load(c, p.task, "Alice", &assignments[i], &loaded[i], &error));
+        } else {
+            QVERIFY(NoteEditor::load(c, p.note, &notes[i], &loaded[i], &error));
+        }
+    }
     if (object == QLatin1String("goal")) {
-        GoalRecord a;
-        GoalRecord b;
-        QString error;
-        QVERIFY(GoalEditor::load(kA, p.sub, &a, &loadedA, &error) && GoalEditor::load(kB, p.sub, &b, &loadedB, &error));
-        save = [&, a, b](const QString& c, int) {
-            GoalRecord edited = c == kA ? a : b;
-            edited.shortName = c == kA ? QStringLiteral("Sub by A") : QStringLiteral("Sub by B");
-            return GoalEditor::saveChanges(c, c == kA ? loadedA : loadedB, c == kA ? a : b, edited, prompter, m_clock);
+        save = [&](const QString& c) {
+            GoalRecord edited = goals[of(c)];
+            edited.shortName = "Sub by " + c;
+            return GoalEditor::saveChanges(c, loaded[of(c)], goals[of(c)], edited, prompter, m_clock);
         };
-        stored = [&] { return scalar(kA, "SELECT SHORT_NAME FROM GOALS_SW WHERE ID = ?", {p.sub}).toString(); };
-        expected = RowImage::changedMessage(QStringLiteral("Goal \"Sub\""));
-    } else if (object == QLatin1String("task")) {
-        TaskRecord a;
-        TaskRecord b;
-        QString error;
-        QVERIFY(TaskEditor::load(kA, p.task, &a, &loadedA, &error) &&
-                TaskEditor::load(kB, p.task, &b, &loadedB, &error));
-        save = [&, a, b](const QString& c, int) {
-            TaskRecord edited = c == kA ? a : b;
-            edited.daysPlanned = c == kA ? 7 : 9;
-            return TaskEditor::saveChanges(c, c == kA ? loadedA : loadedB, c == kA ? a : b, edited, prompter, m_clock);
-        };
-        stored = [&] { return scalar(kA, "SELECT DAYSPLANNED FROM TASKS_OBJECTS WHERE ID = ?", {p.task}).toString(); };
-        expected = RowImage::changedMessage(QStringLiteral("Task \"Task\""));
+        storedSql = "SELECT SHORT_NAME FROM GOALS_SW";
+        what = QStringLiteral("Goal \"Sub\"");
     } else if (object == QLatin1String("assignment")) {
-        AssignmentRecord a;
-        AssignmentRecord b;
-        QString error;
-        QVERIFY(AssignmentEditor::load(kA, p.task, "Alice", &a, &loadedA, &error) &&
-                AssignmentEditor::load(kB, p.task, "Alice", &b, &loadedB, &error));
-        save = [&, a, b](const QString& c, int) {
-            AssignmentRecord edited = c == kA ? a : b;
+        save = [&](const QString& c) {
+            AssignmentRecord edited = assignments[of(c)];
             edited.perCompleted = c == kA ? 40 : 60;
-            return AssignmentEditor::saveChanges(c, c == kA ? loadedA : loadedB, c == kA ? a : b, edited, prompter);
+            return AssignmentEditor::saveChanges(c, loaded[of(c)], assignments[of(c)], edited, prompter);
         };
-        stored = [&] {
-            return scalar(kA, "SELECT PER_COMPLETED FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?", {p.task})
-                .toString();
-        };
-        expected = RowImage::changedMessage(AssignmentEditor::describedAs("Alice"));
+        storedSql = "SELECT PER_COMPLETED FROM TASK_OBJECT_RESOURCE";
+        what = AssignmentEditor::describedAs("Alice");
     } else {
-        NoteRecord a;
-        NoteRecord b;
-        QString error;
-        QVERIFY(NoteEditor::load(kA, p.note, &a, &loadedA, &error) &&
-                NoteEditor::load(kB, p.note, &b, &loadedB, &error));
-        save = [&, a, b](const QString& c, int) {
-            return NoteEditor::saveChanges(c, c == kA ? loadedA : loadedB, c == kA ? a : b, "by " + c, m_clock);
+        save = [&](const QString& c) {
+            return NoteEditor::saveChanges(c, loaded[of(c)], notes[of(c)], "by " + c, m_clock);
         };
-        stored = [&] {
-            return scalar(kA, "SELECT NOTES FROM TASK_OBJECT_WORKSHEET WHERE NID = ?", {p.note}).toString();
-        };
-        expected = RowImage::changedMessage(NoteEditor::describedAs());
+        storedSql = "SELECT NOTES FROM TASK_OBJECT_WORKSHEET";
+        what = NoteEditor::describedAs();
     }
 
-    const EditOutcome first = save(kA, 0);
+    const EditOutcome first = save(kA);
     QVERIFY2(first.ok && first.written, qPrintable(first.error));
-    const QString afterFirst = stored();
-    const EditOutcome second = save(kB, 1);
-    QVERIFY(!second.ok);
-    QVERIFY(second.conflict);
-    QCOMPARE(second.error, expected);
-    QCOMPARE(stored(), afterFirst);
+    const QString afterFirst = scalar(kA, storedSql).toString();
+    const EditOutcome second = save(kB);
+    QVERIFY(!second.ok && second.conflict);
+    QCOMPARE(second.error, RowImage::changedMessage(what));
+    QCOMPARE(scalar(kA, storedSql).toString(), afterFirst);
 }
 
 void TestConcurrentEdits::deleteAgainstEdit_data()
@@ -281,11 +261,8 @@ void TestConcurrentEdits::deleteAgainstEdit()
     edited.shortName = QStringLiteral("Renamed");
     ScriptedPrompter quiet;
     EditOutcome saved;
-    ActingPrompter deleter([&] {
-        if (!deleteFirst) {
-            saved = GoalEditor::saveChanges(kA, loadedA, a, edited, quiet, m_clock);
-        }
-    });
+    ActingPrompter deleter(deleteFirst ? -1 : 0,
+                           [&] { saved = GoalEditor::saveChanges(kA, loadedA, a, edited, quiet, m_clock); });
     const EditOutcome removed = ObjectDeleter::deleteGoal(kB, p.sub, ObjectDeleter::GoalSource::Tree, deleter);
     if (deleteFirst) {
         QVERIFY2(removed.ok && removed.written, qPrintable(removed.error));
@@ -426,47 +403,25 @@ void TestConcurrentEdits::statusWalkHoldsTheGoalItAsksAbout()
     // Deleting the open task leaves "Sub" finished: after the delete's own question
     // the walk asks before completing it, and B tries to take the goal meanwhile.
     bool heldWhileAsked = false;
-    struct ProbingPrompter : ScriptedPrompter
-    {
-        std::function<void()> probe;
-        int n = 0;
-        bool ask(const QString& title, const QString& text, bool yesIsDefault) override
-        {
-            ScriptedPrompter::ask(title, text, yesIsDefault);
-            if (n++ == 1) {
-                probe();
-            }
-            return true;
-        }
-    } twoStep;
-    twoStep.probe = [&] {
-        QString probeError;
-        QVERIFY(Sql::exec(kB, "BEGIN", &probeError));
-        heldWhileAsked = !Sql::run(kB, "SELECT ID FROM GOALS_SW WHERE ID = ? FOR UPDATE NOWAIT", {p.sub}, &probeError);
-        QVERIFY(Sql::exec(kB, "ROLLBACK", &probeError));
-    };
+    ActingPrompter twoStep(1, [&] {
+        QVERIFY(Sql::exec(kB, "BEGIN", &error));
+        heldWhileAsked = !Sql::run(kB, "SELECT ID FROM GOALS_SW WHERE ID = ? FOR UPDATE NOWAIT", {p.sub}, &error);
+        QVERIFY(Sql::exec(kB, "ROLLBACK", &error));
+    });
     const EditOutcome o = ObjectDeleter::deleteTask(kA, p.task, twoStep);
     QVERIFY2(o.ok, qPrintable(o.error));
-    QCOMPARE(twoStep.n, 2);
+    QCOMPARE(twoStep.questions(), 2);
     QVERIFY2(heldWhileAsked, "another connection could lock the goal while the walk asked about it");
     QCOMPARE(scalar(kB, "SELECT STATUS FROM GOALS_SW WHERE ID = ?", {p.sub}).toString(), QStringLiteral("Completed"));
 }
 
-void TestConcurrentEdits::goalsAddedAtOnceGetDistinctIdentifiers_data()
-{
-    addEngines();
-    QTest::newRow("file") << "file";
-    QTest::newRow("server") << "server";
-}
-
 void TestConcurrentEdits::goalsAddedAtOnceGetDistinctIdentifiers()
 {
-    QFETCH(QString, engine);
+    // A file's writers queue for the whole file at BEGIN; a server's run side by side.
     SharedProject p;
-    OPEN_SHARED(engine, p);
-    // A adds a goal inside a longer transaction; B, on a connection of its own (on a
-    // server in a thread of its own), adds one meanwhile and must wait for A instead
-    // of taking the same number.
+    OPEN_SHARED(QStringLiteral("server"), p);
+    // A adds a goal inside a longer transaction; B, on a connection of its own thread,
+    // adds one meanwhile and must wait for A instead of taking the same number.
     Transaction tx(kA);
     QVERIFY2(tx.isActive(), qPrintable(tx.error()));
     GoalRecord goal;
@@ -490,20 +445,14 @@ void TestConcurrentEdits::goalsAddedAtOnceGetDistinctIdentifiers()
         byB = GoalEditor::add(c, g, none, clock);
         Database::close(c);
     };
-    if (!p.server) {
-        // A file's writers queue at BEGIN for the whole file: B comes after A.
-        QVERIFY(tx.commit());
-        addByB();
-    } else {
-        std::thread other(addByB);
-        // B is seen waiting for A's lock, so the two really overlap.
-        const bool waited = QTest::qWaitFor(
-            [&] { return p.server->scalar("SELECT COUNT(*) FROM pg_locks WHERE NOT granted").toInt() > 0; });
-        const bool committed = tx.commit();
-        other.join();
-        QVERIFY(waited);
-        QVERIFY(committed);
-    }
+    std::thread other(addByB);
+    // B is seen waiting for A's lock, so the two really overlap.
+    const bool waited = QTest::qWaitFor(
+        [&] { return p.server->scalar("SELECT COUNT(*) FROM pg_locks WHERE NOT granted").toInt() > 0; });
+    const bool committed = tx.commit();
+    other.join();
+    QVERIFY(waited);
+    QVERIFY(committed);
     QVERIFY2(byB.ok, qPrintable(byB.error));
     QVERIFY(byA.id != byB.id);
     QCOMPARE(scalar(kB, "SELECT COUNT(*) FROM GOALS_SW WHERE SHORT_NAME IN ('By A', 'By B')").toInt(), 2);
