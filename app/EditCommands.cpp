@@ -44,6 +44,7 @@ GoalPropertiesDialog* EditCommands::goalDialog()
 {
     if (!m_goalDialog) {
         m_goalDialog = new GoalPropertiesDialog(&m_window);
+        connect(m_goalDialog, &PropertiesDialog::conflictSeen, &m_window, &MainWindow::refreshSoon);
     }
     return m_goalDialog;
 }
@@ -52,6 +53,7 @@ TaskPropertiesDialog* EditCommands::taskDialog()
 {
     if (!m_taskDialog) {
         m_taskDialog = new TaskPropertiesDialog(&m_window);
+        connect(m_taskDialog, &PropertiesDialog::conflictSeen, &m_window, &MainWindow::refreshSoon);
     }
     return m_taskDialog;
 }
@@ -60,6 +62,7 @@ AssignmentPropertiesDialog* EditCommands::assignmentDialog()
 {
     if (!m_assignmentDialog) {
         m_assignmentDialog = new AssignmentPropertiesDialog(&m_window);
+        connect(m_assignmentDialog, &PropertiesDialog::conflictSeen, &m_window, &MainWindow::refreshSoon);
     }
     return m_assignmentDialog;
 }
@@ -68,6 +71,7 @@ NotePropertiesDialog* EditCommands::noteDialog()
 {
     if (!m_noteDialog) {
         m_noteDialog = new NotePropertiesDialog(&m_window);
+        connect(m_noteDialog, &PropertiesDialog::conflictSeen, &m_window, &MainWindow::refreshSoon);
     }
     return m_noteDialog;
 }
@@ -284,6 +288,9 @@ void EditCommands::deleteGoal()
         }
         const EditOutcome o =
             DeleteCommands::deleteGoal(&m_window, MainWindow::kConnection, *goalId, ObjectDeleter::GoalSource::Tree);
+        if (o.conflict) {
+            m_window.refreshSoon(); // the tree as someone else left it
+        }
         if (!o.ok || !o.written) {
             return;
         }

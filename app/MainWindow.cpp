@@ -836,6 +836,13 @@ bool MainWindow::InitDatabase()
     return true;
 }
 
+void MainWindow::refreshSoon()
+{
+    if (!m_refreshTimer->isActive()) {
+        m_refreshTimer->start();
+    }
+}
+
 void MainWindow::refreshFromServer()
 {
     // Not under an open dialog or inside a write: their own refresh follows, and this one

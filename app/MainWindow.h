@@ -73,6 +73,9 @@ public:
     // list (its selected row kept while it exists), the lists below it, and the reports
     // window's snapshot list.
     void refreshFromServer();
+    // Refreshes the tree and lists as refreshFromServer() does, shortly and once,
+    // after whatever dialog or write is open now.
+    void refreshSoon();
 
     GoalTree* goalTree() const { return m_tvGoal; }
     TaskList* taskList() const { return m_lvTask; }

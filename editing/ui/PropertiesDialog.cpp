@@ -73,8 +73,11 @@ void PropertiesDialog::finish(const EditOutcome& outcome)
 {
     if (!outcome.ok) {
         showError(outcome.error);
-        if (outcome.conflict && !reload()) {
-            reject();
+        if (outcome.conflict) {
+            Q_EMIT conflictSeen();
+            if (!reload()) {
+                reject();
+            }
         }
         return;
     }

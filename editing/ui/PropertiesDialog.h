@@ -28,6 +28,11 @@ public:
     // changed nothing.
     const EditOutcome& outcome() const { return m_outcome; }
 
+Q_SIGNALS:
+    // A save was refused because someone else changed the row: what the opener
+    // shows of it may be stale too, whether the dialog then saves or not.
+    void conflictSeen();
+
 protected:
     PropertiesDialog(QWidget* parent, const QString& objectName);
 

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void deleteGoal_data();
     void deleteGoal();
     void answerNoChangesNothing();
+    void refusedSaveRefreshesTheWindow();
     void deleteAssignmentThenTask();
 
 private:
@@ -320,6 +321,31 @@ void TestEditCommands::answerNoChangesNothing()
     QCOMPARE(rowCounts(s.project), before);
     QVERIFY(marked(w->taskList()) && marked(w->resourceList()) && marked(w->noteList()));
     QCOMPARE(g->childCount(), 1);
+}
+
+// A save refused because another program renamed the goal meanwhile: after the
+// dialog is cancelled, the tree and the task list show the goal as it now is.
+void TestEditCommands::refusedSaveRefreshesTheWindow()
+{
+    Sample s;
+    auto w = open(s.project);
+    QTreeWidgetItem* g = clickGoal(w.get(), QStringLiteral("G"));
+    QTreeWidgetItem* sub = childNamed(g, QStringLiteral("Sub"));
+    QVERIFY(sub);
+    whenModal(QStringLiteral("frmPropertiesGoal"), [&](QWidget* d) {
+        runSql(s.project, QStringLiteral("UPDATE GOALS_SW SET SHORT_NAME = 'Theirs' WHERE SHORT_NAME = 'Sub'"));
+        fill(d, {{"SHORT_NAME", "Mine"}, {"DEFAULT_RESOURCE", "Ann"}});
+        clickButton(d, "OK"); // refused, shown, reloaded
+        clickButton(d, "Cancel");
+    });
+    QVERIFY(command(w.get(), w->taskList(), rowNamed(w->taskList(), QStringLiteral("Sub")), "mnuPopPropertiesGoal"));
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().text.contains(QStringLiteral("changed by someone else")), qPrintable(shown.first().text));
+    QTRY_COMPARE(sub->text(0), QStringLiteral("Theirs"));
+    QVERIFY(rowNamed(w->taskList(), QStringLiteral("Theirs")));
+    QCOMPARE(text(s.project, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW WHERE SHORT_NAME = 'Mine'")),
+             QStringLiteral("0"));
 }
 
 // Deleting an assignment keeps its task chosen with its notes; deleting a task
