@@ -52,16 +52,11 @@ bool SnapshotHours::read(
 {
     members->clear();
     *stored = false;
-    QSqlQuery query(Sql::db(connection));
-    if (!Sql::run(query,
-                  QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'CompDatesHours'"),
-                  {},
-                  error)) {
-        return false;
-    }
-    if (!query.next()) {
+    // Older files have no such table; the catalog is asked through the driver, whatever the engine.
+    if (!Sql::db(connection).tables().contains(QStringLiteral("CompDatesHours"), Qt::CaseInsensitive)) {
         return true;
     }
+    QSqlQuery query(Sql::db(connection));
     if (!Sql::run(query,
                   QStringLiteral("SELECT %1 FROM CompDatesHours WHERE TimeStamp = ?").arg(QLatin1String(kColumns)),
                   {stamp},

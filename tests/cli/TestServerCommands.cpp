@@ -124,6 +124,14 @@ void TestServerCommands::readCommandsMatchTheFile()
              << chart + QStringList{"Planned", "--aggregate", "First", "--period", "Day", "--task", "1"}
              << chart + QStringList{"PerComp", "--aggregate", "Sum", "--period", "Month", "--member", member}
              << chart + QStringList{"Diff", "--aggregate", "Avg", "--period", "Year", "--assignment", assignment};
+    // The history's readers: the comparison, the trend, the timeline and a member's calendar.
+    const QStringList stamps = {server.scalar(QStringLiteral("SELECT MIN(TimeStamp) FROM CompDates")).toString(),
+                                server.scalar(QStringLiteral("SELECT MAX(TimeStamp) FROM CompDates")).toString()};
+    QVERIFY(stamps.at(0) < stamps.at(1));
+    commands << QStringList{"compare", "--from", stamps.at(0), "--to", stamps.at(1)}
+             << QStringList{"trend", "--root", "--goal", "1", "--task", "1"}
+             << QStringList{"timeline", "--by", "member"} << QStringList{"timeline", "--by", "goal"}
+             << QStringList{"ical", "--member", member};
     for (const QStringList& command : std::as_const(commands)) {
         const CliRun file = cli(QStringList{command.first(), m_demo} + command.mid(1));
         const CliRun onServer = cli(QStringList{command.first(), server.url()} + command.mid(1));
