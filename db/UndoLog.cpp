@@ -21,6 +21,12 @@ bool& capturing()
     return on;
 }
 
+std::function<void(const QString&)>& listener()
+{
+    static std::function<void(const QString&)> l;
+    return l;
+}
+
 QHash<QString, ConnectionState>& states()
 {
     static QHash<QString, ConnectionState> s;
@@ -250,6 +256,11 @@ bool UndoLog::isCapturing()
     return capturing();
 }
 
+void UndoLog::setListener(std::function<void(const QString& connection)> l)
+{
+    listener() = std::move(l);
+}
+
 UndoLog::Naming::Naming(const QString& connection, const QString& name)
     : m_connection(connection)
 {
@@ -332,13 +343,18 @@ bool UndoLog::closeStep(const QString& connection, QString* error)
     }
     const QString name = state.name.isEmpty() ? derivedName(connection, entries) : state.name;
     // A new step after undos drops the steps that could have been redone.
-    return Sql::run(connection, QStringLiteral("UPDATE UndoStep SET NAME = ? WHERE ID = ?"), {name, step}, error) &&
+    const bool ok =
+        Sql::run(connection, QStringLiteral("UPDATE UndoStep SET NAME = ? WHERE ID = ?"), {name, step}, error) &&
         Sql::run(connection, QStringLiteral("DELETE FROM UndoStep WHERE DONE = 0"), {}, error) &&
         Sql::run(connection,
                  QStringLiteral("DELETE FROM UndoStep WHERE ID <= "
                                 "(SELECT ID FROM UndoStep ORDER BY ID DESC LIMIT 1 OFFSET ?)"),
                  {kMaxSteps},
                  error);
+    if (ok && listener()) {
+        listener()(connection);
+    }
+    return ok;
 }
 
 QString UndoLog::describeRow(const QString& connection, const QString& table, qint64 log, int side)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The project's own record of what each user action changed, so it can be taken back.
 // Triggers on the editable tables copy the before- and after-image of every row a write
@@ -28,6 +29,9 @@ public:
     // Whether outermost transactions of this process open steps (off unless set).
     static void setCapturing(bool on);
     static bool isCapturing();
+    // Told (with the connection) each time a step is recorded, just before its
+    // transaction commits; a window queues its refresh from here. Empty: nobody listens.
+    static void setListener(std::function<void(const QString& connection)> listener);
 
     // Names the step the next (or the open) outermost transaction on `connection` makes,
     // in place of the name derived from its rows; gone when it goes out of scope.
