@@ -180,8 +180,11 @@ bool UndoHistory::apply(const QString& connection, const Step& step, bool backwa
             const bool hasFrom = e.kind == QLatin1String("U") || (e.kind == QLatin1String("I")) == (from == 1);
             const bool hasTo = e.kind == QLatin1String("U") || (e.kind == QLatin1String("I")) == (to == 1);
             const QString image = UndoLog::imageTable(e.table);
-            const QString changed = refusal + UndoLog::describeRow(connection, e.table, e.log, hasFrom ? from : to) +
-                QStringLiteral(" was changed since.");
+            // Read only when refused: describing costs two lookups per row.
+            const auto changed = [&]() -> QString {
+                return refusal + UndoLog::describeRow(connection, e.table, e.log, hasFrom ? from : to) +
+                    QStringLiteral(" was changed since.");
+            };
             qint64 n = 0;
             if (hasFrom) {
                 ok = count(connection, sameRowQuery(e.table, shape), {e.log, from}, &n, error) && n == 1;
@@ -196,7 +199,7 @@ bool UndoHistory::apply(const QString& connection, const Step& step, bool backwa
                     n == 0;
             }
             if (!ok) {
-                Sql::setError(error, changed);
+                Sql::setError(error, changed());
                 break;
             }
             const QString columns = shape.columns.join(QStringLiteral(", "));
@@ -221,7 +224,7 @@ bool UndoHistory::apply(const QString& connection, const Step& step, bool backwa
             QString failure;
             if (!Sql::run(connection, sql, values, &failure)) {
                 // A row that collides with one written since (a member of the same name).
-                Sql::setError(error, changed);
+                Sql::setError(error, changed());
                 ok = false;
             }
         }

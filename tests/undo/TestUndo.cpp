@@ -118,6 +118,7 @@ private Q_SLOTS:
     void conflictingUndoRefusedAndChangesNothing_data();
     void conflictingUndoRefusedAndChangesNothing();
     void writesOutsideStepsLogNothing();
+    void formatTwoGainsTheLog();
 
 private:
     static void buildDemo(TempProject& p)
@@ -508,6 +509,39 @@ void TestUndo::writesOutsideStepsLogNothing()
     QVERIFY2(Database::open(p.path(), c, &error), qPrintable(error));
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM UndoStep")), 0);
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM UndoEntry")), 0);
+}
+
+// A file of the previous format is given the log when opened for writing; its first
+// edit is a step like any other.
+void TestUndo::formatTwoGainsTheLog()
+{
+    TempProject p;
+    UndoLog::setCapturing(false);
+    p.member(QStringLiteral("Ann"));
+    const qint64 goal = p.goal(QStringLiteral("G"));
+    const QString c = p.connection();
+    for (const QVariantList& row :
+         rowsOf(c,
+                QStringLiteral("SELECT type, name FROM sqlite_master WHERE (name LIKE 'Undo%'"
+                               " OR name LIKE '%_undo_%') AND name NOT LIKE 'sqlite_%' ORDER BY type = 'table'"))) {
+        runSql(p, QStringLiteral("DROP %1 IF EXISTS %2").arg(row.at(0).toString().toUpper(), row.at(1).toString()));
+    }
+    runSql(p, QStringLiteral("PRAGMA user_version = 2"));
+    p.close();
+    UndoLog::setCapturing(true);
+    QString error;
+    QVERIFY2(Database::open(p.path(), c, &error), qPrintable(error));
+    QCOMPARE(countOf(p, QStringLiteral("PRAGMA user_version")), qint64(3));
+    QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM UndoStep")), qint64(0));
+    GoalRecord stored;
+    QVERIFY(GoalEditor::load(c, goal, &stored, &error));
+    GoalRecord edited = stored;
+    edited.priority = 3;
+    ScriptedPrompter prompter;
+    FixedClock clock(Stamp::fromText(QStringLiteral("2026-12-07 09:15:00")));
+    QVERIFY(GoalEditor::saveChanges(c, stored, edited, prompter, clock).ok);
+    QVERIFY2(UndoHistory::undo(c, &error), qPrintable(error));
+    QCOMPARE(countOf(p, QStringLiteral("SELECT PRIORITY FROM GOALS_SW")), qint64(50));
 }
 
 QTEST_GUILESS_MAIN(TestUndo)
