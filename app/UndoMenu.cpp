@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -53,8 +54,11 @@ UndoMenu::UndoMenu(MainWindow& window)
 
     if (QToolBar* bar = window.toolBar()) {
         QAction* first = bar->actions().value(0);
-        m_undo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo")));
-        m_redo->setIcon(QIcon::fromTheme(QStringLiteral("edit-redo")));
+        // The theme's icons where there is one; never the Back and Forward arrows.
+        m_undo->setIcon(
+            QIcon::fromTheme(QStringLiteral("edit-undo"), window.style()->standardIcon(QStyle::SP_MediaSeekBackward)));
+        m_redo->setIcon(
+            QIcon::fromTheme(QStringLiteral("edit-redo"), window.style()->standardIcon(QStyle::SP_MediaSeekForward)));
         bar->insertAction(first, m_undo);
         bar->insertAction(first, m_redo);
         if (first) {

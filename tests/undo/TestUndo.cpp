@@ -119,6 +119,7 @@ private Q_SLOTS:
     void conflictingUndoRefusedAndChangesNothing();
     void writesOutsideStepsLogNothing();
     void formatTwoGainsTheLog();
+    void keepsTheLatestSteps();
 
 private:
     static void buildDemo(TempProject& p)
@@ -542,6 +543,28 @@ void TestUndo::formatTwoGainsTheLog()
     QVERIFY(GoalEditor::saveChanges(c, stored, edited, prompter, clock).ok);
     QVERIFY2(UndoHistory::undo(c, &error), qPrintable(error));
     QCOMPARE(countOf(p, QStringLiteral("SELECT PRIORITY FROM GOALS_SW")), qint64(50));
+}
+
+// Only the latest steps are kept; older ones go with everything they logged.
+void TestUndo::keepsTheLatestSteps()
+{
+    TempProject p;
+    UndoLog::setCapturing(false);
+    p.note(p.task(p.goal(QStringLiteral("G")), QStringLiteral("T"), 1), QStringLiteral("n"));
+    UndoLog::setCapturing(true);
+    const int steps = UndoLog::kMaxSteps + 3;
+    for (int i = 1; i <= steps; ++i) {
+        Transaction tx(p.connection());
+        runSql(p, QStringLiteral("UPDATE TASK_OBJECT_WORKSHEET SET NOTES = ?"), {QString::number(i)});
+        QVERIFY(tx.commit());
+    }
+    QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM UndoStep")), qint64(UndoLog::kMaxSteps));
+    QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM UndoEntry")), qint64(UndoLog::kMaxSteps));
+    QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM UndoImage_TASK_OBJECT_WORKSHEET")),
+             qint64(2 * UndoLog::kMaxSteps));
+    QString error;
+    QVERIFY2(UndoHistory::goTo(p.connection(), 0, &error), qPrintable(error));
+    QCOMPARE(p.scalar(QStringLiteral("SELECT NOTES FROM TASK_OBJECT_WORKSHEET")).toString(), QStringLiteral("3"));
 }
 
 QTEST_GUILESS_MAIN(TestUndo)
