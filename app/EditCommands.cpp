@@ -261,6 +261,10 @@ void EditCommands::deleteGoal()
         }
         const EditOutcome o = DeleteCommands::deleteGoal(
             &m_window, MainWindow::kConnection, *goalId, ObjectDeleter::GoalSource::TaskList);
+        if (o.conflict) {
+            m_window.FillTaskList(node); // the goal as someone else left it
+            refreshLowerLists();
+        }
         if (!o.ok || !o.written) {
             return;
         }
@@ -302,6 +306,9 @@ void EditCommands::deleteTask()
         return;
     }
     const EditOutcome o = DeleteCommands::deleteTask(&m_window, MainWindow::kConnection, *taskId);
+    if (o.conflict) {
+        refreshForTask(*taskId); // the task as someone else left it
+    }
     if (!o.ok || !o.written) {
         return;
     }
@@ -319,6 +326,9 @@ void EditCommands::deleteAssignment()
         return;
     }
     const EditOutcome o = DeleteCommands::deleteAssignment(&m_window, MainWindow::kConnection, *taskId, member);
+    if (o.conflict) {
+        refreshForTask(*taskId);
+    }
     if (!o.ok || !o.written) {
         return;
     }
@@ -336,7 +346,7 @@ void EditCommands::deleteNote()
         return;
     }
     const EditOutcome o = DeleteCommands::deleteNote(&m_window, MainWindow::kConnection, *noteId);
-    if (o.ok && o.written) {
+    if ((o.ok && o.written) || o.conflict) {
         m_window.FillNoteList(m_window.taskList()->selectedIndex());
     }
 }

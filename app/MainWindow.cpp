@@ -18,8 +18,11 @@
 #include "charts/ui/TrendWindow.h"
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
+#include "db/ChangeListener.h"
 #include "db/Database.h"
 #include "db/FileProbe.h"
+#include "db/ServerAddress.h"
+#include "db/Transaction.h"
 #include "reports/ui/CompareWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "team/ui/TeamMemberWindow.h"
@@ -44,6 +47,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <utility>
 
 const QString MainWindow::kConnection = QStringLiteral("dbConn");
 
@@ -118,6 +122,7 @@ MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QStrin
 
 MainWindow::~MainWindow()
 {
+    delete m_listener;
     // The other windows read through the shared connection: they go first.
     delete m_chart;
     delete m_reports;
@@ -194,11 +199,17 @@ void MainWindow::buildUi()
     m_statusText = new QLabel(QStringLiteral("Status"), bar);
     m_statusDate = new QLabel(bar);
     m_statusTime = new QLabel(bar);
+    // A long message is cut short rather than pushing the date and time out of sight.
+    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     bar->addWidget(m_statusText, 1);
     bar->addPermanentWidget(m_statusDate);
     bar->addPermanentWidget(m_statusTime);
     setStatusBar(bar);
     updateClock();
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(kRefreshDelayMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &MainWindow::refreshFromServer);
     auto* clock = new QTimer(this);
     connect(clock, &QTimer::timeout, this, &MainWindow::updateClock);
     clock->start(1000);
@@ -721,6 +732,11 @@ void MainWindow::openAbout()
     m_about->exec();
 }
 
+QString MainWindow::statusText() const
+{
+    return m_statusText->text();
+}
+
 void MainWindow::updateClock()
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -732,8 +748,11 @@ void MainWindow::updateClock()
 QString MainWindow::askPath()
 {
     const QString path = m_startupUi.askDatabasePath(this);
-    // The choice is remembered at once, whatever it is, unless this run was given a file.
-    if (m_dbPathOverride.isEmpty()) {
+    // The choice is remembered at once, whatever it is, unless this run was given a file
+    // or it is a server address that opening will refuse: that one may hold a password.
+    ServerAddress address;
+    const bool unusableAddress = ServerAddress::isServer(path) && !ServerAddress::parse(path, &address, nullptr);
+    if (m_dbPathOverride.isEmpty() && !unusableAddress) {
         m_settings.setDbPath(path);
         m_settings.sync();
     }
@@ -745,6 +764,9 @@ bool MainWindow::openProject(const QString& path, bool chosenInDialog, QString* 
     if (path.isEmpty()) {
         error->clear();
         return false;
+    }
+    if (ServerAddress::isServer(path)) {
+        return Database::open(path, kConnection, error); // a new one is made with cairnwork-cli init
     }
     const FileProbe::Result probe = FileProbe::probe(path);
     const bool fresh = probe.kind == FileProbe::Kind::Missing || probe.kind == FileProbe::Kind::Empty;
@@ -781,10 +803,27 @@ bool MainWindow::InitDatabase()
         }
     }
     m_dbPath = path;
-    if (Database::isReadOnly(kConnection)) {
-        // The file system refuses writing: browsing works, every save says why it cannot.
-        setWindowTitle(QStringLiteral("Cairnwork (read-only)"));
+    QString title = QStringLiteral("Cairnwork");
+    if (Database::isServer(kConnection)) {
+        title += QStringLiteral(" - ") + Database::filePath(kConnection); // shown without a password
     }
+    if (Database::isReadOnly(kConnection)) {
+        // The file system or the server refuses writing: browsing works, the commands that
+        // add or delete are off, and every save says why it cannot.
+        title += QStringLiteral(" (read-only)");
+        m_statusText->setText(Database::readOnlyReason(kConnection));
+        m_statusText->setToolTip(m_statusText->text());
+        m_mnuPop->setWritable(false);
+    }
+    setWindowTitle(title);
+    m_listener = new ChangeListener(kConnection, this);
+    connect(m_listener, &ChangeListener::changed, this, [this](const QString& table) {
+        m_changedTables.insert(table);
+        // Bursts (one save touches several tables) come in as one refresh.
+        if (!m_refreshTimer->isActive()) {
+            m_refreshTimer->start();
+        }
+    });
     m_mnuRptRpt1->setEnabled(true);
     m_mnuRptRes->setEnabled(true);
     m_mnuRptCompare->setEnabled(true);
@@ -797,6 +836,32 @@ bool MainWindow::InitDatabase()
     FillResourceList(0);
     FillNoteList(0);
     return true;
+}
+
+void MainWindow::refreshFromServer()
+{
+    // Not under an open dialog or inside a write: their own refresh follows, and this one
+    // comes once they are done.
+    if (QApplication::activeModalWidget() || Transaction::isOpen(kConnection)) {
+        m_refreshTimer->start();
+        return;
+    }
+    const QSet<QString> tables = std::exchange(m_changedTables, {});
+    m_tvGoal->refreshLoadedLevels();
+    const std::optional<qint64> taskId = m_lvTask->selectedTaskId();
+    const std::optional<qint64> goalId = m_lvTask->selectedGoalId();
+    FillTaskList(m_tvGoal->currentItem());
+    if (taskId) {
+        m_lvTask->selectTaskRow(*taskId);
+    } else if (goalId) {
+        m_lvTask->selectGoalRow(*goalId);
+    }
+    const int row = m_lvTask->selectedIndex();
+    FillResourceList(row);
+    FillNoteList(row);
+    if (m_reports && tables.contains(QStringLiteral("compdates"))) {
+        m_reports->FillTimestampList();
+    }
 }
 
 void MainWindow::FillTaskList(QTreeWidgetItem* node)

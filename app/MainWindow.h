@@ -6,11 +6,13 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <memory>
 #include <optional>
 
 class AboutBox;
 class AppSettings;
+class ChangeListener;
 class ChartWindow;
 class CompareWindow;
 class TimelineWindow;
@@ -22,6 +24,7 @@ class PopMenu;
 class QAction;
 class QFrame;
 class QLabel;
+class QTimer;
 class QToolBar;
 class QTreeWidgetItem;
 class ReportsWindow;
@@ -42,6 +45,8 @@ class MainWindow : public QMainWindow
 
 public:
     static const QString kConnection;
+    // How long changes others commit are gathered before the panes show them.
+    static constexpr int kRefreshDelayMs = 300;
 
     // `dbPathOverride` opens that file for this run without touching the stored path.
     MainWindow(AppSettings& settings,
@@ -64,12 +69,18 @@ public:
     void FillNoteList(int row);
     // Lays the panes out again from the splitters.
     void SizeControls();
+    // Shows what others have changed on the server: the loaded tree levels, the task
+    // list (its selected row kept while it exists), the lists below it, and the reports
+    // window's snapshot list.
+    void refreshFromServer();
 
     GoalTree* goalTree() const { return m_tvGoal; }
     TaskList* taskList() const { return m_lvTask; }
     ResourceList* resourceList() const { return m_lvResource; }
     NoteList* noteList() const { return m_lvNotes; }
     QToolBar* toolBar() const { return m_toolBar; }
+    // The status bar's message, left of the date and time.
+    QString statusText() const;
     AppState& state() { return m_state; }
     const MainLayout& mainLayout() const { return m_layout; }
     QString databasePath() const { return m_dbPath; }
@@ -188,6 +199,9 @@ private:
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;
     PopMenu* m_mnuPop = nullptr;
+    ChangeListener* m_listener = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    QSet<QString> m_changedTables; // announced since the last refresh
     EditCommands* m_commands = nullptr;
     AboutBox* m_about = nullptr;
     QPointer<ReportsWindow> m_reports;

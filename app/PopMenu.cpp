@@ -58,3 +58,10 @@ QStringList PopMenu::visibleItems() const
     }
     return names;
 }
+
+void PopMenu::setWritable(bool writable)
+{
+    for (int i = AddGoal; i <= DeleteNote; ++i) {
+        m_items[i]->setEnabled(writable);
+    }
+}

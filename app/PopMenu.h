@@ -34,6 +34,8 @@ public:
     QAction* item(Item which) const { return m_items[which]; }
     // Shows exactly the items `items` names and hides the others.
     void apply(const PopMenuRules::Items& items);
+    // Off: the items that add or delete stay disabled (a project this person may only read).
+    void setWritable(bool writable);
     // The items now visible, by objectName, in menu order (separator included).
     QStringList visibleItems() const;
 

@@ -2,6 +2,8 @@
 
 #include "db/Database.h"
 
+#include "reports/ExportFile.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -27,6 +29,24 @@ int CliCommand::fail(const QString& message)
 {
     std::fprintf(stderr, "cairnwork-cli: %s\n", qPrintable(message));
     return Failed;
+}
+
+int CliCommand::writeOutput(const QString& path, const QByteArray& bytes)
+{
+    if (path.isEmpty()) {
+        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()) ||
+            std::fflush(stdout) != 0) {
+            return fail(QStringLiteral("standard output could not be written"));
+        }
+        return Ok;
+    }
+    QString error;
+    ExportFile file(path);
+    if (!file.open(&error)) {
+        return fail(error);
+    }
+    file.write(bytes); // a short write is reported by commit()
+    return file.commit(&error) ? Ok : fail(error);
 }
 
 int CliCommand::usage(const QString& message)

@@ -43,6 +43,9 @@ public:
     // Opens an existing project on connection(); returns Ok or Failed. Commands that
     // only read open it read-only: they change no byte of the project.
     static int openProject(const QString& path, Database::Access access);
+    // Writes `bytes` to the file `path` through the export guard (whole or not at
+    // all), or to standard output when `path` is empty; returns Ok or Failed.
+    static int writeOutput(const QString& path, const QByteArray& bytes);
     // True when stderr is a terminal (show progress).
     static bool progressWanted();
 };

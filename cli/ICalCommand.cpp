@@ -5,7 +5,6 @@
 #include "common/Stamp.h"
 
 #include <QFileInfo>
-#include <cstdio>
 
 namespace {
 
@@ -45,16 +44,11 @@ int runICal(const QStringList& args)
     if (!Timeline::load(CliCommand::connection(), stamp, &timeline, &error)) {
         return CliCommand::fail(error);
     }
-    if (parser.isSet(out)) {
-        return ICalendar::writeMemberCalendar(timeline, member, path, &error) ? CliCommand::Ok
-                                                                              : CliCommand::fail(error);
-    }
     QByteArray ics;
     if (!ICalendar::memberCalendar(timeline, member, &ics, &error)) {
         return CliCommand::fail(error);
     }
-    std::fwrite(ics.constData(), 1, size_t(ics.size()), stdout);
-    return CliCommand::Ok;
+    return CliCommand::writeOutput(path, ics);
 }
 
 const CliCommand::Registrar icalCommand(

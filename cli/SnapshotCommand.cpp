@@ -37,17 +37,26 @@ int runSnapshot(const QStringList& args)
     QString stamp;
     QString error;
     // A given moment must be the stamp itself; the current time may move on to the next free second.
-    const bool ok =
-        SnapshotGenerator::GenerateCompDates(CliCommand::connection(),
-                                             fixed ? static_cast<const Clock&>(*fixed) : Clock::system(),
-                                             &stamp,
-                                             &error,
-                                             fixed != nullptr,
-                                             [terminal](int percent) {
-                                                 if (terminal) {
-                                                     std::fprintf(stderr, "\rGenerating snapshot... %3d%%", percent);
-                                                 }
-                                             });
+    const bool ok = SnapshotGenerator::GenerateCompDates(
+        CliCommand::connection(),
+        fixed ? static_cast<const Clock&>(*fixed) : Clock::system(),
+        &stamp,
+        &error,
+        fixed != nullptr,
+        [terminal](int percent) {
+            if (terminal) {
+                std::fprintf(stderr, "\rGenerating snapshot... %3d%%", percent);
+            }
+        },
+        [told = false](const QString& message) mutable {
+            // Said once: a script's log gets one line, not one per try.
+            if (!told) {
+                std::fprintf(stderr, "%s\n", qPrintable(message));
+                std::fflush(stderr);
+                told = true;
+            }
+            return true;
+        });
     if (terminal) {
         std::fprintf(stderr, "\n");
     }

@@ -4,11 +4,9 @@
 #include "cli/CliCommand.h"
 #include "cli/TimelinePictures.h"
 #include "common/Stamp.h"
-#include "reports/ExportFile.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <cstdio>
 
 namespace {
 
@@ -64,17 +62,7 @@ int runTimeline(const QStringList& args)
         }
         return (*picture)(timeline, view, path, &error) ? CliCommand::Ok : CliCommand::fail(error);
     }
-    const QByteArray csv = TimelineCsv::write(timeline, view).toUtf8();
-    if (path.isEmpty()) {
-        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
-        return CliCommand::Ok;
-    }
-    ExportFile file(path);
-    if (!file.open(&error)) {
-        return CliCommand::fail(error);
-    }
-    file.write(csv); // a short write is reported by commit()
-    return file.commit(&error) ? CliCommand::Ok : CliCommand::fail(error);
+    return CliCommand::writeOutput(path, TimelineCsv::write(timeline, view).toUtf8());
 }
 
 const CliCommand::Registrar timelineCommand(

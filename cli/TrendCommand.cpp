@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -145,20 +144,7 @@ int runTrend(const QStringList& args)
         return writePicture(lines, points, path, suffix == QLatin1String("pdf"), &error) ? CliCommand::Ok
                                                                                          : CliCommand::fail(error);
     }
-    const QByteArray csv = TrendCsv::write(lines, points).toUtf8();
-    if (path.isEmpty()) {
-        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
-        return CliCommand::Ok;
-    }
-    ExportFile file(path);
-    if (!file.open(&error)) {
-        return CliCommand::fail(error);
-    }
-    file.write(csv); // a short write is reported by commit()
-    if (!file.commit(&error)) {
-        return CliCommand::fail(error);
-    }
-    return CliCommand::Ok;
+    return CliCommand::writeOutput(path, TrendCsv::write(lines, points).toUtf8());
 }
 
 const CliCommand::Registrar trendCommand(

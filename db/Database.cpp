@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlRecord>
+#include <QThread>
 #include <QUrl>
 
 #include <optional>
@@ -33,6 +34,7 @@ struct Opened
     QString path; // plain path, whatever name the connection was given
     Database::Mode mode = Database::Mode::Normal;
     bool server = false; // a project on a team server; `path` is its address
+    QString readOnlyReason; // set when the server refuses this role every write
 };
 
 // The connections made by open() and create(), by connection name.
@@ -180,6 +182,8 @@ bool judgeServer(const QString& connection, const QString& address, int* version
 // How long opening waits for a file another program holds before saying it is in use.
 constexpr int kOpenBusyMs = 2000;
 constexpr int kBusyMs = 10000;
+// How often a snapshot waiting for another one asks again.
+constexpr unsigned long kLockPollMs = 200;
 } // namespace
 
 Database::Mode Database::chooseMode(Access access, bool writable, bool walFormat, bool walExists)
@@ -347,7 +351,7 @@ bool Database::open(const QString& path, const QString& connection, QString* err
     if (!connect(path, connection, mode, error)) {
         return false;
     }
-    opened().insert(connection, {path, mode});
+    opened().insert(connection, {path, mode, false, {}});
     QString failure;
     int version = 0;
     const bool ok = Sql::exec(connection, QStringLiteral("PRAGMA busy_timeout = %1").arg(kOpenBusyMs), &failure) &&
@@ -420,7 +424,7 @@ bool Database::create(const QString& path, const QString& connection, QString* e
         return false;
     }
     // Registered only now: the transaction above wrote the marks that later writes check.
-    opened().insert(connection, {path, Mode::Normal});
+    opened().insert(connection, {path, Mode::Normal, false, {}});
     return true;
 }
 
@@ -495,12 +499,38 @@ bool Database::openServer(const QString& location, const QString& connection, QS
     if (!connectServer(address, connection, mode, error)) {
         return false;
     }
-    opened().insert(connection, {address.shown(), mode, true});
+    opened().insert(connection, {address.shown(), mode, true, {}});
     int version = 0;
     QString failure;
     if (!judge(connection, true, &version, &failure)) {
         close(connection);
         Sql::setError(error, failure);
+        return false;
+    }
+    if (mode != Mode::Normal) {
+        return true;
+    }
+    bool writable = false;
+    QString user;
+    bool ok = ServerSchema::mayWrite(connection, &writable, &user, &failure);
+    if (ok && !writable) {
+        // Told once here rather than by the first refused save, half-way through an edit.
+        ok = Sql::exec(connection, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"), &failure);
+        opened()[connection].mode = Mode::ReadOnly;
+        opened()[connection].readOnlyReason =
+            QStringLiteral("Your role \"%1\" may only read the project \"%2\".").arg(user, address.shown());
+    } else if (ok) {
+        // Databases made before changes were announced get their triggers from the first
+        // writer that owns the tables; for other roles the project works unannounced.
+        Transaction tx(connection);
+        QString ignored;
+        if (tx.isActive() && ServerSchema::ensureNotifications(connection, &ignored)) {
+            tx.commit();
+        }
+    }
+    if (!ok) {
+        close(connection);
+        Sql::setError(error, QStringLiteral("The project \"%1\" cannot be used: %2").arg(address.shown(), failure));
         return false;
     }
     return true;
@@ -537,7 +567,7 @@ bool Database::createServer(const QString& location, const QString& connection, 
         Sql::setError(error, QStringLiteral("A new project cannot be created in \"%1\": %2").arg(shown, failure));
         return false;
     }
-    opened().insert(connection, {shown, Mode::Normal, true});
+    opened().insert(connection, {shown, Mode::Normal, true, {}});
     return true;
 }
 
@@ -550,17 +580,60 @@ bool Database::isServer(const QString& connection)
     return QSqlDatabase::database(connection, false).driverName() == QLatin1String("QPSQL");
 }
 
-bool Database::lockSnapshots(const QString& connection, QString* error)
+bool Database::lockSnapshots(const QString& connection, const Waiting& waiting, QString* error)
 {
     if (!isServer(connection)) {
-        return true; // the file's write lock, held since BEGIN IMMEDIATE, does it
+        return true; // the file's write lock, held from BEGIN IMMEDIATE to the end, does it
     }
+    // A session lock, taken before the transaction: a repeatable-read transaction sees the
+    // state of its first statement, which must come after the previous snapshot's commit.
     QSqlQuery query(Sql::db(connection));
-    if (!query.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(Schema::kApplicationId))) {
-        Sql::setError(error, Sql::describe(query.lastError()));
-        return false;
+    query.setForwardOnly(true);
+    const QString tryLock = QStringLiteral("SELECT pg_try_advisory_lock(%1)").arg(Schema::kApplicationId);
+    const QString holder = QStringLiteral("SELECT a.usename FROM pg_locks l JOIN pg_stat_activity a ON a.pid = l.pid"
+                                          " WHERE l.locktype = 'advisory' AND l.granted AND l.objid::bigint = %1"
+                                          " AND l.database = (SELECT oid FROM pg_database"
+                                          "  WHERE datname = current_database()) AND l.pid <> pg_backend_pid()")
+                               .arg(Schema::kApplicationId);
+    for (;;) {
+        if (!query.exec(tryLock) || !query.next()) {
+            Sql::setError(error, Sql::describe(query.lastError()));
+            return false;
+        }
+        if (query.value(0).toBool()) {
+            return true;
+        }
+        QString who;
+        if (query.exec(holder) && query.next()) {
+            who = query.value(0).toString();
+        }
+        const QString message = who.isEmpty()
+            ? QStringLiteral("Another snapshot is being taken; waiting for it to finish…")
+            : QStringLiteral("Another snapshot is being taken by %1; waiting for it to finish…").arg(who);
+        if (!waiting || !waiting(message)) {
+            Sql::setError(error,
+                          who.isEmpty() ? QStringLiteral("Another snapshot is being taken; try again when it is done.")
+                                        : QStringLiteral("Another snapshot is being taken by %1; try again when "
+                                                         "it is done.")
+                                              .arg(who));
+            return false;
+        }
+        QThread::msleep(kLockPollMs);
     }
-    return true;
+}
+
+void Database::unlockSnapshots(const QString& connection)
+{
+    if (isServer(connection) && isOpen(connection)) {
+        QString ignored; // a lost connection has dropped the lock with it
+        Sql::exec(connection, QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(Schema::kApplicationId), &ignored);
+    }
+}
+
+QString Database::beginConsistentStatement(const QString& connection)
+{
+    return isServer(connection) ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ")
+                                : QStringLiteral("BEGIN IMMEDIATE");
 }
 
 QString Database::beginReadStatement(const QString& connection)
@@ -620,12 +693,25 @@ bool Database::isReadOnly(const QString& connection)
     return it != opened().constEnd() && it->mode != Mode::Normal;
 }
 
+QString Database::readOnlyReason(const QString& connection)
+{
+    if (!isReadOnly(connection)) {
+        return QString();
+    }
+    const QString reason = opened().value(connection).readOnlyReason;
+    return reason.isEmpty() ? QStringLiteral("The %1 is read-only.").arg(projectNamed(filePath(connection))) : reason;
+}
+
 bool Database::writableCheck(const QString& connection, QString* error)
 {
     if (!isReadOnly(connection)) {
         return true;
     }
-    Sql::setError(error, QStringLiteral("The %1 is read-only.").arg(projectNamed(filePath(connection))));
+    // A role's refusal is news to someone who just pressed OK; a read-only file is in the title.
+    const bool roleRefuses = !opened().value(connection).readOnlyReason.isEmpty();
+    Sql::setError(error,
+                  roleRefuses ? QStringLiteral("Nothing was saved: ") + readOnlyReason(connection)
+                              : readOnlyReason(connection));
     return false;
 }
 

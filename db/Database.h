@@ -39,13 +39,24 @@ public:
     static bool isOpen(const QString& connection);
     // True when writes on the connection are refused (by Transaction).
     static bool isReadOnly(const QString& connection);
+    // Why a read-only connection may not write, for the people using it; empty when it may.
+    static QString readOnlyReason(const QString& connection);
     // True when the connection's project lives on a team server.
     static bool isServer(const QString& connection);
     // The statement that starts the outermost write transaction on the connection.
     static QString beginStatement(const QString& connection);
-    // Inside the caller's write transaction: waits until no other snapshot generation of
-    // the project runs, and keeps others waiting until this transaction ends.
-    static bool lockSnapshots(const QString& connection, QString* error);
+    // Called while another snapshot generation holds the lock, with a message naming its
+    // holder where the server tells; returns false to stop waiting.
+    using Waiting = std::function<bool(const QString& message)>;
+    // Before the snapshot's transaction: waits until no other snapshot generation of the
+    // project runs, and keeps others waiting until unlockSnapshots(). On a file the write
+    // transaction's own lock does this, so it returns at once. False with *error when the
+    // lock cannot be taken or `waiting` gave up.
+    static bool lockSnapshots(const QString& connection, const Waiting& waiting, QString* error);
+    static void unlockSnapshots(const QString& connection);
+    // The statement that starts the outermost write transaction that reads one state of
+    // the project throughout (a snapshot's).
+    static QString beginConsistentStatement(const QString& connection);
     // The statement that starts a read transaction seeing one state of the project
     // throughout; ended by ROLLBACK.
     static QString beginReadStatement(const QString& connection);

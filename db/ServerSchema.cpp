@@ -178,6 +178,23 @@ QStringList versionTriggers()
     return statements;
 }
 
+// Every committed change is announced once per statement and table (the server folds
+// equal announcements of one transaction into one), so other windows can refresh.
+QStringList notifyStatements()
+{
+    QStringList statements = {
+        QStringLiteral("CREATE OR REPLACE FUNCTION cw_announce_change() RETURNS trigger LANGUAGE plpgsql AS $$"
+                       " BEGIN PERFORM pg_notify('%1', lower(TG_TABLE_NAME)); RETURN NULL; END $$")
+            .arg(QLatin1String(ServerSchema::kChangeChannel))};
+    for (const QString& table : Schema::requiredTables()) {
+        statements << QStringLiteral(
+                          "CREATE OR REPLACE TRIGGER %1_announce AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE"
+                          " ON %1 FOR EACH STATEMENT EXECUTE FUNCTION cw_announce_change()")
+                          .arg(table);
+    }
+    return statements;
+}
+
 // Functions of the file engine that the shared views and queries call, with the
 // same results on the values this program stores.
 QStringList compatibilityStatements()
@@ -236,8 +253,8 @@ QStringList compatibilityStatements()
 
 bool ServerSchema::create(const QString& connection, QString* error)
 {
-    QStringList statements = tableStatements() + guardStatements() + versionTriggers() + compatibilityStatements() +
-        Schema::sharedStatements();
+    QStringList statements = tableStatements() + guardStatements() + versionTriggers() + notifyStatements() +
+        compatibilityStatements() + Schema::sharedStatements();
     statements << QStringLiteral("INSERT INTO COUNTERS (GOAL_APP, TASK_OBJECT, NOTE) VALUES (0, 0, 0)")
                << QStringLiteral("CREATE TABLE %1 (APPLICATION_ID INTEGER NOT NULL, USER_VERSION INTEGER NOT NULL)")
                       .arg(QLatin1String(kFormatTable))
@@ -250,6 +267,47 @@ bool ServerSchema::create(const QString& connection, QString* error)
             return false;
         }
     }
+    return true;
+}
+
+bool ServerSchema::ensureNotifications(const QString& connection, QString* error)
+{
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
+                                   " WHERE c.relnamespace = current_schema()::regnamespace"
+                                   " AND t.tgname LIKE '%\\_announce'")) ||
+        !query.next()) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    if (query.value(0).toInt() == Schema::requiredTables().size()) {
+        return true;
+    }
+    const QStringList statements = notifyStatements();
+    for (const QString& sql : statements) {
+        if (!Sql::exec(connection, sql, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ServerSchema::mayWrite(const QString& connection, bool* writable, QString* user, QString* error)
+{
+    // The tables every edit writes; a role granted only some of them still reads.
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT current_user, bool_and(has_table_privilege(t, 'INSERT')"
+                                   " AND has_table_privilege(t, 'UPDATE') AND has_table_privilege(t, 'DELETE'))"
+                                   " FROM unnest(ARRAY['goals_sw', 'tasks_objects', 'task_object_resource',"
+                                   "  'task_object_worksheet', 'resources', 'counters', 'compdates']) AS t")) ||
+        !query.next()) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    *user = query.value(0).toString();
+    *writable = query.value(1).toBool();
     return true;
 }
 

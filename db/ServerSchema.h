@@ -13,12 +13,20 @@ class ServerSchema
 public:
     static constexpr const char* kFormatTable = "cw_format";
     static constexpr const char* kVersionColumn = "row_version";
+    // The channel on which every committed change is announced; the payload is the
+    // changed table's name, lower case.
+    static constexpr const char* kChangeChannel = "cairnwork";
 
     // Creates the whole schema, the COUNTERS row and the format mark in the connection's
     // current schema, which must hold no tables. The caller holds the transaction.
     static bool create(const QString& connection, QString* error);
     // The tables of the connection's current schema, lower case.
     static bool tables(const QString& connection, QStringList* names, QString* error);
+    // Gives a database made without them the triggers that announce changes; a no-op
+    // when all are there. The caller holds the transaction.
+    static bool ensureNotifications(const QString& connection, QString* error);
+    // Whether the connection's role may change the project; *user gets the role's name.
+    static bool mayWrite(const QString& connection, bool* writable, QString* user, QString* error);
     // Reads the format mark; false with *error when it cannot be read.
     static bool format(const QString& connection, int* applicationId, int* version, QString* error);
 };

@@ -14,7 +14,7 @@ QHash<QString, int>& depths()
 }
 } // namespace
 
-Transaction::Transaction(const QString& connection)
+Transaction::Transaction(const QString& connection, Reading reading)
     : m_connection(connection)
 {
     int& depth = depths()[connection];
@@ -32,7 +32,8 @@ Transaction::Transaction(const QString& connection)
         return;
     }
     QSqlQuery begin(Sql::db(connection));
-    if (!begin.exec(Database::beginStatement(connection))) {
+    if (!begin.exec(reading == Reading::Consistent ? Database::beginConsistentStatement(connection)
+                                                   : Database::beginStatement(connection))) {
         m_error = Database::inUseMessage(Database::filePath(connection), begin.lastError());
         if (m_error.isEmpty()) {
             m_error = Sql::describe(begin.lastError());

@@ -9,7 +9,12 @@
 class Transaction
 {
 public:
-    explicit Transaction(const QString& connection);
+    enum class Reading {
+        Current, // each statement sees what others have committed by then (a server's default)
+        Consistent, // the whole transaction sees one state of the project (a snapshot's)
+    };
+
+    explicit Transaction(const QString& connection, Reading reading = Reading::Current);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -4,6 +4,7 @@
 #include "editing/EditSql.h"
 #include "editing/EditTransaction.h"
 #include "editing/ObjectChecks.h"
+#include "editing/ObjectSave.h"
 
 namespace {
 // True when `member` (compared as member names are, without letter case) is assigned to the task.
@@ -42,24 +43,37 @@ QString AssignmentEditor::duplicateMessage(const QString& member)
     return QStringLiteral("Resource %1 is already assigned to this task!").arg(member);
 }
 
-bool AssignmentEditor::load(
-    const QString& connection, qint64 taskId, const QString& member, AssignmentRecord* row, QString* error)
+bool AssignmentEditor::load(const QString& connection,
+                            qint64 taskId,
+                            const QString& member,
+                            AssignmentRecord* row,
+                            RowImage* image,
+                            QString* error)
 {
-    QSqlQuery q(Sql::db(connection));
-    if (!EditSql::runToRow(q,
-                           QStringLiteral("SELECT FK_TASKID, FK_R_NAME, PER_WORKLOAD, PER_COMPLETED, DAYS_NEEDED"
-                                          " FROM qPropertiesRes WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
-                           {taskId, member},
-                           QStringLiteral("The assignment no longer exists."),
-                           error)) {
+    RowImage read;
+    if (!ObjectSave::loadRow(connection,
+                             QStringLiteral("qPropertiesRes"),
+                             {QStringLiteral("FK_TASKID"), QStringLiteral("FK_R_NAME")},
+                             {taskId, member},
+                             QStringLiteral("The assignment no longer exists."),
+                             &read,
+                             error)) {
         return false;
     }
-    row->taskId = q.value(0).toLongLong();
-    row->member = q.value(1).toString();
-    row->perWorkload = q.value(2).toDouble();
-    row->perCompleted = q.value(3).toDouble();
-    row->daysNeeded = q.value(4).toDouble();
+    row->taskId = read.value(QStringLiteral("FK_TASKID")).toLongLong();
+    row->member = read.value(QStringLiteral("FK_R_NAME")).toString();
+    row->perWorkload = read.value(QStringLiteral("PER_WORKLOAD")).toDouble();
+    row->perCompleted = read.value(QStringLiteral("PER_COMPLETED")).toDouble();
+    row->daysNeeded = read.value(QStringLiteral("DAYS_NEEDED")).toDouble();
+    if (image) {
+        *image = read;
+    }
     return true;
+}
+
+QString AssignmentEditor::describedAs(const QString& member)
+{
+    return QStringLiteral("The assignment of \"%1\"").arg(member);
 }
 
 bool AssignmentEditor::followAssignments(
@@ -96,6 +110,7 @@ EditOutcome AssignmentEditor::add(const QString& connection, const AssignmentRec
 }
 
 EditOutcome AssignmentEditor::saveChanges(const QString& connection,
+                                          const RowImage& loaded,
                                           const AssignmentRecord& stored,
                                           const AssignmentRecord& edited,
                                           Prompter& prompter)
@@ -114,7 +129,8 @@ EditOutcome AssignmentEditor::saveChanges(const QString& connection,
         return unchanged;
     }
     return EditTransaction::run(connection, unchanged, [&](EditOutcome& outcome, QString* error) {
-        if ((MemberName::key(edited.member) != MemberName::key(stored.member) &&
+        if (!loaded.stillCurrent(connection, describedAs(stored.member), &outcome.conflict, error) ||
+            (MemberName::key(edited.member) != MemberName::key(stored.member) &&
              !refuseDuplicate(connection, stored.taskId, edited.member, error)) ||
             !changes.update(connection,
                             QStringLiteral("TASK_OBJECT_RESOURCE"),

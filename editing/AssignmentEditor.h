@@ -4,6 +4,7 @@
 #include "editing/EditOutcome.h"
 
 class Prompter;
+class RowImage;
 
 // Reading and saving a task's resource assignments for the assignment dialog.
 // After a save the task's status follows its assignments and the goals above it
@@ -12,17 +13,27 @@ class Prompter;
 class AssignmentEditor
 {
 public:
-    static bool
-    load(const QString& connection, qint64 taskId, const QString& member, AssignmentRecord* row, QString* error);
+    // Reads the assignment; *image (when given) keeps the row as read for saveChanges().
+    static bool load(const QString& connection,
+                     qint64 taskId,
+                     const QString& member,
+                     AssignmentRecord* row,
+                     RowImage* image,
+                     QString* error);
 
     static EditOutcome add(const QString& connection, const AssignmentRecord& row, Prompter& prompter);
 
     // Writes what differs between `stored` and `edited` (the member, which moves
     // the assignment to another member, and the three numbers compared as numbers).
+    // An assignment no longer as `loaded` shows it is refused (outcome.conflict).
     static EditOutcome saveChanges(const QString& connection,
+                                   const RowImage& loaded,
                                    const AssignmentRecord& stored,
                                    const AssignmentRecord& edited,
                                    Prompter& prompter);
+
+    // How an assignment is named to the user.
+    static QString describedAs(const QString& member);
 
     // The refusal for a member already assigned to the task.
     static QString duplicateMessage(const QString& member);

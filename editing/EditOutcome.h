@@ -15,6 +15,9 @@ struct EditOutcome
     QString error;
     bool written = false; // a row was added, changed or deleted
     bool cancelled = false; // a deletion the user did not confirm
+    // Another connection changed or removed the row since it was loaded: nothing was
+    // written, and the opener reloads the row before the user tries again.
+    bool conflict = false;
 
     // The object saved or deleted: a goal or task ID, a note's NID, or for an
     // assignment the task's ID (with member below).

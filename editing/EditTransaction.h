@@ -5,7 +5,9 @@
 
 // One editor write as one transaction: `steps(EditOutcome&, QString* error)` does the
 // writing and fills the outcome; when it returns false or the commit fails nothing of
-// it remains and the outcome is a failure. Otherwise the outcome comes back ok.
+// it remains and the outcome is a failure (keeping outcome.conflict, which the steps
+// set when the row they write was changed by someone else). Otherwise the outcome
+// comes back ok.
 class EditTransaction
 {
 public:
@@ -18,7 +20,9 @@ public:
         }
         QString error;
         if (!steps(outcome, &error)) {
-            return EditOutcome::failure(error);
+            EditOutcome failed = EditOutcome::failure(error);
+            failed.conflict = outcome.conflict;
+            return failed;
         }
         if (!tx.commit()) {
             return EditOutcome::failure(tx.error());

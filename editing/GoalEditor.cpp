@@ -20,27 +20,24 @@ void describe(EditOutcome& o, const GoalRecord& g)
 }
 } // namespace
 
-bool GoalEditor::load(const QString& connection, qint64 id, GoalRecord* goal, QString* error)
+bool GoalEditor::load(const QString& connection, qint64 id, GoalRecord* goal, RowImage* image, QString* error)
 {
-    QSqlQuery q(Sql::db(connection));
-    if (!EditSql::runToRow(q,
-                           QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, P_GID, DESCRIPTION,"
-                                          " DEFAULT_RESOURCE, CREATED, LAST_EDITED FROM qPropertiesGoal WHERE ID = ?"),
-                           {id},
-                           QStringLiteral("The goal no longer exists."),
-                           error)) {
+    RowImage row;
+    if (!ObjectSave::loadRow(connection,
+                             QStringLiteral("qPropertiesGoal"),
+                             {QStringLiteral("ID")},
+                             {id},
+                             QStringLiteral("The goal no longer exists."),
+                             &row,
+                             error)) {
         return false;
     }
-    goal->id = q.value(0).toLongLong();
-    goal->objectType = q.value(1).toString();
-    goal->shortName = q.value(2).toString();
-    goal->priority = q.value(3).toLongLong();
-    goal->status = q.value(4).toString();
-    goal->parentId = Sql::optionalId(q.value(5));
-    goal->description = Sql::optionalText(q.value(6));
-    goal->defaultResource = Sql::optionalText(q.value(7));
-    goal->created = q.value(8).toString();
-    goal->lastEdited = Sql::optionalText(q.value(9));
+    ObjectSave::readCommonColumns(row, goal);
+    goal->parentId = Sql::optionalId(row.value(QStringLiteral("P_GID")));
+    goal->defaultResource = Sql::optionalText(row.value(QStringLiteral("DEFAULT_RESOURCE")));
+    if (image) {
+        *image = row;
+    }
     return true;
 }
 
@@ -79,6 +76,7 @@ EditOutcome GoalEditor::add(const QString& connection, const GoalRecord& goal, P
 }
 
 EditOutcome GoalEditor::saveChanges(const QString& connection,
+                                    const RowImage& loaded,
                                     const GoalRecord& stored,
                                     const GoalRecord& edited,
                                     Prompter& prompter,
@@ -95,6 +93,8 @@ EditOutcome GoalEditor::saveChanges(const QString& connection,
     EditOutcome outcome;
     describe(outcome, saved);
     return ObjectSave::write(connection,
+                             loaded,
+                             ObjectSave::describedAs(stored),
                              QStringLiteral("GOALS_SW"),
                              stored.id,
                              stored.parentId,

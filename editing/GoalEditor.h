@@ -6,6 +6,7 @@
 
 class Clock;
 class Prompter;
+class RowImage;
 
 // Reading and saving goals and applications for the goal dialog. Each save is one
 // transaction: the row, its identifier from COUNTERS and the status walk from the
@@ -13,7 +14,8 @@ class Prompter;
 class GoalEditor
 {
 public:
-    static bool load(const QString& connection, qint64 id, GoalRecord* goal, QString* error);
+    // Reads the goal; *image (when given) keeps the row as read for saveChanges().
+    static bool load(const QString& connection, qint64 id, GoalRecord* goal, RowImage* image, QString* error);
 
     // Adds `goal` (its id is ignored) under goal->parentId, stamped CREATED now.
     // Empty description and default resource are stored as NULL.
@@ -22,8 +24,10 @@ public:
     // Writes the columns of `edited` that differ from `stored` (type, name,
     // priority, status, description, default resource; texts compared
     // by textDiffers) with LAST_EDITED now, then walks from the goal's parent.
-    // Nothing differing writes nothing: outcome.ok with written false.
+    // Nothing differing writes nothing: outcome.ok with written false. A goal that
+    // is no longer as `loaded` shows it is refused (outcome.conflict).
     static EditOutcome saveChanges(const QString& connection,
+                                   const RowImage& loaded,
                                    const GoalRecord& stored,
                                    const GoalRecord& edited,
                                    Prompter& prompter,

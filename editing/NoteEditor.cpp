@@ -6,22 +6,33 @@
 #include "editing/ColumnChanges.h"
 #include "editing/EditSql.h"
 #include "editing/EditTransaction.h"
+#include "editing/ObjectSave.h"
 
-bool NoteEditor::load(const QString& connection, qint64 noteId, NoteRecord* note, QString* error)
+bool NoteEditor::load(const QString& connection, qint64 noteId, NoteRecord* note, RowImage* image, QString* error)
 {
-    QSqlQuery q(Sql::db(connection));
-    if (!EditSql::runToRow(q,
-                           QStringLiteral("SELECT NID, TASKID, NOTES, TIMESTAMP FROM qPropertiesNote WHERE NID = ?"),
-                           {noteId},
-                           QStringLiteral("The note no longer exists."),
-                           error)) {
+    RowImage row;
+    if (!ObjectSave::loadRow(connection,
+                             QStringLiteral("qPropertiesNote"),
+                             {QStringLiteral("NID")},
+                             {noteId},
+                             QStringLiteral("The note no longer exists."),
+                             &row,
+                             error)) {
         return false;
     }
-    note->id = q.value(0).toLongLong();
-    note->taskId = q.value(1).toLongLong();
-    note->notes = Sql::optionalText(q.value(2));
-    note->timestamp = q.value(3).toString();
+    note->id = row.value(QStringLiteral("NID")).toLongLong();
+    note->taskId = row.value(QStringLiteral("TASKID")).toLongLong();
+    note->notes = Sql::optionalText(row.value(QStringLiteral("NOTES")));
+    note->timestamp = row.value(QStringLiteral("TIMESTAMP")).toString();
+    if (image) {
+        *image = row;
+    }
     return true;
+}
+
+QString NoteEditor::describedAs()
+{
+    return QStringLiteral("The note");
 }
 
 EditOutcome NoteEditor::add(const QString& connection, qint64 taskId, const QString& text, const Clock& clock)
@@ -43,8 +54,11 @@ EditOutcome NoteEditor::add(const QString& connection, qint64 taskId, const QStr
     });
 }
 
-EditOutcome
-NoteEditor::saveChanges(const QString& connection, const NoteRecord& stored, const QString& text, const Clock& clock)
+EditOutcome NoteEditor::saveChanges(const QString& connection,
+                                    const RowImage& loaded,
+                                    const NoteRecord& stored,
+                                    const QString& text,
+                                    const Clock& clock)
 {
     EditOutcome unchanged;
     unchanged.id = stored.id;
@@ -57,7 +71,8 @@ NoteEditor::saveChanges(const QString& connection, const NoteRecord& stored, con
     changes.change(true, "NOTES", text);
     changes.change(true, "TIMESTAMP", Stamp::toText(clock.now()));
     return EditTransaction::run(connection, unchanged, [&](EditOutcome& outcome, QString* error) {
-        if (!changes.update(connection,
+        if (!loaded.stillCurrent(connection, describedAs(), &outcome.conflict, error) ||
+            !changes.update(connection,
                             QStringLiteral("TASK_OBJECT_WORKSHEET"),
                             QStringLiteral("WHERE NID = ?"),
                             {stored.id},

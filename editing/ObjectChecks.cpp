@@ -1,6 +1,7 @@
 #include "editing/ObjectChecks.h"
 
 #include "common/Prompter.h"
+#include "db/RowImage.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
 #include "editing/EditSql.h"
@@ -83,7 +84,8 @@ bool ObjectChecks::CheckParentStatus(const QString& connection,
         visited.insert(*current);
         QSqlQuery row(Sql::db(connection));
         if (!Sql::run(row,
-                      QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, STATUS, P_GID FROM GOALS_SW WHERE ID = ?"),
+                      QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, STATUS, P_GID FROM GOALS_SW WHERE ID = ?") +
+                          RowImage::lockClause(connection),
                       {*current},
                       error)) {
             return false;
@@ -140,13 +142,11 @@ bool ObjectChecks::CheckParentStatus(const QString& connection,
 bool ObjectChecks::CheckTaskStatus(
     const QString& connection, qint64 taskId, Prompter& prompter, QList<StatusChange>* changes, QString* error)
 {
-    bool done = false;
-    if (!ResourcesCompleted(connection, taskId, &done, error)) {
-        return false;
-    }
+    // The task is held first, so its assignments are judged as they stand while it is.
     QSqlQuery row(Sql::db(connection));
     if (!Sql::run(row,
-                  QStringLiteral("SELECT ID, SHORT_NAME, STATUS, OBJECT_TYPE FROM TASKS_OBJECTS WHERE ID = ?"),
+                  QStringLiteral("SELECT ID, SHORT_NAME, STATUS, OBJECT_TYPE FROM TASKS_OBJECTS WHERE ID = ?") +
+                      RowImage::lockClause(connection),
                   {taskId},
                   error)) {
         return false;
@@ -158,6 +158,10 @@ bool ObjectChecks::CheckTaskStatus(
     const QString status = row.value(2).toString();
     const QString type = row.value(3).toString();
     row.finish();
+    bool done = false;
+    if (!ResourcesCompleted(connection, taskId, &done, error)) {
+        return false;
+    }
 
     QString newStatus;
     if (done && status == Vocabulary::kOpen) {

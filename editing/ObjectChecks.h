@@ -31,6 +31,8 @@ public:
     // if the user agrees. Changed goals are appended to *changes bottom-up. An
     // empty goalId (the root) changes nothing. Runs in a transaction of its own
     // (a savepoint inside the caller's), so a failure leaves no answer half-applied.
+    // Each goal is held from its reading to the caller's commit, so no other
+    // connection changes it between the decision (or the user's answer) and the write.
     static bool CheckParentStatus(const QString& connection,
                                   std::optional<qint64> goalId,
                                   Prompter& prompter,

@@ -4,24 +4,58 @@
 #include "editing/AssignmentEditor.h"
 #include "editing/EditSql.h"
 #include "editing/EditTransaction.h"
+#include "editing/NoteEditor.h"
 #include "editing/ObjectChecks.h"
+#include "editing/ObjectSave.h"
 
 #include <QHash>
 #include <QSet>
 
 namespace {
-// Asks `question` ("Delete", No by default); on Yes runs `steps` as one transaction.
-// Any other answer changes nothing and comes back cancelled.
-template <typename Steps>
-EditOutcome deleteConfirmed(const QString& connection, Prompter& prompter, const QString& question, Steps steps)
+// The row a deletion removes, read when its question is asked: the deletion goes
+// ahead only while the row is still as the user saw it then.
+struct Target
 {
+    QString table;
+    QStringList keyColumns;
+    QVariantList keys;
+    QString missing; // the refusal when the row is gone before the question
+};
+
+// How a goal or task is named to the user, from its row.
+QString objectNamed(const RowImage& row)
+{
+    return QStringLiteral("%1 \"%2\"")
+        .arg(row.value(QStringLiteral("OBJECT_TYPE")).toString(), row.value(QStringLiteral("SHORT_NAME")).toString());
+}
+
+// Reads the target, asks `question` ("Delete", No by default); on Yes runs `steps`
+// as one transaction, provided the target is still as read. Any other answer
+// changes nothing and comes back cancelled.
+template <typename Name, typename Steps>
+EditOutcome deleteConfirmed(const QString& connection,
+                            Prompter& prompter,
+                            const QString& question,
+                            const Target& target,
+                            Name name,
+                            Steps steps)
+{
+    RowImage loaded;
+    QString error;
+    if (!ObjectSave::loadRow(
+            connection, target.table, target.keyColumns, target.keys, target.missing, &loaded, &error)) {
+        return EditOutcome::failure(error);
+    }
     if (!prompter.ask(QStringLiteral("Delete"), question, false)) {
         EditOutcome o;
         o.ok = true;
         o.cancelled = true;
         return o;
     }
-    return EditTransaction::run(connection, {}, steps);
+    const QString what = name(loaded);
+    return EditTransaction::run(connection, {}, [&](EditOutcome& outcome, QString* error) {
+        return loaded.stillCurrent(connection, what, &outcome.conflict, error) && steps(outcome, error);
+    });
 }
 
 // Runs a DELETE; outcome.written tells whether a row went.
@@ -122,59 +156,88 @@ QString ObjectDeleter::noteQuestion()
 
 EditOutcome ObjectDeleter::deleteGoal(const QString& connection, qint64 goalId, GoalSource source, Prompter& prompter)
 {
-    return deleteConfirmed(connection, prompter, goalQuestion(), [&](EditOutcome& outcome, QString* error) {
-        if (!describe(connection,
-                      QStringLiteral("SELECT P_GID, OBJECT_TYPE, SHORT_NAME FROM GOALS_SW WHERE ID = ?"),
-                      goalId,
-                      QStringLiteral("The goal no longer exists."),
-                      outcome,
-                      error)) {
-            return false;
-        }
-        if (source == GoalSource::TaskList) {
-            return ObjectChecks::CheckParentStatus(
-                       connection, outcome.parentId, prompter, &outcome.statusChanges, error) &&
-                removeGoalTree(connection, goalId, outcome, error);
-        }
-        return removeGoalTree(connection, goalId, outcome, error) &&
-            ObjectChecks::CheckParentStatus(connection, outcome.parentId, prompter, &outcome.statusChanges, error);
-    });
+    const Target goal{
+        QStringLiteral("GOALS_SW"), {QStringLiteral("ID")}, {goalId}, QStringLiteral("The goal no longer exists.")};
+    return deleteConfirmed(
+        connection, prompter, goalQuestion(), goal, objectNamed, [&](EditOutcome& outcome, QString* error) {
+            if (!describe(connection,
+                          QStringLiteral("SELECT P_GID, OBJECT_TYPE, SHORT_NAME FROM GOALS_SW WHERE ID = ?"),
+                          goalId,
+                          QStringLiteral("The goal no longer exists."),
+                          outcome,
+                          error)) {
+                return false;
+            }
+            if (source == GoalSource::TaskList) {
+                return ObjectChecks::CheckParentStatus(
+                           connection, outcome.parentId, prompter, &outcome.statusChanges, error) &&
+                    removeGoalTree(connection, goalId, outcome, error);
+            }
+            return removeGoalTree(connection, goalId, outcome, error) &&
+                ObjectChecks::CheckParentStatus(connection, outcome.parentId, prompter, &outcome.statusChanges, error);
+        });
 }
 
 EditOutcome ObjectDeleter::deleteTask(const QString& connection, qint64 taskId, Prompter& prompter)
 {
-    return deleteConfirmed(connection, prompter, taskQuestion(), [&](EditOutcome& outcome, QString* error) {
-        return describe(connection,
-                        QStringLiteral("SELECT FK_ID, OBJECT_TYPE, SHORT_NAME FROM TASKS_OBJECTS WHERE ID = ?"),
-                        taskId,
-                        QStringLiteral("The task no longer exists."),
-                        outcome,
-                        error) &&
-            remove(connection, QStringLiteral("DELETE FROM TASKS_OBJECTS WHERE ID = ?"), {taskId}, outcome, error) &&
-            ObjectChecks::CheckParentStatus(connection, outcome.parentId, prompter, &outcome.statusChanges, error);
-    });
+    const Target task{QStringLiteral("TASKS_OBJECTS"),
+                      {QStringLiteral("ID")},
+                      {taskId},
+                      QStringLiteral("The task no longer exists.")};
+    return deleteConfirmed(
+        connection, prompter, taskQuestion(), task, objectNamed, [&](EditOutcome& outcome, QString* error) {
+            return describe(connection,
+                            QStringLiteral("SELECT FK_ID, OBJECT_TYPE, SHORT_NAME FROM TASKS_OBJECTS WHERE ID = ?"),
+                            taskId,
+                            QStringLiteral("The task no longer exists."),
+                            outcome,
+                            error) &&
+                remove(connection,
+                       QStringLiteral("DELETE FROM TASKS_OBJECTS WHERE ID = ?"),
+                       {taskId},
+                       outcome,
+                       error) &&
+                ObjectChecks::CheckParentStatus(connection, outcome.parentId, prompter, &outcome.statusChanges, error);
+        });
 }
 
 EditOutcome
 ObjectDeleter::deleteAssignment(const QString& connection, qint64 taskId, const QString& member, Prompter& prompter)
 {
-    return deleteConfirmed(connection, prompter, assignmentQuestion(), [&](EditOutcome& outcome, QString* error) {
-        outcome.id = taskId;
-        outcome.member = member;
-        return remove(connection,
-                      QStringLiteral("DELETE FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
-                      {taskId, member},
-                      outcome,
-                      error) &&
-            AssignmentEditor::followAssignments(connection, taskId, prompter, &outcome, error);
-    });
+    const Target assignment{QStringLiteral("TASK_OBJECT_RESOURCE"),
+                            {QStringLiteral("FK_TASKID"), QStringLiteral("FK_R_NAME")},
+                            {taskId, member},
+                            QStringLiteral("The assignment no longer exists.")};
+    const auto named = [](const RowImage& row) {
+        return AssignmentEditor::describedAs(row.value(QStringLiteral("FK_R_NAME")).toString());
+    };
+    return deleteConfirmed(
+        connection, prompter, assignmentQuestion(), assignment, named, [&](EditOutcome& outcome, QString* error) {
+            outcome.id = taskId;
+            outcome.member = member;
+            return remove(connection,
+                          QStringLiteral("DELETE FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ? AND FK_R_NAME = ?"),
+                          {taskId, member},
+                          outcome,
+                          error) &&
+                AssignmentEditor::followAssignments(connection, taskId, prompter, &outcome, error);
+        });
 }
 
 EditOutcome ObjectDeleter::deleteNote(const QString& connection, qint64 noteId, Prompter& prompter)
 {
-    return deleteConfirmed(connection, prompter, noteQuestion(), [&](EditOutcome& outcome, QString* error) {
-        outcome.id = noteId;
-        return remove(
-            connection, QStringLiteral("DELETE FROM TASK_OBJECT_WORKSHEET WHERE NID = ?"), {noteId}, outcome, error);
-    });
+    const Target note{QStringLiteral("TASK_OBJECT_WORKSHEET"),
+                      {QStringLiteral("NID")},
+                      {noteId},
+                      QStringLiteral("The note no longer exists.")};
+    const auto named = [](const RowImage&) { return NoteEditor::describedAs(); };
+    return deleteConfirmed(
+        connection, prompter, noteQuestion(), note, named, [&](EditOutcome& outcome, QString* error) {
+            outcome.id = noteId;
+            return remove(connection,
+                          QStringLiteral("DELETE FROM TASK_OBJECT_WORKSHEET WHERE NID = ?"),
+                          {noteId},
+                          outcome,
+                          error);
+        });
 }

@@ -6,7 +6,9 @@ class Prompter;
 
 // The four deletions. Each asks its Yes/No question ("Delete", No by default)
 // first; any answer but Yes changes nothing (outcome.cancelled). The delete and its
-// status walk are then one transaction. The database removes what hangs below:
+// status walk are then one transaction, and only while the row is still as it was
+// when the question was asked: a row someone else changed or removed meanwhile is
+// left alone (outcome.conflict). The database removes what hangs below:
 // a goal's sub-goals at every depth, their tasks, assignments and notes; a task's
 // assignments and notes. UI thread only.
 class ObjectDeleter

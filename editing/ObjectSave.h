@@ -1,6 +1,8 @@
 #pragma once
 
 #include "db/ProjectRecords.h"
+#include "db/RowImage.h"
+#include "db/Sql.h"
 #include "editing/ColumnChanges.h"
 #include "editing/EditOutcome.h"
 
@@ -26,10 +28,39 @@ public:
         changes.change(textDiffers(stored.description, description), "DESCRIPTION", description);
     }
 
+    // Reads the row through a whole-row image; false with `missing` when it is gone.
+    static bool loadRow(const QString& connection,
+                        const QString& source,
+                        const QStringList& keyColumns,
+                        const QVariantList& keys,
+                        const QString& missing,
+                        RowImage* row,
+                        QString* error);
+
+    // The columns goals and tasks share, from the row as read.
+    template <typename Properties>
+    static void readCommonColumns(const RowImage& row, Properties* stored)
+    {
+        stored->id = row.value(QStringLiteral("ID")).toLongLong();
+        stored->objectType = row.value(QStringLiteral("OBJECT_TYPE")).toString();
+        stored->shortName = row.value(QStringLiteral("SHORT_NAME")).toString();
+        stored->priority = row.value(QStringLiteral("PRIORITY")).toLongLong();
+        stored->status = row.value(QStringLiteral("STATUS")).toString();
+        stored->description = Sql::optionalText(row.value(QStringLiteral("DESCRIPTION")));
+        stored->created = row.value(QStringLiteral("CREATED")).toString();
+        stored->lastEdited = Sql::optionalText(row.value(QStringLiteral("LAST_EDITED")));
+    }
+
+    // How a goal or task is named to the user: its kind and name, as `Goal "Alpha"`.
+    static QString describedAs(const ObjectRecord& object);
+
     // Writes `changes` to row `id` of `table` with LAST_EDITED now, then walks from
-    // `parentId`, all in one transaction. `saved` describes the row as saved; it comes
-    // back ok, written only when something differed.
+    // `parentId`, all in one transaction. The row must still be as `loaded` shows
+    // it (`what` names it in the refusal). `saved` describes the row as saved; it
+    // comes back ok, written only when something differed.
     static EditOutcome write(const QString& connection,
+                             const RowImage& loaded,
+                             const QString& what,
                              const QString& table,
                              qint64 id,
                              std::optional<qint64> parentId,

@@ -20,27 +20,24 @@ void describe(EditOutcome& o, const TaskRecord& t)
 }
 } // namespace
 
-bool TaskEditor::load(const QString& connection, qint64 id, TaskRecord* task, QString* error)
+bool TaskEditor::load(const QString& connection, qint64 id, TaskRecord* task, RowImage* image, QString* error)
 {
-    QSqlQuery q(Sql::db(connection));
-    if (!EditSql::runToRow(q,
-                           QStringLiteral("SELECT ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, DAYSPLANNED, FK_ID,"
-                                          " DESCRIPTION, CREATED, LAST_EDITED FROM qPropertiesTask WHERE ID = ?"),
-                           {id},
-                           QStringLiteral("The task no longer exists."),
-                           error)) {
+    RowImage row;
+    if (!ObjectSave::loadRow(connection,
+                             QStringLiteral("qPropertiesTask"),
+                             {QStringLiteral("ID")},
+                             {id},
+                             QStringLiteral("The task no longer exists."),
+                             &row,
+                             error)) {
         return false;
     }
-    task->id = q.value(0).toLongLong();
-    task->objectType = q.value(1).toString();
-    task->shortName = q.value(2).toString();
-    task->priority = q.value(3).toLongLong();
-    task->status = q.value(4).toString();
-    task->daysPlanned = q.value(5).toDouble();
-    task->goalId = q.value(6).toLongLong();
-    task->description = Sql::optionalText(q.value(7));
-    task->created = q.value(8).toString();
-    task->lastEdited = Sql::optionalText(q.value(9));
+    ObjectSave::readCommonColumns(row, task);
+    task->daysPlanned = row.value(QStringLiteral("DAYSPLANNED")).toDouble();
+    task->goalId = row.value(QStringLiteral("FK_ID")).toLongLong();
+    if (image) {
+        *image = row;
+    }
     return true;
 }
 
@@ -102,6 +99,7 @@ EditOutcome TaskEditor::add(const QString& connection, const TaskRecord& task, P
 }
 
 EditOutcome TaskEditor::saveChanges(const QString& connection,
+                                    const RowImage& loaded,
                                     const TaskRecord& stored,
                                     const TaskRecord& edited,
                                     Prompter& prompter,
@@ -117,6 +115,8 @@ EditOutcome TaskEditor::saveChanges(const QString& connection,
     EditOutcome outcome;
     describe(outcome, saved);
     return ObjectSave::write(connection,
+                             loaded,
+                             ObjectSave::describedAs(stored),
                              QStringLiteral("TASKS_OBJECTS"),
                              stored.id,
                              stored.goalId,

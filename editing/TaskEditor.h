@@ -6,6 +6,7 @@
 
 class Clock;
 class Prompter;
+class RowImage;
 
 // Reading and saving tasks and software objects for the task dialog. Each save is
 // one transaction: the row, its identifier, the new task's default assignment and
@@ -13,7 +14,8 @@ class Prompter;
 class TaskEditor
 {
 public:
-    static bool load(const QString& connection, qint64 id, TaskRecord* task, QString* error);
+    // Reads the task; *image (when given) keeps the row as read for saveChanges().
+    static bool load(const QString& connection, qint64 id, TaskRecord* task, RowImage* image, QString* error);
 
     // Adds `task` (its id is ignored) under task.goalId, stamped CREATED now, with
     // one assignment: the goal's default member carrying 100 % of the workload, 0 %
@@ -23,8 +25,10 @@ public:
 
     // Writes the columns of `edited` that differ from `stored` (DAYSPLANNED and
     // PRIORITY compared as numbers; the description compared by
-    // textDiffers) with LAST_EDITED now, then walks from the task's goal.
+    // textDiffers) with LAST_EDITED now, then walks from the task's goal. A task
+    // that is no longer as `loaded` shows it is refused (outcome.conflict).
     static EditOutcome saveChanges(const QString& connection,
+                                   const RowImage& loaded,
                                    const TaskRecord& stored,
                                    const TaskRecord& edited,
                                    Prompter& prompter,

@@ -17,6 +17,13 @@
 #include <QElapsedTimer>
 
 namespace {
+// Holds the lock on snapshot generation until the run ends, whichever way it ends.
+struct SnapshotLockHolder
+{
+    QString connection;
+    ~SnapshotLockHolder() { Database::unlockSnapshots(connection); }
+};
+
 // Finds the stamp this run writes under: `wanted`, or when that is taken and an
 // exact stamp is not required, the next free second.
 bool freeStamp(const QString& connection, const QDateTime& wanted, bool exact, QString* stamp, QString* error)
@@ -61,10 +68,12 @@ bool SnapshotGenerator::GenerateCompDates(const QString& connection,
                                           QString* stamp,
                                           QString* error,
                                           bool exactStamp,
-                                          const Progress& progress)
+                                          const Progress& progress,
+                                          const Database::Waiting& waiting)
 {
     SnapshotGenerator generator(connection);
     generator.setProgress(progress);
+    generator.setWaiting(waiting);
     return generator.run(clock, exactStamp, stamp, error);
 }
 
@@ -87,11 +96,13 @@ bool SnapshotGenerator::run(const Clock& clock, bool exactStamp, QString* stamp,
     QElapsedTimer timer;
     timer.start();
     report(0);
-    Transaction tx(m_connection);
-    if (!tx.isActive() || !Database::lockSnapshots(m_connection, &failure)) {
-        if (!tx.isActive()) {
-            failure = tx.error();
-        }
+    if (!Database::lockSnapshots(m_connection, m_waiting, &failure)) {
+        return fail(QStringLiteral("The snapshot could not be started"));
+    }
+    const SnapshotLockHolder holder{m_connection}; // outlives the transaction below
+    Transaction tx(m_connection, Transaction::Reading::Consistent);
+    if (!tx.isActive()) {
+        failure = tx.error();
         return fail(QStringLiteral("The snapshot could not be started"));
     }
     QString snapshotStamp;

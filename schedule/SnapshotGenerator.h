@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "db/Database.h"
 
 #include <QString>
 #include <functional>
@@ -40,10 +41,14 @@ public:
                                   QString* stamp,
                                   QString* error,
                                   bool exactStamp = false,
-                                  const Progress& progress = {});
+                                  const Progress& progress = {},
+                                  const Database::Waiting& waiting = {});
 
     explicit SnapshotGenerator(const QString& connection);
     void setProgress(const Progress& progress) { m_progress = progress; }
+    // Asked while another snapshot of the project is being taken; without it, the run
+    // fails at once then.
+    void setWaiting(const Database::Waiting& waiting) { m_waiting = waiting; }
     bool run(const Clock& clock, bool exactStamp, QString* stamp, QString* error);
     const StepTimes& stepTimes() const { return m_times; }
     qint64 rowCount() const { return m_rowCount; }
@@ -58,6 +63,7 @@ private:
 
     QString m_connection;
     Progress m_progress;
+    Database::Waiting m_waiting;
     StepTimes m_times;
     qint64 m_rowCount = 0;
 };

@@ -7,9 +7,13 @@
 
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
 namespace {
+
+const QString kTable = QStringLiteral("RESOURCES");
+const QString kKey = QStringLiteral("R_NAME");
 
 const QString kColumns =
     QStringLiteral("R_NAME, MON_BEG, MON_END, TUE_BEG, TUE_END, WED_BEG, WED_END, THU_BEG, THU_END,"
@@ -138,29 +142,60 @@ bool MemberStore::connected(Failure* failure) const
     return Database::isOpen(m_connection) || fail(failure, QStringLiteral("The project file is not open."));
 }
 
-bool MemberStore::load(QList<MemberRecord>* members, Failure* failure) const
+bool MemberStore::load(QList<MemberRecord>* members, Failure* failure, QList<RowImage>* images) const
 {
     if (!connected(failure)) {
         return false;
     }
     QSqlQuery query(Sql::db(m_connection));
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM RESOURCES ORDER BY R_NAME"))) {
+    if (!query.exec(QStringLiteral("SELECT * FROM RESOURCES ORDER BY R_NAME"))) {
         return failSql(failure, query.lastError());
     }
     QList<MemberRecord> rows;
+    QList<RowImage> read;
     while (query.next()) {
+        const QSqlRecord record = query.record();
         MemberRecord member;
         for (int i = 0; i < MemberFields::kCount; ++i) {
-            MemberFields::setValue(member, i, query.value(i).toString());
+            MemberFields::setValue(member, i, record.value(MemberFields::column(i)).toString());
         }
         rows.append(member);
+        read.append(RowImage::fromRecord(kTable, {kKey}, record));
     }
     if (query.lastError().isValid()) {
         return failSql(failure, query.lastError());
     }
     *members = rows;
+    if (images) {
+        *images = read;
+    }
     return true;
+}
+
+bool MemberStore::read(const QString& name, RowImage* image, Failure* failure) const
+{
+    QString error;
+    return RowImage::read(m_connection, kTable, {kKey}, {name}, image, &error) || fail(failure, error);
+}
+
+QString MemberStore::describedAs(const QString& name)
+{
+    return QStringLiteral("Team member \"%1\"").arg(name);
+}
+
+bool MemberStore::stillAsLoaded(const RowImage& loaded, Failure* failure) const
+{
+    bool conflict = false;
+    QString error;
+    if (loaded.stillCurrent(m_connection, describedAs(loaded.value(kKey).toString()), &conflict, &error)) {
+        return true;
+    }
+    fail(failure, error);
+    if (failure) {
+        failure->conflict = conflict;
+    }
+    return false;
 }
 
 bool MemberStore::refuseTakenName(const QString& name, Failure* failure) const
@@ -181,7 +216,7 @@ bool MemberStore::prepareWrite(const MemberRecord& entered, MemberRecord* member
     return validate(*member, failure);
 }
 
-bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
+bool MemberStore::insert(const MemberRecord& entered, Failure* failure, RowImage* saved) const
 {
     MemberRecord member;
     if (!prepareWrite(entered, &member, failure)) {
@@ -197,7 +232,8 @@ bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
              QStringLiteral("INSERT INTO RESOURCES (") + kColumns +
                  QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
              fieldValues(member),
-             failure)) {
+             failure) ||
+        (saved && !read(member.name, saved, failure))) {
         return false;
     }
     if (!tx.commit()) {
@@ -206,8 +242,9 @@ bool MemberStore::insert(const MemberRecord& entered, Failure* failure) const
     return true;
 }
 
-bool MemberStore::update(const QString& name, const MemberRecord& entered, Failure* failure) const
+bool MemberStore::update(const RowImage& loaded, const MemberRecord& entered, Failure* failure, RowImage* saved) const
 {
+    const QString name = loaded.value(kKey).toString();
     MemberRecord member;
     if (!prepareWrite(entered, &member, failure)) {
         return false;
@@ -215,6 +252,9 @@ bool MemberStore::update(const QString& name, const MemberRecord& entered, Failu
     Transaction tx(m_connection);
     if (!tx.isActive()) {
         return failTransaction(failure, tx);
+    }
+    if (!stillAsLoaded(loaded, failure)) {
+        return false;
     }
     // A change of letter case alone keeps the name; any other change must not meet another member.
     if (MemberName::key(member.name) != MemberName::key(name) && !refuseTakenName(member.name, failure)) {
@@ -250,20 +290,27 @@ bool MemberStore::update(const QString& name, const MemberRecord& entered, Failu
             }
         }
     }
+    if (saved && !read(member.name, saved, failure)) {
+        return false;
+    }
     if (!tx.commit()) {
         return failTransaction(failure, tx);
     }
     return true;
 }
 
-bool MemberStore::remove(const QString& name, Failure* failure) const
+bool MemberStore::remove(const RowImage& loaded, Failure* failure) const
 {
     if (!connected(failure)) {
         return false;
     }
+    const QString name = loaded.value(kKey).toString();
     Transaction tx(m_connection);
     if (!tx.isActive()) {
         return failTransaction(failure, tx);
+    }
+    if (!stillAsLoaded(loaded, failure)) {
+        return false;
     }
     Holders tasks;
     Holders goals;

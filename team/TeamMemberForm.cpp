@@ -127,15 +127,38 @@ bool TeamMemberForm::writePending(Result* result)
     Row& row = m_rows[m_pos];
     const MemberRecord entered = MemberFields::record(m_fields);
     MemberStore::Failure f;
-    const bool ok = row.isNew ? m_store.insert(entered, &f) : m_store.update(row.stored.name, entered, &f);
+    RowImage saved;
+    const bool ok = row.isNew ? m_store.insert(entered, &f, &saved) : m_store.update(row.image, entered, &f, &saved);
     if (!ok) {
         *result = failure(f);
+        if (f.conflict) {
+            const QString name = row.stored.name; // the reload replaces the row
+            reloadAfterConflict(name);
+        }
         return false;
     }
     row.stored = MemberStore::normalized(entered);
+    row.image = saved;
     row.isNew = false;
     showCurrent();
     return true;
+}
+
+void TeamMemberForm::reloadAfterConflict(const QString& name)
+{
+    m_mode = Mode::Browse;
+    Result ignored;
+    if (!reread(&ignored)) {
+        m_rows.clear();
+    }
+    int target = std::min(m_pos, recordCount() - 1);
+    for (int i = 0; i < recordCount(); ++i) {
+        if (MemberName::key(m_rows.at(i).stored.name) == MemberName::key(name)) {
+            target = i;
+            break;
+        }
+    }
+    setPosition(std::max(target, 0));
 }
 
 bool TeamMemberForm::leaveCurrent(Result* result)
@@ -150,15 +173,16 @@ bool TeamMemberForm::leaveCurrent(Result* result)
 bool TeamMemberForm::reread(Result* result)
 {
     QList<MemberRecord> members;
+    QList<RowImage> images;
     MemberStore::Failure f;
-    if (!m_store.load(&members, &f)) {
+    if (!m_store.load(&members, &f, &images)) {
         *result = failure(f);
         return false;
     }
     // Fresh bookmarks: a position saved before re-reading no longer names a record.
     m_rows.clear();
-    for (const MemberRecord& member : members) {
-        m_rows.append({m_nextBookmark++, member, false});
+    for (qsizetype i = 0; i < members.size(); ++i) {
+        m_rows.append({m_nextBookmark++, members.at(i), images.at(i), false});
     }
     return true;
 }
@@ -184,7 +208,7 @@ TeamMemberForm::Result TeamMemberForm::add()
         m_savedPosition = m_rows.at(m_pos).bookmark;
     }
     // The new record joins the end of the list until the next re-read sorts it in.
-    m_rows.append({m_nextBookmark++, MemberRecord{}, true});
+    m_rows.append({m_nextBookmark++, MemberRecord{}, RowImage{}, true});
     setPosition(recordCount() - 1);
     m_mode = Mode::Add;
     return r;
@@ -246,7 +270,11 @@ TeamMemberForm::Result TeamMemberForm::remove()
         return failure(QStringLiteral("There is no team member to delete: the list is empty."));
     }
     MemberStore::Failure f;
-    if (!m_store.remove(m_rows.at(m_pos).stored.name, &f)) {
+    if (!m_store.remove(m_rows.at(m_pos).image, &f)) {
+        if (f.conflict) {
+            const QString name = m_rows.at(m_pos).stored.name; // the reload replaces the row
+            reloadAfterConflict(name);
+        }
         return failure(f);
     }
     m_rows.removeAt(m_pos);

@@ -77,6 +77,9 @@ public:
     Result edit();
     Result update();
     Result cancel();
+    // A write refused because someone else changed or removed the member since the
+    // form read it reloads the list and shows the member as it now stands; the
+    // refusal comes back as the Result.
     Result remove();
     Result refresh();
 
@@ -98,6 +101,7 @@ private:
     {
         qint64 bookmark = 0;
         MemberRecord stored;
+        RowImage image; // the row as read or last written, for the next write's check
         bool isNew = false;
     };
 
@@ -107,6 +111,9 @@ private:
     Result browseOnly() const;
     bool reread(Result* result);
     bool writePending(Result* result);
+    // After a write someone else overtook: re-reads the list and shows the member
+    // `name` as it now stands (or the record at the same place when it is gone).
+    void reloadAfterConflict(const QString& name);
     // Leaving the current record is for browsing only: writes its pending change;
     // false with *result when the step must not go on.
     bool leaveCurrent(Result* result);

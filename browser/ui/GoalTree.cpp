@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSet>
 
 namespace {
 const QString kRootTag = QStringLiteral("ROOT");
@@ -85,7 +86,29 @@ bool GoalTree::RefreshGoalLevel(QTreeWidgetItem* node)
     return loadLevel(node, true);
 }
 
-bool GoalTree::loadLevel(QTreeWidgetItem* node, bool refresh)
+bool GoalTree::refreshLoadedLevels()
+{
+    // Iterative: a tree another program wrote may be deep.
+    QList<QTreeWidgetItem*> pending;
+    if (root()) {
+        pending << root();
+    }
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* node = pending.takeLast();
+        if (!node->data(0, LoadedRole).toBool()) {
+            continue;
+        }
+        if (!loadLevel(node, true, true) && node->childCount() > 0) {
+            return false;
+        }
+        for (int i = 0; i < node->childCount(); ++i) {
+            pending << node->child(i);
+        }
+    }
+    return true;
+}
+
+bool GoalTree::loadLevel(QTreeWidgetItem* node, bool refresh, bool prune)
 {
     if (!node) {
         return false;
@@ -97,6 +120,25 @@ bool GoalTree::loadLevel(QTreeWidgetItem* node, bool refresh)
         return false;
     }
     node->setData(0, LoadedRole, true);
+    if (prune) {
+        QSet<qint64> present;
+        for (const GoalNodeRow& row : rows) {
+            present.insert(row.id);
+        }
+        for (int i = node->childCount() - 1; i >= 0; --i) {
+            QTreeWidgetItem* child = node->child(i);
+            if (present.contains(goalId(child).value_or(0))) {
+                continue;
+            }
+            for (QTreeWidgetItem* up = currentItem(); up; up = up->parent()) {
+                if (up == child) {
+                    setCurrentItem(node);
+                    break;
+                }
+            }
+            delete child;
+        }
+    }
     for (const GoalNodeRow& row : rows) {
         QTreeWidgetItem* child = nullptr;
         if (refresh) {

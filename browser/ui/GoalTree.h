@@ -24,6 +24,11 @@ public:
 
     bool BuildGoalLevel(QTreeWidgetItem* node);
     bool RefreshGoalLevel(QTreeWidgetItem* node);
+    // Brings every loaded level up to date after others changed the project: new goals
+    // appear, changed ones are updated, goals gone are removed. The current node stays
+    // current while it exists, else its nearest remaining ancestor becomes current.
+    // Returns false on a database error (shown in the error box).
+    bool refreshLoadedLevels();
     QTreeWidgetItem* AddGoalNode(QTreeWidgetItem* parent,
                                  const QString& nodeType,
                                  const QString& nodeText,
@@ -55,7 +60,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    bool loadLevel(QTreeWidgetItem* node, bool refresh);
+    // `prune`: children no longer in the project are removed.
+    bool loadLevel(QTreeWidgetItem* node, bool refresh, bool prune = false);
     void onNodeClicked(QTreeWidgetItem* node);
 
     QString m_connection;

@@ -68,7 +68,7 @@ bool AssignmentPropertiesDialog::prepareEdit(const QString& connection, qint64 t
     begin(connection);
     m_adding = false;
     QString error;
-    if (!AssignmentEditor::load(connection, taskId, member, &m_stored, &error)) {
+    if (!AssignmentEditor::load(connection, taskId, member, &m_stored, &m_loaded, &error)) {
         showError(error);
         return false;
     }
@@ -113,5 +113,12 @@ void AssignmentPropertiesDialog::onOk()
     edited.daysNeeded = *PropertiesValidation::number(f.daysNeeded);
     MessageBoxPrompter prompter(this);
     finish(m_adding ? AssignmentEditor::add(connection(), edited, prompter)
-                    : AssignmentEditor::saveChanges(connection(), m_stored, edited, prompter));
+                    : AssignmentEditor::saveChanges(connection(), m_loaded, m_stored, edited, prompter));
+}
+
+bool AssignmentPropertiesDialog::reload()
+{
+    // A copy: preparing afresh replaces the stored row the keys come from.
+    const auto stored = m_stored;
+    return prepareEdit(connection(), stored.taskId, stored.member);
 }

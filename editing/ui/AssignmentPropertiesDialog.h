@@ -25,6 +25,7 @@ public:
 
 protected:
     void onOk() override;
+    bool reload() override;
 
 private:
     void clearFields();

@@ -41,7 +41,7 @@ bool GoalPropertiesDialog::prepareEdit(const QString& connection, qint64 goalId)
     begin(connection);
     m_adding = false;
     QString error;
-    if (!GoalEditor::load(connection, goalId, &m_stored, &error)) {
+    if (!GoalEditor::load(connection, goalId, &m_stored, &m_loaded, &error)) {
         showError(error);
         return false;
     }
@@ -100,5 +100,12 @@ void GoalPropertiesDialog::onOk()
     readShared(&edited);
     edited.defaultResource = m_member->currentText();
     finish(m_adding ? GoalEditor::add(connection(), edited, prompter, clock())
-                    : GoalEditor::saveChanges(connection(), m_stored, edited, prompter, clock()));
+                    : GoalEditor::saveChanges(connection(), m_loaded, m_stored, edited, prompter, clock()));
+}
+
+bool GoalPropertiesDialog::reload()
+{
+    // A copy: preparing afresh replaces the stored row the keys come from.
+    const auto stored = m_stored;
+    return prepareEdit(connection(), stored.id);
 }

@@ -29,6 +29,7 @@ public:
 
 protected:
     void onOk() override;
+    bool reload() override;
     bool checkStatusChange(const QString& selected,
                            Prompter& prompter,
                            StatusChangeCheck::Verdict* verdict,

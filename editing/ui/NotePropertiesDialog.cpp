@@ -49,7 +49,7 @@ bool NotePropertiesDialog::prepareEdit(const QString& connection, qint64 noteId)
     begin(connection);
     m_adding = false;
     QString error;
-    if (!NoteEditor::load(connection, noteId, &m_stored, &error)) {
+    if (!NoteEditor::load(connection, noteId, &m_stored, &m_loaded, &error)) {
         showError(error);
         return false;
     }
@@ -77,5 +77,12 @@ void NotePropertiesDialog::onOk()
 {
     const QString text = m_notes->toPlainText();
     finish(m_adding ? NoteEditor::add(connection(), m_stored.taskId, text, clock())
-                    : NoteEditor::saveChanges(connection(), m_stored, text, clock()));
+                    : NoteEditor::saveChanges(connection(), m_loaded, m_stored, text, clock()));
+}
+
+bool NotePropertiesDialog::reload()
+{
+    // A copy: preparing afresh replaces the stored row the keys come from.
+    const auto stored = m_stored;
+    return prepareEdit(connection(), stored.id);
 }

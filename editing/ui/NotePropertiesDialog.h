@@ -23,6 +23,7 @@ public:
 
 protected:
     void onOk() override;
+    bool reload() override;
 
 private:
     void clearFields();

@@ -47,6 +47,7 @@ void PropertiesDialog::begin(const QString& connection)
 {
     m_connection = connection;
     m_outcome = EditOutcome();
+    m_loaded = RowImage();
 }
 
 bool PropertiesDialog::run()
@@ -72,6 +73,9 @@ void PropertiesDialog::finish(const EditOutcome& outcome)
 {
     if (!outcome.ok) {
         showError(outcome.error);
+        if (outcome.conflict && !reload()) {
+            reject();
+        }
         return;
     }
     m_outcome = outcome;

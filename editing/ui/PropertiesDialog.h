@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/RowImage.h"
 #include "editing/EditOutcome.h"
 #include "editing/PropertiesValidation.h"
 
@@ -33,6 +34,9 @@ protected:
     // Adds the OK and Cancel row below `form`; OK runs accept-or-stay via onOk().
     void finishLayout(QLayout* form);
     virtual void onOk() = 0;
+    // Reads the edited row again and shows it, after someone else changed it; false
+    // (with the reason shown) when it can no longer be read.
+    virtual bool reload() = 0;
 
     const Clock& clock() const;
     const QString& connection() const { return m_connection; }
@@ -44,8 +48,12 @@ protected:
     void showProblem(const PropertiesValidation::Problem& problem);
     void showError(const QString& message);
     // Closes the dialog after a successful save (or an OK with nothing to save),
-    // or shows the error and stays open.
+    // or shows the error and stays open. A row someone else changed meanwhile is
+    // shown afresh (reload()); one that is gone closes the dialog.
     void finish(const EditOutcome& outcome);
+
+    // The edited row as loaded; a save goes through only while the row is still so.
+    RowImage m_loaded;
 
 private:
     const Clock* m_clock = nullptr;

@@ -38,7 +38,7 @@ bool TaskPropertiesDialog::prepareEdit(const QString& connection, qint64 taskId)
     begin(connection);
     m_adding = false;
     QString error;
-    if (!TaskEditor::load(connection, taskId, &m_stored, &error)) {
+    if (!TaskEditor::load(connection, taskId, &m_stored, &m_loaded, &error)) {
         showError(error);
         return false;
     }
@@ -92,5 +92,12 @@ void TaskPropertiesDialog::onOk()
     readShared(&edited);
     edited.daysPlanned = *PropertiesValidation::number(m_days->text());
     finish(m_adding ? TaskEditor::add(connection(), edited, prompter, clock())
-                    : TaskEditor::saveChanges(connection(), m_stored, edited, prompter, clock()));
+                    : TaskEditor::saveChanges(connection(), m_loaded, m_stored, edited, prompter, clock()));
+}
+
+bool TaskPropertiesDialog::reload()
+{
+    // A copy: preparing afresh replaces the stored row the keys come from.
+    const auto stored = m_stored;
+    return prepareEdit(connection(), stored.id);
 }

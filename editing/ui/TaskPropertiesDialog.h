@@ -22,6 +22,7 @@ public:
 
 protected:
     void onOk() override;
+    bool reload() override;
     bool checkStatusChange(const QString& selected,
                            Prompter& prompter,
                            StatusChangeCheck::Verdict* verdict,

@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
+#include "db/Database.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportRows.h"
 #include "reports/ui/CompareWindow.h"
@@ -100,6 +101,10 @@ ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
         window->activateWindow();
     });
 
+    if (Database::isReadOnly(m_connection)) {
+        m_generate->setEnabled(false);
+        m_generate->setToolTip(Database::readOnlyReason(m_connection));
+    }
     resize(440, 300);
     FillTimestampList();
 }
@@ -159,8 +164,35 @@ void ReportsWindow::generateData()
     bool ok = false;
     {
         WaitCursor wait;
+        const QString working = progress.labelText();
+        bool waited = false;
+        // Another snapshot of a shared project may be under way: say so, and let the
+        // person stop waiting, instead of freezing until it is done.
+        const auto waiting = [&progress, &waited](const QString& message) {
+            if (!waited) {
+                progress.setCancelButtonText(QStringLiteral("Stop Waiting"));
+                waited = true;
+            }
+            progress.setLabelText(message);
+            progress.show();
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        };
         ok = SnapshotGenerator::GenerateCompDates(
-            m_connection, *m_clock, &stamp, &error, false, [&progress](int percent) { progress.setValue(percent); });
+            m_connection,
+            *m_clock,
+            &stamp,
+            &error,
+            false,
+            [&](int percent) {
+                if (waited) {
+                    progress.setCancelButtonText(QString()); // past waiting, the generation runs to its end
+                    progress.setLabelText(working);
+                    waited = false;
+                }
+                progress.setValue(percent);
+            },
+            waiting);
         progress.reset();
     }
     if (!ok) {

@@ -58,6 +58,7 @@ private Q_SLOTS:
     void foreignOrNewerDatabasesRefused_data();
     void foreignOrNewerDatabasesRefused();
     void readOnlyOpeningRefusesWrites();
+    void olderDatabaseGetsChangeAnnouncements();
 };
 
 void TestServerProject::addresses_data()
@@ -220,6 +221,23 @@ void TestServerProject::readOnlyOpeningRefusesWrites()
     // Past the program's own check the server still refuses.
     QVERIFY(!Sql::exec(kConnection, QStringLiteral("UPDATE COUNTERS SET NOTE = 5"), &error));
     QCOMPARE(server.scalar(QStringLiteral("SELECT NOTE FROM COUNTERS")).toInt(), 0);
+}
+
+void TestServerProject::olderDatabaseGetsChangeAnnouncements()
+{
+    ServerDatabase server;
+    CW_REQUIRE_SERVER(server);
+    QString error;
+    QVERIFY2(Database::create(server.url(), kConnection, &error), qPrintable(error));
+    Database::close(kConnection);
+    const QString count = QStringLiteral("SELECT COUNT(*) FROM pg_trigger WHERE tgname LIKE '%\\_announce'");
+    const int all = server.scalar(count).toInt();
+    QCOMPARE(all, 7);
+    // As a database made before changes were announced: without the triggers.
+    QVERIFY(server.exec(QStringLiteral("DROP FUNCTION cw_announce_change() CASCADE"), &error));
+    QCOMPARE(server.scalar(count).toInt(), 0);
+    QVERIFY2(Database::open(server.url(), kConnection, &error), qPrintable(error));
+    QCOMPARE(server.scalar(count).toInt(), all);
 }
 
 QTEST_GUILESS_MAIN(TestServerProject)

@@ -1,4 +1,5 @@
 #include "common/FixedClock.h"
+#include "db/RowImage.h"
 #include "editing/AssignmentEditor.h"
 #include "editing/GoalEditor.h"
 #include "editing/TaskEditor.h"
@@ -96,17 +97,18 @@ void TestSaving::editGoalWritesOnlyChanges()
     g.description = QStringLiteral("why");
     const qint64 id = GoalEditor::add(p.connection(), g, prompter, m_clock).id;
     GoalRecord stored;
+    RowImage loaded;
     QString error;
-    QVERIFY(GoalEditor::load(p.connection(), id, &stored, &error));
+    QVERIFY(GoalEditor::load(p.connection(), id, &stored, &loaded, &error));
 
     // An unchanged goal writes nothing: the dialog tests.
     GoalRecord edited = stored;
     edited.shortName = QStringLiteral("Say \"hi\" to O'Brien");
     edited.priority = 0;
     m_clock.advanceSecs(60);
-    const EditOutcome o = GoalEditor::saveChanges(p.connection(), stored, edited, prompter, m_clock);
+    const EditOutcome o = GoalEditor::saveChanges(p.connection(), loaded, stored, edited, prompter, m_clock);
     QVERIFY2(o.ok && o.written, qPrintable(o.error));
-    QVERIFY(GoalEditor::load(p.connection(), id, &stored, &error));
+    QVERIFY(GoalEditor::load(p.connection(), id, &stored, &loaded, &error));
     QCOMPARE(stored.shortName, edited.shortName);
     QCOMPARE(stored.priority, qint64(0));
     QCOMPARE(stored.lastEdited, std::optional<QString>(QStringLiteral("2026-03-04 10:12:12")));
@@ -116,10 +118,10 @@ void TestSaving::editGoalWritesOnlyChanges()
     // A NULL description against any text is a change (against an empty field it is
     // none: the dialog tests).
     runSql(p, QStringLiteral("UPDATE GOALS_SW SET DESCRIPTION = NULL WHERE ID = ?"), {id});
-    QVERIFY(GoalEditor::load(p.connection(), id, &stored, &error));
+    QVERIFY(GoalEditor::load(p.connection(), id, &stored, &loaded, &error));
     edited = stored;
     edited.description = QStringLiteral(" ");
-    QVERIFY(GoalEditor::saveChanges(p.connection(), stored, edited, prompter, m_clock).written);
+    QVERIFY(GoalEditor::saveChanges(p.connection(), loaded, stored, edited, prompter, m_clock).written);
     QCOMPARE(p.scalar(QStringLiteral("SELECT DESCRIPTION FROM GOALS_SW WHERE ID = ?"), {id}).toString(),
              QStringLiteral(" "));
 }
@@ -211,13 +213,14 @@ void TestSaving::assignmentStatusFollows()
     const qint64 t = p.task(g, QStringLiteral("T"), 10);
     p.assign(t, QStringLiteral("Ann"), 100, 20, 1);
     AssignmentRecord stored;
+    RowImage storedRow;
     QString error;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("ann"), &stored, &error));
+    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("ann"), &stored, &storedRow, &error));
     AssignmentRecord edited = stored;
     edited.perCompleted = 100;
     edited.daysNeeded = 4;
     ScriptedPrompter prompter({false});
-    const EditOutcome o = AssignmentEditor::saveChanges(p.connection(), stored, edited, prompter);
+    const EditOutcome o = AssignmentEditor::saveChanges(p.connection(), storedRow, stored, edited, prompter);
     QVERIFY2(o.ok && o.written, qPrintable(o.error));
     QCOMPARE(statusOf(p, "TASKS_OBJECTS", t), QStringLiteral("Completed"));
     QCOMPARE(statusOf(p, "GOALS_SW", g), goal);
@@ -236,12 +239,13 @@ void TestSaving::loweringReopensTaskAndGoal()
     const qint64 t = p.task(g, QStringLiteral("T"), 10, QStringLiteral("Completed"));
     p.assign(t, QStringLiteral("Ann"), 100, 100, 9);
     AssignmentRecord stored;
+    RowImage storedRow;
     QString error;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Ann"), &stored, &error));
+    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Ann"), &stored, &storedRow, &error));
     AssignmentRecord edited = stored;
     edited.perCompleted = 90;
     ScriptedPrompter prompter;
-    const EditOutcome o = AssignmentEditor::saveChanges(p.connection(), stored, edited, prompter);
+    const EditOutcome o = AssignmentEditor::saveChanges(p.connection(), storedRow, stored, edited, prompter);
     QVERIFY(o.ok);
     QCOMPARE(prompter.all().size(), 0);
     QCOMPARE(statusOf(p, "TASKS_OBJECTS", t), QStringLiteral("Open"));
@@ -267,12 +271,13 @@ void TestSaving::duplicateMemberIsRefused()
     QCOMPARE(add.error, QStringLiteral("Resource ANN is already assigned to this task!"));
     // Moving an assignment onto a member already on the task is refused, and nothing changes.
     AssignmentRecord bob;
+    RowImage bobRow;
     QString error;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Bob"), &bob, &error));
+    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Bob"), &bob, &bobRow, &error));
     AssignmentRecord moved = bob;
     moved.member = QStringLiteral("Ann");
     moved.perWorkload = 70;
-    const EditOutcome move = AssignmentEditor::saveChanges(p.connection(), bob, moved, prompter);
+    const EditOutcome move = AssignmentEditor::saveChanges(p.connection(), bobRow, bob, moved, prompter);
     QVERIFY(!move.ok);
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {t}),
              qint64(2));
@@ -284,10 +289,11 @@ void TestSaving::duplicateMemberIsRefused()
     p.assign(t, QStringLiteral("Émile"), 0, 0, 0);
     p.assign(t, QStringLiteral("émile"), 0, 0, 0);
     AssignmentRecord upper;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Émile"), &upper, &error));
+    RowImage upperRow;
+    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Émile"), &upper, &upperRow, &error));
     AssignmentRecord lower = upper;
     lower.member = QStringLiteral("émile");
-    const EditOutcome fold = AssignmentEditor::saveChanges(p.connection(), upper, lower, prompter);
+    const EditOutcome fold = AssignmentEditor::saveChanges(p.connection(), upperRow, upper, lower, prompter);
     QCOMPARE(fold.error, AssignmentEditor::duplicateMessage(QStringLiteral("émile")));
 }
 

@@ -21,6 +21,16 @@ private Q_SLOTS:
 
 private:
     static MemberRecord member(const QString& name) { return MemberRecord::withHours(name, "08:00", "16:00"); }
+    // The member's row as a window would have read it.
+    static RowImage shown(const MemberStore& store, const QString& name)
+    {
+        RowImage image;
+        MemberStore::Failure failure;
+        if (!store.read(name, &image, &failure)) {
+            qWarning() << failure.description;
+        }
+        return image;
+    }
     static int count(const TempProject& p) { return p.scalar("SELECT COUNT(*) FROM RESOURCES").toInt(); }
 };
 
@@ -84,17 +94,17 @@ void TestMemberStore::refusesDuplicateNames()
     MemberStore::Failure failure;
     QVERIFY(!store.insert(member("alice"), &failure));
     QCOMPARE(failure.field, MemberFields::kName);
-    QVERIFY(!store.update("Bob", member("ALICE"), &failure));
+    QVERIFY(!store.update(shown(store, "Bob"), member("ALICE"), &failure));
     QCOMPARE(p.scalar("SELECT MON_BEG FROM RESOURCES WHERE R_NAME = 'Bob'").toString(), QStringLiteral("09:00"));
     QCOMPARE(count(p), 2);
     // Changing the letter case of one's own name is no duplicate.
-    QVERIFY2(store.update("Bob", member("BOB"), &failure), qPrintable(failure.description));
+    QVERIFY2(store.update(shown(store, "Bob"), member("BOB"), &failure), qPrintable(failure.description));
     QCOMPARE(p.scalar("SELECT R_NAME FROM RESOURCES WHERE R_NAME = 'bob'").toString(), QStringLiteral("BOB"));
     // Letter case folds for ASCII letters only, as the file compares names: "Émile" and
     // "émile" are two members, so renaming one to the other is a duplicate.
     p.member("Émile");
     p.member("émile");
-    QVERIFY(!store.update("Émile", member("émile"), &failure));
+    QVERIFY(!store.update(shown(store, "Émile"), member("émile"), &failure));
     QCOMPARE(failure.field, MemberFields::kName);
 }
 
@@ -121,10 +131,10 @@ void TestMemberStore::renameCarriesToAssignmentsAndGoals()
 
     // Quotes in the new name travel as a value, never as SQL.
     const QString quoted = "O'Brien \"Al\"";
-    QVERIFY2(store.update("Alice", member(quoted), &failure), qPrintable(failure.description));
+    QVERIFY2(store.update(shown(store, "Alice"), member(quoted), &failure), qPrintable(failure.description));
     QCOMPARE(names(), QStringLiteral("Bob|%1|%1|%1").arg(quoted));
     // The name's collation sees a change of letter case as no change, so the keys do not cascade it.
-    QVERIFY2(store.update(quoted, member(quoted.toLower()), &failure), qPrintable(failure.description));
+    QVERIFY2(store.update(shown(store, quoted), member(quoted.toLower()), &failure), qPrintable(failure.description));
     QCOMPARE(names(), QStringLiteral("Bob|%1|%1|%1").arg(quoted.toLower()));
 }
 
@@ -159,7 +169,7 @@ void TestMemberStore::refusesDeletingMemberInUse()
     QVERIFY(!isDefault || Sql::exec(p.connection(), "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Alice'", &error));
     MemberStore store(p.connection());
     MemberStore::Failure failure;
-    QVERIFY(!store.remove("ALICE", &failure));
+    QVERIFY(!store.remove(shown(store, "ALICE"), &failure));
     for (const QString& reason : reasons) {
         QVERIFY2(failure.description.contains(reason), qPrintable(failure.description));
     }
@@ -171,14 +181,18 @@ void TestMemberStore::updateOfVanishedMemberFails()
 {
     TempProject p;
     p.member("Alice");
+    MemberStore store(p.connection());
+    const RowImage alice = shown(store, "Alice");
     QString error;
     QVERIFY(Database::open(p.path(), "other", &error));
+    MemberStore other("other");
     MemberStore::Failure failure;
-    QVERIFY(MemberStore("other").remove("Alice", &failure));
+    QVERIFY(other.remove(shown(other, "Alice"), &failure));
     Database::close("other");
     // Reporting success here would drop the user's input without a word.
-    QVERIFY(!MemberStore(p.connection()).update("Alice", member("Alice"), &failure));
-    QVERIFY2(failure.description.contains("no longer"), qPrintable(failure.description));
+    QVERIFY(!store.update(alice, member("Alice"), &failure));
+    QCOMPARE(failure.description, RowImage::changedMessage(MemberStore::describedAs("Alice")));
+    QVERIFY(failure.conflict);
     QCOMPARE(count(p), 0);
 }
 
