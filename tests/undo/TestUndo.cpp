@@ -2,6 +2,7 @@
 #include "common/FixedClock.h"
 #include "common/Stamp.h"
 #include "db/Database.h"
+#include "db/RowImage.h"
 #include "db/UndoLog.h"
 #include "editing/AssignmentEditor.h"
 #include "editing/GoalEditor.h"
@@ -165,11 +166,12 @@ void TestUndo::randomAction(const QString& c, QRandomGenerator& random, const Cl
     case 1:
         if (!goal.isEmpty()) {
             GoalRecord stored;
-            if (GoalEditor::load(c, goal.at(0).toLongLong(), &stored, &error)) {
+            RowImage image;
+            if (GoalEditor::load(c, goal.at(0).toLongLong(), &stored, &image, &error)) {
                 GoalRecord edited = stored;
                 edited.status = status;
                 edited.priority = random.bounded(100);
-                GoalEditor::saveChanges(c, stored, edited, prompter, clock);
+                GoalEditor::saveChanges(c, image, stored, edited, prompter, clock);
             }
         }
         break;
@@ -185,11 +187,12 @@ void TestUndo::randomAction(const QString& c, QRandomGenerator& random, const Cl
     case 3:
         if (!task.isEmpty()) {
             TaskRecord stored;
-            if (TaskEditor::load(c, task.at(0).toLongLong(), &stored, &error)) {
+            RowImage image;
+            if (TaskEditor::load(c, task.at(0).toLongLong(), &stored, &image, &error)) {
                 TaskRecord edited = stored;
                 edited.status = status;
                 edited.daysPlanned = random.bounded(1000) / 3.0;
-                TaskEditor::saveChanges(c, stored, edited, prompter, clock);
+                TaskEditor::saveChanges(c, image, stored, edited, prompter, clock);
             }
         }
         break;
@@ -207,12 +210,13 @@ void TestUndo::randomAction(const QString& c, QRandomGenerator& random, const Cl
     case 5:
         if (!assignment.isEmpty()) {
             AssignmentRecord stored;
+            RowImage image;
             if (AssignmentEditor::load(
-                    c, assignment.at(0).toLongLong(), assignment.at(1).toString(), &stored, &error)) {
+                    c, assignment.at(0).toLongLong(), assignment.at(1).toString(), &stored, &image, &error)) {
                 AssignmentRecord edited = stored;
                 edited.perCompleted = random.bounded(3) ? 100 : random.bounded(100) / 7.0;
                 edited.daysNeeded = random.bounded(50) / 3.0;
-                AssignmentEditor::saveChanges(c, stored, edited, prompter);
+                AssignmentEditor::saveChanges(c, image, stored, edited, prompter);
             }
         }
         break;
@@ -224,8 +228,9 @@ void TestUndo::randomAction(const QString& c, QRandomGenerator& random, const Cl
     case 7:
         if (!note.isEmpty()) {
             NoteRecord stored;
-            if (NoteEditor::load(c, note.at(0).toLongLong(), &stored, &error)) {
-                NoteEditor::saveChanges(c, stored, name, clock);
+            RowImage image;
+            if (NoteEditor::load(c, note.at(0).toLongLong(), &stored, &image, &error)) {
+                NoteEditor::saveChanges(c, image, stored, name, clock);
             }
         }
         break;
@@ -261,9 +266,15 @@ void TestUndo::randomAction(const QString& c, QRandomGenerator& random, const Cl
             MemberRecord m = MemberRecord::withHours(random.bounded(3) ? name : member.at(0).toString().toUpper(),
                                                      QStringLiteral("08:00"),
                                                      QStringLiteral("16:30"));
-            store.update(member.at(0).toString(), m, &failure);
+            RowImage image;
+            if (store.read(member.at(0).toString(), &image, &failure)) {
+                store.update(image, m, &failure);
+            }
         } else if (!member.isEmpty() && random.bounded(2)) {
-            store.remove(member.at(0).toString(), &failure);
+            RowImage image;
+            if (store.read(member.at(0).toString(), &image, &failure)) {
+                store.remove(image, &failure);
+            }
         } else {
             store.insert(MemberRecord::withHours(name, QStringLiteral("09:00"), QStringLiteral("17:00")), &failure);
         }
@@ -365,10 +376,11 @@ void TestUndo::stepsNamedFromTheirRows()
     }
     case 1: {
         TaskRecord stored;
-        QVERIFY(TaskEditor::load(c, design, &stored, &error));
+        RowImage image;
+        QVERIFY(TaskEditor::load(c, design, &stored, &image, &error));
         TaskRecord edited = stored;
         edited.daysPlanned = 9;
-        QVERIFY(TaskEditor::saveChanges(c, stored, edited, yes, clock).ok);
+        QVERIFY(TaskEditor::saveChanges(c, image, stored, edited, yes, clock).ok);
         break;
     }
     case 2:
@@ -376,10 +388,11 @@ void TestUndo::stepsNamedFromTheirRows()
         break;
     case 3: {
         AssignmentRecord stored;
-        QVERIFY(AssignmentEditor::load(c, design, QStringLiteral("Ann"), &stored, &error));
+        RowImage image;
+        QVERIFY(AssignmentEditor::load(c, design, QStringLiteral("Ann"), &stored, &image, &error));
         AssignmentRecord edited = stored;
         edited.perCompleted = 50;
-        QVERIFY(AssignmentEditor::saveChanges(c, stored, edited, yes).ok);
+        QVERIFY(AssignmentEditor::saveChanges(c, image, stored, edited, yes).ok);
         break;
     }
     case 4:
@@ -387,8 +400,10 @@ void TestUndo::stepsNamedFromTheirRows()
         break;
     default: {
         MemberStore::Failure failure;
+        RowImage image;
+        QVERIFY(MemberStore(c).read(QStringLiteral("Ann"), &image, &failure));
         QVERIFY(MemberStore(c).update(
-            QStringLiteral("Ann"),
+            image,
             MemberRecord::withHours(QStringLiteral("Anna"), QStringLiteral("08:00"), QStringLiteral("16:00")),
             &failure));
         break;
@@ -535,12 +550,13 @@ void TestUndo::formatTwoGainsTheLog()
     QCOMPARE(countOf(p, QStringLiteral("PRAGMA user_version")), qint64(3));
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM UndoStep")), qint64(0));
     GoalRecord stored;
-    QVERIFY(GoalEditor::load(c, goal, &stored, &error));
+    RowImage image;
+    QVERIFY(GoalEditor::load(c, goal, &stored, &image, &error));
     GoalRecord edited = stored;
     edited.priority = 3;
     ScriptedPrompter prompter;
     FixedClock clock(Stamp::fromText(QStringLiteral("2026-12-07 09:15:00")));
-    QVERIFY(GoalEditor::saveChanges(c, stored, edited, prompter, clock).ok);
+    QVERIFY(GoalEditor::saveChanges(c, image, stored, edited, prompter, clock).ok);
     QVERIFY2(UndoHistory::undo(c, &error), qPrintable(error));
     QCOMPARE(countOf(p, QStringLiteral("SELECT PRIORITY FROM GOALS_SW")), qint64(50));
 }
