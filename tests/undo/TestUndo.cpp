@@ -306,10 +306,10 @@ void TestUndo::randomEditsUndoToStartAndRedoToEnd()
     for (int i = 1; i <= actions; ++i) {
         randomAction(c, random, clock);
         QVERIFY2(!Transaction::isOpen(c), "an action left its transaction open");
-        if (i % 25 != 0) {
+        if (i % 50 != 0) {
             continue;
         }
-        if (i == 120) {
+        if (i == 150) {
             // A snapshot in between is no step and is never undone.
             QString stamp, error;
             QVERIFY2(SnapshotGenerator::GenerateCompDates(c, clock, &stamp, &error), qPrintable(error));
