@@ -7,6 +7,7 @@
 #include "app/PopMenuRules.h"
 #include "app/SplitterStrip.h"
 #include "app/StartupUi.h"
+#include "app/UndoMenu.h"
 #include "app/ViewModeIcons.h"
 #include "browser/ui/GoalTree.h"
 #include "browser/ui/NoteList.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QStrin
 
     m_mnuPop = new PopMenu(this);
     m_commands = new EditCommands(*this, *m_mnuPop);
+    new UndoMenu(*this);
     connect(this, &MainWindow::contextMenuRequested, this, [this](AppState::Pane pane) {
         SetPopMenu(pane, m_rightPress ? *m_rightPress : QCursor::pos());
         m_rightPress.reset();

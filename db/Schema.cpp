@@ -1,6 +1,7 @@
 #include "db/Schema.h"
 
 #include "db/Sql.h"
+#include "db/UndoLog.h"
 
 namespace {
 
@@ -290,7 +291,7 @@ bool Schema::create(const QString& connection, QString* error)
             return false;
         }
     }
-    return true;
+    return UndoLog::create(connection, error);
 }
 
 bool Schema::migrate(const QString& connection, int fromVersion, QString* error)
@@ -306,6 +307,10 @@ bool Schema::migrate(const QString& connection, int fromVersion, QString* error)
     if (fromVersion < 2 &&
         (!Sql::exec(connection, hoursTableStatement(), error) ||
          !Sql::exec(connection, QStringLiteral("DROP INDEX IF EXISTS CompDates_Depth"), error))) {
+        return false;
+    }
+    // Version 3 keeps the steps a user can take back; the file's earlier history is not known.
+    if (fromVersion < 3 && !UndoLog::create(connection, error)) {
         return false;
     }
     return Sql::exec(connection, QStringLiteral("PRAGMA user_version = %1").arg(kVersion), error);

@@ -11,7 +11,8 @@ public:
     // 'CWK1' in the file header marks a Cairnwork project.
     static constexpr qint32 kApplicationId = 0x43574B31;
     // 2: CompDatesHours keeps each snapshot's weekly hours.
-    static constexpr int kVersion = 2;
+    // 3: the undo log (UndoLog) keeps the steps a user can take back.
+    static constexpr int kVersion = 3;
     // The largest number of days a task may plan or an assignment may have needed
     // (about 2,700 years): keeps every sum, product and rounding of them finite and
     // exact enough. Percentages lie between 0 and 100.

@@ -2,6 +2,7 @@
 
 #include "db/Database.h"
 #include "db/Sql.h"
+#include "db/UndoLog.h"
 
 #include <QHash>
 
@@ -42,7 +43,7 @@ Transaction::Transaction(const QString& connection, Reading reading)
     m_active = true;
     ++depth;
     QString refusal;
-    if (!Database::formatCheck(connection, &refusal)) {
+    if (!Database::formatCheck(connection, &refusal) || !UndoLog::openStep(connection, &refusal)) {
         rollback();
         m_error = refusal;
     }
@@ -64,7 +65,9 @@ bool Transaction::commit()
         return false;
     }
     const QString sql = m_savepoint.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + m_savepoint;
-    if (!Sql::exec(m_connection, sql, &m_error)) {
+    // The step a user can take back commits with what it changed.
+    if ((m_savepoint.isEmpty() && !UndoLog::closeStep(m_connection, &m_error)) ||
+        !Sql::exec(m_connection, sql, &m_error)) {
         rollback();
         return false;
     }

@@ -92,6 +92,14 @@ TeamMemberWindow::TeamMemberWindow(const QString& dbPath, QWidget* parent)
     showRecord();
 }
 
+void TeamMemberWindow::reload()
+{
+    if (const TeamMemberForm::Result loaded = m_form.load(); !loaded.ok) {
+        MessageBox::error(this, loaded.description);
+    }
+    showRecord();
+}
+
 TeamMemberWindow::~TeamMemberWindow()
 {
     Database::close(m_connection);

@@ -30,6 +30,8 @@ public:
 
     // The window's own connection name.
     const QString& connectionName() const { return m_connection; }
+    // Reads the members again and shows the current one (after an undo or redo).
+    void reload();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

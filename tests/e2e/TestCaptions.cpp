@@ -190,14 +190,14 @@ void TestCaptions::controlText()
 
 void TestCaptions::menuBarInOrder()
 {
-    // The bar shows the four menus and nothing else (the context menu "Pop" stays off it).
+    // The bar shows the five menus and nothing else (the context menu "Pop" stays off it).
     QStringList titles;
     for (QAction* action : m_main->menuBar()->actions()) {
         if (action->isVisible() && action->menu()) {
             titles << action->menu()->title();
         }
     }
-    QCOMPARE(titles, (QStringList{"&File", "&View", "Tools", "Help"}));
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&View", "Tools", "Help"}));
     const auto items = [this](const char* menu) {
         QStringList texts;
         for (QAction* action : child<QMenu>(QStringLiteral("frmMain"), QLatin1String(menu))->actions()) {
@@ -208,6 +208,7 @@ void TestCaptions::menuBarInOrder()
         return texts;
     };
     QCOMPARE(items("mnuFile"), QStringList{"&Close"});
+    QCOMPARE(items("mnuEdit"), (QStringList{"Undo", "Redo", "-", "History..."}));
     QCOMPARE(items("mnuView"), (QStringList{"Resources", "Notes", "Toolbar", "Statusbar"}));
     QCOMPARE(items("mnuRpt"),
              (QStringList{"Reports", "Team Members", "Compare Snapshots...", "Forecast Trend", "Timeline"}));

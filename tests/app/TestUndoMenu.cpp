@@ -1,0 +1,139 @@
+#include "app/UndoMenu.h"
+#include "common/ui/MessageBox.h"
+#include "db/UndoLog.h"
+#include "tests/support/AppTestSupport.h"
+
+#include <QDialog>
+#include <QListWidget>
+#include <QToolBar>
+
+using namespace AppTest;
+
+// The Edit menu over a real window: a goal deleted through the context menu is
+// taken back and re-applied from the menu and from the History list, and the tree
+// follows; a step whose rows were changed since is refused with a box.
+class TestUndoMenu : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("settings.ini")));
+        MessageBox::setAutoAnswer(true);
+        MessageBox::takeShown();
+    }
+    void cleanup()
+    {
+        MessageBox::setAutoAnswer(false);
+        UndoLog::setCapturing(false);
+    }
+    void undoAndRedoFromTheMenu();
+    void historyGoesBackAndForth();
+    void changedSinceIsRefused();
+
+private:
+    std::unique_ptr<MainWindow> openDeleted(Sample& s)
+    {
+        auto w = openWindow(*m_settings, m_ui, s.project.path());
+        QTreeWidgetItem* g = childNamed(w->goalTree()->root(), QStringLiteral("G"));
+        if (!g) {
+            return w;
+        }
+        clickRow(w->goalTree(), g);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        if (!command(w.get(), w->goalTree(), g, "mnuPopDeleteGoal")) {
+            return w;
+        }
+        MessageBox::takeShown();
+        // The menu's captions follow once the step has committed.
+        QCoreApplication::processEvents();
+        return w;
+    }
+    static bool treeHasG(MainWindow* w) { return childNamed(w->goalTree()->root(), QStringLiteral("G")) != nullptr; }
+    // A double click as a user makes it: the first click selects, the second goes.
+    static void doubleClick(QListWidget* list, int row)
+    {
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    static UndoMenu* undoMenu(MainWindow* w) { return w->findChild<UndoMenu*>(); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<AppSettings> m_settings;
+    NoDialogs m_ui;
+};
+
+void TestUndoMenu::undoAndRedoFromTheMenu()
+{
+    Sample s;
+    const QString before = text(s.project, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW"));
+    auto w = openDeleted(s);
+    UndoMenu* menu = undoMenu(w.get());
+    QVERIFY(menu);
+    QVERIFY(!treeHasG(w.get()));
+    QCOMPARE(menu->undoAction()->text(), QStringLiteral("Undo Delete goal \"G\" and everything below it"));
+    QVERIFY(menu->undoAction()->isEnabled());
+    QVERIFY(!menu->redoAction()->isEnabled());
+    QVERIFY(w->toolBar()->actions().contains(menu->undoAction()));
+    QVERIFY(w->toolBar()->actions().contains(menu->redoAction()));
+
+    // The context menu was the last active window offscreen.
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w->goalTree(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(treeHasG(w.get()));
+    QCOMPARE(text(s.project, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")), before);
+    QCOMPARE(menu->undoAction()->text(), QStringLiteral("Undo"));
+    QVERIFY(!menu->undoAction()->isEnabled());
+    QCOMPARE(menu->redoAction()->text(), QStringLiteral("Redo Delete goal \"G\" and everything below it"));
+
+    QTest::keyClick(w.get(), Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(!treeHasG(w.get()));
+    QCOMPARE(text(s.project, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")), QStringLiteral("0"));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+void TestUndoMenu::historyGoesBackAndForth()
+{
+    Sample s;
+    auto w = openDeleted(s);
+    UndoMenu* menu = undoMenu(w.get());
+    w->findChild<QAction*>(QStringLiteral("mnuEditHistory"))->trigger();
+    QVERIFY(menu->historyWindow() && QTest::qWaitForWindowExposed(menu->historyWindow()));
+    auto* list = menu->historyWindow()->findChild<QListWidget*>(QStringLiteral("lstUndoHistory"));
+    QCOMPARE(list->count(), 2);
+    QVERIFY(list->item(1)->text().endsWith(QStringLiteral("Delete goal \"G\" and everything below it")));
+    QCOMPARE(list->currentRow(), 1);
+
+    QApplication::setActiveWindow(menu->historyWindow());
+    doubleClick(list, 0);
+    QVERIFY(treeHasG(w.get()));
+    QCOMPARE(list->currentRow(), 0);
+    doubleClick(list, 1);
+    QVERIFY(!treeHasG(w.get()));
+    QCOMPARE(list->currentRow(), 1);
+}
+
+void TestUndoMenu::changedSinceIsRefused()
+{
+    Sample s;
+    auto w = openDeleted(s);
+    // Another program takes the deleted goal's number meanwhile.
+    runSql(s.project,
+           QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, CREATED)"
+                          " VALUES (?, 'Goal', 'Other', 1, 'Open', '2026-01-01 00:00:00')"),
+           {s.g});
+    undoMenu(w.get())->undoAction()->trigger();
+    const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(
+        shown.first().text,
+        QStringLiteral("Cannot undo \"Delete goal \"G\" and everything below it\": goal \"G\" was changed since."));
+    QCOMPARE(text(s.project, QStringLiteral("SELECT GROUP_CONCAT(SHORT_NAME) FROM GOALS_SW")), QStringLiteral("Other"));
+    QVERIFY(childNamed(w->goalTree()->root(), QStringLiteral("Other")));
+}
+
+QTEST_MAIN(TestUndoMenu)
+#include "TestUndoMenu.moc"
