@@ -127,10 +127,9 @@ void UndoMenu::finish(bool ok, const QString& error)
         MessageBox::error(&m_window, error);
     }
     // Even a refused step may follow others that went through (History).
+    // The loaded levels catch up in place, so open nodes stay open and the current node current.
     GoalTree* tree = m_window.goalTree();
-    QTreeWidgetItem* root = tree->addRoot();
-    tree->BuildGoalLevel(root);
-    root->setExpanded(true);
+    tree->refreshLoadedLevels();
     m_window.FillTaskList(tree->currentItem());
     m_window.FillResourceList(0);
     m_window.FillNoteList(0);

@@ -1,4 +1,6 @@
 #include "app/UndoMenu.h"
+#include "browser/ui/NoteList.h"
+#include "browser/ui/TaskList.h"
 #include "common/ui/MessageBox.h"
 #include "db/UndoLog.h"
 #include "tests/support/AppTestSupport.h"
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void undoAndRedoFromTheMenu();
     void historyGoesBackAndForth();
     void changedSinceIsRefused();
+    void undoKeepsTheTreeAsItWas();
 
 private:
     std::unique_ptr<MainWindow> openDeleted(Sample& s)
@@ -133,6 +136,29 @@ void TestUndoMenu::changedSinceIsRefused()
         QStringLiteral("Cannot undo \"Delete goal \"G\" and everything below it\": goal \"G\" was changed since."));
     QCOMPARE(text(s.project, QStringLiteral("SELECT GROUP_CONCAT(SHORT_NAME) FROM GOALS_SW")), QStringLiteral("Other"));
     QVERIFY(childNamed(w->goalTree()->root(), QStringLiteral("Other")));
+}
+
+// An undo below an open goal leaves the tree as the user had it: the goal open and current.
+void TestUndoMenu::undoKeepsTheTreeAsItWas()
+{
+    Sample s;
+    auto w = openWindow(*m_settings, m_ui, s.project.path());
+    QTreeWidgetItem* g = childNamed(w->goalTree()->root(), QStringLiteral("G"));
+    QVERIFY(g);
+    clickRow(w->goalTree(), g);
+    QVERIFY(g->isExpanded());
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QVERIFY(command(w.get(), w->noteList(), rowNamed(w->noteList(), QStringLiteral("Two")), "mnuPopDeleteNote"));
+    MessageBox::takeShown();
+    QCoreApplication::processEvents();
+    undoMenu(w.get())->undoAction()->trigger();
+    QCOMPARE(text(s.project, QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_WORKSHEET")), QStringLiteral("2"));
+    g = childNamed(w->goalTree()->root(), QStringLiteral("G"));
+    QVERIFY(g && g->isExpanded());
+    QCOMPARE(w->goalTree()->currentItem(), g);
+    QVERIFY(childNamed(g, QStringLiteral("Sub")));
+    QVERIFY(MessageBox::takeShown().isEmpty());
 }
 
 QTEST_MAIN(TestUndoMenu)
