@@ -94,6 +94,11 @@ TeamMemberWindow::TeamMemberWindow(const QString& dbPath, QWidget* parent)
 
 void TeamMemberWindow::reload()
 {
+    // A member being added, edited or typed over keeps what was typed: its save checks that the
+    // row is still as loaded, and the next reload after it catches up.
+    if (m_form.mode() != TeamMemberForm::Mode::Browse || m_form.hasPendingChange()) {
+        return;
+    }
     if (const TeamMemberForm::Result loaded = m_form.load(); !loaded.ok) {
         MessageBox::error(this, loaded.description);
     }

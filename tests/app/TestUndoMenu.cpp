@@ -3,9 +3,11 @@
 #include "browser/ui/TaskList.h"
 #include "common/ui/MessageBox.h"
 #include "db/UndoLog.h"
+#include "team/ui/TeamMemberWindow.h"
 #include "tests/support/AppTestSupport.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QToolBar>
 
@@ -34,6 +36,7 @@ private Q_SLOTS:
     void historyGoesBackAndForth();
     void changedSinceIsRefused();
     void undoKeepsTheTreeAsItWas();
+    void undoLeavesAMemberBeingEdited();
 
 private:
     std::unique_ptr<MainWindow> openDeleted(Sample& s)
@@ -159,6 +162,26 @@ void TestUndoMenu::undoKeepsTheTreeAsItWas()
     QCOMPARE(w->goalTree()->currentItem(), g);
     QVERIFY(childNamed(g, QStringLiteral("Sub")));
     QVERIFY(MessageBox::takeShown().isEmpty());
+}
+
+// An undo in the main window refreshes the team window, but never throws away what
+// is being typed there.
+void TestUndoMenu::undoLeavesAMemberBeingEdited()
+{
+    Sample s;
+    auto w = openDeleted(s);
+    w->teamMembersAction()->trigger();
+    QPointer<TeamMemberWindow> team = w->teamMemberWindow();
+    QVERIFY(team);
+    auto* hours = team->findChild<QLineEdit*>(QStringLiteral("txtFields_1"));
+    QVERIFY(hours);
+    hours->clear();
+    QTest::keyClicks(hours, QStringLiteral("07:30"));
+    undoMenu(w.get())->undoAction()->trigger();
+    QVERIFY(treeHasG(w.get()));
+    QCOMPARE(hours->text(), QStringLiteral("07:30"));
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    team->close();
 }
 
 QTEST_MAIN(TestUndoMenu)
