@@ -14,29 +14,14 @@ QString timeColumn(const QString& name)
         .arg(name);
 }
 
-// An identifier (or a reference to one): a whole number from 1. NULL passes a CHECK,
-// so optional references stay optional.
-QString idCheck(const QString& column)
-{
-    return QStringLiteral("CHECK (%1 >= 1)").arg(column);
-}
-
-// A number a user can type into the dialogs: no NaN (stored as NULL), no infinity, no
-// negative or absurd values. Text and blobs sort above every number and fail too.
-QString rangeCheck(const QString& column, double max)
-{
-    return QStringLiteral("CHECK (%1 BETWEEN 0 AND %2)").arg(column).arg(max, 0, 'f', 0);
-}
-
 // The members' weekly hours a snapshot was scheduled with, one row per member: what
 // a later comparison needs to replay that snapshot. Times as RESOURCES keeps them,
 // unchecked, since they record what was read.
 QString hoursTableStatement()
 {
     QStringList days;
-    for (const char* d : {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"}) {
-        days << QLatin1String(d) + QLatin1String("_BEG TEXT NOT NULL")
-             << QLatin1String(d) + QLatin1String("_END TEXT NOT NULL");
+    for (const QString& day : Schema::dayColumnNames()) {
+        days << day + QLatin1String(" TEXT NOT NULL");
     }
     return QStringLiteral("CREATE TABLE CompDatesHours ("
                           " TimeStamp TEXT NOT NULL,"
@@ -49,9 +34,8 @@ QString hoursTableStatement()
 QStringList tableStatements()
 {
     QStringList days;
-    for (const char* d : {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"}) {
-        days << timeColumn(QLatin1String(d) + QLatin1String("_BEG"))
-             << timeColumn(QLatin1String(d) + QLatin1String("_END"));
+    for (const QString& day : Schema::dayColumnNames()) {
+        days << timeColumn(day);
     }
     const QString statusCheck = QStringLiteral("CHECK (STATUS IN ('Open', 'Completed', 'On Hold', 'Closed'))");
     return {
@@ -77,7 +61,7 @@ QStringList tableStatements()
                        "  REFERENCES RESOURCES (R_NAME) ON UPDATE CASCADE ON DELETE RESTRICT,"
                        " CREATED TEXT NOT NULL,"
                        " LAST_EDITED TEXT)")
-            .arg(statusCheck, idCheck(QStringLiteral("ID")), idCheck(QStringLiteral("P_GID"))),
+            .arg(statusCheck, Schema::idCheck(QStringLiteral("ID")), Schema::idCheck(QStringLiteral("P_GID"))),
         QStringLiteral("CREATE TABLE TASKS_OBJECTS ("
                        " ID INTEGER PRIMARY KEY %2,"
                        " OBJECT_TYPE TEXT NOT NULL CHECK (OBJECT_TYPE IN ('Task', 'Software Object')),"
@@ -90,9 +74,9 @@ QStringList tableStatements()
                        " CREATED TEXT NOT NULL,"
                        " LAST_EDITED TEXT)")
             .arg(statusCheck,
-                 idCheck(QStringLiteral("ID")),
-                 rangeCheck(QStringLiteral("DAYSPLANNED"), Schema::kMaxDays),
-                 idCheck(QStringLiteral("FK_ID"))),
+                 Schema::idCheck(QStringLiteral("ID")),
+                 Schema::rangeCheck(QStringLiteral("DAYSPLANNED"), Schema::kMaxDays),
+                 Schema::idCheck(QStringLiteral("FK_ID"))),
         QStringLiteral("CREATE TABLE TASK_OBJECT_RESOURCE ("
                        " FK_TASKID INTEGER NOT NULL %1 REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
                        " FK_R_NAME TEXT NOT NULL COLLATE NOCASE"
@@ -101,16 +85,16 @@ QStringList tableStatements()
                        " PER_COMPLETED REAL NOT NULL DEFAULT 0 %3,"
                        " DAYS_NEEDED REAL NOT NULL DEFAULT 0 %4,"
                        " PRIMARY KEY (FK_TASKID, FK_R_NAME))")
-            .arg(idCheck(QStringLiteral("FK_TASKID")),
-                 rangeCheck(QStringLiteral("PER_WORKLOAD"), Schema::kMaxPercent),
-                 rangeCheck(QStringLiteral("PER_COMPLETED"), Schema::kMaxPercent),
-                 rangeCheck(QStringLiteral("DAYS_NEEDED"), Schema::kMaxDays)),
+            .arg(Schema::idCheck(QStringLiteral("FK_TASKID")),
+                 Schema::rangeCheck(QStringLiteral("PER_WORKLOAD"), Schema::kMaxPercent),
+                 Schema::rangeCheck(QStringLiteral("PER_COMPLETED"), Schema::kMaxPercent),
+                 Schema::rangeCheck(QStringLiteral("DAYS_NEEDED"), Schema::kMaxDays)),
         QStringLiteral("CREATE TABLE TASK_OBJECT_WORKSHEET ("
                        " NID INTEGER PRIMARY KEY %1,"
                        " TASKID INTEGER NOT NULL %2 REFERENCES TASKS_OBJECTS (ID) ON DELETE CASCADE,"
                        " NOTES TEXT,"
                        " TIMESTAMP TEXT NOT NULL)")
-            .arg(idCheck(QStringLiteral("NID")), idCheck(QStringLiteral("TASKID"))),
+            .arg(Schema::idCheck(QStringLiteral("NID")), Schema::idCheck(QStringLiteral("TASKID"))),
         // Snapshot rows. Only ID (numbered by the database) and GT_ID carry defaults:
         // every column a row kind does not write stays NULL.
         QStringLiteral("CREATE TABLE CompDates ("
@@ -325,4 +309,25 @@ QStringList Schema::requiredTables()
             QStringLiteral("TASK_OBJECT_RESOURCE"),
             QStringLiteral("TASK_OBJECT_WORKSHEET"),
             QStringLiteral("CompDates")};
+}
+
+QString Schema::idCheck(const QString& column)
+{
+    return QStringLiteral("CHECK (%1 >= 1)").arg(column);
+}
+
+// No NaN (stored as NULL), no infinity, no negative or absurd values. Text and blobs
+// sort above every number and fail too (on the server NaN sorts above every number).
+QString Schema::rangeCheck(const QString& column, double max)
+{
+    return QStringLiteral("CHECK (%1 BETWEEN 0 AND %2)").arg(column).arg(max, 0, 'f', 0);
+}
+
+QStringList Schema::dayColumnNames()
+{
+    QStringList names;
+    for (const char* d : {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"}) {
+        names << QLatin1String(d) + QLatin1String("_BEG") << QLatin1String(d) + QLatin1String("_END");
+    }
+    return names;
 }

@@ -27,6 +27,13 @@ public:
     // The indexes and views, in SQL both engines read alike (a server project runs
     // them after its own tables).
     static QStringList sharedStatements();
+    // Column rules both engines write alike. An identifier (or a reference to one) is a
+    // whole number from 1; NULL passes a CHECK, so optional references stay optional.
+    static QString idCheck(const QString& column);
+    // A number a user can type into the dialogs: between 0 and `max`.
+    static QString rangeCheck(const QString& column, double max);
+    // The weekly hours' columns, MON_BEG, MON_END, ... SUN_END.
+    static QStringList dayColumnNames();
     // Tables every project file has; used to recognise damaged files.
     static QStringList requiredTables();
 };
