@@ -160,8 +160,19 @@ bool UndoHistory::apply(const QString& connection, const Step& step, bool backwa
             QString kind;
         };
         QList<Entry> list;
+        // The log is a table like any other: another program may have written it. Only the
+        // tables and kinds the triggers write are replayed, so no logged text becomes SQL.
+        static const QStringList kinds = {QStringLiteral("I"), QStringLiteral("U"), QStringLiteral("D")};
+        const QStringList tables = UndoLog::capturedTables();
         while (ok && entries.next()) {
-            list.append({entries.value(0).toLongLong(), entries.value(1).toString(), entries.value(2).toString()});
+            const Entry e{entries.value(0).toLongLong(), entries.value(1).toString(), entries.value(2).toString()};
+            if (!tables.contains(e.table) || !kinds.contains(e.kind)) {
+                Sql::setError(error,
+                              refusal + QStringLiteral("its record in the project is damaged (entry %1).").arg(e.log));
+                ok = false;
+                break;
+            }
+            list.append(e);
         }
         entries.finish();
         QHash<QString, TableShape> shapes;

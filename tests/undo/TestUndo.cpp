@@ -462,6 +462,11 @@ void TestUndo::conflictingUndoRefusedAndChangesNothing_data()
         << QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, CREATED)"
                           " VALUES (%1, 'Goal', 'Gamma', 1, 'Open', '2026-01-01 00:00:00')")
         << QStringLiteral("goal \"Beta\" was changed since.");
+    // Another program wrote the log itself: its text is never run.
+    QTest::newRow("log names another table")
+        << QStringLiteral("UPDATE UndoEntry SET TBL = 'GOALS_SW WHERE 0; DELETE FROM RESOURCES --'"
+                          " WHERE ID = (SELECT MAX(ID) FROM UndoEntry)")
+        << QStringLiteral("its record in the project is damaged");
 }
 
 // Another connection (another window, the command line) changes a row the last steps
