@@ -138,27 +138,22 @@ void TestTimelineWindow::zoomByComboKeysAndWheel()
     QTest::keyClick(canvas, Qt::Key_Minus);
     QTest::keyClick(canvas, Qt::Key_Minus);
     QCOMPARE(zoom->currentText(), QStringLiteral("Months"));
-    const QPoint middle = canvas->viewport()->rect().center();
-    QWheelEvent out(middle,
-                    canvas->viewport()->mapToGlobal(middle),
-                    {},
-                    {0, -120},
-                    Qt::NoButton,
-                    Qt::ControlModifier,
-                    Qt::NoScrollPhase,
-                    false);
-    QApplication::sendEvent(canvas->viewport(), &out);
+    const auto wheel = [canvas](int delta, Qt::KeyboardModifiers modifiers) {
+        const QPoint middle = canvas->viewport()->rect().center();
+        QWheelEvent event(middle,
+                          canvas->viewport()->mapToGlobal(middle),
+                          {},
+                          {0, delta},
+                          Qt::NoButton,
+                          modifiers,
+                          Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(canvas->viewport(), &event);
+    };
+    wheel(-120, Qt::ControlModifier);
     QCOMPARE(zoom->currentText(), QStringLiteral("Quarters"));
     // A plain wheel scrolls instead.
-    QWheelEvent plain(middle,
-                      canvas->viewport()->mapToGlobal(middle),
-                      {},
-                      {0, 120},
-                      Qt::NoButton,
-                      Qt::NoModifier,
-                      Qt::NoScrollPhase,
-                      false);
-    QApplication::sendEvent(canvas->viewport(), &plain);
+    wheel(120, Qt::NoModifier);
     QCOMPARE(zoom->currentText(), QStringLiteral("Quarters"));
 }
 
