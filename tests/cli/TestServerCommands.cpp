@@ -56,12 +56,10 @@ class TestServerCommands : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void copyRoundTripKeepsEveryRow();
+    void copyAndSnapshotMatchTheFile();
     void readCommandsMatchTheFile();
-    void snapshotMatchesTheFile();
     void copyRefusesTargetsInUse_data();
     void copyRefusesTargetsInUse();
-    void initNeedsAnEmptyDatabase();
     void usage_data();
     void usage();
 
@@ -77,11 +75,14 @@ void TestServerCommands::initTestCase()
     QVERIFY2(demo.exitCode == 0, qPrintable(demo.err));
 }
 
-void TestServerCommands::copyRoundTripKeepsEveryRow()
+// Up to the server and back keeps every row; a snapshot taken on both then matches too.
+void TestServerCommands::copyAndSnapshotMatchTheFile()
 {
     ServerDatabase server;
     CW_REQUIRE_SERVER(server);
+    const QString file = m_dir.filePath(QStringLiteral("snap.cwk"));
     const QString back = m_dir.filePath(QStringLiteral("back.cwk"));
+    QVERIFY(QFile::copy(m_demo, file));
     const CliRun up = CliRun::run({QStringLiteral("copy"), m_demo, server.url()});
     QVERIFY2(up.exitCode == 0, qPrintable(up.err));
     const CliRun down = CliRun::run({QStringLiteral("copy"), server.url(), back});
@@ -91,11 +92,25 @@ void TestServerCommands::copyRoundTripKeepsEveryRow()
         QVERIFY2(!before.isEmpty(), table);
         QCOMPARE(tableRows(back, QLatin1String(table)), before);
     }
-    // Snapshot rows taken later on the server are numbered after the copied ones.
-    QString error;
-    QVERIFY2(server.exec(QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ) VALUES ('2030-01-01 00:00:00', 'G')"),
-                         &error),
-             qPrintable(error));
+
+    const QStringList now = {QStringLiteral("--now"), QStringLiteral("2027-01-05 09:00:00")};
+    const CliRun onFile = CliRun::run(QStringList{QStringLiteral("snapshot"), file} + now);
+    const CliRun onServer = CliRun::run(QStringList{QStringLiteral("snapshot"), server.url()} + now);
+    QVERIFY2(onFile.exitCode == 0 && onServer.exitCode == 0, qPrintable(onFile.err + onServer.err));
+    QCOMPARE(onServer.out, onFile.out);
+    QVERIFY(QFile::remove(back));
+    QVERIFY(CliRun::run({QStringLiteral("copy"), server.url(), back}).exitCode == 0);
+    // The server numbers its rows itself, after the copied ones: compare them without ID.
+    const auto withoutId = [](QStringList rows) {
+        for (QString& row : rows) {
+            row = row.section(QLatin1Char('|'), 1);
+        }
+        rows.sort();
+        return rows;
+    };
+    QCOMPARE(withoutId(tableRows(back, QStringLiteral("CompDates"))),
+             withoutId(tableRows(file, QStringLiteral("CompDates"))));
+    QCOMPARE(tableRows(back, QStringLiteral("CompDatesHours")), tableRows(file, QStringLiteral("CompDatesHours")));
 }
 
 void TestServerCommands::readCommandsMatchTheFile()
@@ -147,33 +162,6 @@ void TestServerCommands::readCommandsMatchTheFile()
     }
 }
 
-void TestServerCommands::snapshotMatchesTheFile()
-{
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    const QString file = m_dir.filePath(QStringLiteral("snap.cwk"));
-    const QString back = m_dir.filePath(QStringLiteral("snap-back.cwk"));
-    QVERIFY(QFile::copy(m_demo, file));
-    QVERIFY(CliRun::run({QStringLiteral("copy"), m_demo, server.url()}).exitCode == 0);
-    const QStringList now = {QStringLiteral("--now"), QStringLiteral("2027-01-05 09:00:00")};
-    const CliRun onFile = CliRun::run(QStringList{QStringLiteral("snapshot"), file} + now);
-    const CliRun onServer = CliRun::run(QStringList{QStringLiteral("snapshot"), server.url()} + now);
-    QVERIFY2(onFile.exitCode == 0 && onServer.exitCode == 0, qPrintable(onFile.err + onServer.err));
-    QCOMPARE(onServer.out, onFile.out);
-    QVERIFY(CliRun::run({QStringLiteral("copy"), server.url(), back}).exitCode == 0);
-    // The server numbers its rows itself: compare them without ID.
-    const auto withoutId = [](QStringList rows) {
-        for (QString& row : rows) {
-            row = row.section(QLatin1Char('|'), 1);
-        }
-        rows.sort();
-        return rows;
-    };
-    QCOMPARE(withoutId(tableRows(back, QStringLiteral("CompDates"))),
-             withoutId(tableRows(file, QStringLiteral("CompDates"))));
-    QCOMPARE(tableRows(back, QStringLiteral("CompDatesHours")), tableRows(file, QStringLiteral("CompDatesHours")));
-}
-
 void TestServerCommands::copyRefusesTargetsInUse_data()
 {
     QTest::addColumn<bool>("toServer");
@@ -185,14 +173,17 @@ void TestServerCommands::copyRefusesTargetsInUse()
 {
     QFETCH(bool, toServer);
     if (toServer) {
+        // An empty project is still a project: neither init nor copy writes over it.
         ServerDatabase server;
         CW_REQUIRE_SERVER(server);
-        QVERIFY(CliRun::run({QStringLiteral("copy"), m_demo, server.url()}).exitCode == 0);
-        QVERIFY(server.exec(QStringLiteral("DELETE FROM CompDates")));
+        const CliRun init = CliRun::run({QStringLiteral("init"), server.url()});
+        QVERIFY2(init.exitCode == 0, qPrintable(init.err));
+        QCOMPARE(CliRun::run({QStringLiteral("tasklist"), server.url()}).exitCode, 0);
+        QCOMPARE(CliRun::run({QStringLiteral("init"), server.url()}).exitCode, 1);
         const CliRun again = CliRun::run({QStringLiteral("copy"), m_demo, server.url()});
         QCOMPARE(again.exitCode, 1);
         QVERIFY2(again.err.contains(QLatin1String("empty database")), qPrintable(again.err));
-        QCOMPARE(server.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates")).toInt(), 0);
+        QCOMPARE(server.scalar(QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")).toInt(), 0);
         return;
     }
     const QString other = m_dir.filePath(QStringLiteral("other.cwk"));
@@ -201,18 +192,6 @@ void TestServerCommands::copyRefusesTargetsInUse()
     const CliRun again = CliRun::run({QStringLiteral("copy"), m_demo, other});
     QCOMPARE(again.exitCode, 1);
     QCOMPARE(fileDigest(other), before);
-}
-
-void TestServerCommands::initNeedsAnEmptyDatabase()
-{
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    const CliRun first = CliRun::run({QStringLiteral("init"), server.url()});
-    QVERIFY2(first.exitCode == 0, qPrintable(first.err));
-    const CliRun list = CliRun::run({QStringLiteral("tasklist"), server.url()});
-    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
-    const CliRun second = CliRun::run({QStringLiteral("init"), server.url()});
-    QCOMPARE(second.exitCode, 1);
 }
 
 void TestServerCommands::usage_data()
