@@ -236,16 +236,20 @@ void TestMainLayout::closeWritesSettings()
     layout.dragTo(Splitter::Vertical, 1000);
     layout.endDrag(Splitter::Vertical);
     layout.save(*m_settings, false);
-    QCOMPARE(m_settings->value(QStringLiteral("MainLeft")), QStringLiteral("1500"));
-    QCOMPARE(m_settings->value(QStringLiteral("MainTop")), QStringLiteral("750.5"));
-    QCOMPARE(m_settings->value(QStringLiteral("MainWidth")), QStringLiteral("6500"));
-    QCOMPARE(m_settings->value(QStringLiteral("MainHeight")), QStringLiteral("6500"));
-    QCOMPARE(m_settings->value(QStringLiteral("SP1")), QStringLiteral("2625"));
-    QCOMPARE(m_settings->value(QStringLiteral("SPV1")), QStringLiteral("2167"));
-    QCOMPARE(m_settings->value(QStringLiteral("SPV2")), QStringLiteral("4333"));
-    QCOMPARE(m_settings->value(QStringLiteral("ViewResource")), QStringLiteral("1"));
-    QCOMPARE(m_settings->value(QStringLiteral("ViewNotes")), QStringLiteral("0"));
-    QCOMPARE(m_settings->value(QStringLiteral("ViewStatusBar")), QStringLiteral("1"));
+    QStringList written;
+    for (const char* key : {"MainLeft",
+                            "MainTop",
+                            "MainWidth",
+                            "MainHeight",
+                            "SP1",
+                            "SPV1",
+                            "SPV2",
+                            "ViewResource",
+                            "ViewNotes",
+                            "ViewStatusBar"}) {
+        written << m_settings->value(QLatin1String(key));
+    }
+    QCOMPARE(written.join(QLatin1Char(' ')), QStringLiteral("1500 750.5 6500 6500 2625 2167 4333 1 0 1"));
     // The next start finds everything where it was.
     MainLayout again;
     again.load(*m_settings);

@@ -43,7 +43,6 @@ private Q_SLOTS:
     void init();
     void dialogs_data();
     void dialogs();
-    void overrideLeavesSettingAlone();
     void commandLine_data();
     void commandLine();
     void plainArgumentOpensProject();
@@ -142,17 +141,6 @@ void TestStartup::dialogs()
     if (!opened) {
         QCOMPARE(w.goalTree()->topLevelItemCount(), 0);
     }
-}
-
-void TestStartup::overrideLeavesSettingAlone()
-{
-    AppSettings settings(m_settingsPath);
-    settings.setDbPath(QStringLiteral("/somewhere/else.cwk"));
-    ScriptedStartupUi ui;
-    MainWindow w(settings, ui, m_project);
-    QVERIFY(w.InitDatabase());
-    QCOMPARE(ui.dialogs, 0);
-    QCOMPARE(settings.dbPath(), QStringLiteral("/somewhere/else.cwk"));
 }
 
 void TestStartup::commandLine_data()
