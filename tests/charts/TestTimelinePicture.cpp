@@ -1,10 +1,8 @@
 #include "charts/TimelinePicture.h"
-#include "tests/support/CliRun.h"
 #include "tests/support/SnapshotProbe.h"
 
 #include <QBuffer>
 #include <QImage>
-#include <QRegularExpression>
 #include <QtTest>
 
 using Zoom = TimelinePicture::Zoom;
@@ -21,7 +19,6 @@ private Q_SLOTS:
     void collapsedGoalsHideTheirRows();
     void barUnderThePointer();
     void pngIsBounded();
-    void commandWritesPictures();
 
 private:
     // `members` members "M00"...; each of the first three works one task of goal
@@ -177,27 +174,6 @@ void TestTimelinePicture::pngIsBounded()
                      QSize(int(std::ceil(picture.nameWidth() + picture.chartWidth())),
                            int(std::ceil(picture.scaleHeight() + picture.rowsHeight()))));
         }
-    }
-}
-
-void TestTimelinePicture::commandWritesPictures()
-{
-    TempProject p;
-    build(p, 3);
-    p.close();
-    for (const QString& view : {QStringLiteral("member"), QStringLiteral("goal")}) {
-        const QString png = p.dir() + QStringLiteral("/t-%1.png").arg(view);
-        const QString pdf = p.dir() + QStringLiteral("/t-%1.pdf").arg(view);
-        const CliRun a = CliRun::run({"timeline", p.path(), "--by", view, "--out", png});
-        QVERIFY2(a.exitCode == 0, qPrintable(a.err));
-        QImage image;
-        QVERIFY(image.load(png, "PNG"));
-        QVERIFY(image.height() > 3 * 20);
-        const CliRun b = CliRun::run({"timeline", p.path(), "--by", view, "--out", pdf});
-        QVERIFY2(b.exitCode == 0, qPrintable(b.err));
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(5), QByteArrayLiteral("%PDF-"));
     }
 }
 

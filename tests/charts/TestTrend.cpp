@@ -4,6 +4,7 @@
 #include "common/Stamp.h"
 #include "tests/support/ChartHistory.h"
 #include "tests/support/SnapshotProbe.h"
+#include "tests/support/TestSql.h"
 
 #include <QSet>
 #include <QtTest>
@@ -100,12 +101,7 @@ void TestTrend::pointsAreTheSnapshotsForecasts()
     for (int k = 0; k < moments.size(); ++k) {
         // The work needed grows and shrinks between snapshots, so the forecast moves both ways.
         const double needed = QList<double>{4, 6, 9, 7, 8}.at(k);
-        QString error;
-        QVERIFY2(Sql::run(p.connection(),
-                          QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = ? WHERE FK_TASKID = ?"),
-                          {needed, t1},
-                          &error),
-                 qPrintable(error));
+        runSql(p, QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = ? WHERE FK_TASKID = ?"), {needed, t1});
         SnapshotProbe::generate(p, moments.at(k));
     }
 
