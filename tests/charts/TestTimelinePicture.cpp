@@ -42,6 +42,13 @@ private:
         }
         return timeline;
     }
+    static TimelinePicture byMember(const Timeline& timeline)
+    {
+        return TimelinePicture(timeline,
+                               Timeline::View::ByMember,
+                               Zoom::Days,
+                               TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
+    }
 };
 
 void TestTimelinePicture::pagesRepeatNamesAcrossAndDown_data()
@@ -66,8 +73,7 @@ void TestTimelinePicture::pagesRepeatNamesAcrossAndDown()
     QFETCH(int, pages);
     TempProject p;
     const Timeline timeline = build(p, members);
-    const TimelinePicture picture(
-        timeline, Timeline::View::ByMember, Zoom::Days, TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
+    const TimelinePicture picture = byMember(timeline);
     QCOMPARE(int(picture.rows().size()), members);
     const QSizeF page(picture.nameWidth() + picture.chartWidth() / slices,
                       picture.scaleHeight() + (rowsPerPage + 0.5) * picture.rowHeight());
@@ -130,8 +136,7 @@ void TestTimelinePicture::barUnderThePointer()
 {
     TempProject p;
     const Timeline timeline = build(p, 3);
-    const TimelinePicture picture(
-        timeline, Timeline::View::ByMember, Zoom::Days, TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
+    const TimelinePicture picture = byMember(timeline);
     // M02's bar: 11 days of Task 2 under Build\Docs.
     const Timeline::Bar& bar = timeline.lanes()[2].bars.at(0);
     const auto [a, b] = picture.span(bar.start, bar.end);
@@ -153,10 +158,7 @@ void TestTimelinePicture::pngIsBounded()
     for (const int members : {3, 400}) {
         TempProject p;
         const Timeline timeline = build(p, members);
-        const TimelinePicture picture(timeline,
-                                      Timeline::View::ByMember,
-                                      Zoom::Days,
-                                      TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
+        const TimelinePicture picture = byMember(timeline);
         QBuffer png;
         png.open(QIODevice::WriteOnly);
         bool cut = true;

@@ -138,8 +138,7 @@ void TestReportsWindow::previewPagesZoomsAndExports()
     QTest::mouseClick(button(w, "bShowReport"), Qt::LeftButton);
     ReportPreviewWindow* preview = previews(w).value(0);
     QVERIFY(preview);
-    const int pages = preview->document().pageCount();
-    QCOMPARE(pages, 4);
+    QCOMPARE(preview->document().pageCount(), 4);
     QCOMPARE(preview->findChild<QLabel*>("pageCount")->text(), QStringLiteral("of 4"));
     auto* pageNumber = preview->findChild<QSpinBox*>("pageNumber");
     QCOMPARE(preview->currentPage(), 0);
