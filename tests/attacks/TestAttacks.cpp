@@ -43,10 +43,7 @@ class Fixture
 public:
     Fixture()
     {
-        QFile::setPermissions(m_dir.path(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                  QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
-                                  QFileDevice::ExeGroup);
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
         QDir(m_dir.path()).mkdir(QStringLiteral("d"));
         QDir(m_dir.path()).mkdir(QStringLiteral("o"));
         ::chmod(QFile::encodeName(folder()).constData(), 0777);
