@@ -42,9 +42,9 @@ private:
         const auto found = child<QTreeWidget>(m_w, "tvGoal")->findItems(text, Qt::MatchRecursive);
         return found.value(0);
     }
-    QLineSeries* line(const QString& name) const
+    QLineSeries* line(const QString& name, TrendWindow* w = nullptr) const
     {
-        for (QAbstractSeries* s : m_w->chart()->series()) {
+        for (QAbstractSeries* s : (w ? w : m_w.data())->chart()->series()) {
             if (s->name() == name && s->type() == QAbstractSeries::SeriesTypeLine) {
                 return static_cast<QLineSeries*>(s);
             }
@@ -257,12 +257,7 @@ void TestTrendWindow::stepTipsSplitIntoTheirCauses()
 
     // Hovering between the third and the fourth point shows the last step, which
     // names the snapshot of 11 March, 13:00.
-    QLineSeries* root = nullptr;
-    for (QAbstractSeries* s : w.chart()->series()) {
-        if (s->name() == w.lines().at(0).name && s->type() == QAbstractSeries::SeriesTypeLine) {
-            root = static_cast<QLineSeries*>(s);
-        }
-    }
+    QLineSeries* root = line(w.lines().at(0).name, &w);
     QVERIFY(root && root->count() == 4);
     const QPointF at = (root->at(2) + root->at(3)) / 2;
     Q_EMIT root->hovered(at, true);

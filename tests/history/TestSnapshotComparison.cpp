@@ -154,11 +154,8 @@ void TestSnapshotComparison::eachCauseAlone()
         QCOMPARE(row->dateB - row->dateA, change);
     }
     // Alone, the one change moves API as all changes together do.
-    const auto& rows = c.comparison.rows();
-    const auto api = std::find_if(rows.begin(), rows.end(), [&](const Cmp::Row& r) {
-        return r.kind == SnapshotRow::Kind::Task && r.id == plan.api;
-    });
-    const auto changes = c.comparison.largestChanges(int(api - rows.begin()));
+    const Cmp::Row* api = find(c.comparison, SnapshotRow::Kind::Task, plan.api);
+    const auto changes = c.comparison.largestChanges(int(api - c.comparison.rows().data()));
     QCOMPARE(changes.size(), std::size_t(1));
     QCOMPARE(changes[0].words, largest);
     QCOMPARE(changes[0].seconds, change);
@@ -215,10 +212,8 @@ void TestSnapshotComparison::rowsMatchAndFlag()
     QCOMPARE(flags(SnapshotRow::Kind::Goal, other), QStringLiteral("replanned requeued undated"));
     // A removed row stays in the outline, after what preceded it in A.
     const auto& rows = c.comparison.rows();
-    const auto at = std::find_if(rows.begin(), rows.end(), [&](const Cmp::Row& r) {
-        return r.kind == SnapshotRow::Kind::Task && r.id == plan.docs;
-    });
-    QVERIFY(at != rows.end() && at + 1 != rows.end());
+    const Cmp::Row* at = find(c.comparison, SnapshotRow::Kind::Task, plan.docs);
+    QVERIFY(at && at + 1 != rows.data() + rows.size());
     QCOMPARE((at + 1)->kind, SnapshotRow::Kind::Assignment);
     QCOMPARE((at + 1)->id, plan.docs);
     QCOMPARE(rows.size(), c.b.rows.size() + 2);
