@@ -43,10 +43,7 @@ class Fixture
 public:
     Fixture()
     {
-        QFile::setPermissions(m_dir.path(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                  QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
-                                  QFileDevice::ExeGroup);
+        ::chmod(QFile::encodeName(m_dir.path()).constData(), 0755);
         QDir(m_dir.path()).mkdir(QStringLiteral("d"));
         QDir(m_dir.path()).mkdir(QStringLiteral("o"));
         ::chmod(QFile::encodeName(folder()).constData(), 0777);
@@ -198,12 +195,6 @@ void changeOnlyInWal(const Fixture& f, const QString& pragma)
     }
 }
 
-QString readText(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 using Setup = std::function<void(Fixture&)>;
 using Check = std::function<QString(Fixture&, const CliRun&)>; // empty when it holds
 
@@ -234,9 +225,6 @@ Setup demoThen(const QStringList& statements)
 
 QList<Attack> attacks()
 {
-    const QString report = QStringLiteral("report");
-    const QString kind = QStringLiteral("--kind");
-    const QString out = QStringLiteral("--out");
     QList<Attack> list;
 
     // Exports never land on a project, a database or anything but a regular file: the
@@ -274,61 +262,59 @@ QList<Attack> attacks()
     };
     for (const Target& t : targets) {
         const QString output = QString::fromLatin1(t.output);
-        list << Attack{
-            QStringLiteral("export onto %1").arg(QLatin1String(t.name)),
-            [t, output](Fixture& f) {
-                f.setProjectName(QString::fromLatin1(t.project));
-                demo(f);
-                mustRun({QStringLiteral("init"), f.at(QStringLiteral("other.cwk"))});
-                const QString make = QString::fromLatin1(t.make);
-                const QString target = f.at(output);
-                if (make.startsWith(QLatin1String("link:"))) {
-                    QVERIFY(QFile::link(f.at(make.mid(5)), target));
-                } else if (make == QLatin1String("folder")) {
-                    QVERIFY(QDir(f.folder()).mkdir(output));
-                } else if (make == QLatin1String("pipe")) {
-                    QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0666), 0);
-                } else if (make == QLatin1String("socket")) {
-                    sockaddr_un address{};
-                    address.sun_family = AF_UNIX;
-                    const QByteArray name = QFile::encodeName(target);
-                    QVERIFY(size_t(name.size()) < sizeof(address.sun_path));
-                    memcpy(address.sun_path, name.constData(), size_t(name.size()));
-                    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-                    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-                    ::close(fd);
-                }
-            },
-            {report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{D}/") + output},
-            1,
-            QRegularExpression::escape(QStringLiteral("/") + output + QStringLiteral("\"")) + QStringLiteral(".*") +
-                QString::fromLatin1(t.cause),
-            Guard::All};
+        list << Attack{QStringLiteral("export onto %1").arg(QLatin1String(t.name)),
+                       [t, output](Fixture& f) {
+                           f.setProjectName(QString::fromLatin1(t.project));
+                           demo(f);
+                           mustRun({QStringLiteral("init"), f.at(QStringLiteral("other.cwk"))});
+                           const QString make = QString::fromLatin1(t.make);
+                           const QString target = f.at(output);
+                           if (make.startsWith(QLatin1String("link:"))) {
+                               QVERIFY(QFile::link(f.at(make.mid(5)), target));
+                           } else if (make == QLatin1String("folder")) {
+                               QVERIFY(QDir(f.folder()).mkdir(output));
+                           } else if (make == QLatin1String("pipe")) {
+                               QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0666), 0);
+                           } else if (make == QLatin1String("socket")) {
+                               sockaddr_un address{};
+                               address.sun_family = AF_UNIX;
+                               const QByteArray name = QFile::encodeName(target);
+                               QVERIFY(size_t(name.size()) < sizeof(address.sun_path));
+                               memcpy(address.sun_path, name.constData(), size_t(name.size()));
+                               const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                               QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+                               ::close(fd);
+                           }
+                       },
+                       {"report", "{P}", "--kind", "overview", "--out", QStringLiteral("{D}/") + output},
+                       1,
+                       QRegularExpression::escape(QStringLiteral("/") + output + QStringLiteral("\"")) +
+                           QStringLiteral(".*") + QString::fromLatin1(t.cause),
+                       Guard::All};
     }
-    list << Attack{
-        QStringLiteral("export through a link to an earlier export updates it"),
-        [](Fixture& f) {
-            demo(f);
-            QFile earlier(f.at(QStringLiteral("earlier.csv")));
-            QVERIFY(earlier.open(QIODevice::WriteOnly));
-            earlier.write("old\n");
-            earlier.close();
-            QFile::link(earlier.fileName(), f.at(QStringLiteral("latest.csv")));
-        },
-        {report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{D}/latest.csv")},
-        0,
-        QString(),
-        Guard::Project,
-        [](Fixture& f, const CliRun&) {
-            const QFileInfo link(f.at(QStringLiteral("latest.csv")));
-            if (!link.isSymLink()) {
-                return QStringLiteral("the link was replaced");
-            }
-            const QString text = readText(f.at(QStringLiteral("earlier.csv")));
-            return text.startsWith(QStringLiteral("old")) || text.isEmpty()
-                ? QStringLiteral("the linked file was not updated")
-                : QString();
-        }};
+    list << Attack{QStringLiteral("export through a link to an earlier export updates it"),
+                   [](Fixture& f) {
+                       demo(f);
+                       QFile earlier(f.at(QStringLiteral("earlier.csv")));
+                       QVERIFY(earlier.open(QIODevice::WriteOnly));
+                       earlier.write("old\n");
+                       earlier.close();
+                       QFile::link(earlier.fileName(), f.at(QStringLiteral("latest.csv")));
+                   },
+                   {"report", "{P}", "--kind", "tasks", "--out", "{D}/latest.csv"},
+                   0,
+                   QString(),
+                   Guard::Project,
+                   [](Fixture& f, const CliRun&) {
+                       const QFileInfo link(f.at(QStringLiteral("latest.csv")));
+                       if (!link.isSymLink()) {
+                           return QStringLiteral("the link was replaced");
+                       }
+                       const QByteArray text = fileBytes(f.at(QStringLiteral("earlier.csv")));
+                       return text.startsWith("old") || text.isEmpty()
+                           ? QStringLiteral("the linked file was not updated")
+                           : QString();
+                   }};
 
     // Charts name what exists nowhere instead of printing an empty table.
     for (const auto& [option, value] : {std::pair{QStringLiteral("--goal"), QStringLiteral("999999")},
@@ -410,11 +396,9 @@ QList<Attack> attacks()
     for (const auto& [place, setup] : {std::pair{QStringLiteral("file"), readOnly(false, false)},
                                        std::pair{QStringLiteral("folder"), readOnly(true, false)},
                                        std::pair{QStringLiteral("folder, rollback journal"), readOnly(true, true)}}) {
-        for (const QStringList& args :
-             {QStringList{QStringLiteral("tasklist"), QStringLiteral("{P}")},
-              QStringList{
-                  report, QStringLiteral("{P}"), kind, QStringLiteral("overview"), out, QStringLiteral("{O}/r.pdf")},
-              QStringList{QStringLiteral("snapshot"), QStringLiteral("{P}")}}) {
+        for (const QStringList& args : {QStringList{"tasklist", "{P}"},
+                                        QStringList{"report", "{P}", "--kind", "overview", "--out", "{O}/r.pdf"},
+                                        QStringList{"snapshot", "{P}"}}) {
             const bool writes = args.first() == QLatin1String("snapshot");
             list << Attack{QStringLiteral("%1 of a read-only %2").arg(args.first(), place),
                            setup,
@@ -427,11 +411,9 @@ QList<Attack> attacks()
         }
     }
     // Reading used to switch such a file to a write-ahead log.
-    for (const QStringList& args :
-         {QStringList{QStringLiteral("tasklist"), QStringLiteral("{P}")},
-          QStringList{QStringLiteral("chart"), QStringLiteral("{P}"), QStringLiteral("--root")},
-          QStringList{
-              report, QStringLiteral("{P}"), kind, QStringLiteral("tasks"), out, QStringLiteral("{O}/r.csv")}}) {
+    for (const QStringList& args : {QStringList{"tasklist", "{P}"},
+                                    QStringList{"chart", "{P}", "--root"},
+                                    QStringList{"report", "{P}", "--kind", "tasks", "--out", "{O}/r.csv"}}) {
         list << Attack{QStringLiteral("%1 of a file in rollback-journal mode").arg(args.first()),
                        demoThen({QStringLiteral("PRAGMA journal_mode = DELETE")}),
                        args,

@@ -68,16 +68,8 @@ void TestKilledSnapshot::killAtAnyMomentLeavesAllOrNothing()
     QVERIFY(dir.isValid());
     const QString original = dir.filePath(QStringLiteral("original.cwk"));
     // Large enough that the snapshot's rows overflow the page cache while it writes.
-    const CliRun made = CliRun::run({QStringLiteral("synth"),
-                                     original,
-                                     QStringLiteral("--goals"),
-                                     QStringLiteral("400"),
-                                     QStringLiteral("--tasks"),
-                                     QStringLiteral("15000"),
-                                     QStringLiteral("--members"),
-                                     QStringLiteral("40"),
-                                     QStringLiteral("--seed"),
-                                     QStringLiteral("1")});
+    const CliRun made = CliRun::run(QStringList{QStringLiteral("synth"), original} +
+                                    QStringLiteral("--goals 400 --tasks 15000 --members 40 --seed 1").split(' '));
     QVERIFY2(made.exitCode == 0, qPrintable(made.err));
 
     // A whole snapshot, for its row count and its duration.

@@ -4,9 +4,12 @@
 #include "cli/SyntheticProject.h"
 #include "schedule/MemberCalendar.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/FileDigest.h"
 #include "tests/support/SnapshotProbe.h"
+#include "tests/support/TestSql.h"
 
 #include <QSet>
+#include <QtEndian>
 #include <QtTest>
 
 namespace {
@@ -132,7 +135,7 @@ private Q_SLOTS:
     void goalSpansFromEarliestStartToCompletion();
     void damagedSnapshotsAreRefused_data();
     void damagedSnapshotsAreRefused();
-    void csvOfBothViews();
+    void commandWritesEveryFormat();
     void calendarReadsBack();
     void foldKeepsCharactersWhole_data();
     void foldKeepsCharactersWhole();
@@ -239,7 +242,7 @@ void TestTimeline::withoutStoredHoursStartsAtThePreviousEnd()
 {
     TempProject p;
     const QString stamp = twoTasks(p, QStringLiteral("2026-03-07 10:00:00"));
-    QVERIFY(Sql::run(p.connection(), QStringLiteral("DELETE FROM CompDatesHours"), {}, nullptr));
+    runSql(p, QStringLiteral("DELETE FROM CompDatesHours"));
     const Timeline t = load(p, stamp);
     QVERIFY(!t.hoursStored());
     const Timeline::Lane& lane = t.lanes().front();
@@ -325,7 +328,7 @@ void TestTimeline::damagedSnapshotsAreRefused()
     TempProject p;
     twoTasks(p, QStringLiteral("2026-03-02 10:00:00"));
     if (!damage.isEmpty()) {
-        QVERIFY(Sql::run(p.connection(), damage, {}, nullptr));
+        runSql(p, damage);
     }
     Timeline t;
     QString error;
@@ -334,7 +337,7 @@ void TestTimeline::damagedSnapshotsAreRefused()
     QVERIFY(t.lanes().empty());
 }
 
-void TestTimeline::csvOfBothViews()
+void TestTimeline::commandWritesEveryFormat()
 {
     TempProject p;
     p.member(QStringLiteral("Idle"));
@@ -343,9 +346,7 @@ void TestTimeline::csvOfBothViews()
     const QString out = QDir(p.dir()).filePath(QStringLiteral("t.csv"));
     const CliRun byMember = CliRun::run({"timeline", p.path(), "--by", "member", "--stamp", stamp, "--out", out});
     QCOMPARE(byMember.exitCode, 0);
-    QFile file(out);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(file.readAll()),
+    QCOMPARE(QString::fromUtf8(fileBytes(out)),
              QStringLiteral("Lane,Kind,ID,Member,Name,Start,End\n"
                             "M,R,1,M,A,2026-03-09 08:00:00,2026-03-09 16:00:00\n"
                             "M,R,2,M,B,2026-03-10 08:00:00,2026-03-10 16:00:00\n"));
@@ -358,6 +359,13 @@ void TestTimeline::csvOfBothViews()
                             "\"    G\",G,1,,G,2026-03-09 08:00:00,2026-03-10 16:00:00\n"
                             "\"        A\",T,1,,A,2026-03-09 08:00:00,2026-03-09 16:00:00\n"
                             "\"        B\",T,2,,B,2026-03-10 08:00:00,2026-03-10 16:00:00\n"));
+    // Pictures of either view: the PNG's header gives its height, the scale and a row for each line.
+    const CliRun png = CliRun::run({"timeline", p.path(), "--by", "goal", "--out", out + ".png"});
+    QVERIFY2(png.exitCode == 0, qPrintable(png.err));
+    const QByteArray image = fileBytes(out + ".png");
+    QVERIFY(image.startsWith("\x89PNG") && qFromBigEndian<quint32>(image.constData() + 20) > 3 * 20);
+    QCOMPARE(CliRun::run({"timeline", p.path(), "--by", "member", "--out", out + ".pdf"}).exitCode, 0);
+    QVERIFY(fileBytes(out + ".pdf").startsWith("%PDF-"));
     QCOMPARE(CliRun::run({"timeline", p.path(), "--out", out}).exitCode, 2);
     QCOMPARE(CliRun::run({"timeline", p.path(), "--by", "member", "--out", out + ".txt"}).exitCode, 2);
     const CliRun stranger = CliRun::run({"ical", p.path(), "--member", "Zoe"});
@@ -402,8 +410,7 @@ void TestTimeline::calendarReadsBack()
     QVERIFY2(description.contains(QStringLiteral("25 % done")), qPrintable(description));
     QCOMPARE(valuesOf(lines, QStringLiteral("DTSTAMP")).value(0).size(), 16);
     // A figure another tool spoiled is left out, never written as "nan".
-    QVERIFY(
-        Sql::run(p.connection(), QStringLiteral("UPDATE CompDates SET Planned = 'x' WHERE OBJ = 'R'"), {}, nullptr));
+    runSql(p, QStringLiteral("UPDATE CompDates SET Planned = 'x' WHERE OBJ = 'R'"));
     QVERIFY(ICalendar::memberCalendar(load(p), member, &ics, &error));
     const QString spoiled = valuesOf(parse(ics), QStringLiteral("DESCRIPTION")).value(0);
     QVERIFY2(!spoiled.contains(QStringLiteral("planned")) && !spoiled.contains(QStringLiteral("nan")),

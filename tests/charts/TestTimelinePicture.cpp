@@ -1,10 +1,8 @@
 #include "charts/TimelinePicture.h"
-#include "tests/support/CliRun.h"
 #include "tests/support/SnapshotProbe.h"
 
 #include <QBuffer>
 #include <QImage>
-#include <QRegularExpression>
 #include <QtTest>
 
 using Zoom = TimelinePicture::Zoom;
@@ -21,7 +19,6 @@ private Q_SLOTS:
     void collapsedGoalsHideTheirRows();
     void barUnderThePointer();
     void pngIsBounded();
-    void commandWritesPictures();
 
 private:
     // `members` members "M00"...; each of the first three works one task of goal
@@ -44,6 +41,13 @@ private:
             qFatal("%s", qPrintable(error));
         }
         return timeline;
+    }
+    static TimelinePicture byMember(const Timeline& timeline)
+    {
+        return TimelinePicture(timeline,
+                               Timeline::View::ByMember,
+                               Zoom::Days,
+                               TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
     }
 };
 
@@ -69,8 +73,7 @@ void TestTimelinePicture::pagesRepeatNamesAcrossAndDown()
     QFETCH(int, pages);
     TempProject p;
     const Timeline timeline = build(p, members);
-    const TimelinePicture picture(
-        timeline, Timeline::View::ByMember, Zoom::Days, TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
+    const TimelinePicture picture = byMember(timeline);
     QCOMPARE(int(picture.rows().size()), members);
     const QSizeF page(picture.nameWidth() + picture.chartWidth() / slices,
                       picture.scaleHeight() + (rowsPerPage + 0.5) * picture.rowHeight());
@@ -133,8 +136,7 @@ void TestTimelinePicture::barUnderThePointer()
 {
     TempProject p;
     const Timeline timeline = build(p, 3);
-    const TimelinePicture picture(
-        timeline, Timeline::View::ByMember, Zoom::Days, TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
+    const TimelinePicture picture = byMember(timeline);
     // M02's bar: 11 days of Task 2 under Build\Docs.
     const Timeline::Bar& bar = timeline.lanes()[2].bars.at(0);
     const auto [a, b] = picture.span(bar.start, bar.end);
@@ -156,10 +158,7 @@ void TestTimelinePicture::pngIsBounded()
     for (const int members : {3, 400}) {
         TempProject p;
         const Timeline timeline = build(p, members);
-        const TimelinePicture picture(timeline,
-                                      Timeline::View::ByMember,
-                                      Zoom::Days,
-                                      TimelinePicture::rowsOf(timeline, Timeline::View::ByMember));
+        const TimelinePicture picture = byMember(timeline);
         QBuffer png;
         png.open(QIODevice::WriteOnly);
         bool cut = true;
@@ -177,27 +176,6 @@ void TestTimelinePicture::pngIsBounded()
                      QSize(int(std::ceil(picture.nameWidth() + picture.chartWidth())),
                            int(std::ceil(picture.scaleHeight() + picture.rowsHeight()))));
         }
-    }
-}
-
-void TestTimelinePicture::commandWritesPictures()
-{
-    TempProject p;
-    build(p, 3);
-    p.close();
-    for (const QString& view : {QStringLiteral("member"), QStringLiteral("goal")}) {
-        const QString png = p.dir() + QStringLiteral("/t-%1.png").arg(view);
-        const QString pdf = p.dir() + QStringLiteral("/t-%1.pdf").arg(view);
-        const CliRun a = CliRun::run({"timeline", p.path(), "--by", view, "--out", png});
-        QVERIFY2(a.exitCode == 0, qPrintable(a.err));
-        QImage image;
-        QVERIFY(image.load(png, "PNG"));
-        QVERIFY(image.height() > 3 * 20);
-        const CliRun b = CliRun::run({"timeline", p.path(), "--by", view, "--out", pdf});
-        QVERIFY2(b.exitCode == 0, qPrintable(b.err));
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(5), QByteArrayLiteral("%PDF-"));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "charts/ui/TimelineWindow.h"
 #include "reports/ui/ReportsWindow.h"
 #include "tests/support/SnapshotProbe.h"
+#include "tests/support/TestSql.h"
 #include "tests/support/WidgetTest.h"
 
 #include <QImage>
@@ -69,11 +70,7 @@ void TestTimelineWindow::init()
     m_p->assign(guide, QStringLiteral("Bob"), 100, 0, 0);
     m_old = SnapshotProbe::generate(*m_p, QStringLiteral("2026-03-02 08:00:00"));
     m_new = SnapshotProbe::generate(*m_p, QStringLiteral("2026-03-04 08:00:00"));
-    QString error;
-    QVERIFY2(Sql::exec(m_p->connection(),
-                       QStringLiteral("DELETE FROM CompDatesHours WHERE TimeStamp = '%1'").arg(m_old),
-                       &error),
-             qPrintable(error));
+    runSql(*m_p, QStringLiteral("DELETE FROM CompDatesHours WHERE TimeStamp = ?"), {m_old});
     m_w = new TimelineWindow(m_p->connection());
     m_w->setPathChooser([this](const QString&, const QString&, const QString&) { return m_chosen; });
     m_w->show();

@@ -4,6 +4,7 @@
 #include "common/Stamp.h"
 #include "tests/support/ChartHistory.h"
 #include "tests/support/SnapshotProbe.h"
+#include "tests/support/TestSql.h"
 
 #include <QSet>
 #include <QtTest>
@@ -100,37 +101,28 @@ void TestTrend::pointsAreTheSnapshotsForecasts()
     for (int k = 0; k < moments.size(); ++k) {
         // The work needed grows and shrinks between snapshots, so the forecast moves both ways.
         const double needed = QList<double>{4, 6, 9, 7, 8}.at(k);
-        QString error;
-        QVERIFY2(Sql::run(p.connection(),
-                          QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = ? WHERE FK_TASKID = ?"),
-                          {needed, t1},
-                          &error),
-                 qPrintable(error));
+        runSql(p, QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET DAYS_NEEDED = ? WHERE FK_TASKID = ?"), {needed, t1});
         SnapshotProbe::generate(p, moments.at(k));
     }
 
     const QList<TrendLine> lines = load(p, {{Kind::Root, 0, {}}, {Kind::Goal, g2, {}}, {Kind::Task, t1, {}}});
     QCOMPARE(lines.size(), 3);
     for (const TrendLine& line : lines) {
-        QSqlQuery q(Sql::db(p.connection()));
-        QVERIFY(q.prepare(QStringLiteral("SELECT TimeStamp, Completion_Date FROM CompDates WHERE OBJ = ? AND GT_ID = ?"
-                                         " ORDER BY TimeStamp")));
-        q.addBindValue(line.node.kind == Kind::Task ? QStringLiteral("T") : QStringLiteral("G"));
-        q.addBindValue(line.node.id);
-        QVERIFY(q.exec());
-        QList<TrendLine::Point> expected;
-        QSet<QString> distinct;
-        while (q.next()) {
-            expected << TrendLine::Point{at(q.value(0).toString()), at(q.value(1).toString())};
-            distinct.insert(q.value(1).toString());
+        const QString expected =
+            p.scalar(QStringLiteral("SELECT group_concat(TimeStamp || ' > ' || Completion_Date, ', ') FROM"
+                                    " (SELECT * FROM CompDates WHERE OBJ = ? AND GT_ID = ? ORDER BY TimeStamp)"),
+                     {line.node.kind == Kind::Task ? "T" : "G", line.node.id})
+                .toString();
+        QStringList points;
+        QSet<QDateTime> distinct;
+        for (const TrendLine::Point& point : line.points) {
+            points << Stamp::toText(point.stamp) + QStringLiteral(" > ") + Stamp::toText(point.forecast);
+            distinct.insert(point.forecast);
         }
         QVERIFY(line.found);
         QCOMPARE(line.end, TrendLine::End::Open);
-        QCOMPARE(line.points.size(), moments.size());
-        for (qsizetype i = 0; i < expected.size(); ++i) {
-            QCOMPARE(line.points.at(i).stamp, expected.at(i).stamp);
-            QCOMPARE(line.points.at(i).forecast, expected.at(i).forecast);
-        }
+        QCOMPARE(points.size(), moments.size());
+        QCOMPARE(points.join(QStringLiteral(", ")), expected);
         if (line.node.kind != Kind::Goal) {
             QVERIFY2(distinct.size() > 2, "the history must move the forecast");
         }

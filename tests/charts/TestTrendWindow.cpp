@@ -1,6 +1,9 @@
 #include "charts/ui/ChartWindow.h"
 #include "charts/ui/TrendWindow.h"
+#include "history/SnapshotComparison.h"
 #include "tests/support/ChartHistory.h"
+#include "tests/support/SnapshotProbe.h"
+#include "tests/support/TestSql.h"
 #include "tests/support/WidgetTest.h"
 
 #include <QAreaSeries>
@@ -9,9 +12,11 @@
 #include <QDoubleSpinBox>
 #include <QLineSeries>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace WidgetTest;
@@ -29,6 +34,7 @@ private Q_SLOTS:
     void ticksDrawLinesAndRows();
     void periodAndTrendSettings();
     void chartWindowOpensIt();
+    void stepTipsSplitIntoTheirCauses();
 
 private:
     QTreeWidgetItem* node(const QString& text) const
@@ -36,9 +42,9 @@ private:
         const auto found = child<QTreeWidget>(m_w, "tvGoal")->findItems(text, Qt::MatchRecursive);
         return found.value(0);
     }
-    QLineSeries* line(const QString& name) const
+    QLineSeries* line(const QString& name, TrendWindow* w = nullptr) const
     {
-        for (QAbstractSeries* s : m_w->chart()->series()) {
+        for (QAbstractSeries* s : (w ? w : m_w.data())->chart()->series()) {
             if (s->name() == name && s->type() == QAbstractSeries::SeriesTypeLine) {
                 return static_cast<QLineSeries*>(s);
             }
@@ -46,6 +52,17 @@ private:
         return nullptr;
     }
     QString cell(int row, int column) const { return child<QTableWidget>(m_w, "twTrend")->item(row, column)->text(); }
+    // The share of `cause` a step's tip gives, in days.
+    static double days(const QString& tip, const QString& cause)
+    {
+        const QRegularExpression re(QStringLiteral("^%1: ([-+]?[0-9.,]+) d$").arg(QRegularExpression::escape(cause)),
+                                    QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch m = re.match(tip);
+        if (!m.hasMatch()) {
+            qFatal("no '%s' in the tip:\n%s", qPrintable(cause), qPrintable(tip));
+        }
+        return QLocale::system().toDouble(m.captured(1));
+    }
 
     std::unique_ptr<TempProject> m_p;
     QPointer<TrendWindow> m_w;
@@ -168,6 +185,88 @@ void TestTrendWindow::chartWindowOpensIt()
     delete chart;
     QVERIFY(opened->isVisible());
     delete opened;
+}
+
+// On a history the snapshot generation wrote, each step of a line is explained by
+// its six causes, which add up to the step the line draws, and hovering shows it.
+// Ann and Bob work weekdays 08:00-16:00 on goal "Build". Between the snapshots API
+// makes progress and UI is re-planned; then Ann's days shorten and an urgent task
+// jumps her queue; then time passes alone.
+void TestTrendWindow::stepTipsSplitIntoTheirCauses()
+{
+    TempProject p(QStringLiteral("history"));
+    p.member(QStringLiteral("Ann"));
+    p.member(QStringLiteral("Bob"));
+    const qint64 goal = p.goal(QStringLiteral("Build"));
+    const qint64 api = p.task(goal, QStringLiteral("API"), 5, QStringLiteral("Open"), 10);
+    const qint64 ui = p.task(goal, QStringLiteral("UI"), 3, QStringLiteral("Open"), 20);
+    p.assign(api, QStringLiteral("Ann"), 100, 0, 0);
+    p.assign(ui, QStringLiteral("Ann"), 100, 0, 0);
+    p.assign(p.task(goal, QStringLiteral("Docs"), 2, QStringLiteral("Open"), 30), QStringLiteral("Bob"), 100, 0, 0);
+    SnapshotProbe::generate(p, QStringLiteral("2026-03-02 08:00:00"));
+    runSql(p,
+           QStringLiteral("UPDATE TASK_OBJECT_RESOURCE SET PER_COMPLETED = 40, DAYS_NEEDED = 3 WHERE FK_TASKID = ?"),
+           {api});
+    runSql(p, QStringLiteral("UPDATE TASKS_OBJECTS SET DAYSPLANNED = 6 WHERE ID = ?"), {ui});
+    SnapshotProbe::generate(p, QStringLiteral("2026-03-04 08:00:00"));
+    runSql(p,
+           QStringLiteral("UPDATE RESOURCES SET MON_END = '12:00', TUE_END = '12:00', WED_END = '12:00',"
+                          " THU_END = '12:00', FRI_END = '12:00' WHERE R_NAME = 'Ann'"));
+    p.assign(p.task(goal, QStringLiteral("Hotfix"), 1, QStringLiteral("Open"), 1), QStringLiteral("Ann"), 100, 0, 0);
+    SnapshotProbe::generate(p, QStringLiteral("2026-03-09 08:00:00"));
+    SnapshotProbe::generate(p, QStringLiteral("2026-03-11 13:00:00"));
+
+    TrendWindow w(p.connection());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    child<QTreeWidget>(&w, "tvGoal")
+        ->findItems(QStringLiteral("Build"), Qt::MatchRecursive)
+        .value(0)
+        ->setCheckState(0, Qt::Checked);
+    QCOMPARE(w.lines().size(), 2);
+    int moved = 0;
+    std::array<bool, SnapshotComparison::kCauses> seen{};
+    for (int line = 0; line < w.lines().size(); ++line) {
+        const TrendLine& l = w.lines().at(line);
+        QCOMPARE(l.points.size(), 4);
+        for (int step = 0; step + 1 < l.points.size(); ++step) {
+            const QString tip = w.segmentTip(line, step);
+            QVERIFY2(tip.startsWith(l.name + QLatin1Char(':')), qPrintable(tip));
+            // The slip the line draws for this step, in days.
+            const double slip = double(l.points.at(step).forecast.secsTo(l.points.at(step + 1).forecast)) / 86400.0;
+            double sum = 0;
+            for (int cause = 0; cause < SnapshotComparison::kCauses; ++cause) {
+                const double share = days(tip, SnapshotComparison::causeName(cause));
+                seen[std::size_t(cause)] = seen[std::size_t(cause)] || share != 0;
+                sum += share;
+            }
+            // Six shares rounded to hundredths each.
+            QVERIFY2(qAbs(sum - slip) <= 0.03, qPrintable(QStringLiteral("%1 vs %2\n%3").arg(sum).arg(slip).arg(tip)));
+            moved += slip != 0;
+            // Read once per pair of stamps: the same text again.
+            QCOMPARE(w.segmentTip(line, step), tip);
+        }
+    }
+    QVERIFY(moved >= 3);
+    // The history touches time, hours, scope, queue, re-planning and progress; the
+    // last four shape at least one step of these two lines.
+    QVERIFY(seen[0] && seen[1] && seen[2] && seen[5]);
+    // No step past the last point, nor of a line that is not there.
+    QVERIFY(w.segmentTip(0, 3).isEmpty());
+    QVERIFY(w.segmentTip(2, 0).isEmpty());
+
+    // Hovering between the third and the fourth point shows the last step, which
+    // names the snapshot of 11 March, 13:00.
+    QLineSeries* root = line(w.lines().at(0).name, &w);
+    QVERIFY(root && root->count() == 4);
+    const QPointF at = (root->at(2) + root->at(3)) / 2;
+    Q_EMIT root->hovered(at, true);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QVERIFY(!w.segmentTip(0, 1).contains(QStringLiteral("13:00")));
+    QVERIFY2(QToolTip::text().contains(QStringLiteral("13:00")), qPrintable(QToolTip::text()));
+    QVERIFY(QToolTip::text().contains(SnapshotComparison::causeName(5)));
+    Q_EMIT root->hovered(at, false);
+    QTRY_VERIFY(!QToolTip::isVisible());
 }
 
 QTEST_MAIN(TestTrendWindow)

