@@ -7,10 +7,20 @@
 // Every iteration works on a fresh copy of that file. Run with
 // --benchmark_repetitions=5 for medians; bench/bare_insert.py gives the same floor
 // through Python's executemany.
+//
+// With CW_BENCH_SERVER set to a team server's database (postgresql://…; empty, or
+// holding the project from an earlier run), GenerateCompDatesOnServer does the same
+// on the server against its floor: PostgreSQL's own COPY of the rows just written
+// into a table of the same columns without indexes, in one transaction, from a
+// separate connection. The first run copies the project there (not timed), e.g.
+//   createdb cwbench
+//   CW_BENCH_SERVER=postgresql:///cwbench build/bench/SnapshotBench --benchmark_filter=OnServer
+//     --benchmark_repetitions=5   (under pg_virtualenv)
 #include "bench/BenchMain.h"
 #include "common/FixedClock.h"
 #include "common/Stamp.h"
 #include "db/Database.h"
+#include "db/ProjectCopy.h"
 #include "db/Sql.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
@@ -21,6 +31,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 
 namespace {
 const QString kConnection = QStringLiteral("bench");
@@ -193,6 +204,159 @@ void GenerateCompDatesQtPath(benchmark::State& state)
     generate(state, false);
 }
 BENCHMARK(GenerateCompDatesQtPath)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+QString serverUrl()
+{
+    return qEnvironmentVariable("CW_BENCH_SERVER");
+}
+
+// A plain libpq connection to the benchmark's server database.
+class ServerFloor
+{
+public:
+    ServerFloor()
+        : m_conn(PQconnectdb(serverUrl().toUtf8().constData()))
+    {
+        if (PQstatus(m_conn) != CONNECTION_OK) {
+            qFatal("%s", PQerrorMessage(m_conn));
+        }
+    }
+    ~ServerFloor() { PQfinish(m_conn); }
+
+    void exec(const char* sql)
+    {
+        PGresult* r = PQexec(m_conn, sql);
+        const ExecStatusType status = PQresultStatus(r);
+        PQclear(r);
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            qFatal("%s: %s", sql, PQerrorMessage(m_conn));
+        }
+    }
+
+    // The rows of the snapshot just written, as COPY's text.
+    QByteArray written()
+    {
+        const QByteArray sql =
+            QStringLiteral("COPY (SELECT %1 FROM CompDates WHERE TimeStamp = '%2' ORDER BY ID) TO STDOUT")
+                .arg(kColumns, kStamp)
+                .toUtf8();
+        PGresult* r = PQexec(m_conn, sql.constData());
+        if (PQresultStatus(r) != PGRES_COPY_OUT) {
+            qFatal("%s", PQerrorMessage(m_conn));
+        }
+        PQclear(r);
+        QByteArray data;
+        char* line = nullptr;
+        int n = 0;
+        while ((n = PQgetCopyData(m_conn, &line, 0)) > 0) {
+            data.append(line, n);
+            PQfreemem(line);
+        }
+        while ((r = PQgetResult(m_conn))) {
+            PQclear(r);
+        }
+        return data;
+    }
+
+    // Milliseconds the server needs to COPY `data` into a new table of the same
+    // columns without any index, in one transaction.
+    double bareCopyMs(const QByteArray& data)
+    {
+        exec("DROP TABLE IF EXISTS cw_bare");
+        exec(QStringLiteral("CREATE TABLE cw_bare AS SELECT %1 FROM CompDates WITH NO DATA")
+                 .arg(kColumns)
+                 .toUtf8()
+                 .constData());
+        QElapsedTimer timer;
+        timer.start();
+        exec("BEGIN");
+        PGresult* r = PQexec(m_conn, QStringLiteral("COPY cw_bare (%1) FROM STDIN").arg(kColumns).toUtf8().constData());
+        if (PQresultStatus(r) != PGRES_COPY_IN) {
+            qFatal("%s", PQerrorMessage(m_conn));
+        }
+        PQclear(r);
+        constexpr int kPiece = 1 << 16;
+        for (qsizetype at = 0; at < data.size(); at += kPiece) {
+            if (PQputCopyData(m_conn, data.constData() + at, int(std::min<qsizetype>(kPiece, data.size() - at))) != 1) {
+                qFatal("%s", PQerrorMessage(m_conn));
+            }
+        }
+        PQputCopyEnd(m_conn, nullptr);
+        while ((r = PQgetResult(m_conn))) {
+            if (PQresultStatus(r) != PGRES_COMMAND_OK) {
+                qFatal("%s", PQerrorMessage(m_conn));
+            }
+            PQclear(r);
+        }
+        exec("COMMIT");
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        exec("DROP TABLE cw_bare");
+        return ms;
+    }
+
+private:
+    PGconn* m_conn;
+};
+
+// One snapshot on the server per iteration (timed), then PostgreSQL's own COPY of
+// the rows it wrote (timed apart); the rows are removed again after each iteration.
+void GenerateCompDatesOnServer(benchmark::State& state)
+{
+    const QString url = serverUrl();
+    if (url.isEmpty()) {
+        state.SkipWithError("CW_BENCH_SERVER is not set");
+        return;
+    }
+    QString error;
+    if (!Database::open(url, kConnection, &error)) {
+        const QString source = QStringLiteral("source");
+        BenchMain::open(BenchMain::projectPath(), source);
+        const bool copied = Database::create(url, kConnection, &error, [&](QString* failure) {
+            return ProjectCopy::copy(source, kConnection, failure);
+        });
+        Database::close(source);
+        if (!copied) {
+            state.SkipWithError(qPrintable(error));
+            return;
+        }
+    }
+    ServerFloor floor;
+    double bare = 0;
+    double whole = 0;
+    double insert = 0;
+    qint64 rows = 0;
+    for (auto _ : state) {
+        SnapshotGenerator generator(kConnection);
+        FixedClock clock(Stamp::fromText(kStamp));
+        QString stamp;
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = generator.run(clock, true, &stamp, &error);
+        state.PauseTiming();
+        whole += double(timer.nsecsElapsed()) / 1e6;
+        if (!ok) {
+            state.SkipWithError(qPrintable(error));
+            break;
+        }
+        insert += double(generator.stepTimes().insert);
+        rows = generator.rowCount();
+        bare += floor.bareCopyMs(floor.written());
+        floor.exec(QStringLiteral("DELETE FROM CompDates WHERE TimeStamp = '%1';"
+                                  " DELETE FROM CompDatesHours WHERE TimeStamp = '%1'")
+                       .arg(kStamp)
+                       .toUtf8()
+                       .constData());
+        floor.exec("VACUUM CompDates");
+        state.ResumeTiming();
+    }
+    Database::close(kConnection);
+    const auto avg = benchmark::Counter::kAvgIterations;
+    state.counters["rows"] = double(rows);
+    state.counters["insert_ms"] = benchmark::Counter(insert, avg);
+    state.counters["bare_copy_ms"] = benchmark::Counter(bare, avg);
+    state.counters["ratio"] = bare > 0 ? whole / bare : 0;
+}
+BENCHMARK(GenerateCompDatesOnServer)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv)

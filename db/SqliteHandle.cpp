@@ -1,46 +1,19 @@
 #include "db/SqliteHandle.h"
 
+#include "db/DriverLibrary.h"
 #include "db/Sql.h"
 
 #include <QSqlDriver>
-#include <dlfcn.h>
 #include <sqlite3.h>
 
 namespace {
-
-// The base address of the loaded object that defines `address`, or null.
-const void* objectOf(const void* address)
-{
-    Dl_info info{};
-    return address && dladdr(address, &info) ? info.dli_fbase : nullptr;
-}
-
-// Whether the driver object's code resolves sqlite3_open_v2 to the library this
-// program links. The driver's virtual table lies in its plugin (or in whatever
-// object holds the driver); dlsym on that object searches it and its
-// dependencies in the order the loader binds them.
-bool sameLibraryAs(const QSqlDriver* driver)
-{
-    const void* vtable = *reinterpret_cast<const void* const*>(driver);
-    Dl_info info{};
-    if (!dladdr(vtable, &info) || !info.dli_fname) {
-        return false;
-    }
-    void* object = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-    if (!object) {
-        return false;
-    }
-    const void* theirs = dlsym(object, "sqlite3_open_v2");
-    dlclose(object);
-    const void* ours = objectOf(reinterpret_cast<const void*>(&sqlite3_open_v2));
-    return ours && objectOf(theirs) == ours;
-}
 
 // The verdict for the driver class, worked out once: every QSQLITE driver of the
 // process comes from the same plugin.
 bool libraryProven(const QSqlDriver* driver)
 {
-    static const bool proven = sameLibraryAs(driver);
+    static const bool proven =
+        DriverLibrary::resolvesTo(driver, "sqlite3_open_v2", reinterpret_cast<const void*>(&sqlite3_open_v2));
     return proven;
 }
 

@@ -188,5 +188,5 @@ bool SnapshotGenerator::writeRows(const SnapshotInput& input,
             report(30 + int(69.0 * double(i) / double(total)));
         }
     }
-    return true;
+    return writer.finish(error);
 }

@@ -49,15 +49,82 @@ SnapshotWriter::SnapshotWriter(const SnapshotInput& input, const SnapshotRows& r
 
 bool SnapshotWriter::prepare(const QString& connection, QString* error)
 {
-    m_insert = Statement::prepare(
-        connection,
-        QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ, GT_ID, GT_Type, GT_Name, GT_Path,"
-                       " GT_Priority, GT_Status, GT_Parent_ID, Res, Res_PerWrk, Planned, PerComp,"
-                       " Needed, Est, Diff, Progress, Completion_Order, Tree_Depth, Calc, HTreeSort,"
-                       " HName, Completion_Date, CompOrderObj)"
-                       " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        error);
+    static const QStringList columns = {
+        QStringLiteral("TimeStamp"),
+        QStringLiteral("OBJ"),
+        QStringLiteral("GT_ID"),
+        QStringLiteral("GT_Type"),
+        QStringLiteral("GT_Name"),
+        QStringLiteral("GT_Path"),
+        QStringLiteral("GT_Priority"),
+        QStringLiteral("GT_Status"),
+        QStringLiteral("GT_Parent_ID"),
+        QStringLiteral("Res"),
+        QStringLiteral("Res_PerWrk"),
+        QStringLiteral("Planned"),
+        QStringLiteral("PerComp"),
+        QStringLiteral("Needed"),
+        QStringLiteral("Est"),
+        QStringLiteral("Diff"),
+        QStringLiteral("Progress"),
+        QStringLiteral("Completion_Order"),
+        QStringLiteral("Tree_Depth"),
+        QStringLiteral("Calc"),
+        QStringLiteral("HTreeSort"),
+        QStringLiteral("HName"),
+        QStringLiteral("Completion_Date"),
+        QStringLiteral("CompOrderObj"),
+    };
+    m_insert = RowSink::open(connection, QStringLiteral("CompDates"), columns, error);
     return m_insert != nullptr;
+}
+
+void SnapshotWriter::nameRow(std::size_t index, QString* name) const
+{
+    const SnapshotRow& row = m_rows.rows[index];
+    switch (row.kind) {
+    case SnapshotRow::Kind::Root:
+        *name = kRootName;
+        break;
+    case SnapshotRow::Kind::Goal:
+        *name = m_input.goals[std::size_t(row.source)].shortName;
+        break;
+    case SnapshotRow::Kind::Task:
+        *name = m_input.tasks[std::size_t(row.source)].shortName;
+        break;
+    case SnapshotRow::Kind::Assignment: {
+        const AssignmentRecord& a = m_input.assignments[std::size_t(row.source)];
+        name->clear();
+        *name += a.member;
+        *name += QStringLiteral(" (");
+        *name += m_input.tasks[std::size_t(m_rows.rows[std::size_t(row.parentRow)].source)].shortName;
+        *name += QLatin1Char(')');
+        break;
+    }
+    }
+}
+
+bool SnapshotWriter::refused(qint64 failedRow, const QString& failure, QString* error) const
+{
+    if (failedRow < 0 || std::size_t(failedRow) >= m_rows.rows.size()) {
+        Sql::setError(error, QStringLiteral("Writing the snapshot rows failed: %1").arg(failure));
+        return false;
+    }
+    QString name;
+    nameRow(std::size_t(failedRow), &name);
+    Sql::setError(error,
+                  QStringLiteral("Writing the snapshot row %1 of %2 (%3) failed: %4")
+                      .arg(failedRow + 1)
+                      .arg(m_rows.rows.size())
+                      .arg(name, failure));
+    return false;
+}
+
+bool SnapshotWriter::finish(QString* error)
+{
+    QString failure;
+    qint64 failedRow = -1;
+    return m_insert->finish(&failure, &failedRow) || refused(failedRow, failure, error);
 }
 
 // A figure the snapshot cannot know (see Figure) is stored as NULL, never as NaN or ±Inf.
@@ -75,17 +142,17 @@ bool SnapshotWriter::write(std::size_t index, QString* error)
     const std::vector<SnapshotRow>& rows = m_rows.rows;
     static const QString kinds[] = {QStringLiteral("G"), QStringLiteral("G"), QStringLiteral("T"), QStringLiteral("R")};
     const SnapshotRow& row = rows[index];
-    Statement& s = *m_insert;
+    RowSink& s = *m_insert;
     s.bindText(TimeStamp, m_stamp);
     s.bindText(Obj, kinds[int(row.kind)]);
     s.bindInteger(GtId, row.gtId);
     const bool root = row.kind == SnapshotRow::Kind::Root;
     const QString* shown = &m_name; // what HName indents
+    nameRow(index, &m_name);
     const SnapshotPath& path = row.path < 0 ? kNoPath : m_rows.paths[std::size_t(row.path)];
     qint64 parentId = 0; // GT_Parent_ID
     switch (row.kind) {
     case SnapshotRow::Kind::Root:
-        m_name = kRootName;
         s.bindNull(GtType);
         s.bindNull(GtPriority);
         s.bindNull(Res);
@@ -93,7 +160,6 @@ bool SnapshotWriter::write(std::size_t index, QString* error)
         break;
     case SnapshotRow::Kind::Goal: {
         const GoalRecord& goal = m_input.goals[std::size_t(row.source)];
-        m_name = goal.shortName;
         parentId = goal.parentId.value_or(0);
         s.bindText(GtType, goal.objectType);
         s.bindInteger(GtPriority, goal.priority);
@@ -103,7 +169,6 @@ bool SnapshotWriter::write(std::size_t index, QString* error)
     }
     case SnapshotRow::Kind::Task: {
         const SnapshotInput::Task& task = m_input.tasks[std::size_t(row.source)];
-        m_name = task.shortName;
         parentId = task.goalId;
         s.bindText(GtType, task.objectType);
         s.bindInteger(GtPriority, task.priority);
@@ -115,11 +180,6 @@ bool SnapshotWriter::write(std::size_t index, QString* error)
         const AssignmentRecord& a = m_input.assignments[std::size_t(row.source)];
         const SnapshotInput::Task& task = m_input.tasks[std::size_t(rows[std::size_t(row.parentRow)].source)];
         parentId = task.id;
-        m_name.clear();
-        m_name += a.member;
-        m_name += QStringLiteral(" (");
-        m_name += task.shortName;
-        m_name += QLatin1Char(')');
         s.bindNull(GtType);
         s.bindNull(GtPriority);
         s.bindText(Res, a.member);
@@ -176,13 +236,6 @@ bool SnapshotWriter::write(std::size_t index, QString* error)
         s.bindNull(CompOrderObj);
     }
     QString failure;
-    if (!s.run(&failure)) {
-        Sql::setError(error,
-                      QStringLiteral("Writing the snapshot row %1 of %2 (%3) failed: %4")
-                          .arg(treeSort)
-                          .arg(rows.size())
-                          .arg(m_name, failure));
-        return false;
-    }
-    return true;
+    qint64 failedRow = -1;
+    return s.add(&failure, &failedRow) || refused(failedRow, failure, error);
 }

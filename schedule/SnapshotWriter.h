@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/Statement.h"
+#include "db/RowSink.h"
 #include "schedule/SnapshotInput.h"
 #include "schedule/SnapshotRow.h"
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 // Writes computed snapshot rows into CompDates under one stamp, one row at a time
-// through one prepared statement: the columns that follow from the source object
+// into one RowSink: the columns that follow from the source object
 // (names, type, priority, member, the indented HName) are made as each row is
 // written and dropped after it, so no second copy of the snapshot is ever held.
 // The caller owns the transaction. Display-free; the connection's thread only.
@@ -21,19 +21,25 @@ public:
 
     // Prepares the insert on `connection`. False with *error on failure.
     bool prepare(const QString& connection, QString* error);
-    // Writes row `index` of the snapshot. False with *error naming the row (HTreeSort
-    // and name) on failure.
+    // Writes row `index` of the snapshot (rows go in order, from 0). False with
+    // *error naming the row (HTreeSort and name) the engine refused.
     bool write(std::size_t index, QString* error);
-    // True when rows go through the engine's own interface (see Statement).
+    // Sends the rows still held after the last write(); the same failures.
+    bool finish(QString* error);
+    // True when rows go through the engine's own interface (see RowSink).
     bool isNative() const { return m_insert && m_insert->isNative(); }
 
 private:
     void bindFigure(int column, double value);
+    // GT_Name of row `index` into *name.
+    void nameRow(std::size_t index, QString* name) const;
+    // The failure of the sink in the words of the row it names.
+    bool refused(qint64 failedRow, const QString& failure, QString* error) const;
 
     const SnapshotInput& m_input;
     const SnapshotRows& m_rows;
     QString m_stamp;
-    std::unique_ptr<Statement> m_insert;
+    std::unique_ptr<RowSink> m_insert;
     QString m_name; // reused between rows
     QString m_hname;
     QString m_path;

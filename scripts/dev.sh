@@ -14,7 +14,7 @@ PACKAGES=(g++ make cmake pkg-config ccache clang-format
           qt6-base-dev libqt6opengl6-dev qt6-charts-dev libqt6sql6-sqlite libqt6svg6
           xvfb xauth fonts-dejavu-core fonts-liberation poppler-utils libbenchmark-dev
           shared-mime-info desktop-file-utils
-          libqt6sql6-psql postgresql postgresql-common)
+          libqt6sql6-psql libpq-dev postgresql postgresql-common)
 
 deps() {
     local missing=()
