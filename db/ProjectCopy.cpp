@@ -220,23 +220,42 @@ bool copyCounters(const QString& from, const QString& to, QString* error)
                     error);
 }
 
-bool checkCounts(const QString& from, const QString& to, QString* error)
+// The tables of a project, in lower case. A project of an earlier format lacks the tables
+// added since: it is read as it is, since migrating it would write to it.
+QStringList tablesOf(const QString& connection)
+{
+    QStringList names = Sql::db(connection).tables(QSql::Tables);
+    for (QString& name : names) {
+        name = name.toLower();
+    }
+    return names;
+}
+
+bool hasTable(const QStringList& tables, const TableOrder& table)
+{
+    return tables.contains(QString::fromLatin1(table.name).toLower());
+}
+
+// Row counts by table and the counters of one side; a table the side lacks counts 0.
+QString countsStatement(const QStringList& tables)
 {
     QStringList sums;
     for (const TableOrder& table : kTables) {
-        sums << QStringLiteral("(SELECT COUNT(*) FROM %1)").arg(QLatin1String(table.name));
+        sums << (hasTable(tables, table) ? QStringLiteral("(SELECT COUNT(*) FROM %1)").arg(QLatin1String(table.name))
+                                         : QStringLiteral("0"));
     }
     const QString counters = QStringLiteral(" || ' ' || ");
-    const QString countsSql =
-        QStringLiteral("SELECT CAST(%1 AS TEXT), (SELECT CAST(GOAL_APP AS TEXT)%2CAST(TASK_OBJECT AS TEXT)%2"
-                       "CAST(NOTE AS TEXT) FROM COUNTERS)")
-            .arg(sums.join(QStringLiteral(" || ' ' || ")), counters);
-    QVariant source;
-    QVariant target;
+    return QStringLiteral("SELECT CAST(%1 AS TEXT), (SELECT CAST(GOAL_APP AS TEXT)%2CAST(TASK_OBJECT AS TEXT)%2"
+                          "CAST(NOTE AS TEXT) FROM COUNTERS)")
+        .arg(sums.join(QStringLiteral(" || ' ' || ")), counters);
+}
+
+bool checkCounts(const QString& from, const QString& to, const QStringList& sourceTables, QString* error)
+{
     QSqlQuery a(Sql::db(from));
     QSqlQuery b(Sql::db(to));
     for (QSqlQuery* q : {&a, &b}) {
-        if (!q->exec(countsSql) || !q->next()) {
+        if (!q->exec(countsStatement(q == &a ? sourceTables : tablesOf(to))) || !q->next()) {
             Sql::setError(error, Sql::describe(q->lastError()));
             return false;
         }
@@ -260,8 +279,12 @@ bool ProjectCopy::copy(const QString& from, const QString& to, QString* error, c
     if (!Sql::exec(from, Database::beginReadStatement(from), error)) {
         return false;
     }
+    const QStringList sourceTables = tablesOf(from);
     bool ok = true;
     for (const TableOrder& table : kTables) {
+        if (!hasTable(sourceTables, table)) {
+            continue; // its rows stay what the earlier format had: none
+        }
         if (progress) {
             progress(QLatin1String(table.name));
         }
@@ -280,7 +303,7 @@ bool ProjectCopy::copy(const QString& from, const QString& to, QString* error, c
                     &ignored,
                     error);
     }
-    ok = ok && checkCounts(from, to, error);
+    ok = ok && checkCounts(from, to, sourceTables, error);
     QString ignored;
     Sql::exec(from, QStringLiteral("ROLLBACK"), &ignored);
     return ok;

@@ -301,6 +301,27 @@ TeamMemberForm::Result TeamMemberForm::refresh()
     return r;
 }
 
+bool TeamMemberForm::followChanges(Result* result)
+{
+    if (m_mode != Mode::Browse || hasPendingChange()) {
+        return false;
+    }
+    const QString shown = hasCurrent() ? m_rows.at(m_pos).stored.name : QString();
+    const int pos = m_pos;
+    if (!reread(result)) {
+        return true; // the list as last read stays; the failure is the caller's to show
+    }
+    int target = std::min(pos, recordCount() - 1);
+    for (int i = 0; i < recordCount() && !shown.isEmpty(); ++i) {
+        if (MemberName::key(m_rows.at(i).stored.name) == MemberName::key(shown)) {
+            target = i;
+            break;
+        }
+    }
+    setPosition(std::max(target, 0));
+    return true;
+}
+
 TeamMemberForm::Result TeamMemberForm::moveFirst()
 {
     return moveToEnd(false);

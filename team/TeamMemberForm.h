@@ -82,6 +82,10 @@ public:
     // refusal comes back as the Result.
     Result remove();
     Result refresh();
+    // Others changed the members: re-reads them and stays on the member shown (or on the
+    // record at the same place when it is gone). Only while browsing with nothing typed;
+    // otherwise false, and nothing changes (what is typed is checked when written).
+    bool followChanges(Result* result);
 
     Result moveFirst();
     Result movePrevious();

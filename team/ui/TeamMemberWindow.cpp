@@ -2,6 +2,7 @@
 
 #include "common/Twips.h"
 #include "common/ui/MessageBox.h"
+#include "db/ChangeListener.h"
 #include "db/Database.h"
 #include "team/MemberFields.h"
 
@@ -14,6 +15,7 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -21,6 +23,7 @@ namespace {
 constexpr int kInnerWidth = 5835;
 constexpr int kInnerHeight = 4605;
 constexpr int kRowHeight = 300; // picButtons and picStatBox
+constexpr int kFollowDelayMs = 300; // announcements of one save arrive together
 constexpr int kLabelLeft = 120;
 constexpr int kLabelWidth = 1300;
 constexpr int kFieldLeft = 1500;
@@ -86,10 +89,39 @@ TeamMemberWindow::TeamMemberWindow(const QString& dbPath, QWidget* parent)
     QString error;
     if (!Database::open(dbPath, m_connection, &error)) {
         MessageBox::error(this, error);
-    } else if (const TeamMemberForm::Result loaded = m_form.load(); !loaded.ok) {
-        MessageBox::error(this, loaded.description);
+    } else {
+        if (const TeamMemberForm::Result loaded = m_form.load(); !loaded.ok) {
+            MessageBox::error(this, loaded.description);
+        }
+        m_followTimer = new QTimer(this);
+        m_followTimer->setSingleShot(true);
+        m_followTimer->setInterval(kFollowDelayMs);
+        connect(m_followTimer, &QTimer::timeout, this, &TeamMemberWindow::followServer);
+        auto* listener = new ChangeListener(m_connection, this);
+        connect(listener, &ChangeListener::changed, this, [this](const QString& table) {
+            if (table == QLatin1String("resources")) {
+                m_othersChanged = true;
+                m_followTimer->start();
+            }
+        });
     }
     showRecord();
+}
+
+void TeamMemberWindow::followServer()
+{
+    if (!m_othersChanged) {
+        return;
+    }
+    TeamMemberForm::Result result;
+    if (!m_form.followChanges(&result)) {
+        return; // the step that ends the addition, edit or typing comes back here
+    }
+    m_othersChanged = false;
+    showRecord();
+    if (!result.ok) {
+        MessageBox::error(this, result.description);
+    }
 }
 
 void TeamMemberWindow::reload()
@@ -310,6 +342,7 @@ void TeamMemberWindow::fieldEdited(int index, const QString& text)
 
 void TeamMemberWindow::recordStep(const TeamMemberForm::Result& result)
 {
+    followServer();
     showRecord();
     if (result.beep) {
         QApplication::beep();

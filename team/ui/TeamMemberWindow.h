@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPushButton;
+class QTimer;
 
 // The modeless window "Team Members" (frmResources): one team member at a time in
 // sixteen fields, the record buttons and the navigation buttons. It opens its own
@@ -32,6 +33,9 @@ public:
     const QString& connectionName() const { return m_connection; }
     // Reads the members again and shows the current one (after an undo or redo).
     void reload();
+    // On a team server: shows the members as others changed them, staying on the member
+    // shown; while one is added, edited or typed over, once that is done.
+    void followServer();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,4 +73,6 @@ private:
     QPushButton* m_cmdLast = nullptr;
     QLabel* m_lblStatus = nullptr;
     bool m_showing = false; // fields are being filled, not typed into
+    QTimer* m_followTimer = nullptr; // one re-read for a burst of announcements
+    bool m_othersChanged = false; // announced members not shown yet
 };

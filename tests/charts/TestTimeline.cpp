@@ -410,6 +410,7 @@ void TestTimeline::calendarReadsBack()
     QVERIFY2(description.contains(QStringLiteral("25 % done")), qPrintable(description));
     QCOMPARE(valuesOf(lines, QStringLiteral("DTSTAMP")).value(0).size(), 16);
     // A figure another tool spoiled is left out, never written as "nan".
+    CW_FILE_ONLY("only a file column takes a value of another type.");
     runSql(p, QStringLiteral("UPDATE CompDates SET Planned = 'x' WHERE OBJ = 'R'"));
     QVERIFY(ICalendar::memberCalendar(load(p), member, &ics, &error));
     const QString spoiled = valuesOf(parse(ics), QStringLiteral("DESCRIPTION")).value(0);

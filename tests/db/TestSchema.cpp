@@ -29,11 +29,13 @@ void TestSchema::taskWithoutAssignments()
 {
     TempProject p;
     const qint64 none = p.task(p.goal(QStringLiteral("G")), QStringLiteral("none"), 4);
-    QCOMPARE(p.scalar(QStringLiteral("SELECT PDONE || '|' || DaysNeed || '|' || NewEstimateR || '|' || DIFFERENCE"
-                                     " FROM qLvTasks WHERE ID = ?"),
-                      {none})
-                 .toString(),
-             QStringLiteral("0|0|0|4.0"));
+    QSqlQuery q(Sql::db(p.connection()));
+    q.prepare(QStringLiteral("SELECT PDONE, DaysNeed, NewEstimateR, DIFFERENCE FROM qLvTasks WHERE ID = ?"));
+    q.addBindValue(none);
+    QVERIFY(q.exec() && q.next());
+    QCOMPARE(
+        (QList<double>{q.value(0).toDouble(), q.value(1).toDouble(), q.value(2).toDouble(), q.value(3).toDouble()}),
+        (QList<double>{0, 0, 0, 4}));
 }
 
 void TestSchema::resourceFigures()
@@ -179,6 +181,7 @@ void TestSchema::checksRefuseImpossibleValues()
     QFETCH(QString, sql);
     QFETCH(QVariant, value);
     QFETCH(bool, accepted);
+    CW_FILE_ONLY("SQLite's foreign-key switch and its wording.");
     TempProject p;
     p.member(QStringLiteral("Ann"));
     const qint64 g = p.goal(QStringLiteral("G"));
@@ -231,6 +234,9 @@ void TestSchema::errorsSayTheCauseInWords()
     QFETCH(QString, sql);
     QFETCH(QString, cause);
     QFETCH(int, code);
+    if (code == 1 || code == 8) {
+        CW_FILE_ONLY("SQLite's own statements.");
+    }
     TempProject p;
     p.member(QStringLiteral("Ann"));
     const qint64 g = p.goal(QStringLiteral("G"));
@@ -242,9 +248,10 @@ void TestSchema::errorsSayTheCauseInWords()
     }
     QVERIFY(!Sql::exec(p.connection(), statements.last(), &error));
     const QStringList lines = error.split(QLatin1Char('\n'));
-    QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(0), cause);
-    QVERIFY2(lines.at(1).startsWith(QStringLiteral("Details: SQLite error %1: ").arg(code)), qPrintable(lines.at(1)));
+    const QString details = TempProject::onServer() ? QStringLiteral("Details: PostgreSQL error ")
+                                                    : QStringLiteral("Details: SQLite error %1: ").arg(code);
+    QVERIFY2(lines.value(1).startsWith(details), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

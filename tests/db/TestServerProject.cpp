@@ -1,9 +1,12 @@
 #include "db/Database.h"
+#include "db/ProjectCopy.h"
 #include "db/ProjectWriter.h"
 #include "db/ServerAddress.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
+#include "tests/support/FileDigest.h"
 #include "tests/support/ServerDatabase.h"
+#include "tests/support/TempProject.h"
 
 #include <QtTest>
 
@@ -48,7 +51,12 @@ class TestServerProject : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { Database::close(kConnection); }
+    void cleanup()
+    {
+        for (const QString& connection : {kConnection, QStringLiteral("old"), QStringLiteral("new")}) {
+            Database::close(connection);
+        }
+    }
     void addresses_data();
     void addresses();
     void schemaRulesHold_data();
@@ -59,6 +67,8 @@ private Q_SLOTS:
     void foreignOrNewerDatabasesRefused();
     void readOnlyOpeningRefusesWrites();
     void olderDatabaseGetsChangeAnnouncements();
+    void copiesFromEarlierFormats_data();
+    void copiesFromEarlierFormats();
 };
 
 void TestServerProject::addresses_data()
@@ -241,4 +251,75 @@ void TestServerProject::olderDatabaseGetsChangeAnnouncements()
 }
 
 QTEST_GUILESS_MAIN(TestServerProject)
+void TestServerProject::copiesFromEarlierFormats_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("toServer");
+    for (const int format : {1, 2}) {
+        QTest::addRow("format %d to a file", format) << format << false;
+        QTest::addRow("format %d to a server", format) << format << true;
+    }
+}
+
+// A file of an earlier format is read as it is (opened read-only, so never migrated): the
+// copy takes the tables it has, and the file keeps every byte.
+void TestServerProject::copiesFromEarlierFormats()
+{
+    QFETCH(int, format);
+    QFETCH(bool, toServer);
+    std::optional<ServerDatabase> server;
+    if (toServer) {
+        server.emplace();
+        CW_REQUIRE_SERVER(*server);
+    }
+    QTemporaryDir dir;
+    const QString old = dir.filePath(QStringLiteral("old.cwk"));
+    if (format == 1) {
+        QVERIFY(QFile::copy(QStringLiteral(CW_FORMAT1_FILE), old));
+        QVERIFY(QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner));
+    } else {
+        // Format 2 is today's without the undo log.
+        TempProject p;
+        p.member(QStringLiteral("Ann"));
+        p.task(p.goal(QStringLiteral("G")), QStringLiteral("T"), 2);
+        QString error;
+        QSqlQuery objects(Sql::db(p.connection()));
+        QVERIFY(objects.exec(
+            QStringLiteral("SELECT type, name FROM sqlite_master WHERE (name LIKE 'Undo%'"
+                           " OR name LIKE '%_undo_%') AND name NOT LIKE 'sqlite_%' ORDER BY type = 'table'")));
+        QStringList statements; // the log goes, a snapshot row comes
+        while (objects.next()) {
+            statements
+                << QStringLiteral("DROP %1 %2").arg(objects.value(0).toString().toUpper(), objects.value(1).toString());
+        }
+        QVERIFY(!statements.isEmpty());
+        statements << QStringLiteral("INSERT INTO CompDates (TimeStamp, OBJ) VALUES ('2026-01-05 09:00:00', 'G')")
+                   << QStringLiteral("PRAGMA user_version = 2");
+        for (const QString& statement : std::as_const(statements)) {
+            QVERIFY2(Sql::exec(p.connection(), statement, &error), qPrintable(error));
+        }
+        p.close();
+        QVERIFY(QFile::copy(p.path(), old));
+    }
+    const QByteArray before = fileDigest(old);
+    const QString target = toServer ? server->url() : dir.filePath(QStringLiteral("new.cwk"));
+    QString error;
+    QVERIFY2(Database::open(old, QStringLiteral("old"), &error, Database::Access::ReadOnly), qPrintable(error));
+    const bool copied = Database::create(target, QStringLiteral("new"), &error, [](QString* failure) {
+        return ProjectCopy::copy(QStringLiteral("old"), QStringLiteral("new"), failure);
+    });
+    QVERIFY2(copied, qPrintable(error));
+    for (const char* table : {"RESOURCES", "GOALS_SW", "TASKS_OBJECTS", "CompDates"}) {
+        const QString count = QStringLiteral("SELECT COUNT(*) FROM %1").arg(QLatin1String(table));
+        QSqlQuery a(Sql::db(QStringLiteral("old")));
+        QSqlQuery b(Sql::db(QStringLiteral("new")));
+        QVERIFY(a.exec(count) && a.next() && b.exec(count) && b.next());
+        QVERIFY2(a.value(0).toInt() > 0, table);
+        QCOMPARE(b.value(0).toInt(), a.value(0).toInt());
+    }
+    Database::close(QStringLiteral("new"));
+    Database::close(QStringLiteral("old"));
+    QCOMPARE(fileDigest(old), before);
+}
+
 #include "TestServerProject.moc"

@@ -101,7 +101,7 @@ void TestDeleting::failedDeleteLeavesEverything()
     build(x);
     const qint64 before = rows(x.p);
     // The walk after the delete fails on the parent goal: the delete is undone too.
-    runSql(x.p, QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON GOALS_SW BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    refuseWrites(x.p, QStringLiteral("UPDATE"), QStringLiteral("GOALS_SW"), QStringLiteral("no"));
     ScriptedPrompter prompter({true});
     const EditOutcome o = ObjectDeleter::deleteGoal(x.p.connection(), x.sub, ObjectDeleter::GoalSource::Tree, prompter);
     QVERIFY(!o.ok);

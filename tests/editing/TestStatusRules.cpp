@@ -163,10 +163,11 @@ void TestStatusRules::walkFailureUndoesAnsweredChanges()
     const qint64 b = p.goal(QStringLiteral("Middle"), a, QStringLiteral("Closed"));
     p.task(b, QStringLiteral("done"), 1, QStringLiteral("Completed"));
     // The top goal refuses every change, after the middle one was answered and written.
-    runSql(p,
-           QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON GOALS_SW WHEN OLD.ID = %1"
-                          " BEGIN SELECT RAISE(ABORT, 'refused'); END")
-               .arg(a));
+    refuseWrites(p,
+                 QStringLiteral("UPDATE"),
+                 QStringLiteral("GOALS_SW"),
+                 QStringLiteral("refused"),
+                 QStringLiteral("OLD.ID = %1").arg(a));
     ScriptedPrompter prompter({true});
     QList<StatusChange> changes;
     QString error;

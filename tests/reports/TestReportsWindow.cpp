@@ -1,5 +1,6 @@
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
+#include "db/Database.h"
 #include "reports/ReportDocument.h"
 #include "reports/ui/ReportPreviewWindow.h"
 #include "reports/ui/ReportsWindow.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -26,6 +28,7 @@ private Q_SLOTS:
     void buttonsExplainWithoutData();
     void reportButtonsOpenPreviews();
     void failedGenerationKeepsList();
+    void stoppedWaitingKeepsList();
     void previewPagesZoomsAndExports();
     void previewNeverExportsOntoTheProject_data();
     void previewNeverExportsOntoTheProject();
@@ -95,6 +98,7 @@ void TestReportsWindow::reportButtonsOpenPreviews()
 
 void TestReportsWindow::failedGenerationKeepsList()
 {
+    CW_FILE_ONLY("another connection holds the file's write lock.");
     TempProject p;
     ReportFixture::build(p);
     ReportsWindow w(p.connection());
@@ -122,6 +126,53 @@ void TestReportsWindow::failedGenerationKeepsList()
     QSqlDatabase::removeDatabase(QStringLiteral("locker"));
     QCOMPARE(w.findChild<QListWidget*>("dParTStamp")->count(), 3);
     QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(DISTINCT TimeStamp) FROM CompDates")).toInt(), 3);
+}
+
+// Another snapshot of the shared project is under way: "Stop Waiting" gives up without
+// writing anything, says who is taking it, and leaves the window ready for the next try.
+void TestReportsWindow::stoppedWaitingKeepsList()
+{
+    if (!TempProject::onServer()) {
+        QSKIP("On a file a second snapshot waits for the write lock itself.");
+    }
+    TempProject p;
+    ReportFixture::build(p);
+    ReportsWindow w(p.connection());
+    QString error;
+    QVERIFY2(Database::open(p.path(), QStringLiteral("colleague"), &error), qPrintable(error));
+    auto closeColleague = qScopeGuard([] { Database::close(QStringLiteral("colleague")); });
+    QVERIFY2(Database::lockSnapshots(QStringLiteral("colleague"), {}, &error), qPrintable(error));
+    QString waited;
+    // Presses "Stop Waiting" as soon as the waiting dialog shows.
+    std::function<void()> stop = [&] {
+        for (QProgressDialog* dialog : w.findChildren<QProgressDialog*>()) {
+            for (QPushButton* b : dialog->findChildren<QPushButton*>()) {
+                if (dialog->isVisible() && b->text() == QLatin1String("Stop Waiting")) {
+                    waited = dialog->labelText();
+                    QTest::mouseClick(b, Qt::LeftButton);
+                    return;
+                }
+            }
+        }
+        QTimer::singleShot(0, &w, stop);
+    };
+    QTimer::singleShot(0, &w, stop);
+    QTest::mouseClick(button(w, "bGenerateData"), Qt::LeftButton);
+    const QString user = p.scalar(QStringLiteral("SELECT current_user")).toString();
+    QCOMPARE(waited, QStringLiteral("Another snapshot is being taken by %1; waiting for it to finish…").arg(user));
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text,
+             QStringLiteral("The snapshot could not be started: Another snapshot is being taken by %1; try again "
+                            "when it is done.")
+                 .arg(user));
+    QCOMPARE(w.findChild<QListWidget*>("dParTStamp")->count(), 3);
+    QCOMPARE(p.scalar(QStringLiteral("SELECT COUNT(DISTINCT TimeStamp) FROM CompDates")).toInt(), 3);
+    // Once the other snapshot is done, the next try takes one at once.
+    Database::unlockSnapshots(QStringLiteral("colleague"));
+    QTest::mouseClick(button(w, "bGenerateData"), Qt::LeftButton);
+    QCOMPARE(MessageBox::takeShown().size(), 0);
+    QCOMPARE(w.findChild<QListWidget*>("dParTStamp")->count(), 4);
 }
 
 void TestReportsWindow::previewPagesZoomsAndExports()
@@ -195,6 +246,7 @@ void TestReportsWindow::previewNeverExportsOntoTheProject()
 {
     QFETCH(QString, chosen);
     QFETCH(QString, cause);
+    CW_FILE_ONLY("exports aimed at the project's file and its -wal.");
     TempProject p;
     ReportFixture::build(p);
     QCOMPARE(QFileInfo(p.path()).fileName(), QStringLiteral("project.cwk"));

@@ -1,4 +1,5 @@
 #include "tests/support/SnapshotProbe.h"
+#include "tests/support/TestSql.h"
 
 #include "db/ProjectWriter.h"
 #include "db/Statement.h"
@@ -14,7 +15,7 @@ using P = SnapshotProbe;
 namespace {
 const QString kMonday = QStringLiteral("2026-12-07 10:00:00");
 
-int count(const TempProject& p, const QString& where = QStringLiteral("1"), const QVariantList& values = {})
+int count(const TempProject& p, const QString& where = QStringLiteral("1 = 1"), const QVariantList& values = {})
 {
     return p.scalar(QStringLiteral("SELECT COUNT(*) FROM CompDates WHERE ") + where, values).toInt();
 }
@@ -426,10 +427,11 @@ void TestSnapshotGenerator::failureLeavesNoPartialSnapshot()
         p.assign(t, QStringLiteral("M"), 100, 0, 0);
     }
     P::generate(p, QStringLiteral("2026-12-01 09:00:00"));
-    QVERIFY(Sql::exec(p.connection(),
-                      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CompDates WHEN NEW.GT_Name = 'Boom'"
-                                     " BEGIN SELECT RAISE(ABORT, 'refused by test'); END"),
-                      nullptr));
+    refuseWrites(p,
+                 QStringLiteral("INSERT"),
+                 QStringLiteral("CompDates"),
+                 QStringLiteral("refused by test"),
+                 QStringLiteral("NEW.GT_Name = 'Boom'"));
     Statement::setNativeEnabled(native);
     QString stamp;
     QString error;
@@ -443,7 +445,7 @@ void TestSnapshotGenerator::failureLeavesNoPartialSnapshot()
     QCOMPARE(count(p), 42);
     QVERIFY(!Transaction::isOpen(p.connection()));
 
-    QVERIFY(Sql::exec(p.connection(), QStringLiteral("DROP TRIGGER refuse"), nullptr));
+    allowWrites(p, QStringLiteral("CompDates"));
     QCOMPARE(P::generate(p, kMonday), kMonday);
     QCOMPARE(count(p, QStringLiteral("TimeStamp = ?"), {kMonday}), 42);
 }

@@ -50,6 +50,14 @@ bool ServerDatabase::mustRun()
     return qEnvironmentVariable("CI") == QLatin1String("true");
 }
 
+bool ServerDatabase::answers(QString* reason)
+{
+    const QString probe = QStringLiteral("cw-server-probe");
+    const bool ok = connectTo(probe, maintenanceDatabase(), reason);
+    drop(probe);
+    return ok;
+}
+
 ServerDatabase::ServerDatabase()
 {
     const QString admin = QStringLiteral("cw-server-admin");

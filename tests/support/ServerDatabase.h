@@ -26,6 +26,8 @@ public:
     // The first value of every row of `sql`.
     QVariantList scalarColumn(const QString& sql) const;
 
+    // True when the environment's server accepts a connection; *reason says why not.
+    static bool answers(QString* reason);
     // Server tests skip without a server, except in CI (CI=true), where they must run.
     static bool mustRun();
 

@@ -25,6 +25,24 @@ public:
         return stamp;
     }
 
+    // A snapshot column as the schema spells it (a server reports names in lower case).
+    static QString spelled(const QString& column)
+    {
+        static const QStringList names =
+            QStringLiteral(
+                "ID TimeStamp OBJ GT_ID GT_Type GT_Name GT_Path GT_Priority GT_Status GT_Parent_ID Res Res_PerWrk "
+                "Planned "
+                "PerComp Needed Est Diff Progress Completion_Order Tree_Depth Calc HTreeSort HName Completion_Date "
+                "CompOrderObj")
+                .split(QLatin1Char(' '));
+        for (const QString& name : names) {
+            if (name.compare(column, Qt::CaseInsensitive) == 0) {
+                return name;
+            }
+        }
+        return column;
+    }
+
     // The rows of one snapshot in writing order (HTreeSort), each as column -> value.
     static QList<QVariantMap> rows(const TempProject& p, const QString& stamp)
     {
@@ -39,7 +57,7 @@ public:
             QVariantMap row;
             const QSqlRecord r = q.record();
             for (int i = 0; i < r.count(); ++i) {
-                row.insert(r.fieldName(i), r.value(i));
+                row.insert(spelled(r.fieldName(i)), r.value(i));
             }
             result << row;
         }

@@ -2,13 +2,51 @@
 
 #include "db/Database.h"
 #include "db/Sql.h"
+#include "tests/support/ServerDatabase.h"
 
 #include <QtTest>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+// A server run without a server is skipped as a whole, before any test starts.
+void requireServerWhenAsked()
+{
+    if (!TempProject::onServer()) {
+        return;
+    }
+    QString reason;
+    if (ServerDatabase::answers(&reason)) {
+        return;
+    }
+    if (ServerDatabase::mustRun()) {
+        std::fprintf(stderr, "No PostgreSQL server in CI: %s\n", qPrintable(reason));
+        std::exit(1);
+    }
+    std::fprintf(stderr, "Skipped: no PostgreSQL server (run under pg_virtualenv): %s\n", qPrintable(reason));
+    std::exit(77);
+}
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(requireServerWhenAsked)
+
+bool TempProject::onServer()
+{
+    static const bool server = qEnvironmentVariable("CW_TEST_ENGINE") == QLatin1String("server");
+    return server;
+}
 
 TempProject::TempProject(const QString& connection)
     : m_connection(connection)
     , m_path(m_dir.filePath(QStringLiteral("project.cwk")))
 {
+    if (onServer()) {
+        m_server = std::make_unique<ServerDatabase>();
+        if (!m_server->isValid()) {
+            qFatal("TempProject: no server database: %s", qPrintable(m_server->reason()));
+        }
+        m_path = m_server->url();
+    }
     QString error;
     m_open = Database::create(m_path, m_connection, &error);
     if (!m_open) {

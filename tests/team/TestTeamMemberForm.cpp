@@ -18,6 +18,7 @@ private Q_SLOTS:
     void cancelReturnsToSavedPositionOrFirst();
     void deleteMovesToFollowingOrLast();
     void failedWritesKeepStateAndValues();
+    void followsOthersOnlyWhileNothingIsTyped();
     void keys_data();
     void keys();
 
@@ -257,6 +258,32 @@ void TestTeamMemberForm::keys()
         QCOMPARE(form.mode(), adding ? Form::Mode::Add : Form::Mode::Edit);
         QVERIFY(form.cancel().ok);
     }
+}
+
+// Members others changed are taken in only while nothing is typed (a re-read would drop
+// it), and the member shown stays shown, or the one at its place when it is gone.
+void TestTeamMemberForm::followsOthersOnlyWhileNothingIsTyped()
+{
+    TempProject p;
+    Form form(p.connection());
+    load(p, form, {"Bob", "Dan"});
+    QVERIFY(form.moveLast().ok);
+    form.setField(2, "15:00");
+    p.member("Al");
+    Form::Result r;
+    QVERIFY(!form.followChanges(&r));
+    QCOMPARE(form.recordCount(), 2);
+    QCOMPARE(form.field(2), QStringLiteral("15:00"));
+    QVERIFY(form.update().ok);
+    QVERIFY(form.followChanges(&r) && r.ok);
+    QCOMPARE(form.recordCount(), 3);
+    QCOMPARE(form.field(0) + form.field(2), QStringLiteral("Dan15:00"));
+    QCOMPARE(form.statusText(), QStringLiteral("Record: 3"));
+    p.scalar("DELETE FROM RESOURCES WHERE R_NAME = 'Dan' RETURNING 1");
+    QVERIFY(form.followChanges(&r) && r.ok);
+    QCOMPARE(form.field(0), QStringLiteral("Bob"));
+    QVERIFY(form.add().ok);
+    QVERIFY(!form.followChanges(&r));
 }
 
 QTEST_GUILESS_MAIN(TestTeamMemberForm)
