@@ -1,3 +1,4 @@
+#include "app/UndoMenu.h"
 #include "browser/ui/TaskList.h"
 #include "common/FixedClock.h"
 #include "common/ui/MessageBox.h"
@@ -173,6 +174,9 @@ void TestServerWindow::readOnlyRoleOnlyBrowses()
         QVERIFY(!w->popMenu()->item(PopMenu::DeleteTask)->isEnabled());
         QVERIFY(w->popMenu()->item(PopMenu::PropertiesTask)->isEnabled()); // still opens, to read
         QVERIFY(rowTexts(w->taskList()).size() > 1);
+        const QAction* undo = w->findChild<UndoMenu*>()->undoAction();
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(undo->statusTip(), w->statusText());
         Transaction save(MainWindow::kConnection);
         QVERIFY(!save.isActive());
         QVERIFY2(save.error().startsWith(QStringLiteral("Nothing was saved: Your role")), qPrintable(save.error()));
@@ -219,6 +223,13 @@ void TestServerWindow::othersChangesAppear()
     QString stamp;
     QVERIFY2(SnapshotGenerator::GenerateCompDates(QStringLiteral("other"), clock, &stamp, &error), qPrintable(error));
     QTRY_COMPARE(stamps->count(), stampsBefore + 1);
+
+    // The window's own edits are steps here too, taken back from the Edit menu.
+    QAction* undo = w->findChild<UndoMenu*>()->undoAction();
+    const qint64 mine = addGoalElsewhere(MainWindow::kConnection, QStringLiteral("Mine"));
+    QTRY_VERIFY(undo->isEnabled());
+    undo->trigger();
+    QVERIFY(server.scalarColumn(QStringLiteral("SELECT ID FROM GOALS_SW WHERE ID = %1").arg(mine)).isEmpty());
 }
 
 void TestServerWindow::snapshotsTakeTurns()
