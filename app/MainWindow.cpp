@@ -103,7 +103,7 @@ MainWindow::MainWindow(AppSettings& settings, StartupUi& startupUi, const QStrin
 
     m_mnuPop = new PopMenu(this);
     m_commands = new EditCommands(*this, *m_mnuPop);
-    new UndoMenu(*this);
+    m_undoMenu = new UndoMenu(*this);
     connect(this, &MainWindow::contextMenuRequested, this, [this](AppState::Pane pane) {
         SetPopMenu(pane, m_rightPress ? *m_rightPress : QCursor::pos());
         m_rightPress.reset();
@@ -835,6 +835,8 @@ bool MainWindow::InitDatabase()
     FillTaskList(m_tvGoal->currentItem());
     FillResourceList(0);
     FillNoteList(0);
+    // The steps kept in the project, or why there are none to take back.
+    m_undoMenu->refresh();
     return true;
 }
 

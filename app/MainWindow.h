@@ -21,6 +21,7 @@ class EditCommands;
 class GoalTree;
 class NoteList;
 class PopMenu;
+class UndoMenu;
 class QAction;
 class QFrame;
 class QLabel;
@@ -202,6 +203,7 @@ private:
     QLabel* m_statusDate = nullptr;
     QLabel* m_statusTime = nullptr;
     PopMenu* m_mnuPop = nullptr;
+    UndoMenu* m_undoMenu = nullptr;
     ChangeListener* m_listener = nullptr;
     QTimer* m_refreshTimer = nullptr;
     QSet<QString> m_changedTables; // announced since the last refresh

@@ -95,6 +95,13 @@ void UndoMenu::refresh()
     m_redo->setText(firstUndone ? QStringLiteral("Redo ") + firstUndone->name : QStringLiteral("Redo"));
     m_redo->setEnabled(firstUndone != nullptr);
     m_historyAction->setEnabled(open);
+    // A project this window may only read keeps no steps of its own: say why.
+    const QString reason =
+        Database::isOpen(MainWindow::kConnection) ? Database::readOnlyReason(MainWindow::kConnection) : QString();
+    for (QAction* action : {m_undo, m_redo, m_historyAction}) {
+        action->setStatusTip(reason);
+        action->setToolTip(reason);
+    }
     if (m_history && m_history->isVisible()) {
         fillHistory();
     }

@@ -6,6 +6,7 @@
 #include "db/ServerSchema.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
+#include "db/UndoLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -520,12 +521,16 @@ bool Database::openServer(const QString& location, const QString& connection, QS
         opened()[connection].readOnlyReason =
             QStringLiteral("Your role \"%1\" may only read the project \"%2\".").arg(user, address.shown());
     } else if (ok) {
-        // Databases made before changes were announced get their triggers from the first
-        // writer that owns the tables; for other roles the project works unannounced.
-        Transaction tx(connection);
-        QString ignored;
-        if (tx.isActive() && ServerSchema::ensureNotifications(connection, &ignored)) {
-            tx.commit();
+        // Databases made before changes were announced, or before steps could be undone,
+        // get their triggers and log from the first writer that owns the tables; for
+        // other roles the project works unannounced, or without undo.
+        UndoLog::Pause pause(connection);
+        for (const auto ensure : {&ServerSchema::ensureNotifications, &ServerSchema::ensureUndoLog}) {
+            Transaction tx(connection);
+            QString ignored;
+            if (tx.isActive() && ensure(connection, &ignored)) {
+                tx.commit();
+            }
         }
     }
     if (!ok) {

@@ -16,6 +16,9 @@ public:
     // The channel on which every committed change is announced; the payload is the
     // changed table's name, lower case.
     static constexpr const char* kChangeChannel = "cairnwork";
+    // The transaction-local setting naming the undo step a transaction writes for;
+    // empty or unset outside a step.
+    static constexpr const char* kUndoStepSetting = "cairnwork.undo_step";
 
     // Creates the whole schema, the COUNTERS row and the format mark in the connection's
     // current schema, which must hold no tables. The caller holds the transaction.
@@ -25,6 +28,11 @@ public:
     // Gives a database made without them the triggers that announce changes; a no-op
     // when all are there. The caller holds the transaction.
     static bool ensureNotifications(const QString& connection, QString* error);
+    // Gives a database made before it the undo log; a no-op when it is there. The caller
+    // holds the transaction.
+    static bool ensureUndoLog(const QString& connection, QString* error);
+    // Whether the database has the undo log and the connection's role may write it.
+    static bool hasUndoLog(const QString& connection, bool* present, QString* error);
     // Whether the connection's role may change the project; *user gets the role's name.
     static bool mayWrite(const QString& connection, bool* writable, QString* user, QString* error);
     // Reads the format mark; false with *error when it cannot be read.

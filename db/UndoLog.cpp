@@ -1,6 +1,7 @@
 #include "db/UndoLog.h"
 
 #include "db/Database.h"
+#include "db/ServerSchema.h"
 #include "db/Sql.h"
 
 #include <QDateTime>
@@ -287,31 +288,59 @@ bool UndoLog::openStep(const QString& connection, QString* error)
 {
     ConnectionState& state = states()[connection];
     state.openStep = 0;
-    if (!capturing() || state.pauses > 0 || Database::isServer(connection)) {
+    if (!capturing() || state.pauses > 0) {
         return true;
     }
+    const bool server = Database::isServer(connection);
     QSqlQuery query(Sql::db(connection));
-    // A file not yet brought up to date (its migration runs in this very transaction)
-    // has no log.
-    if (!Sql::run(query,
-                  QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'UndoCurrent'"),
-                  {},
-                  error)) {
-        return false;
-    }
-    if (!query.next()) {
-        return true;
+    // A project not yet brought up to date (a file's migration runs in this very
+    // transaction, a server's owner has not opened it yet) has no log; nor has a server
+    // role the log's tables were not granted to.
+    if (server) {
+        bool present = false;
+        if (!ServerSchema::hasUndoLog(connection, &present, error)) {
+            return false;
+        }
+        if (!present) {
+            return true;
+        }
+    } else {
+        if (!Sql::run(query,
+                      QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'UndoCurrent'"),
+                      {},
+                      error)) {
+            return false;
+        }
+        if (!query.next()) {
+            return true;
+        }
     }
     const QString now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!Sql::run(query,
-                  QStringLiteral("INSERT INTO UndoStep (NAME, CREATED, DONE) VALUES ('Change', ?, 1)"),
-                  {now},
-                  error)) {
-        return false;
-    }
-    const qint64 step = query.lastInsertId().toLongLong();
-    if (!Sql::run(connection, QStringLiteral("UPDATE UndoCurrent SET STEP = ?"), {step}, error)) {
-        return false;
+    qint64 step = 0;
+    if (server) {
+        // The setting lives as long as the transaction: only this transaction's writes log.
+        if (!Sql::run(query,
+                      QStringLiteral("WITH s AS (INSERT INTO UndoStep (NAME, CREATED, DONE) VALUES ('Change', ?, 1)"
+                                     " RETURNING ID) SELECT ID, set_config('%1', ID::text, true) FROM s")
+                          .arg(QLatin1String(ServerSchema::kUndoStepSetting)),
+                      {now},
+                      error) ||
+            !query.next()) {
+            Sql::setError(error, error && !error->isEmpty() ? *error : QStringLiteral("No step was opened."));
+            return false;
+        }
+        step = query.value(0).toLongLong();
+    } else {
+        if (!Sql::run(query,
+                      QStringLiteral("INSERT INTO UndoStep (NAME, CREATED, DONE) VALUES ('Change', ?, 1)"),
+                      {now},
+                      error)) {
+            return false;
+        }
+        step = query.lastInsertId().toLongLong();
+        if (!Sql::run(connection, QStringLiteral("UPDATE UndoCurrent SET STEP = ?"), {step}, error)) {
+            return false;
+        }
     }
     state.openStep = step;
     return true;
@@ -325,7 +354,10 @@ bool UndoLog::closeStep(const QString& connection, QString* error)
     if (step == 0) {
         return true;
     }
-    if (!Sql::run(connection, QStringLiteral("UPDATE UndoCurrent SET STEP = NULL"), {}, error)) {
+    const QString stopLogging = Database::isServer(connection)
+        ? QStringLiteral("SELECT set_config('%1', '', true)").arg(QLatin1String(ServerSchema::kUndoStepSetting))
+        : QStringLiteral("UPDATE UndoCurrent SET STEP = NULL");
+    if (!Sql::run(connection, stopLogging, {}, error)) {
         return false;
     }
     QSqlQuery query(Sql::db(connection));
@@ -342,19 +374,28 @@ bool UndoLog::closeStep(const QString& connection, QString* error)
         return Sql::run(connection, QStringLiteral("DELETE FROM UndoStep WHERE ID = ?"), {step}, error);
     }
     const QString name = state.name.isEmpty() ? derivedName(connection, entries) : state.name;
+    const QString own = ownSteps(connection);
     // A new step after undos drops the steps that could have been redone.
     const bool ok =
         Sql::run(connection, QStringLiteral("UPDATE UndoStep SET NAME = ? WHERE ID = ?"), {name, step}, error) &&
-        Sql::run(connection, QStringLiteral("DELETE FROM UndoStep WHERE DONE = 0"), {}, error) &&
+        Sql::run(connection, QStringLiteral("DELETE FROM UndoStep WHERE DONE = 0 AND %1").arg(own), {}, error) &&
         Sql::run(connection,
-                 QStringLiteral("DELETE FROM UndoStep WHERE ID <= "
-                                "(SELECT ID FROM UndoStep ORDER BY ID DESC LIMIT 1 OFFSET ?)"),
+                 QStringLiteral("DELETE FROM UndoStep WHERE %1 AND ID <= "
+                                "(SELECT ID FROM UndoStep WHERE %1 ORDER BY ID DESC LIMIT 1 OFFSET ?)")
+                     .arg(own),
                  {kMaxSteps},
                  error);
     if (ok && listener()) {
         listener()(connection);
     }
     return ok;
+}
+
+QString UndoLog::ownSteps(const QString& connection)
+{
+    // A file's steps are everybody's who opens it, as the file is; on a server each
+    // role undoes its own.
+    return Database::isServer(connection) ? QStringLiteral("OWNER = current_user") : QStringLiteral("1 = 1");
 }
 
 QString UndoLog::describeRow(const QString& connection, const QString& table, qint64 log, int side)

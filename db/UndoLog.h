@@ -10,8 +10,8 @@
 // while a step is open. A step is one outermost write Transaction of a process that
 // captures (the window, not the command line); it is named from the rows it changed
 // unless its caller names it. A transaction that changed no editable row (a snapshot)
-// leaves no step. Snapshot tables are never logged. Files only: a server project keeps
-// no steps.
+// leaves no step. Snapshot tables are never logged. On a server the log is shared by
+// everyone, and each step belongs to the role that made it (ownSteps).
 class UndoLog
 {
 public:
@@ -25,6 +25,9 @@ public:
     static QStringList capturedTables();
     // The log table holding the images of `table`'s rows.
     static QString imageTable(const QString& table);
+
+    // A condition on UndoStep rows that keeps the steps the connection's user may undo.
+    static QString ownSteps(const QString& connection);
 
     // Whether outermost transactions of this process open steps (off unless set).
     static void setCapturing(bool on);

@@ -20,7 +20,8 @@ public:
         bool done = true; // false: undone, waiting to be redone
     };
 
-    // The kept steps, oldest first: the done ones, then the undone ones.
+    // The kept steps the connection's user may undo (on a server, its role's), oldest
+    // first: the done ones, then the undone ones.
     static bool steps(const QString& connection, QList<Step>* steps, QString* error);
     // Undoes the latest done step. False with *error when there is none or it is refused.
     static bool undo(const QString& connection, QString* error);

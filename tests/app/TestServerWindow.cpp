@@ -1,3 +1,4 @@
+#include "app/UndoMenu.h"
 #include "browser/ui/TaskList.h"
 #include "common/FixedClock.h"
 #include "common/ui/MessageBox.h"
@@ -159,6 +160,9 @@ void TestServerWindow::readOnlyRoleOnlyBrowses()
         QVERIFY(!w->popMenu()->item(PopMenu::DeleteTask)->isEnabled());
         QVERIFY(w->popMenu()->item(PopMenu::PropertiesTask)->isEnabled()); // still opens, to read
         QVERIFY(rowTexts(w->taskList()).size() > 1);
+        const QAction* undo = w->findChild<UndoMenu*>()->undoAction();
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(undo->statusTip(), w->statusText());
         Transaction save(MainWindow::kConnection);
         QVERIFY(!save.isActive());
         QVERIFY2(save.error().startsWith(QStringLiteral("Nothing was saved: Your role")), qPrintable(save.error()));
@@ -229,6 +233,13 @@ void TestServerWindow::othersChangesAndSnapshotsAppear()
                                   .arg(server.scalar(QStringLiteral("SELECT current_user")).toString())),
              qPrintable(shown));
     QCOMPARE(stamps->count(), stampsBefore + 2);
+
+    // The window's own edits are steps here too, taken back from the Edit menu.
+    QAction* undo = w->findChild<UndoMenu*>()->undoAction();
+    const qint64 mine = addGoalElsewhere(MainWindow::kConnection, QStringLiteral("Mine"));
+    QTRY_VERIFY(undo->isEnabled());
+    undo->trigger();
+    QVERIFY(server.scalarColumn(QStringLiteral("SELECT ID FROM GOALS_SW WHERE ID = %1").arg(mine)).isEmpty());
 }
 
 void TestServerWindow::snapshotsTakeTurns()

@@ -99,6 +99,10 @@ void TestUndoMenu::undoAndRedoFromTheMenu()
     QVERIFY(!treeHasG(w.get()));
     QCOMPARE(text(s.project, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")), QStringLiteral("0"));
     QVERIFY(MessageBox::takeShown().isEmpty());
+    // Opened again, the window offers the kept step at once, on the toolbar too.
+    w.reset();
+    w = openWindow(*m_settings, m_ui, s.project.path());
+    QVERIFY(undoMenu(w.get())->undoAction()->isEnabled());
 }
 
 void TestUndoMenu::historyGoesBackAndForth()
