@@ -484,8 +484,10 @@ void TestChartWindow::axisLabelsAreWholeAndAlike()
             double(d % 7));
     }
     runSql(*m_p,
-           QStringLiteral("UPDATE CompDates SET Progress = CASE WHEN TimeStamp LIKE '2025%' THEN ? ELSE ? END"
-                          " WHERE GT_Name = 'Beta'"),
+           QStringLiteral(
+               "UPDATE CompDates SET Progress = CASE WHEN TimeStamp LIKE '2025%' THEN CAST(? AS DOUBLE PRECISION) ELSE "
+               "CAST(? AS DOUBLE PRECISION) END"
+               " WHERE GT_Name = 'Beta'"),
            {low, high});
     ChartWindow* w = m_w;
     w->state().grouping = grouping;

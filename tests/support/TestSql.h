@@ -9,6 +9,11 @@
 inline void runSql(const TempProject& p, const QString& sql, const QVariantList& values = {})
 {
     QSqlQuery q(Sql::db(p.connection()));
+    // The server cannot prepare a schema change: statements without values run as they are.
+    if (values.isEmpty()) {
+        QVERIFY2(q.exec(sql), qPrintable(Sql::describe(q.lastError())));
+        return;
+    }
     QVERIFY2(q.prepare(sql), qPrintable(Sql::describe(q.lastError())));
     for (const QVariant& v : values) {
         q.addBindValue(v);
