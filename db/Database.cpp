@@ -560,6 +560,17 @@ bool Database::createServer(const QString& location, const QString& connection, 
                            (tables.size() > 5 ? QStringLiteral(", …") : QString()));
         ok = false;
     }
+    bool ascii = true;
+    QString ctype;
+    ok = ok && ServerSchema::foldsAsciiOnly(connection, &ascii, &ctype, &failure);
+    if (ok && !ascii) {
+        failure = QStringLiteral("its character type is \"%1\", under which the server would take member names"
+                                 " that differ only in the case of a non-English letter (\"Émile\", \"émile\") for"
+                                 " one, unlike a project file. Create the database with the C character type,"
+                                 " for example: createdb --locale=C --encoding=UTF8 --template=template0 NAME")
+                      .arg(ctype);
+        ok = false;
+    }
     if (ok) {
         Transaction tx(connection);
         ok = tx.isActive() && ServerSchema::create(connection, &failure) && (!fill || fill(&failure)) && tx.commit();

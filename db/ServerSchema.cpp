@@ -410,6 +410,19 @@ bool ServerSchema::tables(const QString& connection, QStringList* names, QString
     return true;
 }
 
+bool ServerSchema::foldsAsciiOnly(const QString& connection, bool* ascii, QString* ctype, QString* error)
+{
+    QSqlQuery query(Sql::db(connection));
+    if (!query.exec(QStringLiteral("SELECT datctype FROM pg_database WHERE datname = current_database()")) ||
+        !query.next()) {
+        Sql::setError(error, Sql::describe(query.lastError()));
+        return false;
+    }
+    *ctype = query.value(0).toString();
+    *ascii = *ctype == QLatin1String("C") || *ctype == QLatin1String("POSIX");
+    return true;
+}
+
 bool ServerSchema::format(const QString& connection, int* applicationId, int* version, QString* error)
 {
     QSqlQuery query(Sql::db(connection));

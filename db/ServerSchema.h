@@ -25,6 +25,10 @@ public:
     static bool create(const QString& connection, QString* error);
     // The tables of the connection's current schema, lower case.
     static bool tables(const QString& connection, QStringList* names, QString* error);
+    // Whether the database folds letter case as a project file does: member names are
+    // case-insensitive text, which follows the database's character type, and only the
+    // C type folds ASCII letters alone. *ctype gets the type's name.
+    static bool foldsAsciiOnly(const QString& connection, bool* ascii, QString* ctype, QString* error);
     // Gives a database made without them the triggers that announce changes; a no-op
     // when all are there. The caller holds the transaction.
     static bool ensureNotifications(const QString& connection, QString* error);

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void readCommandsMatchTheFile();
     void copyRefusesTargetsInUse_data();
     void copyRefusesTargetsInUse();
+    void copyNeedsAsciiCaseFolding();
     void usage_data();
     void usage();
 
@@ -192,6 +193,21 @@ void TestServerCommands::copyRefusesTargetsInUse()
     const CliRun again = CliRun::run({QStringLiteral("copy"), m_demo, other});
     QCOMPARE(again.exitCode, 1);
     QCOMPARE(fileDigest(other), before);
+}
+
+// Under another character type the server would merge names a file keeps apart.
+void TestServerCommands::copyNeedsAsciiCaseFolding()
+{
+    ServerDatabase server(QStringLiteral("C.utf8"));
+    CW_REQUIRE_SERVER(server);
+    const CliRun copy = CliRun::run({QStringLiteral("copy"), m_demo, server.url()});
+    QCOMPARE(copy.exitCode, 1);
+    QVERIFY2(copy.err.contains(QLatin1String("character type is \"C.utf8\"")), qPrintable(copy.err));
+    QCOMPARE(server
+                 .scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables"
+                                        " WHERE table_schema = 'public'"))
+                 .toInt(),
+             0);
 }
 
 void TestServerCommands::usage_data()

@@ -58,7 +58,7 @@ bool ServerDatabase::answers(QString* reason)
     return ok;
 }
 
-ServerDatabase::ServerDatabase()
+ServerDatabase::ServerDatabase(const QString& ctype)
 {
     const QString admin = QStringLiteral("cw-server-admin");
     if (!connectTo(admin, maintenanceDatabase(), &m_reason)) {
@@ -69,7 +69,9 @@ ServerDatabase::ServerDatabase()
     {
         QSqlQuery query(QSqlDatabase::database(admin, false));
         query.exec(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(m_name));
-        if (!query.exec(QStringLiteral("CREATE DATABASE %1").arg(m_name))) {
+        if (!query.exec(
+                QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE '%2'")
+                    .arg(m_name, ctype))) {
             m_reason = query.lastError().text();
         }
     }

@@ -9,7 +9,8 @@
 class ServerDatabase
 {
 public:
-    ServerDatabase();
+    // `ctype` is the database's character type; projects need C (see Database::create).
+    explicit ServerDatabase(const QString& ctype = QStringLiteral("C"));
     ~ServerDatabase();
     ServerDatabase(const ServerDatabase&) = delete;
     ServerDatabase& operator=(const ServerDatabase&) = delete;
