@@ -11,6 +11,7 @@
 #include "browser/ui/TaskList.h"
 #include "db/Database.h"
 #include "db/Sql.h"
+#include "db/Statement.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -93,6 +94,21 @@ void BM_TaskListRowsRoot(benchmark::State& state)
     }
 }
 
+// The same two through Qt SQL alone: what the engine's own interface saves.
+void BM_RollUpRootViaQtSql(benchmark::State& state)
+{
+    Statement::setNativeEnabled(false);
+    BM_RollUpRoot(state);
+    Statement::setNativeEnabled(true);
+}
+
+void BM_TaskListRowsRootViaQtSql(benchmark::State& state)
+{
+    Statement::setNativeEnabled(false);
+    BM_TaskListRowsRoot(state);
+    Statement::setNativeEnabled(true);
+}
+
 void BM_FillTaskListRoot(benchmark::State& state)
 {
     fillTaskList(state, std::nullopt);
@@ -137,6 +153,8 @@ void BM_FillResourceAndNoteList(benchmark::State& state)
 
 BENCHMARK(BM_RollUpRoot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TaskListRowsRoot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RollUpRootViaQtSql)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TaskListRowsRootViaQtSql)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillTaskListRoot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillTaskListLargestTopLevelGoal)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillTaskListDeepGoal)->Unit(benchmark::kMillisecond);

@@ -8,7 +8,16 @@ const QString kPrefix = QStringLiteral("Details: ");
 
 QString ErrorText::withDetails(const QString& cause, const QString& details)
 {
-    return details.isEmpty() ? cause : cause + QLatin1Char('\n') + kPrefix + details;
+    if (details.isEmpty()) {
+        return cause;
+    }
+    // Every line of an engine's text is a details line: a server's message runs
+    // over several, and none of them belongs with the cause.
+    QString text = cause;
+    for (const QString& line : details.split(QLatin1Char('\n'))) {
+        text += QLatin1Char('\n') + kPrefix + line;
+    }
+    return text;
 }
 
 ErrorText::Parts ErrorText::split(const QString& message)

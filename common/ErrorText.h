@@ -8,7 +8,8 @@
 // details button; the command line prints them as they stand.
 namespace ErrorText {
 
-// "<cause>\nDetails: <details>", or the cause alone when there are no details.
+// "<cause>\nDetails: <details>" (each line of the details its own details line), or
+// the cause alone when there are no details.
 QString withDetails(const QString& cause, const QString& details);
 
 struct Parts

@@ -1,10 +1,9 @@
 #include "db/PgCopySink.h"
 
-#include "db/DriverLibrary.h"
+#include "db/PgHandle.h"
 #include "db/Sql.h"
 
 #include <QRegularExpression>
-#include <QSqlDriver>
 #include <charconv>
 #include <cmath>
 #include <libpq-fe.h>
@@ -75,23 +74,6 @@ QString text(const char* utf8)
     return utf8 ? QString::fromUtf8(utf8).trimmed() : QString();
 }
 
-// The server's refusal in the wording of every other server error (Sql::describe).
-QString describeResult(const PGresult* result, PGconn* conn)
-{
-    QString message = text(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
-    if (message.isEmpty()) {
-        return Sql::describe(QSqlError(QString(), text(PQerrorMessage(conn)), QSqlError::ConnectionError));
-    }
-    const QString detail = text(PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL));
-    if (!detail.isEmpty()) {
-        message += QStringLiteral("\nDETAIL:  ") + detail;
-    }
-    return Sql::describe(QSqlError(QString(),
-                                   QStringLiteral("ERROR:  ") + message,
-                                   QSqlError::StatementError,
-                                   text(PQresultErrorField(result, PG_DIAG_SQLSTATE))));
-}
-
 // The line of the batch the server was reading when it refused (from 1), or 0.
 qint64 refusedLine(const PGresult* result)
 {
@@ -104,27 +86,8 @@ qint64 refusedLine(const PGresult* result)
 
 PGconn* PgCopySink::handleOf(const QString& connection)
 {
-    const QSqlDatabase db = Sql::db(connection);
-    const QSqlDriver* driver = db.driver();
-    if (!db.isOpen() || !driver || db.driverName() != QLatin1String("QPSQL")) {
-        return nullptr;
-    }
-    const QVariant handle = driver->handle();
-    // Qt names the handle's type after the structure behind libpq's typedef.
-    if (!handle.isValid() ||
-        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)) {
-        return nullptr;
-    }
-    // Every QPSQL driver of the process comes from the same plugin.
-    static const bool proven =
-        DriverLibrary::resolvesTo(driver, "PQputCopyData", reinterpret_cast<const void*>(&PQputCopyData));
-    PGconn* conn = *static_cast<PGconn* const*>(handle.constData());
-    if (!proven || !conn || PQstatus(conn) != CONNECTION_OK || PQisnonblocking(conn) ||
-        PQtransactionStatus(conn) != PQTRANS_INTRANS ||
-        qstrcmp(pg_encoding_to_char(PQclientEncoding(conn)), "UTF8") != 0) {
-        return nullptr;
-    }
-    return conn;
+    PGconn* conn = PgHandle::of(connection);
+    return conn && PQtransactionStatus(conn) == PQTRANS_INTRANS ? conn : nullptr;
 }
 
 std::unique_ptr<PgCopySink> PgCopySink::open(PGconn* conn, const QString& table, const QStringList& columns)
@@ -211,7 +174,7 @@ bool PgCopySink::send(QString* error, qint64* failedRow)
     }
     PGresult* start = PQexec(m_conn, m_copy.constData());
     if (PQresultStatus(start) != PGRES_COPY_IN) {
-        Sql::setError(error, describeResult(start, m_conn));
+        Sql::setError(error, PgHandle::describe(start, m_conn));
         PQclear(start);
         // A statement that does not start a COPY leaves no more results behind.
         while (PGresult* rest = PQgetResult(m_conn)) {
@@ -234,7 +197,7 @@ bool PgCopySink::send(QString* error, qint64* failedRow)
         if (PQresultStatus(result) != PGRES_COMMAND_OK && !described) {
             ok = false;
             described = true;
-            Sql::setError(error, describeResult(result, m_conn));
+            Sql::setError(error, PgHandle::describe(result, m_conn));
             if (const qint64 line = refusedLine(result); line > 0 && line <= m_held) {
                 *failedRow = m_sent + line - 1;
             }

@@ -15,9 +15,8 @@ using PGconn = pg_conn;
 class PgCopySink final : public RowSink
 {
 public:
-    // The connection's libpq handle when rows may be copied through it: a server
-    // connection of Qt's driver, linked to this program's own libpq, blocking, in
-    // UTF-8, idle inside a transaction. Null otherwise.
+    // The connection's libpq handle when rows may be copied through it: one
+    // PgHandle::of gives out, idle inside a transaction. Null otherwise.
     static PGconn* handleOf(const QString& connection);
     static std::unique_ptr<PgCopySink> open(PGconn* conn, const QString& table, const QStringList& columns);
 

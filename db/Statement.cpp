@@ -1,7 +1,10 @@
 #include "db/Statement.h"
 
 #include "common/Figure.h"
+#include "db/PgHandle.h"
+#include "db/PgStatement.h"
 #include "db/QtStatement.h"
+#include "db/Sql.h"
 #include "db/SqliteHandle.h"
 #include "db/SqliteStatement.h"
 
@@ -18,6 +21,17 @@ std::unique_ptr<Statement> Statement::prepare(const QString& connection, const Q
     if (nativeSwitch()) {
         if (sqlite3* handle = SqliteHandle::of(connection)) {
             return SqliteStatement::prepare(handle, sql, error);
+        }
+        if (PGconn* conn = PgHandle::of(connection)) {
+            QString failure;
+            if (auto statement = PgStatement::prepare(conn, sql, &failure)) {
+                return statement;
+            }
+            // Declined without a failure: a result only Qt's driver reads as it should.
+            if (!failure.isEmpty()) {
+                Sql::setError(error, failure);
+                return nullptr;
+            }
         }
     }
     return QtStatement::prepare(connection, sql, error);
