@@ -1,8 +1,9 @@
 #include "tests/support/SnapshotProbe.h"
 
 #include "cli/DemoProject.h"
-#include "db/SqliteHandle.h"
+#include "db/RowSink.h"
 #include "db/Statement.h"
+#include "db/Transaction.h"
 
 #include <QtTest>
 
@@ -92,16 +93,20 @@ void TestDemoHistory::historyEvolvesIntoTodaysPlan()
     }
 }
 
-// The snapshot writer goes through SQLite's own interface where it can and through
-// Qt SQL otherwise: both write the very same rows, value for value and type for type,
-// over the whole history of the sample project.
+// The snapshot writer goes through the engine's own interface where it can (SQLite's
+// statements, the server's COPY) and through Qt SQL otherwise: both write the very same
+// rows, value for value and type for type, over the whole history of the sample project.
 void TestDemoHistory::nativeAndQtPathsWriteIdenticalRows()
 {
-    CW_FILE_ONLY("SQLite's own statement interface beside Qt's.");
     FixedClock clock(Stamp::fromText(QStringLiteral("2026-12-07 10:00:00")));
     QString error;
     TempProject native(QStringLiteral("native"));
-    QVERIFY(SqliteHandle::of(native.connection()) != nullptr);
+    {
+        Transaction tx(native.connection());
+        const auto sink =
+            RowSink::open(native.connection(), QStringLiteral("CompDates"), {QStringLiteral("TimeStamp")}, &error);
+        QVERIFY2(sink && sink->isNative(), qPrintable(error));
+    }
     QVERIFY2(DemoProject::build(native.connection(), clock, &error), qPrintable(error));
 
     TempProject viaQt(QStringLiteral("qt"));
