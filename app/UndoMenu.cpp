@@ -9,37 +9,92 @@
 #include "undo/UndoHistory.h"
 
 #include <QDialog>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolBar>
+#include <QUndoStack>
+#include <QUndoView>
 #include <QVBoxLayout>
+#include <utility>
+
+// One stored step. Moving the stack over it undoes the latest done stored step or
+// redoes the earliest undone one, so Ctrl+Z takes back the latest step even before
+// the stack has caught up with a step just made.
+class UndoMenu::StepCommand : public QUndoCommand
+{
+public:
+    StepCommand(UndoMenu& menu, const UndoHistory::Step& step)
+        : m_menu(menu)
+        , m_step(step.id)
+    {
+        // The History list shows the time with the name; the actions read "Undo <name>".
+        QString listed = step.created + QStringLiteral("  ") + step.name;
+        listed.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        setText(listed + QLatin1Char('\n') + step.name);
+    }
+
+    qint64 step() const { return m_step; }
+    void undo() override { m_menu.move(true); }
+    void redo() override { m_menu.move(false); }
+
+private:
+    UndoMenu& m_menu;
+    qint64 m_step;
+};
 
 namespace {
-constexpr int kStepRole = Qt::UserRole;
+// Undone steps wait greyed below the current one.
+class UndoneGreyed : public QStyledItemDelegate
+{
+public:
+    explicit UndoneGreyed(QUndoView* view)
+        : QStyledItemDelegate(view)
+        , m_view(view)
+    {
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // Row 0 is the project before the first step; row n is step n.
+        if (m_view->stack() && index.row() > m_view->stack()->index()) {
+            option->state &= ~QStyle::State_Enabled;
+        }
+    }
+
+private:
+    QUndoView* m_view;
+};
 } // namespace
 
 UndoMenu::UndoMenu(MainWindow& window)
     : QObject(&window)
     , m_window(window)
+    , m_stack(new QUndoStack(this))
 {
     UndoLog::setCapturing(true);
     UndoLog::setListener([this](const QString&) {
         // The step's transaction commits after this call: read it afterwards.
         QMetaObject::invokeMethod(this, &UndoMenu::refresh, Qt::QueuedConnection);
     });
+    connect(m_stack, &QUndoStack::indexChanged, this, &UndoMenu::finish);
 
     m_menu = new QMenu(QStringLiteral("&Edit"), &window);
     m_menu->setObjectName(QStringLiteral("mnuEdit"));
     auto* view = window.findChild<QMenu*>(QStringLiteral("mnuView"));
     window.menuBar()->insertMenu(view ? view->menuAction() : nullptr, m_menu);
-    m_undo = m_menu->addAction(QStringLiteral("Undo"));
+    // "Undo <step>", or "Undo" alone when there is none.
+    m_undo = m_stack->createUndoAction(m_menu);
     m_undo->setObjectName(QStringLiteral("mnuEditUndo"));
     m_undo->setShortcut(QKeySequence::Undo);
-    m_redo = m_menu->addAction(QStringLiteral("Redo"));
+    m_menu->addAction(m_undo);
+    m_redo = m_stack->createRedoAction(m_menu);
     m_redo->setObjectName(QStringLiteral("mnuEditRedo"));
     m_redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_menu->addAction(m_redo);
     m_menu->addSeparator();
     m_historyAction = m_menu->addAction(QStringLiteral("History..."));
     m_historyAction->setObjectName(QStringLiteral("mnuEditHistory"));
@@ -47,8 +102,6 @@ UndoMenu::UndoMenu(MainWindow& window)
     // toolbar shows them or not.
     window.addAction(m_undo);
     window.addAction(m_redo);
-    connect(m_undo, &QAction::triggered, this, &UndoMenu::undo);
-    connect(m_redo, &QAction::triggered, this, &UndoMenu::redo);
     connect(m_historyAction, &QAction::triggered, this, &UndoMenu::showHistory);
     connect(m_menu, &QMenu::aboutToShow, this, &UndoMenu::refresh);
 
@@ -71,6 +124,8 @@ UndoMenu::UndoMenu(MainWindow& window)
 UndoMenu::~UndoMenu()
 {
     UndoLog::setListener({});
+    // The stack empties itself as it goes; that is no move to show.
+    disconnect(m_stack, nullptr, this, nullptr);
 }
 
 void UndoMenu::refresh()
@@ -81,19 +136,22 @@ void UndoMenu::refresh()
     if (!open || !UndoHistory::steps(MainWindow::kConnection, &steps, &error)) {
         steps.clear();
     }
-    const UndoHistory::Step* lastDone = nullptr;
-    const UndoHistory::Step* firstUndone = nullptr;
-    for (const UndoHistory::Step& s : steps) {
-        if (s.done) {
-            lastDone = &s;
-        } else if (!firstUndone) {
-            firstUndone = &s;
-        }
+    int done = 0;
+    bool same = m_stack->count() == steps.size();
+    for (int i = 0; i < steps.size(); ++i) {
+        done += steps[i].done ? 1 : 0;
+        same = same && static_cast<const StepCommand*>(m_stack->command(i))->step() == steps[i].id;
     }
-    m_undo->setText(lastDone ? QStringLiteral("Undo ") + lastDone->name : QStringLiteral("Undo"));
-    m_undo->setEnabled(lastDone != nullptr);
-    m_redo->setText(firstUndone ? QStringLiteral("Redo ") + firstUndone->name : QStringLiteral("Redo"));
-    m_redo->setEnabled(firstUndone != nullptr);
+    // Rebuilt only when the store moved, so an open History list keeps its place.
+    if (!same || m_stack->index() != done) {
+        m_rebuilding = true;
+        m_stack->clear();
+        for (const UndoHistory::Step& s : steps) {
+            m_stack->push(new StepCommand(*this, s));
+        }
+        m_stack->setIndex(done);
+        m_rebuilding = false;
+    }
     m_historyAction->setEnabled(open);
     // A project this window may only read keeps no steps of its own: say why.
     const QString reason =
@@ -102,36 +160,30 @@ void UndoMenu::refresh()
         action->setStatusTip(reason);
         action->setToolTip(reason);
     }
-    if (m_history && m_history->isVisible()) {
-        fillHistory();
+}
+
+void UndoMenu::move(bool back)
+{
+    // A stack move over several steps stops at the first refusal.
+    if (m_rebuilding || !m_refusal.isEmpty()) {
+        return;
+    }
+    QString error;
+    const bool ok =
+        back ? UndoHistory::undo(MainWindow::kConnection, &error) : UndoHistory::redo(MainWindow::kConnection, &error);
+    if (!ok) {
+        m_refusal = error.isEmpty() ? QStringLiteral("The step could not be taken back.") : error;
     }
 }
 
-void UndoMenu::undo()
+void UndoMenu::finish()
 {
-    QString error;
-    const bool ok = UndoHistory::undo(MainWindow::kConnection, &error);
-    finish(ok, error);
-}
-
-void UndoMenu::redo()
-{
-    QString error;
-    const bool ok = UndoHistory::redo(MainWindow::kConnection, &error);
-    finish(ok, error);
-}
-
-void UndoMenu::goTo(qint64 lastDone)
-{
-    QString error;
-    const bool ok = UndoHistory::goTo(MainWindow::kConnection, lastDone, &error);
-    finish(ok, error);
-}
-
-void UndoMenu::finish(bool ok, const QString& error)
-{
-    if (!ok) {
-        MessageBox::error(&m_window, error);
+    if (m_rebuilding) {
+        return;
+    }
+    const QString refusal = std::exchange(m_refusal, QString());
+    if (!refusal.isEmpty()) {
+        MessageBox::error(&m_window, refusal);
     }
     // Even a refused step may follow others that went through (History).
     // The loaded levels catch up in place, so open nodes stay open and the current node current.
@@ -143,6 +195,7 @@ void UndoMenu::finish(bool ok, const QString& error)
     if (TeamMemberWindow* team = m_window.teamMemberWindow()) {
         team->reload();
     }
+    // After a refusal the stack has moved past a step the project kept: put it back.
     refresh();
 }
 
@@ -152,41 +205,15 @@ void UndoMenu::showHistory()
         m_history = new QDialog(&m_window);
         m_history->setObjectName(QStringLiteral("frmUndoHistory"));
         m_history->setWindowTitle(QStringLiteral("History"));
-        m_list = new QListWidget(m_history);
-        m_list->setObjectName(QStringLiteral("lstUndoHistory"));
+        m_view = new QUndoView(m_stack, m_history);
+        m_view->setObjectName(QStringLiteral("lstUndoHistory"));
+        m_view->setEmptyLabel(QStringLiteral("(Before the first step)"));
+        m_view->setItemDelegate(new UndoneGreyed(m_view));
         auto* layout = new QVBoxLayout(m_history);
-        layout->addWidget(m_list);
+        layout->addWidget(m_view);
         m_history->resize(480, 360);
-        connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-            goTo(item->data(kStepRole).toLongLong());
-        });
     }
-    fillHistory();
+    refresh();
     m_history->show();
     m_history->raise();
-}
-
-void UndoMenu::fillHistory()
-{
-    QList<UndoHistory::Step> steps;
-    QString error;
-    if (!UndoHistory::steps(MainWindow::kConnection, &steps, &error)) {
-        steps.clear();
-    }
-    m_list->clear();
-    // The first line stands for the project before the oldest kept step.
-    auto* start = new QListWidgetItem(QStringLiteral("(Before the first step)"), m_list);
-    start->setData(kStepRole, qint64(0));
-    QListWidgetItem* current = start;
-    for (const UndoHistory::Step& s : steps) {
-        auto* item = new QListWidgetItem(s.created + QStringLiteral("  ") + s.name, m_list);
-        item->setData(kStepRole, s.id);
-        if (s.done) {
-            current = item;
-        } else {
-            // Undone steps wait greyed below the current one.
-            item->setForeground(m_list->palette().brush(QPalette::Disabled, QPalette::Text));
-        }
-    }
-    m_list->setCurrentItem(current);
 }

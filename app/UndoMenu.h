@@ -5,15 +5,17 @@
 class MainWindow;
 class QAction;
 class QDialog;
-class QListWidget;
-class QListWidgetItem;
 class QMenu;
+class QUndoStack;
+class QUndoView;
 
 // The "&Edit" menu between "&File" and "&View": "Undo <step>" (Ctrl+Z), "Redo <step>"
 // (Ctrl+Shift+Z, Ctrl+Y) and "History...", the list of kept steps where a double-click
 // goes back or forward to a step. Undo and Redo are also on the toolbar. Makes this
-// process record steps. After an undo or redo the tree, the lists and an open team
-// window show the project again. UI thread only.
+// process record steps. The steps kept in the project stay the truth; an undo stack
+// mirrors them, one command per step, and moving on the stack undoes or redoes the
+// stored steps. After a move the tree, the lists and an open team window show the
+// project again. UI thread only.
 class UndoMenu : public QObject
 {
     Q_OBJECT
@@ -28,25 +30,29 @@ public:
     // The History window, created on first use; null before.
     QDialog* historyWindow() const { return m_history; }
 
-    // Brings the captions and enabled states (and an open History list) up to date
-    // with the stored steps.
+    // Brings the stack (so the captions, enabled states and the History list) up to
+    // date with the stored steps; replays nothing.
     void refresh();
-    void undo();
-    void redo();
     void showHistory();
 
 private:
-    // Goes back or forward so that step `lastDone` (0: none) is the latest done one.
-    void goTo(qint64 lastDone);
-    // After an undo or redo: the error if any, then the views and captions.
-    void finish(bool ok, const QString& error);
-    void fillHistory();
+    class StepCommand;
+
+    // Called by a command as the stack moves over it: takes back (or re-applies) one
+    // stored step unless the stack is being rebuilt or an earlier step of this move was refused.
+    void move(bool back);
+    // After a move: the refusal if any, then the views, then the stack again if a step
+    // stayed where it was.
+    void finish();
 
     MainWindow& m_window;
+    QUndoStack* m_stack = nullptr;
     QMenu* m_menu = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QAction* m_historyAction = nullptr;
     QDialog* m_history = nullptr;
-    QListWidget* m_list = nullptr;
+    QUndoView* m_view = nullptr;
+    bool m_rebuilding = false;
+    QString m_refusal;
 };

@@ -8,14 +8,14 @@
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QToolBar>
+#include <QUndoView>
 
 using namespace AppTest;
 
 // The Edit menu over a real window: a goal deleted through the context menu is
 // taken back and re-applied from the menu and from the History list, and the tree
-// follows; a step whose rows were changed since is refused with a box.
+// follows; a step whose rows were changed since is refused with a box and stays offered.
 class TestUndoMenu : public QObject
 {
     Q_OBJECT
@@ -37,6 +37,7 @@ private Q_SLOTS:
     void changedSinceIsRefused();
     void undoKeepsTheTreeAsItWas();
     void undoLeavesAMemberBeingEdited();
+    void openingReplaysNothing();
 
 private:
     std::unique_ptr<MainWindow> openDeleted(Sample& s)
@@ -58,9 +59,9 @@ private:
     }
     static bool treeHasG(MainWindow* w) { return childNamed(w->goalTree()->root(), QStringLiteral("G")) != nullptr; }
     // A double click as a user makes it: the first click selects, the second goes.
-    static void doubleClick(QListWidget* list, int row)
+    static void doubleClick(QUndoView* list, int row)
     {
-        const QPoint at = list->visualItemRect(list->item(row)).center();
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
@@ -95,6 +96,13 @@ void TestUndoMenu::undoAndRedoFromTheMenu()
     QVERIFY(!menu->undoAction()->isEnabled());
     QCOMPARE(menu->redoAction()->text(), QStringLiteral("Redo Delete goal \"G\" and everything below it"));
 
+    // Opened again, the undone step waits to be redone and is not replayed meanwhile.
+    w.reset();
+    w = openWindow(*m_settings, m_ui, s.project.path());
+    QVERIFY(treeHasG(w.get()));
+    QVERIFY(undoMenu(w.get())->redoAction()->isEnabled());
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QTest::keyClick(w.get(), Qt::Key_Y, Qt::ControlModifier);
     QVERIFY(!treeHasG(w.get()));
     QCOMPARE(text(s.project, QStringLiteral("SELECT COUNT(*) FROM GOALS_SW")), QStringLiteral("0"));
@@ -112,18 +120,19 @@ void TestUndoMenu::historyGoesBackAndForth()
     UndoMenu* menu = undoMenu(w.get());
     w->findChild<QAction*>(QStringLiteral("mnuEditHistory"))->trigger();
     QVERIFY(menu->historyWindow() && QTest::qWaitForWindowExposed(menu->historyWindow()));
-    auto* list = menu->historyWindow()->findChild<QListWidget*>(QStringLiteral("lstUndoHistory"));
-    QCOMPARE(list->count(), 2);
-    QVERIFY(list->item(1)->text().endsWith(QStringLiteral("Delete goal \"G\" and everything below it")));
-    QCOMPARE(list->currentRow(), 1);
+    auto* list = menu->historyWindow()->findChild<QUndoView*>(QStringLiteral("lstUndoHistory"));
+    QCOMPARE(list->model()->rowCount(), 2);
+    QVERIFY(list->model()->index(1, 0).data().toString().endsWith(
+        QStringLiteral("  Delete goal \"G\" and everything below it")));
+    QCOMPARE(list->currentIndex().row(), 1);
 
     QApplication::setActiveWindow(menu->historyWindow());
     doubleClick(list, 0);
     QVERIFY(treeHasG(w.get()));
-    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(list->currentIndex().row(), 0);
     doubleClick(list, 1);
     QVERIFY(!treeHasG(w.get()));
-    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(list->currentIndex().row(), 1);
 }
 
 void TestUndoMenu::changedSinceIsRefused()
@@ -135,7 +144,8 @@ void TestUndoMenu::changedSinceIsRefused()
            QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, CREATED)"
                           " VALUES (?, 'Goal', 'Other', 1, 'Open', '2026-01-01 00:00:00')"),
            {s.g});
-    undoMenu(w.get())->undoAction()->trigger();
+    QAction* undo = undoMenu(w.get())->undoAction();
+    undo->trigger();
     const QList<MessageBox::Shown> shown = MessageBox::takeShown();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(
@@ -143,6 +153,8 @@ void TestUndoMenu::changedSinceIsRefused()
         QStringLiteral("Cannot undo \"Delete goal \"G\" and everything below it\": goal \"G\" was changed since."));
     QCOMPARE(text(s.project, QStringLiteral("SELECT GROUP_CONCAT(SHORT_NAME) FROM GOALS_SW")), QStringLiteral("Other"));
     QVERIFY(childNamed(w->goalTree()->root(), QStringLiteral("Other")));
+    QVERIFY(undo->isEnabled());
+    QVERIFY(!undoMenu(w.get())->redoAction()->isEnabled());
 }
 
 // An undo below an open goal leaves the tree as the user had it: the goal open and current.
@@ -186,6 +198,34 @@ void TestUndoMenu::undoLeavesAMemberBeingEdited()
     QCOMPARE(hours->text(), QStringLiteral("07:30"));
     QVERIFY(MessageBox::takeShown().isEmpty());
     team->close();
+}
+
+// Mirroring the kept steps replays none of them: a step to redo that another program
+// has made impossible neither fails on opening nor stands in the way of the next undo.
+// An undo the menu has not caught up with yet takes back the latest step.
+void TestUndoMenu::openingReplaysNothing()
+{
+    const QString kNotes =
+        QStringLiteral("SELECT GROUP_CONCAT(NOTES) FROM (SELECT NOTES FROM TASK_OBJECT_WORKSHEET ORDER BY NOTES)");
+    Sample s;
+    auto w = openWindow(*m_settings, m_ui, s.project.path());
+    clickRow(w->goalTree(), childNamed(w->goalTree()->root(), QStringLiteral("G")));
+    clickRow(w->taskList(), rowNamed(w->taskList(), QStringLiteral("T")));
+    for (const QString& note : {QStringLiteral("Two"), QStringLiteral("One")}) {
+        QCoreApplication::processEvents();
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QVERIFY(command(w.get(), w->noteList(), rowNamed(w->noteList(), note), "mnuPopDeleteNote"));
+    }
+    // Taken back before the menu has caught up with the step just made: that step only.
+    undoMenu(w.get())->undoAction()->trigger();
+    QCOMPARE(text(s.project, kNotes), QStringLiteral("One"));
+    runSql(s.project, QStringLiteral("UPDATE TASK_OBJECT_WORKSHEET SET NOTES = 'Changed'"));
+    MessageBox::takeShown();
+    w.reset();
+    w = openWindow(*m_settings, m_ui, s.project.path());
+    undoMenu(w.get())->undoAction()->trigger();
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QCOMPARE(text(s.project, kNotes), QStringLiteral("Changed,Two"));
 }
 
 QTEST_MAIN(TestUndoMenu)
