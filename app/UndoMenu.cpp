@@ -9,6 +9,7 @@
 #include "undo/UndoHistory.h"
 
 #include <QDialog>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
@@ -209,6 +210,20 @@ void UndoMenu::showHistory()
         m_view->setObjectName(QStringLiteral("lstUndoHistory"));
         m_view->setEmptyLabel(QStringLiteral("(Before the first step)"));
         m_view->setItemDelegate(new UndoneGreyed(m_view));
+        // A step is reached by double-click (or Enter) only: a stray click or arrow key
+        // must not take the project back. The view browses on a selection of its own,
+        // which starts where the project stands.
+        auto* browsing = new QItemSelectionModel(m_view->model(), m_view);
+        m_view->setSelectionModel(browsing);
+        const auto followStack = [this, browsing] {
+            browsing->setCurrentIndex(m_view->model()->index(m_stack->index(), 0), QItemSelectionModel::ClearAndSelect);
+        };
+        // The view's model starts afresh on every move of the stack.
+        connect(m_view->model(), &QAbstractItemModel::modelReset, m_view, followStack);
+        followStack();
+        connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+            m_stack->setIndex(index.row());
+        });
         auto* layout = new QVBoxLayout(m_history);
         layout->addWidget(m_view);
         m_history->resize(480, 360);

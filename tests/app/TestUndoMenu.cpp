@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QUndoView>
 
 using namespace AppTest;
@@ -58,11 +59,13 @@ private:
         return w;
     }
     static bool treeHasG(MainWindow* w) { return childNamed(w->goalTree()->root(), QStringLiteral("G")) != nullptr; }
-    // A double click as a user makes it: the first click selects, the second goes.
+    // A double click as a user makes it: the first click only selects, the second goes.
     static void doubleClick(QUndoView* list, int row)
     {
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        const int before = list->stack()->index();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(list->stack()->index(), before);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     static UndoMenu* undoMenu(MainWindow* w) { return w->findChild<UndoMenu*>(); }
