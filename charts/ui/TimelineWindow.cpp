@@ -4,6 +4,8 @@
 #include "charts/ui/TimelineCanvas.h"
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/SavePath.h"
+#include "common/ui/WaitCursor.h"
 #include "history/SnapshotState.h"
 #include "reports/ExportFile.h"
 #include "reports/ExportTarget.h"
@@ -22,22 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-QString documents(const QString& name)
-{
-    QString safe = name;
-    for (const QChar c : {QLatin1Char('/'), QLatin1Char('\\'), QLatin1Char(':')}) {
-        safe.replace(c, QLatin1Char('-'));
-    }
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') + safe.simplified();
-}
 
 } // namespace
 
@@ -325,15 +311,13 @@ void TimelineWindow::saveAs(bool pdf)
     const QString name = QStringLiteral("Timeline %1 %2")
                              .arg(m_cboView->currentText(), QString(m_timeline.stamp()).replace(QLatin1Char(':'), '-'));
     QString path = chooseFile(pdf ? QStringLiteral("Save PDF") : QStringLiteral("Save PNG"),
-                              documents(name) + QLatin1Char('.') + suffix,
+                              SavePath::inDocuments(name) + QLatin1Char('.') + suffix,
                               pdf ? QStringLiteral("PDF files (*.pdf);;All files (*)")
                                   : QStringLiteral("PNG pictures (*.png);;All files (*)"));
     if (path.isEmpty()) {
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QLatin1Char('.') + suffix;
-    }
+    path = SavePath::withSuffix(path, suffix);
     QString error;
     bool ok = false;
     {
@@ -352,14 +336,12 @@ void TimelineWindow::exportCalendarOf(int row)
     }
     const QString member = m_timeline.lanes()[std::size_t(m_picture->rows()[std::size_t(row)].lane)].member;
     QString path = chooseFile(QStringLiteral("Export Calendar"),
-                              documents(member) + QStringLiteral(".ics"),
+                              SavePath::inDocuments(member) + QStringLiteral(".ics"),
                               QStringLiteral("iCalendar files (*.ics);;All files (*)"));
     if (path.isEmpty()) {
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".ics");
-    }
+    path = SavePath::withSuffix(path, QStringLiteral("ics"));
     QString error;
     if (!exportCalendar(member, path, &error)) {
         MessageBox::error(this, error);

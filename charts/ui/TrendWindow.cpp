@@ -8,6 +8,7 @@
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/TreeImages.h"
+#include "common/ui/WaitCursor.h"
 #include "history/SnapshotComparison.h"
 #include "reports/ReportFormat.h"
 #include "schedule/MemberCalendar.h"
@@ -390,10 +391,9 @@ TrendWindow::comparison(const QString& from, const QString& to, QString* error)
     }
     auto compared = std::make_shared<Compared>();
     {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         const bool ok = SnapshotState::loadPair(m_connection, from, to, 0, &compared->a, &compared->b, error) &&
             compared->comparison.compare(compared->a, compared->b, error);
-        QApplication::restoreOverrideCursor();
         if (!ok) {
             return nullptr;
         }

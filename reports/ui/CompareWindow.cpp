@@ -3,6 +3,8 @@
 #include "common/Clock.h"
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/SavePath.h"
+#include "common/ui/WaitCursor.h"
 #include "history/ComparisonCsv.h"
 #include "history/ComparisonReport.h"
 #include "history/SnapshotComparison.h"
@@ -39,13 +41,6 @@ struct CompareWindow::Compared
 namespace {
 enum Column { Name, StatusA, StatusB, DateA, DateB, Change, Flags };
 constexpr int kRowRole = Qt::UserRole;
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 QString dateText(qint64 seconds)
 {
@@ -283,17 +278,14 @@ void CompareWindow::exportCsv()
     if (!m_compared) {
         return;
     }
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QString path = QFileDialog::getSaveFileName(this,
                                                 QStringLiteral("Export CSV"),
-                                                folder + QStringLiteral("/Compare Snapshots.csv"),
+                                                SavePath::inDocuments(QStringLiteral("Compare Snapshots.csv")),
                                                 QStringLiteral("CSV files (*.csv);;All files (*)"));
     if (path.isEmpty()) {
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".csv");
-    }
+    path = SavePath::withSuffix(path, QStringLiteral("csv"));
     QString error;
     WaitCursor wait;
     if (!ComparisonCsv::write(m_compared->comparison, path, &error)) {

@@ -1,6 +1,8 @@
 #include "reports/ui/ReportPreviewWindow.h"
 
 #include "common/ui/MessageBox.h"
+#include "common/ui/SavePath.h"
+#include "common/ui/WaitCursor.h"
 #include "reports/ExportTarget.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
@@ -351,23 +353,13 @@ void ReportPreviewWindow::print()
 
 void ReportPreviewWindow::exportPdfAs()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString suggested = windowTitle();
-    for (const QChar c : {QLatin1Char('/'), QLatin1Char('\\'), QLatin1Char(':')}) {
-        suggested.replace(c, QLatin1Char('-'));
-    }
-    QString path =
-        QFileDialog::getSaveFileName(this,
-                                     QStringLiteral("Export PDF"),
-                                     folder + QLatin1Char('/') + suggested.simplified() + QStringLiteral(".pdf"),
-                                     QStringLiteral("PDF files (*.pdf);;All files (*)"));
+    const QString path = QFileDialog::getSaveFileName(this,
+                                                      QStringLiteral("Export PDF"),
+                                                      SavePath::inDocuments(windowTitle() + QStringLiteral(".pdf")),
+                                                      QStringLiteral("PDF files (*.pdf);;All files (*)"));
     if (path.isEmpty()) {
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".pdf");
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    exportPdf(path);
-    QApplication::restoreOverrideCursor();
+    WaitCursor wait;
+    exportPdf(SavePath::withSuffix(path, QStringLiteral("pdf")));
 }

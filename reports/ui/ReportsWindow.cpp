@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
+#include "common/ui/WaitCursor.h"
 #include "db/Database.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportRows.h"
@@ -26,12 +27,6 @@ const QString kNoData = QStringLiteral("There is no report data yet. Press \"Gen
                                        "schedule snapshot first.");
 const QString kNoSelection = QStringLiteral("Select a data timestamp first.");
 
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 } // namespace
 
 ReportsWindow::ReportsWindow(const QString& connection, QWidget* parent)
