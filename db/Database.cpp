@@ -612,8 +612,7 @@ bool Database::lockSnapshots(const QString& connection, const Waiting& waiting, 
                                           "  WHERE datname = current_database()) AND l.pid <> pg_backend_pid()")
                                .arg(Schema::kApplicationId);
     for (;;) {
-        if (!query.exec(tryLock) || !query.next()) {
-            Sql::setError(error, Sql::describe(query.lastError()));
+        if (!Sql::firstRow(query, tryLock, error)) {
             return false;
         }
         if (query.value(0).toBool()) {
@@ -753,8 +752,7 @@ bool Database::formatCheck(const QString& connection, QString* error)
         return true;
     }
     QSqlQuery query(Sql::db(connection));
-    if (!query.exec(QStringLiteral("PRAGMA application_id")) || !query.next()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+    if (!Sql::firstRow(query, QStringLiteral("PRAGMA application_id"), error)) {
         return false;
     }
     if (query.value(0).toInt() != Schema::kApplicationId) {
@@ -764,8 +762,7 @@ bool Database::formatCheck(const QString& connection, QString* error)
                           .arg(projectNamed(path)));
         return false;
     }
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+    if (!Sql::firstRow(query, QStringLiteral("PRAGMA user_version"), error)) {
         return false;
     }
     const int version = query.value(0).toInt();

@@ -1,5 +1,7 @@
 #include "db/DriverLibrary.h"
 
+#include "db/Sql.h"
+
 #include <QSqlDriver>
 #include <dlfcn.h>
 
@@ -33,4 +35,23 @@ bool DriverLibrary::resolvesTo(const QSqlDriver* driver, const char* symbol, con
     dlclose(object);
     const void* base = objectOf(ours);
     return base && objectOf(theirs) == base;
+}
+
+QVariant DriverLibrary::handle(const QString& connection,
+                               const char* driverName,
+                               std::initializer_list<const char*> typeNames,
+                               const QSqlDriver** driver)
+{
+    const QSqlDatabase db = Sql::db(connection);
+    *driver = db.driver();
+    if (!db.isOpen() || !*driver || db.driverName() != QLatin1String(driverName)) {
+        return {};
+    }
+    const QVariant handle = (*driver)->handle();
+    for (const char* type : typeNames) {
+        if (handle.isValid() && qstrcmp(handle.typeName(), type) == 0) {
+            return handle;
+        }
+    }
+    return {};
 }

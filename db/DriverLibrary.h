@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QVariant>
+#include <initializer_list>
+
 class QSqlDriver;
+class QString;
 
 // Whether a Qt SQL driver calls into the very engine library this program links.
 // Two copies of an engine's client library in one process keep their own state
@@ -11,4 +15,10 @@ class DriverLibrary
 {
 public:
     static bool resolvesTo(const QSqlDriver* driver, const char* symbol, const void* ours);
+    // The engine handle of an open connection of the driver `driverName`, when Qt names its
+    // type as one of `typeNames`; invalid otherwise. *driver gets the connection's driver.
+    static QVariant handle(const QString& connection,
+                           const char* driverName,
+                           std::initializer_list<const char*> typeNames,
+                           const QSqlDriver** driver);
 };

@@ -15,15 +15,10 @@ QString trimmed(const char* utf8)
 
 PGconn* PgHandle::of(const QString& connection)
 {
-    const QSqlDatabase db = Sql::db(connection);
-    const QSqlDriver* driver = db.driver();
-    if (!db.isOpen() || !driver || db.driverName() != QLatin1String("QPSQL")) {
-        return nullptr;
-    }
-    const QVariant handle = driver->handle();
+    const QSqlDriver* driver = nullptr;
     // Qt names the handle's type after the structure behind libpq's typedef.
-    if (!handle.isValid() ||
-        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)) {
+    const QVariant handle = DriverLibrary::handle(connection, "QPSQL", {"pg_conn*", "PGconn*"}, &driver);
+    if (!handle.isValid()) {
         return nullptr;
     }
     // Every QPSQL driver of the process comes from the same plugin.

@@ -317,12 +317,11 @@ bool ServerSchema::create(const QString& connection, QString* error)
 bool ServerSchema::ensureNotifications(const QString& connection, QString* error)
 {
     QSqlQuery query(Sql::db(connection));
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT count(*) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
-                                   " WHERE c.relnamespace = current_schema()::regnamespace"
-                                   " AND t.tgname LIKE '%\\_announce'")) ||
-        !query.next()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+    if (!Sql::firstRow(query,
+                       QStringLiteral("SELECT count(*) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
+                                      " WHERE c.relnamespace = current_schema()::regnamespace"
+                                      " AND t.tgname LIKE '%\\_announce'"),
+                       error)) {
         return false;
     }
     if (query.value(0).toInt() == Schema::requiredTables().size()) {
@@ -340,16 +339,16 @@ bool ServerSchema::ensureNotifications(const QString& connection, QString* error
 bool ServerSchema::hasUndoLog(const QString& connection, bool* present, QString* error)
 {
     QSqlQuery query(Sql::db(connection));
-    query.setForwardOnly(true);
     // A role that may write some of the log but not all of it would have every save fail.
-    if (!query.exec(QStringLiteral("SELECT count(*) = %1 AND bool_and(has_table_privilege(c.oid, 'SELECT')"
-                                   " AND has_table_privilege(c.oid, 'INSERT') AND has_table_privilege(c.oid, 'UPDATE')"
-                                   " AND has_table_privilege(c.oid, 'DELETE')) FROM pg_class c"
-                                   " WHERE c.relkind = 'r' AND c.relnamespace = current_schema()::regnamespace"
-                                   " AND (c.relname IN ('undostep', 'undoentry') OR c.relname LIKE 'undoimage\\_%')")
-                        .arg(UndoLog::capturedTables().size() + 2)) ||
-        !query.next()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+    if (!Sql::firstRow(
+            query,
+            QStringLiteral("SELECT count(*) = %1 AND bool_and(has_table_privilege(c.oid, 'SELECT')"
+                           " AND has_table_privilege(c.oid, 'INSERT') AND has_table_privilege(c.oid, 'UPDATE')"
+                           " AND has_table_privilege(c.oid, 'DELETE')) FROM pg_class c"
+                           " WHERE c.relkind = 'r' AND c.relnamespace = current_schema()::regnamespace"
+                           " AND (c.relname IN ('undostep', 'undoentry') OR c.relname LIKE 'undoimage\\_%')")
+                .arg(UndoLog::capturedTables().size() + 2),
+            error)) {
         return false;
     }
     *present = query.value(0).toBool();
@@ -359,9 +358,7 @@ bool ServerSchema::hasUndoLog(const QString& connection, bool* present, QString*
 bool ServerSchema::ensureUndoLog(const QString& connection, QString* error)
 {
     QSqlQuery query(Sql::db(connection));
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT to_regclass('undostep') IS NOT NULL")) || !query.next()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+    if (!Sql::firstRow(query, QStringLiteral("SELECT to_regclass('undostep') IS NOT NULL"), error)) {
         return false;
     }
     if (query.value(0).toBool()) {
@@ -380,13 +377,12 @@ bool ServerSchema::mayWrite(const QString& connection, bool* writable, QString* 
 {
     // The tables every edit writes; a role granted only some of them still reads.
     QSqlQuery query(Sql::db(connection));
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT current_user, bool_and(has_table_privilege(t, 'INSERT')"
-                                   " AND has_table_privilege(t, 'UPDATE') AND has_table_privilege(t, 'DELETE'))"
-                                   " FROM unnest(ARRAY['goals_sw', 'tasks_objects', 'task_object_resource',"
-                                   "  'task_object_worksheet', 'resources', 'counters', 'compdates']) AS t")) ||
-        !query.next()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+    if (!Sql::firstRow(query,
+                       QStringLiteral("SELECT current_user, bool_and(has_table_privilege(t, 'INSERT')"
+                                      " AND has_table_privilege(t, 'UPDATE') AND has_table_privilege(t, 'DELETE'))"
+                                      " FROM unnest(ARRAY['goals_sw', 'tasks_objects', 'task_object_resource',"
+                                      "  'task_object_worksheet', 'resources', 'counters', 'compdates']) AS t"),
+                       error)) {
         return false;
     }
     *user = query.value(0).toString();
@@ -413,9 +409,8 @@ bool ServerSchema::tables(const QString& connection, QStringList* names, QString
 bool ServerSchema::foldsAsciiOnly(const QString& connection, bool* ascii, QString* ctype, QString* error)
 {
     QSqlQuery query(Sql::db(connection));
-    if (!query.exec(QStringLiteral("SELECT datctype FROM pg_database WHERE datname = current_database()")) ||
-        !query.next()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+    if (!Sql::firstRow(
+            query, QStringLiteral("SELECT datctype FROM pg_database WHERE datname = current_database()"), error)) {
         return false;
     }
     *ctype = query.value(0).toString();

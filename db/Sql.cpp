@@ -191,3 +191,13 @@ bool Sql::run(const QString& connection, const QString& sql, const QVariantList&
     QSqlQuery query(db(connection));
     return run(query, sql, values, error);
 }
+
+bool Sql::firstRow(QSqlQuery& query, const QString& sql, QString* error)
+{
+    query.setForwardOnly(true);
+    if (query.exec(sql) && query.next()) {
+        return true;
+    }
+    setError(error, describe(query.lastError()));
+    return false;
+}

@@ -29,6 +29,9 @@ public:
     static bool run(QSqlQuery& query, const QString& sql, const QVariantList& values, QString* error);
     // The same on a fresh query of `connection`, for statements that return no rows.
     static bool run(const QString& connection, const QString& sql, const QVariantList& values, QString* error);
+    // Executes `sql` (no parameters) forward-only on `query` and moves to its first row;
+    // fills *error and returns false when it fails or yields no row.
+    static bool firstRow(QSqlQuery& query, const QString& sql, QString* error);
 
     // An ORDER BY term for `expression` ascending with NULL first, as a file orders it;
     // a server would put NULL last.

@@ -21,13 +21,9 @@ bool libraryProven(const QSqlDriver* driver)
 
 sqlite3* SqliteHandle::of(const QString& connection)
 {
-    const QSqlDatabase db = Sql::db(connection);
-    const QSqlDriver* driver = db.driver();
-    if (!db.isOpen() || !driver || db.driverName() != QLatin1String("QSQLITE")) {
-        return nullptr;
-    }
-    const QVariant handle = driver->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 || !libraryProven(driver)) {
+    const QSqlDriver* driver = nullptr;
+    const QVariant handle = DriverLibrary::handle(connection, "QSQLITE", {"sqlite3*"}, &driver);
+    if (!handle.isValid() || !libraryProven(driver)) {
         return nullptr;
     }
     sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());

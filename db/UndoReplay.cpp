@@ -291,9 +291,16 @@ bool UndoReplay::apply(const QString& connection, qint64 step, const QString& na
             list.append(e);
         }
         entries.finish();
+        // Only the tables the step wrote: each costs a catalog read per replay.
+        QStringList written;
+        for (const Entry& e : std::as_const(list)) {
+            if (!written.contains(e.table)) {
+                written << e.table;
+            }
+        }
         QHash<QString, TableShape> shapes;
         QHash<QString, QList<Reference>> references;
-        for (const QString& table : tables) {
+        for (const QString& table : std::as_const(written)) {
             ok = ok &&
                 (server ? serverShape(connection, table, &shapes[table], error) &&
                          serverReferences(connection, table, &references[table], error)
