@@ -132,20 +132,14 @@ void TestServerProject::schemaRulesHold_data()
 void TestServerProject::schemaRulesHold()
 {
     QFETCH(QString, sql);
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kConnection, &error), qPrintable(error));
+    CW_PROJECT_ON_SERVER(server, kConnection, error);
     buildSmallProject();
     QVERIFY2(!Sql::exec(kConnection, sql, &error), "the server accepted a row the project forbids");
 }
 
 void TestServerProject::namesMatchWithoutCaseAndRenamesCascade()
 {
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kConnection, &error), qPrintable(error));
+    CW_PROJECT_ON_SERVER(server, kConnection, error);
     buildSmallProject();
     QVERIFY2(
         Sql::exec(kConnection, QStringLiteral("UPDATE RESOURCES SET R_NAME = 'Alicia' WHERE R_NAME = 'alice'"), &error),
@@ -157,10 +151,7 @@ void TestServerProject::namesMatchWithoutCaseAndRenamesCascade()
 
 void TestServerProject::rowVersionRisesWithEachUpdate()
 {
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kConnection, &error), qPrintable(error));
+    CW_PROJECT_ON_SERVER(server, kConnection, error);
     buildSmallProject();
     for (const char* table : {"RESOURCES", "GOALS_SW", "TASKS_OBJECTS", "TASK_OBJECT_RESOURCE"}) {
         const QString name = QLatin1String(table);
@@ -218,10 +209,7 @@ void TestServerProject::foreignOrNewerDatabasesRefused()
 
 void TestServerProject::readOnlyOpeningRefusesWrites()
 {
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kConnection, &error), qPrintable(error));
+    CW_PROJECT_ON_SERVER(server, kConnection, error);
     Database::close(kConnection);
     QVERIFY2(Database::open(server.url(), kConnection, &error, Database::Access::ReadOnly), qPrintable(error));
     QVERIFY(Database::isReadOnly(kConnection));
@@ -235,10 +223,7 @@ void TestServerProject::readOnlyOpeningRefusesWrites()
 
 void TestServerProject::olderDatabaseGetsChangeAnnouncements()
 {
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kConnection, &error), qPrintable(error));
+    CW_PROJECT_ON_SERVER(server, kConnection, error);
     Database::close(kConnection);
     const QString count = QStringLiteral("SELECT COUNT(*) FROM pg_trigger WHERE tgname LIKE '%\\_announce'");
     const int all = server.scalar(count).toInt();

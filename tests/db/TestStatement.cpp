@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace {
 const QString kServer = QStringLiteral("statement-server");
@@ -46,6 +47,13 @@ QStringList readAll(Statement& statement, int columns, QString* error)
     return rows;
 }
 } // namespace
+
+// A fresh project on the environment's server, open as kServer until the test ends,
+// holding the table `createTable` makes.
+#define OPEN_SERVER_WITH(createTable)                                                                                  \
+    CW_PROJECT_ON_SERVER(server, kServer, error);                                                                      \
+    const auto closing = qScopeGuard([] { Database::close(kServer); });                                                \
+    QVERIFY2(Sql::exec(kServer, QStringLiteral(createTable), &error), qPrintable(error))
 
 // The two ways a statement reaches the engine (SQLite's own interface, Qt SQL)
 // must read and write the same values, including what only another tool writes.
@@ -99,18 +107,14 @@ void TestStatement::bothPathsReadTheSameValues()
     auto insert = Statement::prepare(p.connection(), QStringLiteral("INSERT INTO v VALUES (?, ?, ?)"), &error);
     QVERIFY2(insert && insert->isNative() == native, qPrintable(error));
     const QString name = QStringLiteral("O'Brien \u00e9\U0001F600");
-    insert->bindInteger(0, 1);
-    insert->bindReal(1, 2.5);
-    insert->bindText(2, name);
-    QVERIFY2(insert->run(&error), qPrintable(error));
-    insert->bindInteger(0, 2);
-    insert->bindReal(1, 1e300);
-    insert->bindText(2, QStringLiteral(""));
-    QVERIFY2(insert->run(&error), qPrintable(error));
-    insert->bindInteger(0, 3);
-    insert->bindNull(1);
-    insert->bindText(2, QString());
-    QVERIFY2(insert->run(&error), qPrintable(error));
+    const QList<std::tuple<qint64, std::optional<double>, QString>> rows = {
+        {1, 2.5, name}, {2, 1e300, QStringLiteral("")}, {3, std::nullopt, QString()}};
+    for (const auto& [n, x, t] : rows) {
+        insert->bindInteger(0, n);
+        x ? insert->bindReal(1, *x) : insert->bindNull(1);
+        insert->bindText(2, t);
+        QVERIFY2(insert->run(&error), qPrintable(error));
+    }
     insert.reset();
     QVERIFY(Sql::exec(p.connection(),
                       QStringLiteral("INSERT INTO v VALUES (4, 'nan', x'00'), (9223372036854775807, 7, 'x')"),
@@ -177,16 +181,8 @@ void TestStatement::failuresAreDescribedAlike()
 // values, and a ? inside quotes that is no parameter.
 void TestStatement::serverPathsReadTheSameValues()
 {
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kServer, &error), qPrintable(error));
-    const auto closing = qScopeGuard([] { Database::close(kServer); });
-    QVERIFY2(Sql::exec(kServer,
-                       QStringLiteral("CREATE TABLE w (k INTEGER, n BIGINT, x DOUBLE PRECISION, f REAL, d NUMERIC,"
-                                      " t TEXT, c CITEXT, b BOOLEAN)"),
-                       &error),
-             qPrintable(error));
+    OPEN_SERVER_WITH("CREATE TABLE w (k INTEGER, n BIGINT, x DOUBLE PRECISION, f REAL, d NUMERIC,"
+                     " t TEXT, c CITEXT, b BOOLEAN)");
     QVERIFY2(Sql::exec(kServer,
                        QStringLiteral("INSERT INTO w VALUES"
                                       " (1, -9223372036854775808, 5e-324, 0.1, 1.50, '', 'Z\u00fcrich', true),"
@@ -233,37 +229,25 @@ void TestStatement::serverPathsReadTheSameValues()
 // Values written through either path are stored alike, NULL apart from ''.
 void TestStatement::serverPathsWriteTheSameValues()
 {
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kServer, &error), qPrintable(error));
-    const auto closing = qScopeGuard([] { Database::close(kServer); });
-    QVERIFY2(Sql::exec(kServer,
-                       QStringLiteral("CREATE TABLE w (path INTEGER, n BIGINT, x DOUBLE PRECISION, t TEXT)"),
-                       &error),
-             qPrintable(error));
+    OPEN_SERVER_WITH("CREATE TABLE w (path INTEGER, n BIGINT, x DOUBLE PRECISION, t TEXT)");
     for (bool native : {true, false}) {
         Statement::setNativeEnabled(native);
         auto insert = Statement::prepare(kServer, QStringLiteral("INSERT INTO w VALUES (?, ?, ?, ?)"), &error);
         QVERIFY2(insert && insert->isNative() == native, qPrintable(error));
-        const QList<std::tuple<qint64, double, QString>> rows = {
+        const QList<std::tuple<std::optional<qint64>, std::optional<double>, QString>> rows = {
             {std::numeric_limits<qint64>::min(), 5e-324, QStringLiteral("")},
             {std::numeric_limits<qint64>::max(), 1.0 / 3, QString()},
             {0, std::numeric_limits<double>::quiet_NaN(), QStringLiteral("O'Brien \\ \"?\" \U0001F600")},
             {-1, -std::numeric_limits<double>::infinity(), QStringLiteral("line\nnext")},
+            {std::nullopt, std::nullopt, QStringLiteral("nulls")},
         };
         for (const auto& [n, x, t] : rows) {
             insert->bindInteger(0, native);
-            insert->bindInteger(1, n);
-            insert->bindReal(2, x);
+            n ? insert->bindInteger(1, *n) : insert->bindNull(1);
+            x ? insert->bindReal(2, *x) : insert->bindNull(2);
             insert->bindText(3, t);
             QVERIFY2(insert->run(&error), qPrintable(error));
         }
-        insert->bindInteger(0, native);
-        insert->bindNull(1);
-        insert->bindNull(2);
-        insert->bindText(3, QStringLiteral("nulls"));
-        QVERIFY2(insert->run(&error), qPrintable(error));
     }
     const auto stored = [&](int path) {
         return server.scalarColumn(
@@ -282,12 +266,7 @@ void TestStatement::serverPathsWriteTheSameValues()
 // result holds a date takes the Qt path, and reads what that path reads.
 void TestStatement::serverFailuresAndForeignTypes()
 {
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    QString error;
-    QVERIFY2(Database::create(server.url(), kServer, &error), qPrintable(error));
-    const auto closing = qScopeGuard([] { Database::close(kServer); });
-    QVERIFY2(Sql::exec(kServer, QStringLiteral("CREATE TABLE u (k TEXT UNIQUE)"), &error), qPrintable(error));
+    OPEN_SERVER_WITH("CREATE TABLE u (k TEXT UNIQUE)");
     QStringList causes;
     for (bool native : {true, false}) {
         Statement::setNativeEnabled(native);

@@ -50,3 +50,11 @@ private:
                 qPrintable(QStringLiteral("No PostgreSQL server (run under pg_virtualenv): ") + (database).reason())); \
         }                                                                                                              \
     } while (false)
+
+// Declares `database` and `error`, requires the server as CW_REQUIRE_SERVER does, and
+// creates a project in the fresh database, open on `connection`.
+#define CW_PROJECT_ON_SERVER(database, connection, error)                                                              \
+    ServerDatabase database;                                                                                           \
+    CW_REQUIRE_SERVER(database);                                                                                       \
+    QString error;                                                                                                     \
+    QVERIFY2(Database::create((database).url(), connection, &error), qPrintable(error))

@@ -30,6 +30,8 @@ public:
     QString path() const { return m_path; }
     QString dir() const { return m_dir.path(); }
     bool isOpen() const { return m_open; }
+    // The server holding the project, or null for a file.
+    ServerDatabase* server() const { return m_server.get(); }
 
     void member(const QString& name,
                 const QString& from = QStringLiteral("08:00"),
