@@ -121,9 +121,49 @@ struct Entry
     QChar kind;
 };
 
+// The deleted row highest in the outline: the deleted goal whose parent stayed, else a
+// deleted task, else the first row deleted; null when the step deleted nothing. Found from
+// the rows themselves, since the engines log a cascade in opposite orders.
+const Entry* topDeleted(const QString& connection, const QList<Entry>& entries)
+{
+    QStringList goalLogs;
+    const Entry* task = nullptr;
+    const Entry* other = nullptr;
+    for (const Entry& e : entries) {
+        if (e.kind != QLatin1Char('D')) {
+            continue;
+        }
+        if (e.table == QLatin1String("GOALS_SW")) {
+            goalLogs << QString::number(e.log);
+        } else if (e.table == QLatin1String("TASKS_OBJECTS")) {
+            task = task ? task : &e;
+        } else {
+            other = other ? other : &e;
+        }
+    }
+    if (!goalLogs.isEmpty()) {
+        // The numbers are this step's own log entries, read back as integers.
+        const QString sql = QStringLiteral("SELECT LOG FROM %1 WHERE SIDE = 0 AND LOG IN (%2) AND (P_GID IS NULL OR"
+                                           " P_GID NOT IN (SELECT ID FROM %1 WHERE SIDE = 0 AND LOG IN (%2)))"
+                                           " ORDER BY LOG")
+                                .arg(UndoLog::imageTable(QStringLiteral("GOALS_SW")), goalLogs.join(QLatin1Char(',')));
+        QSqlQuery query(Sql::db(connection));
+        QString ignored;
+        if (Sql::run(query, sql, {}, &ignored) && query.next()) {
+            const qint64 top = query.value(0).toLongLong();
+            for (const Entry& e : entries) {
+                if (e.log == top && e.table == QLatin1String("GOALS_SW")) {
+                    return &e;
+                }
+            }
+        }
+    }
+    return task ? task : other;
+}
+
 // The words for a step from the row that stands for it: a member's row when the step
-// touched one (a rename carries to assignments and goals), else the last row deleted
-// (a cascade logs the rows below first), else the first row written other than the counters.
+// touched one (a rename carries to assignments and goals), else the deleted row highest
+// in the outline, else the first row written other than the counters.
 QString derivedName(const QString& connection, const QList<Entry>& entries)
 {
     const Entry* principal = nullptr;
@@ -139,10 +179,8 @@ QString derivedName(const QString& connection, const QList<Entry>& entries)
             break;
         }
     }
-    for (int i = int(entries.size()) - 1; !principal && i >= 0; --i) {
-        if (entries[i].kind == QLatin1Char('D')) {
-            principal = &entries[i];
-        }
+    if (!principal) {
+        principal = topDeleted(connection, entries);
     }
     for (const Entry& e : entries) {
         if (!principal && e.table != QLatin1String("COUNTERS")) {

@@ -399,11 +399,6 @@ void TestUndo::stepsNamedFromTheirRows()
     QVERIFY(tx.commit());
     const QList<UndoHistory::Step> steps = stepsOf(kC);
     QCOMPARE(steps.size(), 1);
-    if (TempProject::onServer()) {
-        // Known fault: a server names the step after a row its cascade removed ("Delete
-        // note on task 1"), not after the goal deleted.
-        QEXPECT_FAIL("delete goal with its subtree", "cascade names the step on a server", Continue);
-    }
     QCOMPARE(steps.first().name, name);
 }
 
