@@ -258,19 +258,24 @@ public:
         return data;
     }
 
-    // Milliseconds the server needs to COPY `data` into a new table of the same
-    // columns without any index, in one transaction.
-    double bareCopyMs(const QByteArray& data)
+    // Milliseconds the server needs to COPY `data` in one transaction: into a new
+    // table of the same columns without any index, or (`indexed`) into CompDates
+    // itself with its indexes and triggers, the rows removed again afterwards.
+    double copyMs(const QByteArray& data, bool indexed)
     {
-        exec("DROP TABLE IF EXISTS cw_bare");
-        exec(QStringLiteral("CREATE TABLE cw_bare AS SELECT %1 FROM CompDates WITH NO DATA")
-                 .arg(kColumns)
-                 .toUtf8()
-                 .constData());
+        const QString table = indexed ? QStringLiteral("CompDates") : QStringLiteral("cw_bare");
+        if (!indexed) {
+            exec("DROP TABLE IF EXISTS cw_bare");
+            exec(QStringLiteral("CREATE TABLE cw_bare AS SELECT %1 FROM CompDates WITH NO DATA")
+                     .arg(kColumns)
+                     .toUtf8()
+                     .constData());
+        }
         QElapsedTimer timer;
         timer.start();
         exec("BEGIN");
-        PGresult* r = PQexec(m_conn, QStringLiteral("COPY cw_bare (%1) FROM STDIN").arg(kColumns).toUtf8().constData());
+        PGresult* r =
+            PQexec(m_conn, QStringLiteral("COPY %1 (%2) FROM STDIN").arg(table, kColumns).toUtf8().constData());
         if (PQresultStatus(r) != PGRES_COPY_IN) {
             qFatal("%s", PQerrorMessage(m_conn));
         }
@@ -290,8 +295,22 @@ public:
         }
         exec("COMMIT");
         const double ms = double(timer.nsecsElapsed()) / 1e6;
-        exec("DROP TABLE cw_bare");
+        if (indexed) {
+            removeSnapshot();
+        } else {
+            exec("DROP TABLE cw_bare");
+        }
         return ms;
+    }
+
+    void removeSnapshot()
+    {
+        exec(QStringLiteral("DELETE FROM CompDates WHERE TimeStamp = '%1';"
+                            " DELETE FROM CompDatesHours WHERE TimeStamp = '%1'")
+                 .arg(kStamp)
+                 .toUtf8()
+                 .constData());
+        exec("VACUUM CompDates");
     }
 
 private:
@@ -299,7 +318,8 @@ private:
 };
 
 // One snapshot on the server per iteration (timed), then PostgreSQL's own COPY of
-// the rows it wrote (timed apart); the rows are removed again after each iteration.
+// the rows it wrote (timed apart), into a bare table and into CompDates itself;
+// the rows are removed again after each.
 void GenerateCompDatesOnServer(benchmark::State& state)
 {
     const QString url = serverUrl();
@@ -322,6 +342,7 @@ void GenerateCompDatesOnServer(benchmark::State& state)
     }
     ServerFloor floor;
     double bare = 0;
+    double indexed = 0;
     double whole = 0;
     double insert = 0;
     qint64 rows = 0;
@@ -340,13 +361,10 @@ void GenerateCompDatesOnServer(benchmark::State& state)
         }
         insert += double(generator.stepTimes().insert);
         rows = generator.rowCount();
-        bare += floor.bareCopyMs(floor.written());
-        floor.exec(QStringLiteral("DELETE FROM CompDates WHERE TimeStamp = '%1';"
-                                  " DELETE FROM CompDatesHours WHERE TimeStamp = '%1'")
-                       .arg(kStamp)
-                       .toUtf8()
-                       .constData());
-        floor.exec("VACUUM CompDates");
+        const QByteArray written = floor.written();
+        floor.removeSnapshot();
+        bare += floor.copyMs(written, false);
+        indexed += floor.copyMs(written, true);
         state.ResumeTiming();
     }
     Database::close(kConnection);
@@ -354,7 +372,9 @@ void GenerateCompDatesOnServer(benchmark::State& state)
     state.counters["rows"] = double(rows);
     state.counters["insert_ms"] = benchmark::Counter(insert, avg);
     state.counters["bare_copy_ms"] = benchmark::Counter(bare, avg);
+    state.counters["indexed_copy_ms"] = benchmark::Counter(indexed, avg);
     state.counters["ratio"] = bare > 0 ? whole / bare : 0;
+    state.counters["indexed_ratio"] = indexed > 0 ? whole / indexed : 0;
 }
 BENCHMARK(GenerateCompDatesOnServer)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 } // namespace
