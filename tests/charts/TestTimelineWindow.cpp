@@ -101,15 +101,6 @@ void TestTimelineWindow::viewsAndOutline()
     QCOMPARE(canvas->currentRow(), 1);
     QTest::keyClick(canvas, Qt::Key_Return);
     QCOMPARE(rowLabels().size(), 6);
-
-    // Lanes have the calendar menu; outline rows none.
-    setView(QStringLiteral("By member"));
-    QCOMPARE(rowLabels().size(), 2);
-    canvas->setCurrentRow(1);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), QPoint(5, 5));
-    QApplication::sendEvent(canvas, &menuKey);
-    QTRY_VERIFY(m_w->laneMenu()->isVisible());
-    m_w->laneMenu()->hide();
 }
 
 void TestTimelineWindow::zoomByComboKeysAndWheel()
