@@ -92,7 +92,7 @@ void TestTimelineWindow::viewsAndOutline()
     setView(QStringLiteral("By goal"));
     QCOMPARE(rowLabels().size(), 6);
     QVERIFY(rowLabels().at(1).endsWith(QStringLiteral("Build")));
-    // A click on Build's name folds its rows away; Enter on it unfolds them.
+    // A click on Build's name folds its rows away; Enter on it unfolds them, Left folds them again.
     TimelineCanvas* canvas = m_w->canvas();
     const TimelinePicture* picture = m_w->picture();
     const QPoint buildName(10, int(picture->scaleHeight() + 1.5 * picture->rowHeight()));
@@ -101,6 +101,8 @@ void TestTimelineWindow::viewsAndOutline()
     QCOMPARE(canvas->currentRow(), 1);
     QTest::keyClick(canvas, Qt::Key_Return);
     QCOMPARE(rowLabels().size(), 6);
+    QTest::keyClick(canvas, Qt::Key_Left);
+    QCOMPARE(rowLabels().size(), 2);
 }
 
 void TestTimelineWindow::zoomByComboKeysAndWheel()
