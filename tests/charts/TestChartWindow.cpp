@@ -409,7 +409,6 @@ void TestChartWindow::axisLabelsAreWholeAndAlike_data()
     QTest::addColumn<int>("days");
     QTest::addColumn<bool>("narrow"); // a narrow window elides the value labels
     QTest::newRow("months") << ChartState::Grouping::Month << 0 << false;
-    QTest::newRow("two months of days") << ChartState::Grouping::Day << 60 << false;
     QTest::newRow("weeks, narrow") << ChartState::Grouping::Week << 0 << true;
     QTest::newRow("two months of days, narrow") << ChartState::Grouping::Day << 60 << true;
 }
