@@ -46,7 +46,6 @@ private Q_SLOTS:
     void failedSnapshotKeepsNoHours();
     void formatOneIsMigrated();
     void failedMigrationLeavesFormatOne();
-    void readerLeavesFormatOneAlone();
 };
 
 void TestSnapshotHours::failedSnapshotKeepsNoHours()
@@ -109,22 +108,6 @@ void TestSnapshotHours::failedMigrationLeavesFormatOne()
     QString error;
     QVERIFY(!Database::open(path, QStringLiteral("old"), &error));
     QVERIFY2(error.contains(QLatin1String("brought up to date")), qPrintable(error));
-    QCOMPARE(fileDigest(path), before);
-}
-
-void TestSnapshotHours::readerLeavesFormatOneAlone()
-{
-    QTemporaryDir dir;
-    const QString path = copyOfFormat1(dir);
-    const QByteArray before = fileDigest(path);
-    QString error;
-    QVERIFY2(Database::open(path, QStringLiteral("old"), &error, Database::Access::ReadOnly), qPrintable(error));
-    std::vector<MemberRecord> members;
-    bool stored = true;
-    QVERIFY(
-        SnapshotHours::read(QStringLiteral("old"), QStringLiteral("2026-03-02 09:00:00"), &members, &stored, &error));
-    QVERIFY(!stored);
-    Database::close(QStringLiteral("old"));
     QCOMPARE(fileDigest(path), before);
 }
 

