@@ -14,7 +14,6 @@
 #include <QtTest>
 
 using Colour = ListRow::Colour;
-using Kind = ListRow::Kind;
 
 namespace {
 QList<ListRow> taskRows(const TempProject& p, std::optional<qint64> goal)
@@ -34,7 +33,6 @@ class TestTaskListRows : public QObject
 
 private Q_SLOTS:
     void rollUpOverThreeLevels();
-    void emptyGoalShowsZeroSummary();
     void summaryOfOneTask();
     void roundingHalfToEven_data();
     void roundingHalfToEven();
@@ -99,16 +97,6 @@ void TestTaskListRows::rollUpOverThreeLevels()
                  "Sum* SUMMARY 211 Days to go|0|403|31.76|64|275|128",
              }));
     QCOMPARE(taskRows(p, a).last().colours[1], Colour::Hidden); // the summary's priority
-}
-
-void TestTaskListRows::emptyGoalShowsZeroSummary()
-{
-    TempProject p;
-    const qint64 g = p.goal(QStringLiteral("Empty"));
-    const QList<ListRow> rows = taskRows(p, g);
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].cells, (QStringList{"0 Days to go", "0", "0", "0", "0", "0", "0"}));
-    QCOMPARE(rows[0].colours[TaskListRows::kScheduleColumn], Colour::Green);
 }
 
 // 10 days planned, 40 % done, 3 needed, estimate 8, difference 2, through two assignments.
@@ -216,31 +204,25 @@ void TestTaskListRows::resourceTotals()
     TempProject p;
     const qint64 g = p.goal(QStringLiteral("G"));
     const qint64 t = p.task(g, QStringLiteral("T"), 10);
-    QStringList members;
+    QStringList expected; // each row's tag, bold mark, name and % done
     for (int i = 0; i < workloads.size(); ++i) {
-        members << QStringLiteral("Member %1").arg(i);
-        p.member(members.last());
-        p.assign(t, members.last(), workloads[i], 50, needed[i]);
+        const QString member = QStringLiteral("Member %1").arg(i);
+        p.member(member);
+        p.assign(t, member, workloads[i], 50, needed[i]);
+        expected << QStringLiteral("R ") + member + QStringLiteral("|50");
     }
     QList<ListRow> rows;
     QString error;
     QVERIFY(ResourceListRows::build(p.connection(), t, &rows, &error));
-    QCOMPARE(rows.size(), workloads.size() + 1);
-    for (int i = 0; i < workloads.size(); ++i) {
-        QCOMPARE(rows[i].kind, Kind::Assignment);
-        QCOMPARE(rows[i].tagText(), QStringLiteral("R"));
-        QVERIFY(!rows[i].bold);
-        QCOMPARE(rows[i].cells[0], members[i]);
-        QCOMPARE(rows[i].cells[2], QStringLiteral("50"));
+    QStringList shown;
+    for (const ListRow& row : rows) {
+        shown << row.tagText() + (row.bold ? QStringLiteral("* ") : QStringLiteral(" ")) + row.cells[0] +
+                QLatin1Char('|') + row.cells[2];
     }
+    QCOMPARE(shown, expected << QStringLiteral("W* Totals:|0"));
     const ListRow& totals = rows.last();
-    QCOMPARE(totals.kind, Kind::Totals);
-    QCOMPARE(totals.tagText(), QStringLiteral("W"));
-    QVERIFY(totals.bold);
-    QCOMPARE(totals.cells[0], QStringLiteral("Totals:"));
     QTEST(totals.cells[1], "total");
     QTEST(totals.colours[1], "totalColour");
-    QCOMPARE(totals.cells[2], QStringLiteral("0"));
     QCOMPARE(totals.colours[2], Colour::Hidden);
     QTEST(totals.cells[6], "difference");
     QTEST(totals.colours[6], "differenceColour");
@@ -272,9 +254,7 @@ void TestTaskListRows::noteRows()
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows[0].tag.toLongLong(), first);
     QCOMPARE(rows[2].tag.toLongLong(), third);
-    QCOMPARE(rows[0].cells[0], QStringLiteral("First"));
-    QCOMPARE(rows[2].cells[1], Stamp::toDisplay(QStringLiteral("2026-03-03 17:45:00")));
-    QVERIFY(rows[2].cells[1].contains(QStringLiteral("17:45")));
+    QCOMPARE(rows[2].cells, (QStringList{"Third", Stamp::toDisplay(QStringLiteral("2026-03-03 17:45:00"))}));
 }
 
 // The sample project on a team server: the list of the root and of every goal is
