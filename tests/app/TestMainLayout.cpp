@@ -127,7 +127,6 @@ void TestMainLayout::dragLimits_data()
     // Window 6500 x 6500; splitters at 1625, 2167 and 4333.
     QTest::newRow("vertical, left edge") << Splitter::Vertical << true << true << 100.0 << 500.0;
     QTest::newRow("vertical, right edge") << Splitter::Vertical << true << true << 6400.0 << 6000.0;
-    QTest::newRow("vertical, free") << Splitter::Vertical << true << true << 3000.0 << 3000.0;
     QTest::newRow("first, top") << Splitter::First << true << true << 500.0 << 1000.0;
     QTest::newRow("first, onto the second") << Splitter::First << true << true << 4000.0 << 3833.0;
     QTest::newRow("first, notes hidden") << Splitter::First << true << false << 6000.0 << 5000.0;

@@ -2,13 +2,8 @@
 #include "browser/NoteListRows.h"
 #include "browser/ResourceListRows.h"
 #include "browser/TaskListRows.h"
-#include "cli/DemoProject.h"
-#include "common/FixedClock.h"
 #include "common/Stamp.h"
-#include "db/Database.h"
 #include "db/Sql.h"
-#include "db/Statement.h"
-#include "tests/support/ServerDatabase.h"
 #include "tests/support/TempProject.h"
 
 #include <QtTest>
@@ -41,7 +36,6 @@ private Q_SLOTS:
     void resourceTotals();
     void resourceRowsOfTaskWithoutAssignments();
     void noteRows();
-    void demoOnServerAlikeThroughBothPaths();
 };
 
 // A: own tasks in every status; B open, C on hold, D closed, E completed with F below.
@@ -255,55 +249,6 @@ void TestTaskListRows::noteRows()
     QCOMPARE(rows[0].tag.toLongLong(), first);
     QCOMPARE(rows[2].tag.toLongLong(), third);
     QCOMPARE(rows[2].cells, (QStringList{"Third", Stamp::toDisplay(QStringLiteral("2026-03-03 17:45:00"))}));
-}
-
-// The sample project on a team server: the list of the root and of every goal is
-// the same whether the roll-up reads through libpq itself or through Qt's driver.
-void TestTaskListRows::demoOnServerAlikeThroughBothPaths()
-{
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    const QString connection = QStringLiteral("demo-server");
-    QString error;
-    QVERIFY2(Database::create(server.url(), connection, &error), qPrintable(error));
-    const auto closing = qScopeGuard([&] {
-        Statement::setNativeEnabled(true);
-        Database::close(connection);
-    });
-    FixedClock clock(Stamp::fromText(QStringLiteral("2026-12-07 10:00:00")));
-    QVERIFY2(DemoProject::build(connection, clock, &error), qPrintable(error));
-    QList<std::optional<qint64>> nodes{std::nullopt};
-    for (const QVariant& id : server.scalarColumn(QStringLiteral("SELECT ID FROM GOALS_SW ORDER BY ID"))) {
-        nodes << id.toLongLong();
-    }
-    QVERIFY(nodes.size() > 5);
-    const auto listOf = [&](std::optional<qint64> node) {
-        QList<ListRow> rows;
-        QStringList lines;
-        if (!TaskListRows::build(connection, node, &rows, &error)) {
-            return QStringList{error};
-        }
-        for (const ListRow& row : rows) {
-            QStringList colours;
-            for (const Colour c : row.colours) {
-                colours << QString::number(int(c));
-            }
-            lines << row.tag.toString() + QLatin1Char('|') + row.imageKey + QLatin1Char('|') +
-                    row.cells.join(QLatin1Char('|')) + QLatin1Char('|') + colours.join(QLatin1Char(','));
-        }
-        return lines;
-    };
-    for (const auto& node : nodes) {
-        Statement::setNativeEnabled(true);
-        auto probe = Statement::prepare(connection, QStringLiteral("SELECT 1"), &error);
-        QVERIFY2(probe && probe->isNative(), qPrintable(error));
-        probe.reset();
-        const QStringList native = listOf(node);
-        Statement::setNativeEnabled(false);
-        const QStringList viaQt = listOf(node);
-        QCOMPARE(native, viaQt);
-        QVERIFY(viaQt.size() > 1);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestTaskListRows)
