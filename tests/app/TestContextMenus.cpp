@@ -57,49 +57,25 @@ void TestContextMenus::offeredItems_data()
     QTest::addColumn<QString>("row"); // row right-clicked; empty: the pane's blank space
     QTest::addColumn<QString>("offered"); // empty: no menu
 
-    const QString sum = QStringLiteral("SUMMARY");
-    QTest::newRow("root node") << ""
-                               << "" << 0 << "Goals/Applications"
-                               << "AddGoal";
-    QTest::newRow("goal node") << "G"
-                               << "" << 0 << "G"
-                               << "AddGoal DeleteGoal Sep1 PropertiesGoal";
-    QTest::newRow("summary row at the root") << ""
-                                             << "" << 1 << sum << "AddGoal";
-    QTest::newRow("summary row of a goal") << "G"
-                                           << "" << 1 << sum << "AddGoal AddTask";
-    QTest::newRow("top-level goal row at the root") << ""
-                                                    << "" << 1 << "G"
-                                                    << "AddGoal DeleteGoal Sep1 PropertiesGoal";
-    QTest::newRow("sub-goal row") << "G"
-                                  << "" << 1 << "Sub"
-                                  << "AddGoal AddTask DeleteGoal Sep1 PropertiesGoal";
-    QTest::newRow("task row") << "G"
-                              << "" << 1 << "T"
-                              << "AddGoal AddTask DeleteTask Sep1 PropertiesTask";
-    QTest::newRow("assignment of a task with two") << "G"
-                                                   << "T" << 2 << "Ann"
-                                                   << "AddRes DeleteRes Sep1 PropertiesRes";
-    QTest::newRow("only assignment of a task") << "G"
-                                               << "U" << 2 << "O'Brien"
-                                               << "AddRes Sep1 PropertiesRes";
-    QTest::newRow("totals row") << "G"
-                                << "T" << 2 << "TOTALS"
-                                << "AddRes";
-    QTest::newRow("resources while a goal row is chosen") << "G"
-                                                          << "Sub" << 2 << ""
-                                                          << "";
-    QTest::newRow("resources while the summary row is chosen") << "G" << sum << 2 << ""
-                                                               << "";
-    QTest::newRow("note of a task") << "G"
-                                    << "T" << 3 << "Two"
-                                    << "AddNote DeleteNote Sep1 PropertiesNote";
-    QTest::newRow("task without notes") << "G"
-                                        << "U" << 3 << ""
-                                        << "AddNote";
-    QTest::newRow("notes while a goal row is chosen") << "G"
-                                                      << "Sub" << 3 << ""
-                                                      << "";
+    const auto row =
+        [](const char* name, const char* node, const char* taskRow, int pane, const char* row, const char* offered) {
+            QTest::newRow(name) << node << taskRow << pane << row << offered;
+        };
+    const char* sum = "SUMMARY";
+    row("root node", "", "", 0, "Goals/Applications", "AddGoal");
+    row("goal node", "G", "", 0, "G", "AddGoal DeleteGoal Sep1 PropertiesGoal");
+    row("summary row at the root", "", "", 1, sum, "AddGoal");
+    row("summary row of a goal", "G", "", 1, sum, "AddGoal AddTask");
+    row("top-level goal row at the root", "", "", 1, "G", "AddGoal DeleteGoal Sep1 PropertiesGoal");
+    row("sub-goal row", "G", "", 1, "Sub", "AddGoal AddTask DeleteGoal Sep1 PropertiesGoal");
+    row("task row", "G", "", 1, "T", "AddGoal AddTask DeleteTask Sep1 PropertiesTask");
+    row("assignment of a task with two", "G", "T", 2, "Ann", "AddRes DeleteRes Sep1 PropertiesRes");
+    row("only assignment of a task", "G", "U", 2, "O'Brien", "AddRes Sep1 PropertiesRes");
+    row("totals row", "G", "T", 2, "TOTALS", "AddRes");
+    row("resources while a goal row is chosen", "G", "Sub", 2, "", "");
+    row("note of a task", "G", "T", 3, "Two", "AddNote DeleteNote Sep1 PropertiesNote");
+    row("task without notes", "G", "U", 3, "", "AddNote");
+    row("notes while a goal row is chosen", "G", "Sub", 3, "", "");
 }
 
 void TestContextMenus::offeredItems()

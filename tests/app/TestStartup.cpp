@@ -148,24 +148,18 @@ void TestStartup::commandLine_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("dbPath");
     QTest::addColumn<QString>("error"); // a part of the message; empty when accepted
-    QTest::newRow("plain argument") << QStringList{"/home/a b/My plan.cwk"} << "/home/a b/My plan.cwk"
-                                    << "";
-    QTest::newRow("after the options") << QStringList{"--settings", "s.ini", "plan.cwk"} << "plan.cwk"
-                                       << "";
-    QTest::newRow("name like an option") << QStringList{"--", "-plan.cwk"} << "-plan.cwk"
-                                         << "";
-    QTest::newRow("--db") << QStringList{"--db", "plan.cwk"} << "plan.cwk"
-                          << "";
-    QTest::newRow("none") << QStringList{} << ""
-                          << "";
-    QTest::newRow("both ways") << QStringList{"--db", "a.cwk", "b.cwk"} << ""
-                               << "not both";
-    QTest::newRow("two files") << QStringList{"a.cwk", "b.cwk"} << ""
-                               << "one project at a time";
-    QTest::newRow("--db twice") << QStringList{"--db", "a.cwk", "--db", "b.cwk"} << ""
-                                << "more than once";
-    QTest::newRow("unknown option") << QStringList{"--dbx", "a.cwk"} << ""
-                                    << "dbx";
+    const auto row = [](const char* name, const QStringList& args, const char* dbPath, const char* error) {
+        QTest::newRow(name) << args << dbPath << error;
+    };
+    row("plain argument", {"/home/a b/My plan.cwk"}, "/home/a b/My plan.cwk", "");
+    row("after the options", {"--settings", "s.ini", "plan.cwk"}, "plan.cwk", "");
+    row("name like an option", {"--", "-plan.cwk"}, "-plan.cwk", "");
+    row("--db", {"--db", "plan.cwk"}, "plan.cwk", "");
+    row("none", {}, "", "");
+    row("both ways", {"--db", "a.cwk", "b.cwk"}, "", "not both");
+    row("two files", {"a.cwk", "b.cwk"}, "", "one project at a time");
+    row("--db twice", {"--db", "a.cwk", "--db", "b.cwk"}, "", "more than once");
+    row("unknown option", {"--dbx", "a.cwk"}, "", "dbx");
 }
 
 void TestStartup::commandLine()

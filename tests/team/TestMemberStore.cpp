@@ -40,24 +40,18 @@ void TestMemberStore::refusesBadFields_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("stored"); // empty when refused
 
-    QTest::newRow("HH:MM:SS") << 2 << "17:45:30"
-                              << "17:45:30";
-    QTest::newRow("blank begin with end kept") << 13 << " "
-                                               << "";
-    QTest::newRow("empty end with begin kept") << 2 << ""
-                                               << "";
-    QTest::newRow("blanks around") << 5 << " 09:15 "
-                                   << "09:15";
-    QTest::newRow("one-digit hour") << 3 << "8:00"
-                                    << "";
-    QTest::newRow("hour 24") << 4 << "24:00"
-                             << "";
-    QTest::newRow("second 60") << 7 << "12:00:60"
-                               << "";
-    QTest::newRow("suffix") << 11 << "08:00 h"
-                            << "";
-    QTest::newRow("blank name") << 0 << "   "
-                                << "";
+    const auto row = [](const char* name, int field, const char* value, const char* stored) {
+        QTest::newRow(name) << field << value << stored;
+    };
+    row("HH:MM:SS", 2, "17:45:30", "17:45:30");
+    row("blank begin with end kept", 13, " ", "");
+    row("empty end with begin kept", 2, "", "");
+    row("blanks around", 5, " 09:15 ", "09:15");
+    row("one-digit hour", 3, "8:00", "");
+    row("hour 24", 4, "24:00", "");
+    row("second 60", 7, "12:00:60", "");
+    row("suffix", 11, "08:00 h", "");
+    row("blank name", 0, "   ", "");
 }
 
 void TestMemberStore::refusesBadFields()
