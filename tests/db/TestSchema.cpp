@@ -60,11 +60,11 @@ void TestSchema::cycleGuard()
     const qint64 b = p.goal(QStringLiteral("b"), a);
     const qint64 c = p.goal(QStringLiteral("c"), b);
     QString error;
-    // a below its own grandchild, and a goal below itself, are refused.
+    // a below its own grandchild, and a new goal below itself, are refused (an update of a
+    // goal onto itself: the error test).
     QVERIFY(!Sql::exec(
         p.connection(), QStringLiteral("UPDATE GOALS_SW SET P_GID = %1 WHERE ID = %2").arg(c).arg(a), &error));
     QVERIFY(error.contains(QStringLiteral("below itself")));
-    QVERIFY(!Sql::exec(p.connection(), QStringLiteral("UPDATE GOALS_SW SET P_GID = ID WHERE ID = %1").arg(b), nullptr));
     QVERIFY(
         !Sql::exec(p.connection(),
                    QStringLiteral("INSERT INTO GOALS_SW (ID, OBJECT_TYPE, SHORT_NAME, PRIORITY, STATUS, P_GID, CREATED)"
@@ -201,30 +201,26 @@ void TestSchema::checksRefuseImpossibleValues()
 void TestSchema::errorsSayTheCauseInWords_data()
 {
     QTest::addColumn<QString>("sql");
-    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("cause"); // what the first line must say
     QTest::addColumn<int>("code");
+    const QString missingEntry = QStringLiteral("refers to an entry that does not exist");
     QTest::newRow("trigger") << "UPDATE GOALS_SW SET P_GID = ID WHERE ID = :g"
-                             << "A goal cannot be moved below itself." << 1811;
+                             << "below itself" << 1811;
     QTest::newRow("missing") << "INSERT INTO RESOURCES (R_NAME) VALUES (NULL)"
-                             << "A required value is missing." << 1299;
+                             << "value is missing" << 1299;
     QTest::newRow("duplicate") << "INSERT INTO RESOURCES (R_NAME) VALUES ('ANN')"
-                               << "An entry with the same name or number exists already." << 1555;
-    QTest::newRow("dangling") << "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Nobody' WHERE ID = :g"
-                              << "The change refers to an entry that does not exist, or removes one still in use."
-                              << 787;
+                               << "same name" << 1555;
+    QTest::newRow("dangling") << "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Nobody' WHERE ID = :g" << missingEntry << 787;
     // Refused by ON DELETE RESTRICT, which the engine reports as a trigger.
     QTest::newRow("member in use") << "UPDATE GOALS_SW SET DEFAULT_RESOURCE = 'Ann' WHERE ID = :g; DELETE FROM "
                                       "RESOURCES WHERE R_NAME = 'ann'"
-                                   << "The change refers to an entry that does not exist, or removes one still in use."
-                                   << 1811;
+                                   << missingEntry << 1811;
     QTest::newRow("check") << "INSERT INTO RESOURCES (R_NAME) VALUES ('   ')"
-                           << "A value is outside what the project allows." << 275;
+                           << "outside what the project allows" << 275;
     QTest::newRow("missing part") << "DROP VIEW qLvTasks; SELECT * FROM qLvTasks"
-                                  << "The project lacks its part \"qLvTasks\": the file may be damaged or changed by "
-                                     "another program."
-                                  << 1;
+                                  << "lacks its part \"qLvTasks\"" << 1;
     QTest::newRow("read-only") << "PRAGMA query_only = ON; DELETE FROM RESOURCES"
-                               << "The project cannot be written: the file or its folder is read-only." << 8;
+                               << "read-only" << 8;
 }
 
 // An error box leads with the cause in words; the engine's number and text
@@ -248,7 +244,7 @@ void TestSchema::errorsSayTheCauseInWords()
     }
     QVERIFY(!Sql::exec(p.connection(), statements.last(), &error));
     const QStringList lines = error.split(QLatin1Char('\n'));
-    QCOMPARE(lines.at(0), cause);
+    QVERIFY2(lines.at(0).contains(cause) && !lines.at(0).contains(QLatin1String("SQLite")), qPrintable(error));
     const QString details = TempProject::onServer() ? QStringLiteral("Details: PostgreSQL error ")
                                                     : QStringLiteral("Details: SQLite error %1: ").arg(code);
     QVERIFY2(lines.value(1).startsWith(details), qPrintable(error));

@@ -1,7 +1,6 @@
 #include "common/ErrorText.h"
 #include "db/Database.h"
 #include "db/Sql.h"
-#include "db/SqliteHandle.h"
 #include "db/Statement.h"
 #include "tests/support/ServerDatabase.h"
 #include "tests/support/TempProject.h"
@@ -63,7 +62,6 @@ class TestStatement : public QObject
 
 private Q_SLOTS:
     void cleanup() { Statement::setNativeEnabled(true); }
-    void pathIsChosenByTheSwitch();
     void bothPathsReadTheSameValues_data();
     void bothPathsReadTheSameValues();
     void failuresAreDescribedAlike();
@@ -71,21 +69,6 @@ private Q_SLOTS:
     void serverPathsWriteTheSameValues();
     void serverFailuresAndForeignTypes();
 };
-
-// Where the Qt driver's library is this program's own, statements go native.
-void TestStatement::pathIsChosenByTheSwitch()
-{
-    TempProject p;
-    QVERIFY(SqliteHandle::of(p.connection()) != nullptr);
-    QString error;
-    auto native = Statement::prepare(p.connection(), QStringLiteral("SELECT 1"), &error);
-    QVERIFY2(native && native->isNative(), qPrintable(error));
-    Statement::setNativeEnabled(false);
-    auto viaQt = Statement::prepare(p.connection(), QStringLiteral("SELECT 1"), &error);
-    QVERIFY2(viaQt && !viaQt->isNative(), qPrintable(error));
-    // A connection that is not open has no handle to give out.
-    QVERIFY(SqliteHandle::of(QStringLiteral("no such connection")) == nullptr);
-}
 
 void TestStatement::bothPathsReadTheSameValues_data()
 {

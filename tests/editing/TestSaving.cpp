@@ -7,6 +7,7 @@
 #include "tests/support/TestSql.h"
 
 #include <QtTest>
+#include <functional>
 
 class TestSaving : public QObject
 {
@@ -18,9 +19,7 @@ private Q_SLOTS:
     void newTaskGetsDefaultMemberAndReopensGoal();
     void newTaskWithoutDefaultMemberIsRefused();
     void failedSaveLeavesNothing();
-    void assignmentStatusFollows_data();
     void assignmentStatusFollows();
-    void loweringReopensTaskAndGoal();
     void duplicateMemberIsRefused();
 
 private:
@@ -53,6 +52,24 @@ TaskRecord newTask(qint64 goalId, const QString& name, const QString& status = "
     t.goalId = goalId;
     t.description = QString();
     return t;
+}
+
+// Loads `member`'s assignment on `task`, changes it and saves it through the editor.
+EditOutcome saveAssignment(const TempProject& p,
+                           qint64 task,
+                           const QString& member,
+                           Prompter& prompter,
+                           const std::function<void(AssignmentRecord&)>& change)
+{
+    AssignmentRecord stored;
+    RowImage row;
+    QString error;
+    if (!AssignmentEditor::load(p.connection(), task, member, &stored, &row, &error)) {
+        return EditOutcome::failure(error);
+    }
+    AssignmentRecord edited = stored;
+    change(edited);
+    return AssignmentEditor::saveChanges(p.connection(), row, stored, edited, prompter);
 }
 
 void setDefault(const TempProject& p, qint64 goal, const QString& member)
@@ -190,67 +207,27 @@ void TestSaving::failedSaveLeavesNothing()
 }
 
 // Which shares finish a task is the completion check's table; here the saved
-// assignment must run it and the walk above, asking about a goal on hold.
-void TestSaving::assignmentStatusFollows_data()
-{
-    QTest::addColumn<QString>("goalStatus");
-    QTest::addColumn<QString>("goal");
-    QTest::newRow("open goal completes") << "Open"
-                                         << "Completed";
-    QTest::newRow("on hold goal, answered no") << "On Hold"
-                                               << "On Hold";
-}
-
+// assignment must run it and the walk above, asking about a goal on hold (an open
+// goal completing silently: the working day).
 void TestSaving::assignmentStatusFollows()
 {
-    QFETCH(QString, goalStatus);
-    QFETCH(QString, goal);
     TempProject p;
     p.member(QStringLiteral("Ann"));
-    const qint64 g = p.goal(QStringLiteral("G"), std::nullopt, goalStatus);
+    const qint64 g = p.goal(QStringLiteral("G"), std::nullopt, QStringLiteral("On Hold"));
     const qint64 t = p.task(g, QStringLiteral("T"), 10);
     p.assign(t, QStringLiteral("Ann"), 100, 20, 1);
-    AssignmentRecord stored;
-    RowImage storedRow;
-    QString error;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("ann"), &stored, &storedRow, &error));
-    AssignmentRecord edited = stored;
-    edited.perCompleted = 100;
-    edited.daysNeeded = 4;
     ScriptedPrompter prompter({false});
-    const EditOutcome o = AssignmentEditor::saveChanges(p.connection(), storedRow, stored, edited, prompter);
+    const EditOutcome o = saveAssignment(p, t, QStringLiteral("ann"), prompter, [](AssignmentRecord& a) {
+        a.perCompleted = 100;
+        a.daysNeeded = 4;
+    });
     QVERIFY2(o.ok && o.written, qPrintable(o.error));
     QCOMPARE(statusOf(p, "TASKS_OBJECTS", t), QStringLiteral("Completed"));
-    QCOMPARE(statusOf(p, "GOALS_SW", g), goal);
+    QCOMPARE(statusOf(p, "GOALS_SW", g), QStringLiteral("On Hold"));
     QCOMPARE(o.parentId, std::optional<qint64>(g));
     QCOMPARE(o.id, t);
     QCOMPARE(o.statusChanges.first().kind, StatusChange::Kind::Task); // the task first, then the goals
-    QCOMPARE(prompter.questions(), goalStatus == QStringLiteral("On Hold") ? 1 : 0);
-}
-
-void TestSaving::loweringReopensTaskAndGoal()
-{
-    TempProject p;
-    p.member(QStringLiteral("Ann"));
-    const qint64 top = p.goal(QStringLiteral("Top"), std::nullopt, QStringLiteral("Completed"));
-    const qint64 g = p.goal(QStringLiteral("G"), top, QStringLiteral("Completed"));
-    const qint64 t = p.task(g, QStringLiteral("T"), 10, QStringLiteral("Completed"));
-    p.assign(t, QStringLiteral("Ann"), 100, 100, 9);
-    AssignmentRecord stored;
-    RowImage storedRow;
-    QString error;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Ann"), &stored, &storedRow, &error));
-    AssignmentRecord edited = stored;
-    edited.perCompleted = 90;
-    ScriptedPrompter prompter;
-    const EditOutcome o = AssignmentEditor::saveChanges(p.connection(), storedRow, stored, edited, prompter);
-    QVERIFY(o.ok);
-    QCOMPARE(prompter.all().size(), 0);
-    QCOMPARE(statusOf(p, "TASKS_OBJECTS", t), QStringLiteral("Open"));
-    QCOMPARE(statusOf(p, "GOALS_SW", g), QStringLiteral("Open"));
-    QCOMPARE(statusOf(p, "GOALS_SW", top), QStringLiteral("Open"));
-    QCOMPARE(o.statusChanges.size(), 3);
-    QCOMPARE(o.statusChanges.at(0).imageKey(), QStringLiteral("TaskOpen"));
+    QCOMPARE(prompter.questions(), 1);
 }
 
 void TestSaving::duplicateMemberIsRefused()
@@ -266,17 +243,13 @@ void TestSaving::duplicateMemberIsRefused()
     // Adding a member again, in another letter case, is refused.
     const EditOutcome add = AssignmentEditor::add(p.connection(), {t, QStringLiteral("ANN"), 10, 0, 0}, prompter);
     QVERIFY(!add.ok);
-    QCOMPARE(add.error, QStringLiteral("Resource ANN is already assigned to this task!"));
+    QVERIFY(add.error.contains(QStringLiteral("ANN")));
     // Moving an assignment onto a member already on the task is refused, and nothing changes.
-    AssignmentRecord bob;
-    RowImage bobRow;
-    QString error;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Bob"), &bob, &bobRow, &error));
-    AssignmentRecord moved = bob;
-    moved.member = QStringLiteral("Ann");
-    moved.perWorkload = 70;
-    const EditOutcome move = AssignmentEditor::saveChanges(p.connection(), bobRow, bob, moved, prompter);
-    QVERIFY(!move.ok);
+    const EditOutcome move = saveAssignment(p, t, QStringLiteral("Bob"), prompter, [](AssignmentRecord& a) {
+        a.member = QStringLiteral("Ann");
+        a.perWorkload = 70;
+    });
+    QVERIFY(!move.ok && !move.error.isEmpty());
     QCOMPARE(countOf(p, QStringLiteral("SELECT COUNT(*) FROM TASK_OBJECT_RESOURCE WHERE FK_TASKID = ?"), {t}),
              qint64(2));
     QCOMPARE(countOf(p, QStringLiteral("SELECT SUM(PER_WORKLOAD) FROM TASK_OBJECT_RESOURCE")), qint64(100));
@@ -286,12 +259,8 @@ void TestSaving::duplicateMemberIsRefused()
     p.member(QStringLiteral("émile"));
     p.assign(t, QStringLiteral("Émile"), 0, 0, 0);
     p.assign(t, QStringLiteral("émile"), 0, 0, 0);
-    AssignmentRecord upper;
-    RowImage upperRow;
-    QVERIFY(AssignmentEditor::load(p.connection(), t, QStringLiteral("Émile"), &upper, &upperRow, &error));
-    AssignmentRecord lower = upper;
-    lower.member = QStringLiteral("émile");
-    const EditOutcome fold = AssignmentEditor::saveChanges(p.connection(), upperRow, upper, lower, prompter);
+    const EditOutcome fold = saveAssignment(
+        p, t, QStringLiteral("Émile"), prompter, [](AssignmentRecord& a) { a.member = QStringLiteral("émile"); });
     QCOMPARE(fold.error, AssignmentEditor::duplicateMessage(QStringLiteral("émile")));
 }
 
