@@ -1,6 +1,7 @@
 #include "db/Database.h"
 
 #include "db/FileProbe.h"
+#include "db/PgHandle.h"
 #include "db/Schema.h"
 #include "db/ServerAddress.h"
 #include "db/ServerSchema.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlRecord>
 #include <QThread>
 #include <QUrl>
@@ -435,6 +437,15 @@ bool Database::connectServer(const ServerAddress& address, const QString& connec
     if (!openServerConnection(address, connection, error)) {
         return false;
     }
+    if (!applySessionSettings(connection, mode, error)) {
+        close(connection);
+        return false;
+    }
+    return true;
+}
+
+bool Database::applySessionSettings(const QString& connection, Mode mode, QString* error)
+{
     QStringList settings = {QStringLiteral("SET client_min_messages = warning")};
     if (mode != Mode::Normal) {
         // The server itself then refuses every write of this session.
@@ -442,9 +453,43 @@ bool Database::connectServer(const ServerAddress& address, const QString& connec
     }
     for (const QString& sql : settings) {
         if (!Sql::exec(connection, sql, error)) {
-            close(connection);
             return false;
         }
+    }
+    return true;
+}
+
+bool Database::reconnectIfLost(const QString& connection, QString* error)
+{
+    const auto it = opened().constFind(connection);
+    // Never inside a transaction: what it did went with the session, and carrying on in a
+    // new one would keep only its second half.
+    if (it == opened().constEnd() || !it->server || Transaction::isOpen(connection)) {
+        return true;
+    }
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (db.isOpen() && !PgHandle::isLost(connection)) {
+        return true;
+    }
+    // The same address and options again; the session's settings and the announcements it
+    // listened to went with it.
+    const QStringList channels = db.driver()->subscribedToNotifications();
+    db.close();
+    QString failure;
+    if (!db.open()) {
+        failure = db.lastError().databaseText().trimmed();
+    } else if (!applySessionSettings(connection, it->mode, &failure)) {
+        db.close();
+    }
+    if (!db.isOpen()) {
+        Sql::setError(error,
+                      QStringLiteral("The connection to the server of the project \"%1\" was lost and cannot be "
+                                     "made again: %2")
+                          .arg(it->path, failure));
+        return false;
+    }
+    for (const QString& channel : channels) {
+        db.driver()->subscribeToNotification(channel);
     }
     return true;
 }
@@ -600,6 +645,9 @@ bool Database::lockSnapshots(const QString& connection, const Waiting& waiting, 
 {
     if (!isServer(connection)) {
         return true; // the file's write lock, held from BEGIN IMMEDIATE to the end, does it
+    }
+    if (!reconnectIfLost(connection, error)) {
+        return false;
     }
     // A session lock, taken before the transaction: a repeatable-read transaction sees the
     // state of its first statement, which must come after the previous snapshot's commit.

@@ -69,6 +69,12 @@ public:
     // any descriptor of it drops all of the process's locks on it.
     static bool isOpenInProcess(const QString& path);
 
+    // A server connection whose session has gone (the server restarted or ended it, the
+    // network dropped it) is made again, with the same settings and listening to the same
+    // announcements, when no transaction is open on it; false with *error when the server
+    // cannot be reached. Every other connection passes as it is. The outermost Transaction
+    // and a snapshot's lock ask first, so the next action after a lost connection works.
+    static bool reconnectIfLost(const QString& connection, QString* error);
     // The outermost Transaction asks before BEGIN: false (with the message) when the
     // connection is read-only.
     static bool writableCheck(const QString& connection, QString* error);
@@ -87,6 +93,7 @@ private:
     static Mode chooseMode(Access access, bool writable, bool walFormat, bool walExists);
     static bool connect(const QString& path, const QString& connection, Mode mode, QString* error);
     static bool connectServer(const ServerAddress& address, const QString& connection, Mode mode, QString* error);
+    static bool applySessionSettings(const QString& connection, Mode mode, QString* error);
     static bool openServerConnection(const ServerAddress& address, const QString& connection, QString* error);
     static bool openServer(const QString& location, const QString& connection, QString* error, Access access);
     static bool createServer(const QString& location, const QString& connection, QString* error, const Fill& fill);

@@ -69,11 +69,6 @@ void appendNumber(std::string& out, Number value)
     out.append(digits, end);
 }
 
-QString text(const char* utf8)
-{
-    return utf8 ? QString::fromUtf8(utf8).trimmed() : QString();
-}
-
 // The line of the batch the server was reading when it refused (from 1), or 0.
 qint64 refusedLine(const PGresult* result)
 {
@@ -183,15 +178,15 @@ bool PgCopySink::send(QString* error, qint64* failedRow)
         return false;
     }
     PQclear(start);
-    QString lost;
+    bool lost = false;
     if (PQputCopyData(m_conn, m_batch.data(), int(m_batch.size())) != 1) {
-        lost = text(PQerrorMessage(m_conn));
+        lost = true;
         PQputCopyEnd(m_conn, "the rows could not be sent");
     } else if (PQputCopyEnd(m_conn, nullptr) != 1) {
-        lost = text(PQerrorMessage(m_conn));
+        lost = true;
     }
     // Every result is read, so the connection is idle again whatever happened.
-    bool ok = lost.isEmpty();
+    bool ok = !lost;
     bool described = false;
     while (PGresult* result = PQgetResult(m_conn)) {
         if (PQresultStatus(result) != PGRES_COMMAND_OK && !described) {
@@ -204,8 +199,8 @@ bool PgCopySink::send(QString* error, qint64* failedRow)
         }
         PQclear(result);
     }
-    if (!described && !lost.isEmpty()) {
-        Sql::setError(error, Sql::describe(QSqlError(QString(), lost, QSqlError::ConnectionError)));
+    if (!described && lost) {
+        Sql::setError(error, PgHandle::describe(nullptr, m_conn));
     }
     if (!ok) {
         return false;

@@ -19,6 +19,9 @@ public:
     // connection of Qt's driver, linked to this program's own libpq, blocking, in
     // UTF-8, with no other request still reading its results. Null otherwise.
     static PGconn* of(const QString& connection);
+    // True when the connection is one to a server that has gone (the server ended our
+    // session or the network dropped it), though Qt may not have noticed yet.
+    static bool isLost(const QString& connection);
 
     // The server's refusal in `result` in the wording of every other server error
     // (Sql::describe); the connection's own message where the result has none.

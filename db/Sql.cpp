@@ -99,7 +99,7 @@ QString serverCause(const QString& state, const QString& engineText)
         return *it;
     }
     if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P"))) {
-        return QStringLiteral("The connection to the server failed.");
+        return QStringLiteral("The connection to the server was lost; the next action connects again.");
     }
     if (state.startsWith(QLatin1String("28"))) {
         return QStringLiteral("The server refused the login.");

@@ -28,7 +28,7 @@ Transaction::Transaction(const QString& connection, Reading reading)
     }
     // Every write of the program starts here: the one place that refuses writing to a
     // read-only project, or to a file a newer version or another program has changed.
-    if (!Database::writableCheck(connection, &m_error)) {
+    if (!Database::reconnectIfLost(connection, &m_error) || !Database::writableCheck(connection, &m_error)) {
         return;
     }
     QSqlQuery begin(Sql::db(connection));

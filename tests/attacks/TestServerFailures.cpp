@@ -1,0 +1,119 @@
+#include "cli/SyntheticProject.h"
+#include "common/FixedClock.h"
+#include "db/ChangeListener.h"
+#include "db/Database.h"
+#include "db/ProjectWriter.h"
+#include "db/Sql.h"
+#include "db/Transaction.h"
+#include "schedule/SnapshotGenerator.h"
+#include "tests/support/ServerDatabase.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+const QString kA = QStringLiteral("a"); // the window whose session the server ends
+const QString kB = QStringLiteral("b"); // a colleague's, untouched
+
+QVariant valueOn(const QString& connection, const QString& sql)
+{
+    QSqlQuery query(Sql::db(connection));
+    QString error;
+    return Sql::firstRow(query, sql, &error) ? query.value(0) : QVariant();
+}
+
+// Ends `connection`'s session from the server's side, as an administrator or a server
+// restart does, and waits until it is gone.
+bool endSession(const ServerDatabase& server, const QString& connection)
+{
+    const qint64 pid = valueOn(connection, QStringLiteral("SELECT pg_backend_pid()")).toLongLong();
+    return pid > 0 && server.scalar(QStringLiteral("SELECT pg_terminate_backend(%1, 10000)").arg(pid)).toBool();
+}
+
+bool addGoal(const QString& connection, const QString& name, QString* error)
+{
+    Transaction tx(connection);
+    GoalRecord goal;
+    goal.shortName = name;
+    goal.created = QStringLiteral("2026-01-01 00:00:00");
+    const bool ok = tx.isActive() && ProjectWriter(connection).addGoal(goal, error) && tx.commit();
+    if (!ok && error->isEmpty()) {
+        *error = tx.error();
+    }
+    return ok;
+}
+} // namespace
+
+class TestServerFailures : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        Database::close(kA);
+        Database::close(kB);
+    }
+    void lostSessionIsMadeAgain_data();
+    void lostSessionIsMadeAgain();
+};
+
+void TestServerFailures::lostSessionIsMadeAgain_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("endAtPercent"); // -1: before the action starts
+    QTest::newRow("save") << "save" << -1;
+    QTest::newRow("snapshot") << "snapshot" << -1;
+    QTest::newRow("snapshot, rows half sent") << "snapshot" << 50;
+}
+
+void TestServerFailures::lostSessionIsMadeAgain()
+{
+    QFETCH(QString, action);
+    QFETCH(int, endAtPercent);
+    CW_PROJECT_ON_SERVER(server, kA, error);
+    SyntheticProject::Params params;
+    params.goals = 40;
+    params.tasks = 400;
+    params.members = 6;
+    QVERIFY2(SyntheticProject::build(kA, params, &error), qPrintable(error));
+    QVERIFY2(Database::open(server.url(), kB, &error), qPrintable(error));
+    ChangeListener listener(kA);
+    QSignalSpy heard(&listener, &ChangeListener::changed);
+
+    const QString countSql = action == QLatin1String("save") ? QStringLiteral("SELECT count(*) FROM GOALS_SW")
+                                                             : QStringLiteral("SELECT count(*) FROM CompDates");
+    const qint64 before = server.scalar(countSql).toLongLong();
+    FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
+    bool ended = false;
+    const auto act = [&](QString* failure) {
+        failure->clear();
+        if (action == QLatin1String("save")) {
+            return addGoal(kA, QStringLiteral("After"), failure);
+        }
+        QString stamp;
+        return SnapshotGenerator::GenerateCompDates(kA, clock, &stamp, failure, false, [&](int percent) {
+            if (!ended && endAtPercent >= 0 && percent >= endAtPercent) {
+                ended = endSession(server, kA);
+            }
+        });
+    };
+    if (endAtPercent < 0) {
+        ended = endSession(server, kA);
+    }
+    QString failure;
+    QVERIFY(!act(&failure));
+    QVERIFY(ended);
+    QVERIFY2(failure.contains(QStringLiteral("connection to the server was lost")), qPrintable(failure));
+    QCOMPARE(server.scalar(countSql).toLongLong(), before);
+
+    // The next try connects again, works, and hears the others again.
+    ended = true;
+    QVERIFY2(act(&failure), qPrintable(failure));
+    QVERIFY(server.scalar(countSql).toLongLong() > before);
+    QVERIFY2(addGoal(kB, QStringLiteral("Colleague's"), &error), qPrintable(error));
+    QTRY_VERIFY(heard.contains(QVariantList{QStringLiteral("goals_sw")}));
+}
+
+QTEST_MAIN(TestServerFailures)
+#include "TestServerFailures.moc"
