@@ -185,6 +185,9 @@ bool judgeServer(const QString& connection, const QString& address, int* version
 // How long opening waits for a file another program holds before saying it is in use.
 constexpr int kOpenBusyMs = 2000;
 constexpr int kBusyMs = 10000;
+// How long a write waits for a row another session has locked before it is refused as
+// "in use by someone else": others' saves hold their rows for milliseconds.
+constexpr int kLockWaitMs = 10000;
 // How often a snapshot waiting for another one asks again.
 constexpr unsigned long kLockPollMs = 200;
 } // namespace
@@ -446,7 +449,12 @@ bool Database::connectServer(const ServerAddress& address, const QString& connec
 
 bool Database::applySessionSettings(const QString& connection, Mode mode, QString* error)
 {
-    QStringList settings = {QStringLiteral("SET client_min_messages = warning")};
+    // A row another session keeps locked (a colleague's psql left in a transaction) would
+    // otherwise hold a save or an undo without end; a bound the role or database sets stays.
+    QStringList settings = {QStringLiteral("SET client_min_messages = warning"),
+                            QStringLiteral("SELECT set_config('lock_timeout', '%1ms', false)"
+                                           " WHERE current_setting('lock_timeout') = '0'")
+                                .arg(kLockWaitMs)};
     if (mode != Mode::Normal) {
         // The server itself then refuses every write of this session.
         settings << QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");

@@ -89,6 +89,9 @@ QString serverCause(const QString& state, const QString& engineText)
         {QStringLiteral("40001"), QStringLiteral("Someone else changed the same data at the same time. Try again.")},
         {QStringLiteral("40P01"), QStringLiteral("Someone else changed the same data at the same time. Try again.")},
         {QStringLiteral("55P03"), QStringLiteral("The project is in use by someone else. Try again in a moment.")},
+        {QStringLiteral("57014"),
+         QStringLiteral("The server stopped the request: it took longer than the server allows one request "
+                        "(statement_timeout of your role or database).")},
         {QStringLiteral("53100"), QStringLiteral("The server's disk is full.")},
     };
     if (state == QLatin1String("P0001")) { // a guard of the project's schema: its message is ours, in words

@@ -56,6 +56,8 @@ private Q_SLOTS:
     }
     void lostSessionIsMadeAgain_data();
     void lostSessionIsMadeAgain();
+    void waitsAreBoundedAndSaid_data();
+    void waitsAreBoundedAndSaid();
 };
 
 void TestServerFailures::lostSessionIsMadeAgain_data()
@@ -113,6 +115,52 @@ void TestServerFailures::lostSessionIsMadeAgain()
     QVERIFY(server.scalar(countSql).toLongLong() > before);
     QVERIFY2(addGoal(kB, QStringLiteral("Colleague's"), &error), qPrintable(error));
     QTRY_VERIFY(heard.contains(QVariantList{QStringLiteral("goals_sw")}));
+}
+
+void TestServerFailures::waitsAreBoundedAndSaid_data()
+{
+    QTest::addColumn<QString>("hindrance");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("a row another session keeps locked") << "lock"
+                                                        << "in use by someone else";
+    QTest::newRow("the role's time limit for one request") << "statement_timeout"
+                                                           << "took longer than the server";
+}
+
+void TestServerFailures::waitsAreBoundedAndSaid()
+{
+    QFETCH(QString, hindrance);
+    QFETCH(QString, told);
+    CW_PROJECT_ON_SERVER(server, kA, error);
+    QVERIFY2(addGoal(kA, QStringLiteral("Held"), &error), qPrintable(error));
+    QVERIFY2(Database::open(server.url(), kB, &error), qPrintable(error));
+    const qint64 goal = valueOn(kA, QStringLiteral("SELECT max(ID) FROM GOALS_SW")).toLongLong();
+    QString failure;
+    bool done = false;
+    if (hindrance == QLatin1String("lock")) {
+        QVERIFY(Sql::exec(kB, QStringLiteral("BEGIN"), &error));
+        QVERIFY2(Sql::run(kB, QStringLiteral("SELECT 1 FROM GOALS_SW WHERE ID = ? FOR UPDATE"), {goal}, &error),
+                 qPrintable(error));
+        Transaction tx(kA);
+        done = tx.isActive() &&
+            Sql::run(kA, QStringLiteral("UPDATE GOALS_SW SET SHORT_NAME = 'Mine' WHERE ID = ?"), {goal}, &failure) &&
+            tx.commit();
+        QVERIFY(Sql::exec(kB, QStringLiteral("ROLLBACK"), &error));
+    } else {
+        SyntheticProject::Params params;
+        params.tasks = 2000;
+        QVERIFY2(SyntheticProject::build(kA, params, &error), qPrintable(error));
+        // As ALTER ROLE … SET statement_timeout leaves it for every session of the role.
+        QVERIFY(Sql::exec(kA, QStringLiteral("SET statement_timeout = 1"), &error));
+        FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
+        QString stamp;
+        done = SnapshotGenerator::GenerateCompDates(kA, clock, &stamp, &failure);
+    }
+    QVERIFY(!done);
+    QVERIFY2(failure.contains(told), qPrintable(failure));
+    QCOMPARE(server.scalar(QStringLiteral("SELECT count(*) FROM CompDates")).toLongLong(), 0);
+    QCOMPARE(server.scalar(QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE ID = %1").arg(goal)).toString(),
+             QStringLiteral("Held"));
 }
 
 QTEST_MAIN(TestServerFailures)
