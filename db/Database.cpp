@@ -566,8 +566,21 @@ bool Database::openServer(const QString& location, const QString& connection, QS
     }
     bool writable = false;
     QString user;
-    bool ok = ServerSchema::mayWrite(connection, &writable, &user, &failure);
-    if (ok && !writable) {
+    QStringList missing;
+    bool ok = ServerSchema::mayWrite(connection, &writable, &user, &failure) &&
+        ServerSchema::missingGuards(connection, &missing, &failure);
+    if (ok && writable && !missing.isEmpty()) {
+        // Without them a save would silently overwrite a colleague's, or a move make a cycle.
+        ok = Sql::exec(connection, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"), &failure);
+        opened()[connection].mode = Mode::ReadOnly;
+        opened()[connection].readOnlyReason =
+            QStringLiteral("The project \"%1\" is open read-only: another program has removed or disabled its "
+                           "safeguard %2 %3, without which saves could overwrite each other. Whoever administers "
+                           "the database can restore it.")
+                .arg(address.shown(),
+                     missing.size() == 1 ? QStringLiteral("trigger") : QStringLiteral("triggers"),
+                     missing.join(QStringLiteral(", ")));
+    } else if (ok && !writable) {
         // Told once here rather than by the first refused save, half-way through an edit.
         ok = Sql::exec(connection, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"), &failure);
         opened()[connection].mode = Mode::ReadOnly;

@@ -160,11 +160,13 @@ QStringList guardStatements()
     };
 }
 
+const char* const kVersionedTables[] = {
+    "RESOURCES", "GOALS_SW", "TASKS_OBJECTS", "TASK_OBJECT_RESOURCE", "TASK_OBJECT_WORKSHEET"};
+
 QStringList versionTriggers()
 {
     QStringList statements;
-    for (const char* table :
-         {"RESOURCES", "GOALS_SW", "TASKS_OBJECTS", "TASK_OBJECT_RESOURCE", "TASK_OBJECT_WORKSHEET"}) {
+    for (const char* table : kVersionedTables) {
         statements << QStringLiteral("CREATE TRIGGER %1_version BEFORE UPDATE ON %1"
                                      " FOR EACH ROW EXECUTE FUNCTION cw_next_version()")
                           .arg(QLatin1String(table));
@@ -332,6 +334,30 @@ bool ServerSchema::ensureNotifications(const QString& connection, QString* error
         if (!Sql::exec(connection, sql, error)) {
             return false;
         }
+    }
+    return true;
+}
+
+bool ServerSchema::missingGuards(const QString& connection, QStringList* names, QString* error)
+{
+    QStringList guards = {QStringLiteral("goals_sw_no_cycle")};
+    for (const char* table : kVersionedTables) {
+        guards << QString::fromLatin1(table).toLower() + QStringLiteral("_version");
+    }
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!Sql::run(query,
+                  QStringLiteral("SELECT g FROM unnest(string_to_array(?, ',')) AS g WHERE NOT EXISTS ("
+                                 " SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
+                                 "  WHERE c.relnamespace = current_schema()::regnamespace"
+                                 "  AND t.tgname = g AND t.tgenabled <> 'D') ORDER BY g"),
+                  {guards.join(QLatin1Char(','))},
+                  error)) {
+        return false;
+    }
+    names->clear();
+    while (query.next()) {
+        names->append(query.value(0).toString());
     }
     return true;
 }

@@ -39,6 +39,9 @@ public:
     static bool hasUndoLog(const QString& connection, bool* present, QString* error);
     // Whether the connection's role may change the project; *user gets the role's name.
     static bool mayWrite(const QString& connection, bool* writable, QString* user, QString* error);
+    // The triggers that keep saves from overwriting each other and the goals from forming
+    // a cycle, where another program removed or disabled them; empty when all work.
+    static bool missingGuards(const QString& connection, QStringList* names, QString* error);
     // Reads the format mark; false with *error when it cannot be read.
     static bool format(const QString& connection, int* applicationId, int* version, QString* error);
 };

@@ -58,6 +58,8 @@ private Q_SLOTS:
     void lostSessionIsMadeAgain();
     void waitsAreBoundedAndSaid_data();
     void waitsAreBoundedAndSaid();
+    void missingSafeguardOpensReadOnly_data();
+    void missingSafeguardOpensReadOnly();
 };
 
 void TestServerFailures::lostSessionIsMadeAgain_data()
@@ -161,6 +163,28 @@ void TestServerFailures::waitsAreBoundedAndSaid()
     QCOMPARE(server.scalar(QStringLiteral("SELECT count(*) FROM CompDates")).toLongLong(), 0);
     QCOMPARE(server.scalar(QStringLiteral("SELECT SHORT_NAME FROM GOALS_SW WHERE ID = %1").arg(goal)).toString(),
              QStringLiteral("Held"));
+}
+
+void TestServerFailures::missingSafeguardOpensReadOnly_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("row versions dropped") << "DROP TRIGGER goals_sw_version ON GOALS_SW"
+                                          << "goals_sw_version";
+    QTest::newRow("cycle guard disabled") << "ALTER TABLE GOALS_SW DISABLE TRIGGER goals_sw_no_cycle"
+                                          << "goals_sw_no_cycle";
+}
+
+void TestServerFailures::missingSafeguardOpensReadOnly()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, named);
+    CW_PROJECT_ON_SERVER(server, kA, error);
+    QVERIFY(server.exec(sql));
+    QVERIFY2(Database::open(server.url(), kB, &error), qPrintable(error));
+    QVERIFY(Database::isReadOnly(kB));
+    QVERIFY2(Database::readOnlyReason(kB).contains(named), qPrintable(Database::readOnlyReason(kB)));
+    QVERIFY(!addGoal(kB, QStringLiteral("Unguarded"), &error));
 }
 
 QTEST_MAIN(TestServerFailures)
