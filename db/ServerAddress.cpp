@@ -14,7 +14,17 @@ bool ServerAddress::isServer(const QString& location)
 
 bool ServerAddress::parse(const QString& location, ServerAddress* address, QString* error)
 {
-    const QUrl url(location, QUrl::StrictMode);
+    // A local socket's folder stands percent-encoded where the host goes
+    // ("postgresql://%2Fvar%2Frun%2Fpostgresql/plan"), which no host name may be: the URL is
+    // read with a stand-in host and the folder put back after.
+    static const QRegularExpression socketHost(QStringLiteral("^([a-z]+://(?:[^@/?#]*@)?)(%2F[^:/?#]*)"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch socket = socketHost.match(location);
+    const QString socketFolder = socket.hasMatch() ? QUrl::fromPercentEncoding(socket.captured(2).toUtf8()) : QString();
+    const QUrl url(socket.hasMatch()
+                       ? socket.captured(1) + QStringLiteral("localhost") + location.mid(socket.capturedEnd(2))
+                       : location,
+                   QUrl::StrictMode);
     const auto refuse = [&](const QString& why) {
         Sql::setError(error, QStringLiteral("\"%1\" is not a usable server address: %2").arg(location, why));
         return false;
@@ -30,7 +40,7 @@ bool ServerAddress::parse(const QString& location, ServerAddress* address, QStri
         return false;
     }
     ServerAddress parsed;
-    parsed.host = url.host(QUrl::FullyDecoded);
+    parsed.host = socket.hasMatch() ? socketFolder : url.host(QUrl::FullyDecoded);
     parsed.port = url.port(-1);
     parsed.user = url.userName(QUrl::FullyDecoded);
     parsed.database = url.path(QUrl::FullyDecoded).mid(1);

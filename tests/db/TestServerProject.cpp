@@ -81,6 +81,10 @@ void TestServerProject::addresses_data()
                           << QStringList{QStringLiteral("sslmode=require")};
     QTest::newRow("local socket keeps its empty host") << "postgresql:///plan"
                                                        << "postgresql:///plan" << QStringList{};
+    QTest::newRow("socket folder as the host")
+        << "postgresql://ann@%2Fvar%2Frun%2Fpostgresql:5433/plan"
+        << "postgresql://ann@%2Fvar%2Frun%2Fpostgresql:5433/plan" << QStringList{};
+    QTest::newRow("socket folder, password") << "postgresql://ann:secret@%2Ftmp/plan" << QString() << QStringList{};
     QTest::newRow("short scheme") << "postgres://db/plan"
                                   << "postgresql://db/plan" << QStringList{};
     QTest::newRow("password in the user part") << "postgresql://ann:secret@db/plan" << QString() << QStringList{};
