@@ -179,6 +179,21 @@ bool judgeServer(const QString& connection, const QString& address, int* version
             return false;
         }
     }
+    QStringList denied;
+    QString user;
+    if (!ServerSchema::unreadable(connection, Schema::requiredTables(), &denied, &user, error)) {
+        return false;
+    }
+    if (!denied.isEmpty()) {
+        Sql::setError(error,
+                      QStringLiteral("Your role \"%1\" may not read %2 \"%3\" of the project \"%4\"; whoever "
+                                     "administers the database can grant it (GRANT SELECT).")
+                          .arg(user,
+                               denied.size() == 1 ? QStringLiteral("the table") : QStringLiteral("the tables"),
+                               denied.join(QStringLiteral("\", \"")),
+                               address));
+        return false;
+    }
     return true;
 }
 

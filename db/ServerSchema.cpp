@@ -362,6 +362,26 @@ bool ServerSchema::missingGuards(const QString& connection, QStringList* names, 
     return true;
 }
 
+bool ServerSchema::unreadable(
+    const QString& connection, const QStringList& tables, QStringList* names, QString* user, QString* error)
+{
+    QSqlQuery query(Sql::db(connection));
+    query.setForwardOnly(true);
+    if (!Sql::run(query,
+                  QStringLiteral("SELECT current_user, t FROM unnest(string_to_array(lower(?), ',')) AS t"
+                                 " WHERE NOT has_table_privilege(t, 'SELECT') ORDER BY t"),
+                  {tables.join(QLatin1Char(','))},
+                  error)) {
+        return false;
+    }
+    names->clear();
+    while (query.next()) {
+        *user = query.value(0).toString();
+        names->append(query.value(1).toString());
+    }
+    return true;
+}
+
 bool ServerSchema::hasUndoLog(const QString& connection, bool* present, QString* error)
 {
     QSqlQuery query(Sql::db(connection));
@@ -420,8 +440,11 @@ bool ServerSchema::tables(const QString& connection, QStringList* names, QString
 {
     QSqlQuery query(Sql::db(connection));
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT lower(table_name) FROM information_schema.tables"
-                                   " WHERE table_schema = current_schema() ORDER BY 1"))) {
+    // The catalogue, not information_schema: that lists only the tables the role may use,
+    // and a role denied one table would find the project damaged, or the database empty.
+    if (!query.exec(QStringLiteral("SELECT lower(relname) FROM pg_class WHERE relnamespace ="
+                                   " (SELECT oid FROM pg_namespace WHERE nspname = current_schema())"
+                                   " AND relkind IN ('r', 'p', 'v', 'm', 'f') ORDER BY 1"))) {
         Sql::setError(error, Sql::describe(query.lastError()));
         return false;
     }

@@ -42,6 +42,10 @@ public:
     // The triggers that keep saves from overwriting each other and the goals from forming
     // a cycle, where another program removed or disabled them; empty when all work.
     static bool missingGuards(const QString& connection, QStringList* names, QString* error);
+    // Those of `tables` the connection's role may not read (lower case); *user gets the
+    // role's name when there are any.
+    static bool
+    unreadable(const QString& connection, const QStringList& tables, QStringList* names, QString* user, QString* error);
     // Reads the format mark; false with *error when it cannot be read.
     static bool format(const QString& connection, int* applicationId, int* version, QString* error);
 };

@@ -8,6 +8,7 @@
 #include "schedule/SnapshotGenerator.h"
 #include "tests/support/ServerDatabase.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void waitsAreBoundedAndSaid();
     void missingSafeguardOpensReadOnly_data();
     void missingSafeguardOpensReadOnly();
+    void roleDeniedOneTableIsToldSo();
 };
 
 void TestServerFailures::lostSessionIsMadeAgain_data()
@@ -185,6 +187,25 @@ void TestServerFailures::missingSafeguardOpensReadOnly()
     QVERIFY(Database::isReadOnly(kB));
     QVERIFY2(Database::readOnlyReason(kB).contains(named), qPrintable(Database::readOnlyReason(kB)));
     QVERIFY(!addGoal(kB, QStringLiteral("Unguarded"), &error));
+}
+
+void TestServerFailures::roleDeniedOneTableIsToldSo()
+{
+    CW_PROJECT_ON_SERVER(server, kA, error);
+    const QString role = QStringLiteral("cw_partial_%1").arg(QCoreApplication::applicationPid());
+    const QString password = qEnvironmentVariable("PGPASSWORD").replace(QLatin1Char('\''), QStringLiteral("''"));
+    const auto dropRole = qScopeGuard([&] {
+        Database::close(kB);
+        server.exec(QStringLiteral("DROP OWNED BY %1").arg(role));
+        server.exec(QStringLiteral("DROP ROLE %1").arg(role));
+    });
+    QVERIFY2(server.exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(role, password), &error) &&
+                 server.exec(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA public TO %1").arg(role), &error) &&
+                 server.exec(QStringLiteral("REVOKE SELECT ON TASK_OBJECT_WORKSHEET FROM %1").arg(role), &error),
+             qPrintable(error));
+    QVERIFY(!Database::open(server.url() + QStringLiteral("?user=") + role, kB, &error));
+    QVERIFY2(error.contains(QStringLiteral("\"%1\" may not read the table \"task_object_worksheet\"").arg(role)),
+             qPrintable(error));
 }
 
 QTEST_MAIN(TestServerFailures)
