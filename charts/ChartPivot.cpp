@@ -27,7 +27,7 @@ bool ChartPivot::run(
         rows.append(Row{q.value(0).toString(), q.value(1).toString(), q.value(2)});
     }
     if (q.lastError().isValid()) {
-        Sql::setError(error, Sql::describe(q.lastError()));
+        Sql::setError(error, Sql::describe(q));
         return false;
     }
     *table = pivot(rows, state.grouping, state.source, locale);

@@ -94,7 +94,7 @@ bool TrendQuery::load(const QString& connection,
         }
     }
     if (query.lastError().isValid()) {
-        *error = Sql::describe(query.lastError());
+        *error = Sql::describe(query);
         return false;
     }
     return true;

@@ -25,7 +25,7 @@ std::optional<qint64> Counters::next(const QString& connection, Kind kind, QStri
     const QString col = column(kind);
     QSqlQuery query(Sql::db(connection));
     if (!query.exec(QStringLiteral("UPDATE COUNTERS SET %1 = %1 + 1 RETURNING %1").arg(col))) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+        Sql::setError(error, Sql::describe(query));
         return std::nullopt;
     }
     if (!query.next()) {
@@ -42,7 +42,7 @@ std::optional<qint64> Counters::last(const QString& connection, Kind kind, QStri
     QSqlQuery query(Sql::db(connection));
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT %1 FROM COUNTERS").arg(column(kind)))) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+        Sql::setError(error, Sql::describe(query));
         return std::nullopt;
     }
     if (!query.next()) {

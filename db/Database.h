@@ -72,8 +72,9 @@ public:
     // A server connection whose session has gone (the server restarted or ended it, the
     // network dropped it) is made again, with the same settings and listening to the same
     // announcements, when no transaction is open on it; false with *error when the server
-    // cannot be reached. Every other connection passes as it is. The outermost Transaction
-    // and a snapshot's lock ask first, so the next action after a lost connection works.
+    // cannot be reached. Every other connection passes as it is. The outermost Transaction,
+    // a snapshot's lock and a copy's read ask first, so the next action after a lost
+    // connection works.
     static bool reconnectIfLost(const QString& connection, QString* error);
     // The outermost Transaction asks before BEGIN: false (with the message) when the
     // connection is read-only.

@@ -38,7 +38,7 @@ bool columnsOf(const QString& connection, const QString& table, QStringList* col
 {
     QSqlQuery query(Sql::db(connection));
     if (!query.exec(QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(table))) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+        Sql::setError(error, Sql::describe(query));
         return false;
     }
     const QSqlRecord record = query.record();
@@ -159,7 +159,7 @@ bool copyTable(const QString& from, const QString& to, const TableOrder& table, 
     read.setForwardOnly(true);
     if (!read.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                        .arg(columns.join(QLatin1Char(',')), name, QLatin1String(table.key)))) {
-        Sql::setError(error, Sql::describe(read.lastError()));
+        Sql::setError(error, Sql::describe(read));
         return false;
     }
     const bool goals = name == QLatin1String("GOALS_SW");
@@ -178,7 +178,7 @@ bool copyTable(const QString& from, const QString& to, const TableOrder& table, 
         }
     }
     if (read.lastError().isValid()) {
-        Sql::setError(error, Sql::describe(read.lastError()));
+        Sql::setError(error, Sql::describe(read));
         return false;
     }
     if (goals) {
@@ -198,7 +198,7 @@ bool scalar(const QString& connection, const QString& sql, QVariant* value, QStr
     QSqlQuery query(Sql::db(connection));
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+        Sql::setError(error, Sql::describe(query));
         return false;
     }
     *value = query.next() ? query.value(0) : QVariant();
@@ -209,9 +209,8 @@ bool copyCounters(const QString& from, const QString& to, QString* error)
 {
     QSqlQuery read(Sql::db(from));
     if (!read.exec(QStringLiteral("SELECT GOAL_APP, TASK_OBJECT, NOTE FROM COUNTERS")) || !read.next()) {
-        Sql::setError(error,
-                      read.lastError().isValid() ? Sql::describe(read.lastError())
-                                                 : QStringLiteral("The table COUNTERS has no row."));
+        Sql::setError(
+            error, read.lastError().isValid() ? Sql::describe(read) : QStringLiteral("The table COUNTERS has no row."));
         return false;
     }
     return Sql::run(to,
@@ -256,7 +255,7 @@ bool checkCounts(const QString& from, const QString& to, const QStringList& sour
     QSqlQuery b(Sql::db(to));
     for (QSqlQuery* q : {&a, &b}) {
         if (!q->exec(countsStatement(q == &a ? sourceTables : tablesOf(to))) || !q->next()) {
-            Sql::setError(error, Sql::describe(q->lastError()));
+            Sql::setError(error, Sql::describe(*q));
             return false;
         }
     }
@@ -276,7 +275,7 @@ bool checkCounts(const QString& from, const QString& to, const QStringList& sour
 bool ProjectCopy::copy(const QString& from, const QString& to, QString* error, const Progress& progress)
 {
     // One consistent state of the source, however long the copy takes.
-    if (!Sql::exec(from, Database::beginReadStatement(from), error)) {
+    if (!Database::reconnectIfLost(from, error) || !Sql::exec(from, Database::beginReadStatement(from), error)) {
         return false;
     }
     const QStringList sourceTables = tablesOf(from);

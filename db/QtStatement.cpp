@@ -63,7 +63,7 @@ Statement::Step QtStatement::step(QString* error)
     }
     m_started = false;
     if (m_query.lastError().isValid()) {
-        Sql::setError(error, Sql::describe(m_query.lastError()));
+        Sql::setError(error, Sql::describe(m_query));
         m_query.finish();
         return Step::Failed;
     }

@@ -445,7 +445,7 @@ bool ServerSchema::tables(const QString& connection, QStringList* names, QString
     if (!query.exec(QStringLiteral("SELECT lower(relname) FROM pg_class WHERE relnamespace ="
                                    " (SELECT oid FROM pg_namespace WHERE nspname = current_schema())"
                                    " AND relkind IN ('r', 'p', 'v', 'm', 'f') ORDER BY 1"))) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+        Sql::setError(error, Sql::describe(query));
         return false;
     }
     names->clear();
@@ -472,7 +472,7 @@ bool ServerSchema::format(const QString& connection, int* applicationId, int* ve
     QSqlQuery query(Sql::db(connection));
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT APPLICATION_ID, USER_VERSION FROM %1").arg(QLatin1String(kFormatTable)))) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+        Sql::setError(error, Sql::describe(query));
         return false;
     }
     if (!query.next()) {

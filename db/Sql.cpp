@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSqlDriver>
 
 namespace {
 
@@ -102,7 +103,7 @@ QString serverCause(const QString& state, const QString& engineText)
         return *it;
     }
     if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P"))) {
-        return QStringLiteral("The connection to the server was lost; the next action connects again.");
+        return QStringLiteral("The connection to the server was lost; trying again connects anew.");
     }
     if (state.startsWith(QLatin1String("28"))) {
         return QStringLiteral("The server refused the login.");
@@ -138,6 +139,18 @@ QString Sql::describe(const QSqlError& error)
     return describe(code, text);
 }
 
+QString Sql::describe(const QSqlQuery& query)
+{
+    const QSqlError error = query.lastError();
+    const QSqlDriver* driver = query.driver();
+    // Qt's driver closes itself when the session goes; what it then refuses carries no code.
+    if (error.nativeErrorCode().isEmpty() && driver && driver->dbmsType() == QSqlDriver::PostgreSQL &&
+        !driver->isOpen()) {
+        return describe(QSqlError(error.driverText(), error.databaseText(), error.type(), QStringLiteral("08006")));
+    }
+    return describe(error);
+}
+
 QString Sql::describe(int code, const QString& engineText)
 {
     return ErrorText::withDetails(cause(code, engineText),
@@ -154,7 +167,7 @@ bool Sql::prepare(QSqlQuery& query, const QString& sql, QString* error)
     if (query.prepare(sql)) {
         return true;
     }
-    setError(error, describe(query.lastError()));
+    setError(error, describe(query));
     return false;
 }
 
@@ -163,7 +176,7 @@ bool Sql::exec(QSqlQuery& query, QString* error)
     if (query.exec()) {
         return true;
     }
-    setError(error, describe(query.lastError()));
+    setError(error, describe(query));
     return false;
 }
 
@@ -173,7 +186,7 @@ bool Sql::exec(const QString& connection, const QString& sql, QString* error)
     if (query.exec(sql)) {
         return true;
     }
-    setError(error, describe(query.lastError()));
+    setError(error, describe(query));
     return false;
 }
 
@@ -201,6 +214,6 @@ bool Sql::firstRow(QSqlQuery& query, const QString& sql, QString* error)
     if (query.exec(sql) && query.next()) {
         return true;
     }
-    setError(error, describe(query.lastError()));
+    setError(error, describe(query));
     return false;
 }

@@ -15,6 +15,9 @@ class Sql
 public:
     static QSqlDatabase db(const QString& connection) { return QSqlDatabase::database(connection, false); }
     static QString describe(const QSqlError& error);
+    // The same for a failed query: on a team server whose session has gone, the loss
+    // in words even where the driver got no result to take a code from.
+    static QString describe(const QSqlQuery& query);
     // The same for an engine result code (extended) and the engine's own text.
     static QString describe(int code, const QString& engineText);
     // `what` in place of the engine's cause, with the same details line.

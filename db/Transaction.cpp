@@ -36,7 +36,7 @@ Transaction::Transaction(const QString& connection, Reading reading)
                                                    : Database::beginStatement(connection))) {
         m_error = Database::inUseMessage(Database::filePath(connection), begin.lastError());
         if (m_error.isEmpty()) {
-            m_error = Sql::describe(begin.lastError());
+            m_error = Sql::describe(begin);
         }
         return;
     }

@@ -31,7 +31,7 @@ private:
 bool finished(const QSqlQuery& query, QString* error)
 {
     if (query.lastError().isValid()) {
-        Sql::setError(error, Sql::describe(query.lastError()));
+        Sql::setError(error, Sql::describe(query));
         return false;
     }
     return true;

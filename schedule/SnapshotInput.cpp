@@ -14,7 +14,7 @@ bool run(QSqlQuery& query, const QString& sql, const QString& what, QString* err
     if (query.exec(sql)) {
         return true;
     }
-    Sql::setError(error, QStringLiteral("Reading the %1 failed: %2").arg(what, Sql::describe(query.lastError())));
+    Sql::setError(error, QStringLiteral("Reading the %1 failed: %2").arg(what, Sql::describe(query)));
     return false;
 }
 

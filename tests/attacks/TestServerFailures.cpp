@@ -2,12 +2,14 @@
 #include "common/FixedClock.h"
 #include "db/ChangeListener.h"
 #include "db/Database.h"
+#include "db/ProjectCopy.h"
 #include "db/ProjectWriter.h"
 #include "db/Sql.h"
 #include "db/Transaction.h"
 #include "schedule/SnapshotGenerator.h"
 #include "tests/support/ServerDatabase.h"
 
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
@@ -15,6 +17,7 @@
 namespace {
 const QString kA = QStringLiteral("a"); // the window whose session the server ends
 const QString kB = QStringLiteral("b"); // a colleague's, untouched
+const QString kC = QStringLiteral("c"); // a file the project is copied to
 
 QVariant valueOn(const QString& connection, const QString& sql)
 {
@@ -67,16 +70,17 @@ private Q_SLOTS:
 void TestServerFailures::lostSessionIsMadeAgain_data()
 {
     QTest::addColumn<QString>("action");
-    QTest::addColumn<int>("endAtPercent"); // -1: before the action starts
+    QTest::addColumn<int>("endAtStep"); // -1: before the action starts
     QTest::newRow("save") << "save" << -1;
     QTest::newRow("snapshot") << "snapshot" << -1;
     QTest::newRow("snapshot, rows half sent") << "snapshot" << 50;
+    QTest::newRow("copy to a file, half read") << "copy" << 3;
 }
 
 void TestServerFailures::lostSessionIsMadeAgain()
 {
     QFETCH(QString, action);
-    QFETCH(int, endAtPercent);
+    QFETCH(int, endAtStep);
     CW_PROJECT_ON_SERVER(server, kA, error);
     SyntheticProject::Params params;
     params.goals = 40;
@@ -87,36 +91,59 @@ void TestServerFailures::lostSessionIsMadeAgain()
     ChangeListener listener(kA);
     QSignalSpy heard(&listener, &ChangeListener::changed);
 
-    const QString countSql = action == QLatin1String("save") ? QStringLiteral("SELECT count(*) FROM GOALS_SW")
-                                                             : QStringLiteral("SELECT count(*) FROM CompDates");
-    const qint64 before = server.scalar(countSql).toLongLong();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("copy.cwk"));
+    // What the action leaves: goals, snapshot rows, or the copy's file.
+    const auto left = [&] {
+        if (action == QLatin1String("copy")) {
+            return qint64(QFileInfo::exists(file));
+        }
+        return server
+            .scalar(action == QLatin1String("save") ? QStringLiteral("SELECT count(*) FROM GOALS_SW")
+                                                    : QStringLiteral("SELECT count(*) FROM CompDates"))
+            .toLongLong();
+    };
+    const qint64 before = left();
     FixedClock clock(QDateTime(QDate(2026, 3, 2), QTime(10, 0)));
     bool ended = false;
+    int steps = 0;
+    const auto endAt = [&](int step) {
+        if (!ended && endAtStep >= 0 && step >= endAtStep) {
+            ended = endSession(server, kA);
+        }
+    };
     const auto act = [&](QString* failure) {
         failure->clear();
         if (action == QLatin1String("save")) {
             return addGoal(kA, QStringLiteral("After"), failure);
         }
+        if (action == QLatin1String("copy")) {
+            const bool copied = Database::create(file, kC, failure, [&](QString* e) {
+                return ProjectCopy::copy(kA, kC, e, [&](const QString&) { endAt(++steps); });
+            });
+            Database::close(kC);
+            return copied;
+        }
         QString stamp;
-        return SnapshotGenerator::GenerateCompDates(kA, clock, &stamp, failure, false, [&](int percent) {
-            if (!ended && endAtPercent >= 0 && percent >= endAtPercent) {
-                ended = endSession(server, kA);
-            }
-        });
+        return SnapshotGenerator::GenerateCompDates(kA, clock, &stamp, failure, false, endAt);
     };
-    if (endAtPercent < 0) {
+    if (endAtStep < 0) {
         ended = endSession(server, kA);
     }
     QString failure;
     QVERIFY(!act(&failure));
     QVERIFY(ended);
     QVERIFY2(failure.contains(QStringLiteral("connection to the server was lost")), qPrintable(failure));
-    QCOMPARE(server.scalar(countSql).toLongLong(), before);
+    QCOMPARE(left(), before);
+    // Whatever else asks before the next action hears the same, never an empty message.
+    QSqlQuery read(Sql::db(kA));
+    QVERIFY(!Sql::firstRow(read, QStringLiteral("SELECT count(*) FROM GOALS_SW"), &failure));
+    QVERIFY2(failure.contains(QStringLiteral("connection to the server was lost")), qPrintable(failure));
 
     // The next try connects again, works, and hears the others again.
     ended = true;
     QVERIFY2(act(&failure), qPrintable(failure));
-    QVERIFY(server.scalar(countSql).toLongLong() > before);
+    QVERIFY(left() > before);
     QVERIFY2(addGoal(kB, QStringLiteral("Colleague's"), &error), qPrintable(error));
     QTRY_VERIFY(heard.contains(QVariantList{QStringLiteral("goals_sw")}));
 }
