@@ -3,6 +3,7 @@
 #include "browser/GoalTreeSource.h"
 #include "common/ui/MessageBox.h"
 #include "common/ui/TreeImages.h"
+#include "db/Database.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -209,6 +210,13 @@ GoalTree::UpdateResult GoalTree::UpdateGoalNode(QTreeWidgetItem* parent,
 void GoalTree::onNodeClicked(QTreeWidgetItem* node)
 {
     if (!node) {
+        return;
+    }
+    // Choosing a goal is how people look again after the server dropped the window's
+    // session: it connects anew, as a save does.
+    QString lost;
+    if (!Database::reconnectIfLost(m_connection, &lost)) {
+        MessageBox::error(this, lost);
         return;
     }
     RefreshGoalLevel(node);

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void readOnlyRoleOnlyBrowses();
     void othersChangesAndSnapshotsAppear();
     void snapshotsTakeTurns();
+    void choosingAGoalConnectsAgain();
 
 private:
     QTemporaryDir m_dir;
@@ -276,6 +277,25 @@ void TestServerWindow::snapshotsTakeTurns()
         " GROUP BY TimeStamp ORDER BY TimeStamp"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0], rows[1]);
+}
+
+void TestServerWindow::choosingAGoalConnectsAgain()
+{
+    CW_REQUIRE_SERVER(m_server);
+    ScriptedStartup ui;
+    auto w = openWindow(*m_settings, ui, m_server.url());
+    QSqlQuery pid(Sql::db(MainWindow::kConnection));
+    QVERIFY(pid.exec(QStringLiteral("SELECT pg_backend_pid()")) && pid.next());
+    QVERIFY(m_server.scalar(QStringLiteral("SELECT pg_terminate_backend(%1, 10000)").arg(pid.value(0).toLongLong()))
+                .toBool());
+    // Idle, the window hears the session go (its change announcements come that way).
+    QTRY_VERIFY(!Database::isOpen(MainWindow::kConnection));
+    QTreeWidgetItem* node = w->goalTree()->root()->child(0);
+    MessageBox::setAutoAnswer(true);
+    Q_EMIT w->goalTree()->itemClicked(node, 0);
+    MessageBox::setAutoAnswer(false);
+    QVERIFY(MessageBox::takeShown().isEmpty());
+    QVERIFY(rowTexts(w->taskList()).size() > 1);
 }
 
 QTEST_MAIN(TestServerWindow)
