@@ -322,7 +322,7 @@ bool ServerSchema::ensureNotifications(const QString& connection, QString* error
     if (!Sql::firstRow(query,
                        QStringLiteral("SELECT count(*) FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid"
                                       " WHERE c.relnamespace = current_schema()::regnamespace"
-                                      " AND t.tgname LIKE '%\\_announce'"),
+                                      " AND t.tgname LIKE '%\\_announce' AND t.tgenabled <> 'D'"),
                        error)) {
         return false;
     }

@@ -29,8 +29,8 @@ public:
     // case-insensitive text, which follows the database's character type, and only the
     // C type folds ASCII letters alone. *ctype gets the type's name.
     static bool foldsAsciiOnly(const QString& connection, bool* ascii, QString* ctype, QString* error);
-    // Gives a database made without them the triggers that announce changes; a no-op
-    // when all are there. The caller holds the transaction.
+    // Gives a database made without them the triggers that announce changes, and enables
+    // any another program disabled; a no-op when all are there and on. The caller holds the transaction.
     static bool ensureNotifications(const QString& connection, QString* error);
     // Gives a database made before it the undo log; a no-op when it is there. The caller
     // holds the transaction.
